@@ -1,0 +1,32 @@
+# Warnings, sanitizers and the helper every test folder uses to register GoogleTest binaries.
+
+add_library(cpe_options INTERFACE)
+target_compile_options(cpe_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+if(CPE_WERROR)
+  target_compile_options(cpe_options INTERFACE -Werror)
+endif()
+target_compile_definitions(cpe_options INTERFACE CPE_VERSION_TEXT="${PROJECT_VERSION}")
+
+if(CPE_SANITIZE)
+  string(REPLACE ";" "," _cpe_san "${CPE_SANITIZE}")
+  add_compile_options(-fsanitize=${_cpe_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_cpe_san})
+endif()
+
+# cpe_add_test(NAME name LABEL unit|gui|e2e|bench SOURCES ... LIBS ... [TIMEOUT s])
+function(cpe_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE cpe_options ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${T_NAME}
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# Sources include each other by folder ("protocol/records.h"); generated headers sit in the
+# build tree. Every project target links cpe_options.
+target_include_directories(cpe_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)

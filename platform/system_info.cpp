@@ -1,0 +1,95 @@
+#include "platform/system_info.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace cpe::platform {
+
+namespace {
+
+std::string ReadProgramDir() {
+    std::vector<char> buffer(512);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return "./";
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            std::string path(buffer.data(), static_cast<std::size_t>(n));
+            const std::size_t slash = path.rfind('/');
+            return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string WithTrailingSlash(std::string dir) {
+    if (dir.empty() || dir.back() != '/') dir.push_back('/');
+    return dir;
+}
+
+// A lock file only means something in a folder no one else can write to.
+bool IsPrivateFolder(const std::string& dir) {
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string LockFileName(std::string_view name) {
+    std::string file(name);
+    for (char& c : file) {
+        if (c == '/' || c == '\0') c = '_';
+    }
+    return file + ".lock";
+}
+
+}  // namespace
+
+const std::string& GetProgramDir() {
+    static const std::string dir = ReadProgramDir();
+    return dir;
+}
+
+std::string VersionText() {
+#ifdef CPE_VERSION_TEXT
+    return std::string("V") + CPE_VERSION_TEXT;
+#else
+    return "V";
+#endif
+}
+
+std::string RuntimeDir() {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && xdg[0] == '/') return WithTrailingSlash(xdg);
+    const std::string dir = "/tmp/cpe-manager-" + std::to_string(::getuid());
+    ::mkdir(dir.c_str(), 0700);  // may exist already; checked where it matters
+    return dir + "/";
+}
+
+SingleInstance::SingleInstance(std::string_view name) {
+    const std::string dir = RuntimeDir();
+    if (!IsPrivateFolder(dir)) return;
+    const std::string path = dir + LockFileName(name);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) {
+        fd_ = fd;
+        return;
+    }
+    heldElsewhere_ = errno == EWOULDBLOCK;
+    ::close(fd);
+}
+
+SingleInstance::~SingleInstance() {
+    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
+}
+
+}  // namespace cpe::platform

@@ -1,0 +1,42 @@
+// Facts about the running program and its system: program folder, version text, the Windows
+// locale identifier (LCID) of the environment's locale, and the single-instance lock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cpe::platform {
+
+// Folder of the running executable with a trailing '/', cached on first use.
+const std::string& GetProgramDir();
+// "V" followed by the project version ("V0.20.5.10").
+std::string VersionText();
+
+// LCID of a POSIX locale name such as "zh_CN.UTF-8" (2052) or "en_US" (1033); 1033 when unknown.
+std::uint16_t LcidFromLocaleName(std::string_view localeName);
+// LCID of the environment's locale (LC_ALL, then LC_MESSAGES, then LANG).
+std::uint16_t SystemDefaultLcid();
+
+// Holds a named lock for the life of the object; a second holder of the same name fails.
+// A lock left by a crashed process does not block (the kernel drops it with the process).
+// Only a lock held by someone else makes IsFirst() false: when the lock file cannot be made at
+// all (read-only or foreign runtime folder) the program runs, as it would without the check.
+class SingleInstance {
+public:
+    explicit SingleInstance(std::string_view name);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+    bool IsFirst() const { return !heldElsewhere_; }
+    bool HoldsLock() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+    bool heldElsewhere_ = false;
+};
+
+// The user's runtime folder (XDG_RUNTIME_DIR, else /tmp/cpe-manager-<uid>) with a trailing '/'.
+std::string RuntimeDir();
+
+}  // namespace cpe::platform

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (only those missing) and configures a build.
+# Idempotent; run as root on Debian 12.  Usage: tools/setup.sh [preset]   (default: debug)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev
+  libsqlite3-dev
+  qt6-base-dev qt6-base-dev-tools
+  libcpp-httplib-dev
+  iproute2 xvfb xauth
+  fonts-dejavu-core fonts-wqy-microhei
+)
+# The fuzz preset needs clang with its sanitizer runtimes.
+if [[ "${1:-debug}" == fuzz ]]; then PACKAGES+=(clang libclang-rt-14-dev); fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "setup: missing packages: ${missing[*]} (run as root to install them)" >&2
+    exit 1
+  fi
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+preset="${1:-debug}"
+extra=()
+[[ "${CI:-}" == true || "${CPE_WERROR:-}" == 1 ]] && extra+=(-DCPE_WERROR=ON)
+cmake --preset "$preset" "${extra[@]}" >/dev/null
+echo "setup: configured build/$preset"
