@@ -1,0 +1,34 @@
+#include "store/database_file.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+#include "platform/system_info.h"
+
+namespace cpe::store {
+
+std::string DatabaseFileIn(std::string_view folder) {
+    std::string path(folder);
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path + std::string(kDatabaseFileName);
+}
+
+std::string ConnectionStringFor(const std::filesystem::path& file) {
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.string();
+}
+
+std::filesystem::path DefaultDatabaseFile() {
+    const std::string& programDir = platform::GetProgramDir();
+    if (!programDir.empty() && ::access(programDir.c_str(), W_OK | X_OK) == 0)
+        return DatabaseFileIn(programDir);
+    const std::string runtimeDir = platform::RuntimeDir();
+    std::error_code ignored;
+    if (std::filesystem::create_directories(runtimeDir, ignored))
+        std::filesystem::permissions(runtimeDir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ignored);
+    return DatabaseFileIn(runtimeDir);
+}
+
+}  // namespace cpe::store

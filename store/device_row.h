@@ -1,0 +1,47 @@
+// Device records and site-survey entries as rows of ap_info and ap_other_info, both ways.
+// Rows hold UTF-8 text; records hold texts in the ANSI code set. Every text read from a row
+// is trimmed (fixed-width columns come back blank-padded), and a length byte never counts
+// beyond its array. The code set is passed in, named once per operation before the store's
+// lock is taken, so that no conversion under that lock takes another lock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "protocol/records.h"
+#include "store/ado_recordset.h"
+
+namespace cpe::store {
+
+// Conversions between the ANSI code set named by codeset and UTF-8; failure gives "".
+std::string AnsiToUtf8(std::string_view ansi, const std::string& codeset);
+std::string Utf8ToAnsi(std::string_view utf8, const std::string& codeset);
+std::string_view TrimBlanks(std::string_view text);
+
+// The address as ip_num holds it: the first octet is the least significant byte, so
+// addresses order first by their last octet.
+std::uint32_t IpNumber(const RawIp& ip);
+
+// The texts of a device row, converted before the store's lock is taken.
+struct DeviceRowTexts {
+    DeviceRowTexts(const ap_info_stu& record, const std::string& codeset);
+    std::string mac, ip, ip_mask, ip_gateway, ip_dns1, ip_dns2, wpa_radius_ip;
+    std::string ssid_mac, bridge_mac;
+    std::string ap_name, version, ssid, bridge_ssid, wpapsk_key_value, wpa_key;
+    std::string wep_key_value[4];
+    std::uint32_t ip_num = 0;
+};
+
+// Writes every column but ID into the pending row: ap_status always 1, ip_num from the
+// address. False when any write was refused.
+bool WriteDeviceRow(CADORecordset& row, const ap_info_stu& record, const DeviceRowTexts& texts);
+// Zeroes the record and fills it from the current row; the bridge fields stay zero.
+void ReadDeviceRow(CADORecordset& row, ap_info_stu& record, const std::string& codeset);
+
+bool WriteSurveyRow(CADORecordset& row, const survey_packet& packet, const config_otherwl_basic& entry,
+                    const std::string& codeset);
+// Zeroes the entry and fills it from the current row.
+void ReadSurveyRow(CADORecordset& row, config_otherwl_basic& entry, const std::string& codeset);
+
+}  // namespace cpe::store
