@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libcpp-httplib-dev
   iproute2 xvfb xauth
-  fonts-dejavu-core fonts-wqy-microhei
+  fonts-dejavu-core fonts-liberation fonts-wqy-microhei
 )
 # The fuzz preset needs clang with its sanitizer runtimes.
 if [[ "${1:-debug}" == fuzz ]]; then PACKAGES+=(clang libclang-rt-14-dev); fi

@@ -1,0 +1,96 @@
+#include "ui/ct_dialog.h"
+
+#include "ui/skin_qt.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QTimer>
+#include <QWindow>
+
+namespace cpe {
+
+CTDialog::CTDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
+
+void CTDialog::SetBkImage(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    m_bkImage = QPixmap();
+    m_bkImage.load(path);
+    update();
+}
+
+void CTDialog::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (!m_bkImage.isNull())
+        p.drawPixmap(rect(), m_bkImage);
+    else if (m_bFill)
+        p.fillRect(rect(), ToQColor(m_crFill));
+    if (!m_lines.empty()) {
+        p.setPen(QPen(ToQColor(m_crLine), m_nLineWidth));
+        for (const line_point& l : m_lines)
+            p.drawLine(l.startX, l.startY, l.endX, l.endY);
+    }
+    if (m_nRadius > 0 && !m_bRegionApplied) {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), m_nRadius / 2.0, m_nRadius / 2.0);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+        m_bRegionApplied = true;
+        QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
+    }
+}
+
+void CTDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();  // a skinned dialog closes only through its own buttons
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CTDialog::mousePressEvent(QMouseEvent* event)
+{
+    if (m_bDrag && event->button() == Qt::LeftButton) {
+        QWidget* top = window();
+        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        m_bDragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - top->frameGeometry().topLeft();
+        event->accept();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CTDialog::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_bDragging && (event->buttons() & Qt::LeftButton)) {
+        window()->move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CTDialog::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_bDragging && event->button() == Qt::LeftButton) {
+        m_bDragging = false;
+        event->accept();
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}
+
+}  // namespace cpe

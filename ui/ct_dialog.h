@@ -1,0 +1,50 @@
+// Base of every skinned page and dialog: a stretched background picture or a plain fill, line
+// segments drawn on top, drag-to-move from the background, optional rounded corners, and
+// neither Enter nor Escape closes it.
+#pragma once
+
+#include "ui/skin_settings.h"
+
+#include <QDialog>
+#include <QPixmap>
+#include <vector>
+
+namespace cpe {
+
+struct line_point {
+    int startX, startY, endX, endY;
+};
+
+class CTDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CTDialog(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    // Loads the background picture (an empty path keeps the current one).
+    void SetBkImage(const QString& path);
+    bool HasBkImage() const { return !m_bkImage.isNull(); }
+    bool RegionApplied() const { return m_bRegionApplied; }
+
+    bool m_bDrag = false;
+    bool m_bFill = false;
+    ColorRef m_crFill = Rgb(255, 255, 255);
+    ColorRef m_crLine = Rgb(218, 218, 218);
+    int m_nLineWidth = 1;
+    std::vector<line_point> m_lines;
+    int m_nRadius = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_bkImage;
+    bool m_bRegionApplied = false;
+    bool m_bDragging = false;
+    QPoint m_dragOffset;
+};
+
+}  // namespace cpe

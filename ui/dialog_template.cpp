@@ -1,0 +1,184 @@
+#include "ui/dialog_template.h"
+
+#include "ui/ct_button_picture.h"
+#include "ui/ct_edit.h"
+#include "ui/ct_multi_pages.h"
+#include "ui/ct_picture.h"
+#include "ui/ct_static.h"
+#include "ui/grid/grid_ctrl.h"
+#include "ui/translate_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTabBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace cpe {
+namespace {
+
+constexpr int kBaseUnitX = 6;
+constexpr int kBaseUnitY = 13;
+
+int ScaleX(int units) { return static_cast<int>(std::lround(units * kBaseUnitX / 4.0)); }
+int ScaleY(int units) { return static_cast<int>(std::lround(units * kBaseUnitY / 8.0)); }
+
+Qt::Alignment TextAlignment(unsigned flags)
+{
+    if (flags & kCtlCentre)
+        return Qt::AlignHCenter | Qt::AlignTop;
+    if (flags & kCtlRight)
+        return Qt::AlignRight | Qt::AlignTop;
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c)
+{
+    const QString text = QString::fromUtf8(c.text ? c.text : "");
+    switch (c.kind) {
+    case ControlKind::PushButton: return new QPushButton(text, parent);
+    case ControlKind::PictureButton: {
+        auto* b = new CTButtonPicture(parent);
+        b->SetButtonText(text);
+        return b;
+    }
+    case ControlKind::Label: {
+        auto* l = new QLabel(text, parent);
+        l->setAlignment(TextAlignment(c.flags));
+        l->setWordWrap(true);
+        return l;
+    }
+    case ControlKind::SkinLabel: {
+        auto* l = new CTStatic(parent);
+        l->setText(text);
+        l->setAlignment(TextAlignment(c.flags));
+        l->setWordWrap(true);
+        return l;
+    }
+    case ControlKind::Edit:
+    case ControlKind::SkinEdit: {
+        QLineEdit* e = c.kind == ControlKind::SkinEdit ? new CTEdit(parent) : new QLineEdit(parent);
+        e->setText(text);
+        if (c.flags & kCtlPassword)
+            e->setEchoMode(QLineEdit::Password);
+        if (c.flags & kCtlReadOnly)
+            e->setReadOnly(true);
+        if (c.flags & kCtlNumber) {
+            if (auto* skin = qobject_cast<CTEdit*>(e))
+                skin->m_nFilterMode = CTEdit::kDigits;
+            else
+                e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+        }
+        return e;
+    }
+    case ControlKind::DropList: return new QComboBox(parent);
+    case ControlKind::CheckBox: return new QCheckBox(text, parent);
+    case ControlKind::RadioButton: return new QRadioButton(text, parent);
+    case ControlKind::GroupBox: return new QGroupBox(text, parent);
+    case ControlKind::Progress: {
+        auto* p = new QProgressBar(parent);
+        p->setTextVisible(false);
+        return p;
+    }
+    case ControlKind::Grid: return new CGridCtrl(parent);
+    case ControlKind::Pager: return new CTMultiPages(parent);
+    case ControlKind::Picture: return new CTPicture(parent);
+    case ControlKind::IpAddress: {
+        auto* e = new QLineEdit(parent);
+        e->setProperty(kNoTranslateProperty, true);
+        const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])");
+        e->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("^(%1\\.){0,3}%1?$").arg(octet)), e));
+        e->setPlaceholderText(QStringLiteral("0.0.0.0"));
+        return e;
+    }
+    case ControlKind::Tab: return new QTabBar(parent);
+    }
+    return new QWidget(parent);
+}
+
+}  // namespace
+
+QRect DialogUnitsToPixels(const QRect& u)
+{
+    return QRect(ScaleX(u.x()), ScaleY(u.y()), ScaleX(u.width()), ScaleY(u.height()));
+}
+
+QSize DialogUnitsToPixels(QSize u)
+{
+    return QSize(ScaleX(u.width()), ScaleY(u.height()));
+}
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates()})
+        for (const DialogTemplate& t : list)
+            if (t.id == id)
+                return &t;
+    return nullptr;
+}
+
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& c)
+{
+    QWidget* w = MakeWidget(parent, c);
+    w->setObjectName(QString::number(c.id));
+    w->setProperty(kCtrlIdProperty, c.id);
+    if (auto* grid = qobject_cast<CGridCtrl*>(w))
+        grid->SetDlgCtrlID(c.id);
+    QRect r = DialogUnitsToPixels(QRect(c.x, c.y, c.cx, c.cy));
+    if (c.kind == ControlKind::DropList)  // the template height is that of the dropped list
+        r.setHeight(std::min(r.height(), w->sizeHint().height()));
+    w->setGeometry(r);
+    if (c.flags & kCtlDisabled)
+        w->setEnabled(false);
+    w->setVisible(!(c.flags & kCtlHidden));
+    return w;
+}
+
+void BuildDialog(QWidget* dialog, const DialogTemplate& tpl)
+{
+    dialog->setProperty(kCtrlIdProperty, tpl.id);
+    if (tpl.style & kDlgChild) {
+        // A child dialog is a plain widget inside its parent (setWindowFlags hides it: the
+        // caller shows it once placed).
+        if (dialog->isWindow() && dialog->parentWidget())
+            dialog->setWindowFlags(Qt::Widget);
+    } else if ((tpl.style & kDlgPopup) && !(tpl.style & kDlgCaption)) {
+        dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
+    }
+    if (tpl.title && *tpl.title)
+        dialog->setWindowTitle(QString::fromUtf8(tpl.title));
+    dialog->setFixedSize(DialogUnitsToPixels(QSize(tpl.cx, tpl.cy)));
+    for (const ControlTemplate& c : tpl.controls)
+        CreateControl(dialog, c);
+}
+
+bool BuildDialog(QWidget* dialog, int templateId)
+{
+    const DialogTemplate* tpl = FindDialogTemplate(templateId);
+    if (!tpl)
+        return false;
+    BuildDialog(dialog, *tpl);
+    return true;
+}
+
+QWidget* DlgItemWidget(const QWidget* dialog, int id)
+{
+    const QString name = QString::number(id);
+    for (QObject* child : dialog->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && w->objectName() == name)
+            return w;
+    }
+    return nullptr;
+}
+
+}  // namespace cpe

@@ -1,0 +1,96 @@
+// Dialog and page layouts kept as data: size and controls in dialog units, laid out with one
+// dialog-unit-to-pixel conversion. A new dialog is added by adding its template.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QVariant>
+#include <QWidget>
+#include <span>
+#include <vector>
+
+namespace cpe {
+
+enum class ControlKind {
+    PushButton,     // ordinary push button
+    PictureButton,  // CTButtonPicture
+    Label,          // plain label
+    SkinLabel,      // CTStatic
+    Edit,           // plain line edit
+    SkinEdit,       // CTEdit
+    DropList,       // combo box without an edit field
+    CheckBox,
+    RadioButton,
+    GroupBox,
+    Progress,
+    Grid,           // CGridCtrl
+    Pager,          // CTMultiPages
+    Picture,        // CTPicture (still or animated)
+    IpAddress,      // dotted-quad field
+    Tab,            // tab strip drawn by the dialog itself
+};
+
+enum ControlFlags : unsigned {
+    kCtlNone = 0,
+    kCtlCentre = 0x01,    // centred text
+    kCtlRight = 0x02,     // right-aligned text
+    kCtlHidden = 0x04,    // created hidden
+    kCtlDisabled = 0x08,  // created disabled
+    kCtlPassword = 0x10,
+    kCtlNumber = 0x20,    // digits only
+    kCtlReadOnly = 0x40,
+    kCtlMultiline = 0x80,
+};
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* text;
+    int x, y, cx, cy;  // dialog units
+    unsigned flags = kCtlNone;
+};
+
+enum DialogStyle : unsigned {
+    kDlgChild = 0x01,
+    kDlgPopup = 0x02,
+    kDlgCaption = 0x04,  // has a title bar
+    kDlgAppWindow = 0x08,
+};
+
+struct DialogTemplate {
+    int id;
+    const char* className;
+    int cx, cy;  // dialog units
+    unsigned style;
+    const char* title;
+    std::vector<ControlTemplate> controls;
+};
+
+// Dialog units of the dialog font to pixels (a unit is 1/4 of the average character width and
+// 1/8 of the character height: 6 x 13 pixels for the 8-point dialog font at 96 dpi).
+QRect DialogUnitsToPixels(const QRect& units);
+QSize DialogUnitsToPixels(QSize units);
+
+const DialogTemplate* FindDialogTemplate(int id);
+std::span<const DialogTemplate> ShellTemplates();
+std::span<const DialogTemplate> PageTemplates();
+std::span<const DialogTemplate> ConfigTemplates();
+
+// Sizes `dialog` to the template, makes a child template a plain child widget (hidden until
+// shown) and a caption-less popup frameless, and creates its controls (object name and "ctrlId" property =
+// control id). Returns false when there is no template of that id.
+bool BuildDialog(QWidget* dialog, int templateId);
+void BuildDialog(QWidget* dialog, const DialogTemplate& tpl);
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& ctl);
+
+// The control of a built dialog by id, as T (null when absent or of another kind).
+QWidget* DlgItemWidget(const QWidget* dialog, int id);
+template <class T>
+T* DlgItem(const QWidget* dialog, int id)
+{
+    return qobject_cast<T*>(DlgItemWidget(dialog, id));
+}
+
+inline constexpr const char* kCtrlIdProperty = "ctrlId";
+
+}  // namespace cpe

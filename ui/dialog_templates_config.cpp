@@ -1,0 +1,238 @@
+// Templates of the device configuration dialog and its forms, the bridge wizard and its steps,
+// and the upgrade dialog.
+#include "ui/dialog_template.h"
+
+namespace cpe {
+namespace {
+
+using K = ControlKind;
+
+// Label and field rows of the forms: labels at x 10, fields at x 100, 18 units apart.
+constexpr int kLabelX = 10, kFieldX = 100, kRow = 18, kTop = 8;
+constexpr int RowY(int i) { return kTop + i * kRow; }
+
+const std::vector<DialogTemplate> kConfig = {
+    // Device configuration dialog: title strip, four tabs, the form area, Save and Cancel.
+    {141, "CManagementConfigDlg", 330, 290, kDlgPopup, "Device management",
+     {
+         {1142, K::SkinLabel, "Device management", 8, 4, 200, 10},
+         {1005, K::PictureButton, "", 316, 3, 11, 10},
+         {1003, K::PictureButton, "WirelessSet", 8, 20, 64, 20},
+         {1004, K::PictureButton, "IPSET", 72, 20, 64, 20},
+         {1074, K::PictureButton, "VLAN", 136, 20, 64, 20},
+         {1009, K::PictureButton, "TimeReboot", 200, 20, 64, 20},
+         {1001, K::PictureButton, "Save", 196, 268, 50, 16},
+         {1027, K::PictureButton, "Cancel", 254, 268, 50, 16},
+     }},
+    // Wireless form.
+    {144, "CWirelessSetDlg", 314, 200, kDlgChild, "",
+     {
+         {-1, K::Label, "Location", kLabelX, RowY(0) + 2, 88, 8},
+         {1009, K::Edit, "", kFieldX, RowY(0), 120, 12},
+         {-1, K::Label, "SSID", kLabelX, RowY(1) + 2, 88, 8},
+         {1010, K::Edit, "", kFieldX, RowY(1), 120, 12},
+         {1123, K::CheckBox, "Hide SSID", 228, RowY(1) + 1, 80, 10},
+         {-1, K::Label, "Network mode", kLabelX, RowY(2) + 2, 88, 8},
+         {1013, K::DropList, "", kFieldX, RowY(2), 120, 80},
+         {-1, K::Label, "Channel width", kLabelX, RowY(3) + 2, 88, 8},
+         {1099, K::RadioButton, "20MHz", kFieldX, RowY(3) + 1, 44, 10},
+         {1100, K::RadioButton, "40MHz", 146, RowY(3) + 1, 44, 10},
+         {1101, K::RadioButton, "", 192, RowY(3) + 1, 10, 10},
+         {1102, K::Label, "80MHz", 204, RowY(3) + 2, 40, 8},
+         {-1, K::Label, "Power", kLabelX, RowY(4) + 2, 88, 8},
+         {1056, K::Edit, "", kFieldX, RowY(4), 40, 12, kCtlNumber},
+         {1149, K::Label, "(8-26)", 146, RowY(4) + 2, 60, 8},
+         {-1, K::Label, "Country", kLabelX, RowY(5) + 2, 88, 8},
+         {1071, K::DropList, "", kFieldX, RowY(5), 120, 120},
+         {-1, K::Label, "Channel", kLabelX, RowY(6) + 2, 88, 8},
+         {1014, K::DropList, "", kFieldX, RowY(6), 60, 120},
+         {-1, K::Label, "Extension channel", 166, RowY(6) + 2, 70, 8},
+         {1094, K::DropList, "", 238, RowY(6), 60, 60},
+         {-1, K::Label, "SecureMode", kLabelX, RowY(7) + 2, 88, 8},
+         {1015, K::DropList, "", kFieldX, RowY(7), 120, 100},
+         {-1, K::Label, "Encryption_Type", kLabelX, RowY(8) + 2, 88, 8},
+         {1051, K::RadioButton, "AES", kFieldX, RowY(8) + 1, 40, 10},
+         {1052, K::RadioButton, "TKIP", 142, RowY(8) + 1, 40, 10},
+         {1053, K::RadioButton, "TKIPAES", 184, RowY(8) + 1, 60, 10},
+         {-1, K::Label, "Key update interval", kLabelX, RowY(9) + 2, 88, 8},
+         {1072, K::Edit, "", kFieldX, RowY(9), 40, 12, kCtlNumber},
+         {-1, K::Label, "Key", kLabelX, RowY(10) + 2, 88, 8},
+         {1054, K::Edit, "", kFieldX, RowY(10), 180, 12},
+     }},
+    // WEP sub-form of the wireless form.
+    {151, "CWepDlg", 300, 100, kDlgChild, "",
+     {
+         {-1, K::Label, "Authentication", kLabelX, RowY(0) + 2, 88, 8},
+         {1013, K::DropList, "", kFieldX, RowY(0), 70, 40},
+         {-1, K::Label, "Default_key", 180, RowY(0) + 2, 50, 8},
+         {1071, K::DropList, "", 232, RowY(0), 60, 60},
+         {-1, K::Label, "Key1", kLabelX, RowY(1) + 2, 88, 8},
+         {1009, K::Edit, "", kFieldX, RowY(1), 120, 12},
+         {1107, K::DropList, "", 228, RowY(1), 50, 40},
+         {-1, K::Label, "Key2", kLabelX, RowY(2) + 2, 88, 8},
+         {1010, K::Edit, "", kFieldX, RowY(2), 120, 12},
+         {1110, K::DropList, "", 228, RowY(2), 50, 40},
+         {-1, K::Label, "Key3", kLabelX, RowY(3) + 2, 88, 8},
+         {1011, K::Edit, "", kFieldX, RowY(3), 120, 12},
+         {1112, K::DropList, "", 228, RowY(3), 50, 40},
+         {-1, K::Label, "Key4", kLabelX, RowY(4) + 2, 88, 8},
+         {1012, K::Edit, "", kFieldX, RowY(4), 120, 12},
+         {1114, K::DropList, "", 228, RowY(4), 50, 40},
+     }},
+    // WPA (RADIUS) sub-form of the wireless form.
+    {152, "CWpaDlg", 300, 100, kDlgChild, "",
+     {
+         {-1, K::Label, "Encryption_Type", kLabelX, RowY(0) + 2, 88, 8},
+         {1013, K::DropList, "", kFieldX, RowY(0), 70, 50},
+         {-1, K::Label, "RADIUS server", kLabelX, RowY(1) + 2, 88, 8},
+         {1111, K::IpAddress, "", kFieldX, RowY(1), 100, 12},
+         {-1, K::Label, "RADIUS port", kLabelX, RowY(2) + 2, 88, 8},
+         {1009, K::Edit, "", kFieldX, RowY(2), 40, 12, kCtlNumber},
+         {-1, K::Label, "RADIUS key", kLabelX, RowY(3) + 2, 88, 8},
+         {1072, K::Edit, "", kFieldX, RowY(3), 120, 12},
+         {-1, K::Label, "Key update interval", kLabelX, RowY(4) + 2, 88, 8},
+         {1115, K::Edit, "", kFieldX, RowY(4), 40, 12, kCtlNumber},
+     }},
+    // IP form.
+    {143, "CIPSetDlg", 314, 200, kDlgChild, "",
+     {
+         {-1, K::Label, "IP_Address", kLabelX, RowY(0) + 2, 88, 8},
+         {1041, K::IpAddress, "", kFieldX, RowY(0), 100, 12},
+         {-1, K::Label, "Sub_Network", kLabelX, RowY(1) + 2, 88, 8},
+         {1042, K::IpAddress, "", kFieldX, RowY(1), 100, 12},
+         {-1, K::Label, "Gate_Way", kLabelX, RowY(2) + 2, 88, 8},
+         {1043, K::IpAddress, "", kFieldX, RowY(2), 100, 12},
+         {-1, K::Label, "Major_Dns", kLabelX, RowY(3) + 2, 88, 8},
+         {1044, K::IpAddress, "", kFieldX, RowY(3), 100, 12},
+         {-1, K::Label, "Dns", kLabelX, RowY(4) + 2, 88, 8},
+         {1045, K::IpAddress, "", kFieldX, RowY(4), 100, 12},
+     }},
+    // VLAN form.
+    {157, "CVlanDlg", 314, 200, kDlgChild, "",
+     {
+         {1143, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
+         {-1, K::Label, "Manage VLAN", kLabelX, RowY(1) + 2, 88, 8},
+         {1009, K::Edit, "", kFieldX, RowY(1), 40, 12, kCtlNumber},
+         {-1, K::Label, "WLAN", kLabelX, RowY(2) + 2, 88, 8},
+         {1072, K::Edit, "", kFieldX, RowY(2), 40, 12, kCtlNumber},
+         {1148, K::Label, "LAN", kLabelX, RowY(3) + 2, 88, 8},
+         {1073, K::Edit, "", kFieldX, RowY(3), 40, 12, kCtlNumber},
+     }},
+    // Timed-reboot form.
+    {142, "CTimeRebootDlg", 314, 200, kDlgChild, "",
+     {
+         {1028, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
+         {-1, K::Label, "Hour", kLabelX, RowY(1) + 2, 40, 8},
+         {1009, K::Edit, "", 52, RowY(1), 24, 12, kCtlNumber},
+         {-1, K::Label, "Minutes", 84, RowY(1) + 2, 40, 8},
+         {1010, K::Edit, "", 126, RowY(1), 24, 12, kCtlNumber},
+         {1033, K::CheckBox, "Monday", kLabelX, RowY(2) + 1, 70, 10},
+         {1034, K::CheckBox, "Tuesday", 84, RowY(2) + 1, 70, 10},
+         {1035, K::CheckBox, "Wednesday", 158, RowY(2) + 1, 70, 10},
+         {1036, K::CheckBox, "Thursday", 232, RowY(2) + 1, 70, 10},
+         {1037, K::CheckBox, "Friday", kLabelX, RowY(3) + 1, 70, 10},
+         {1038, K::CheckBox, "Saturday", 84, RowY(3) + 1, 70, 10},
+         {1039, K::CheckBox, "Sunday", 158, RowY(3) + 1, 70, 10},
+     }},
+    // Bridge wizard frame; the steps sit 35 pixels below its top.
+    {145, "CBridgeConfigDlg", 346, 220, kDlgPopup, "Device bridge",
+     {
+         {1131, K::Label, "", 0, 0, 346, 20},
+         {1139, K::SkinLabel, "Device bridge", 8, 5, 200, 10},
+         {1003, K::PictureButton, "", 332, 4, 11, 10},
+         {1001, K::PictureButton, "Back", 220, 200, 50, 16},
+         {1074, K::PictureButton, "Next", 280, 200, 50, 16},
+     }},
+    // Survey step.
+    {149, "CBridgeSurveyDlg", 346, 170, kDlgChild, "",
+     {
+         {1073, K::SkinLabel, "SearchOtherAP", 8, 2, 120, 10},
+         {1003, K::PictureButton, "", 130, 1, 10, 10},
+         {1140, K::Picture, "", 150, 0, 16, 15, kCtlHidden},
+         {1141, K::SkinLabel, "Scanning...", 170, 2, 80, 10, kCtlHidden},
+         {1015, K::Grid, "", 4, 16, 338, 150},
+     }},
+    // Security step.
+    {147, "CBridgeSecureDlg", 346, 170, kDlgChild, "",
+     {
+         {1083, K::Label, "BridgeSSID", kLabelX, RowY(0) + 2, 88, 8},
+         {1010, K::Edit, "", kFieldX, RowY(0), 140, 12},
+         {1084, K::Label, "Channel", kLabelX, RowY(1) + 2, 88, 8},
+         {1013, K::DropList, "", kFieldX, RowY(1), 60, 120},
+         {1085, K::Label, "SecureMode", kLabelX, RowY(2) + 2, 88, 8},
+         {1071, K::DropList, "", kFieldX, RowY(2), 120, 80},
+         {1105, K::Label, "Encryption_Type", kLabelX, RowY(3) + 2, 88, 8},
+         {1125, K::RadioButton, "", kFieldX, RowY(3) + 1, 10, 10},
+         {1087, K::Label, "AES", kFieldX + 12, RowY(3) + 2, 28, 8},
+         {1126, K::RadioButton, "", 144, RowY(3) + 1, 10, 10},
+         {1090, K::Label, "TKIP", 156, RowY(3) + 2, 28, 8},
+         {1127, K::RadioButton, "", 188, RowY(3) + 1, 10, 10},
+         {1122, K::Label, "TKIPAES", 200, RowY(3) + 2, 50, 8},
+         {1086, K::Label, "WirelessKey", kLabelX, RowY(4) + 2, 88, 8},
+         {1054, K::Edit, "", kFieldX, RowY(4), 180, 12},
+     }},
+    // WEP sub-form of the security step.
+    {153, "CBridgeWepDlg", 346, 100, kDlgChild, "",
+     {
+         {1105, K::Label, "Authentication", kLabelX, RowY(0) + 2, 88, 8},
+         {1013, K::DropList, "", kFieldX, RowY(0), 70, 40},
+         {1106, K::Label, "Default_key", 180, RowY(0) + 2, 50, 8},
+         {1071, K::DropList, "", 232, RowY(0), 60, 60},
+         {1108, K::Label, "Key1", kLabelX, RowY(1) + 2, 88, 8},
+         {1009, K::Edit, "", kFieldX, RowY(1), 120, 12},
+         {1107, K::DropList, "", 228, RowY(1), 50, 40},
+         {1109, K::Label, "Key2", kLabelX, RowY(2) + 2, 88, 8},
+         {1010, K::Edit, "", kFieldX, RowY(2), 120, 12},
+         {1110, K::DropList, "", 228, RowY(2), 50, 40},
+         {1111, K::Label, "Key3", kLabelX, RowY(3) + 2, 88, 8},
+         {1011, K::Edit, "", kFieldX, RowY(3), 120, 12},
+         {1112, K::DropList, "", 228, RowY(3), 50, 40},
+         {1113, K::Label, "Key4", kLabelX, RowY(4) + 2, 88, 8},
+         {1012, K::Edit, "", kFieldX, RowY(4), 120, 12},
+         {1114, K::DropList, "", 228, RowY(4), 50, 40},
+     }},
+    // IP step.
+    {146, "CBridgeIpDlg", 346, 170, kDlgChild, "",
+     {
+         {1124, K::Label, "Toptip", 10, 4, 326, 10, kCtlCentre},
+         {1069, K::Label, "IP_Address", 60, 24, 88, 8},
+         {1041, K::IpAddress, "", 150, 22, 100, 12},
+         {1068, K::Label, "Sub_Network", 60, 42, 88, 8},
+         {1042, K::IpAddress, "", 150, 40, 100, 12},
+         {1046, K::Label, "Gate_Way", 60, 60, 88, 8},
+         {1043, K::IpAddress, "", 150, 58, 100, 12},
+         {1049, K::Label, "Major_Dns", 60, 78, 88, 8},
+         {1044, K::IpAddress, "", 150, 76, 100, 12},
+         {1050, K::Label, "Dns", 60, 96, 88, 8},
+         {1045, K::IpAddress, "", 150, 94, 100, 12},
+     }},
+    // Finish step.
+    {148, "CBridgeFinishDlg", 346, 170, kDlgChild, "",
+     {
+         {1003, K::PictureButton, "", 8, 4, 330, 132},
+         {1117, K::Label, "You are configuring the device to work as Station mode.", 8, 142, 330, 10, kCtlCentre},
+     }},
+    // Upgrade dialog.
+    {140, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
+     {
+         {-1, K::SkinLabel, "Device upgrade", 8, 4, 200, 10},
+         {1003, K::PictureButton, "", 266, 3, 11, 10},
+         {-1, K::Label, "Type", 10, 30, 60, 8},
+         {1013, K::DropList, "", 72, 28, 100, 80},
+         {-1, K::Label, "ChooseFile", 10, 50, 60, 8},
+         {1009, K::Edit, "", 72, 48, 140, 12, kCtlReadOnly},
+         {1001, K::PictureButton, "Scan", 218, 46, 50, 16},
+         {1026, K::Label, "Upgrade file transfer progress", 10, 72, 200, 8},
+         {1091, K::Progress, "", 10, 84, 260, 10},
+         {1006, K::PictureButton, "Upgrade", 218, 106, 50, 16},
+     }},
+};
+
+}  // namespace
+
+std::span<const DialogTemplate> ConfigTemplates()
+{
+    return kConfig;
+}
+
+}  // namespace cpe

@@ -1,0 +1,21 @@
+// The cell styles every list page writes its grid with: header cells, ordinary data cells, and
+// data cells in the offline and online colours of the skin.
+#pragma once
+
+#include <QString>
+
+namespace cpe {
+
+class CGridCtrl;
+
+constexpr int kGridDataRowHeight = 26;
+
+void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text);
+void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
+void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
+void SetOnlineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
+// The settings every list page gives its grid: skin background and line colour, horizontal
+// lines only, read-only.
+void ApplyListGridStyle(CGridCtrl& grid);
+
+}  // namespace cpe

@@ -1,0 +1,68 @@
+#include "ui/skin_qt.h"
+
+#include "ui/ct_button_picture.h"
+#include "ui/ct_static.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace cpe {
+
+QFont MakeFont(const QString& face, int height, int weight)
+{
+    QFont f(face.isEmpty() ? QStringLiteral("Arial") : face);
+    f.setStyleHint(QFont::SansSerif);  // the Swiss family
+    // A positive height is the character cell (ascent + descent); the em is about 7/8 of it.
+    int pixels = height > 0 ? static_cast<int>(std::lround(height * 0.875)) : -height;
+    if (pixels <= 0)
+        pixels = 12;
+    f.setPixelSize(pixels);
+    if (weight > 0)
+        f.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
+    else
+        f.setWeight(QFont::Normal);
+    f.setItalic(false);
+    f.setUnderline(false);
+    f.setStrikeOut(false);
+    return f;
+}
+
+QFont MakeFont(const LogFont& font)
+{
+    return MakeFont(QString::fromStdString(font.faceName), font.height, font.weight);
+}
+
+void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
+{
+    const SkinSettings& s = Skin();
+    button.SetButtonText(text);
+    button.m_strFaceName = QString::fromStdString(s.buttonMenuFontName);
+    button.m_nWeight = s.buttonMenuFontWeight;
+    button.m_nHeight = s.buttonMenuFontHeight;
+    button.m_crText = s.buttonMenuFontColor;
+    button.m_crHighlight = s.textDownColor;
+    button.m_nPlacement = CTButtonPicture::kPlaceLeft;
+    button.m_nMargin = 50;
+    button.update();
+}
+
+void ApplyButtonStyle(CTButtonPicture& button, const QString& text)
+{
+    const SkinSettings& s = Skin();
+    button.SetButtonText(text);
+    button.m_strFaceName = QString::fromStdString(s.buttonMenuFontName);
+    button.m_nWeight = s.buttonFontWeight;
+    button.m_nHeight = s.buttonFontHeight;
+    button.m_crText = s.buttonFontColor;
+    button.m_crHighlight = s.textDownColor;
+    button.update();
+}
+
+void ApplyLabelStyle(CTStatic& label)
+{
+    const SkinSettings& s = Skin();
+    label.ApplyStaticStyle(QString::fromStdString(s.buttonMenuFontName), s.staticFontTextColor,
+                           s.staticFontBkColor, s.staticFontWeight, s.staticFontHeight);
+}
+
+}  // namespace cpe

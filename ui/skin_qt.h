@@ -1,0 +1,31 @@
+// The skin at the Qt edge: colour and font conversions and the button and label styles built
+// from the settings.
+#pragma once
+
+#include "ui/skin_settings.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace cpe {
+
+class CTButtonPicture;
+class CTStatic;
+
+inline QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+inline ColorRef FromQColor(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+
+// A font from a face, a cell height in pixels (negative: character height) and a weight
+// (0 default, 700 bold), as the settings describe it.
+QFont MakeFont(const QString& face, int height, int weight);
+QFont MakeFont(const LogFont& font);
+
+// Text plus the menu-button style: the menu font and colours, left-aligned with a 50 px margin.
+void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text);
+// Text plus the style of the other skinned buttons.
+void ApplyButtonStyle(CTButtonPicture& button, const QString& text);
+// The label style: menu face, label weight, height and colours.
+void ApplyLabelStyle(CTStatic& label);
+
+}  // namespace cpe
