@@ -1,0 +1,319 @@
+#include "pages/list_page.h"
+
+#include "pages/page_text.h"
+#include "protocol/engine/net_management.h"
+#include "store/sql_management.h"
+#include "ui/ct_button_picture.h"
+#include "ui/ct_edit.h"
+#include "ui/ct_multi_pages.h"
+#include "ui/ct_picture.h"
+#include "ui/ct_static.h"
+#include "ui/dialog_template.h"
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_styles.h"
+#include "ui/skin_qt.h"
+#include "ui/translate_window.h"
+
+#include <QComboBox>
+
+namespace cpe {
+namespace {
+
+constexpr int kIdSearchEditFrameLeft = 1010;
+constexpr int kIdSearchEditFrameRight = 1011;
+constexpr int kIdSeparator = 1012;
+constexpr int kIdPageSize = 1013;
+constexpr int kIdPageSizeLabel = 1014;
+constexpr int kIdPager = 1016;
+constexpr int kIdOnlineCount = 1017;
+constexpr int kIdSearchEdit = 1009;
+constexpr int kIdRefresh = 1074;
+constexpr int kIdHint = 1130;
+
+constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+constexpr int kPageSizes[] = {15, 30, 50, 100};
+constexpr int kDefaultPageSizeIndex = 1;
+constexpr QSize kIconSize(50, 16);
+
+QString IconStripPath(IconStrip strip)
+{
+    switch (strip) {
+    case IconStrip::Web: return QString::fromStdString(Skin().paths.web);
+    case IconStrip::Bridge: return QString::fromStdString(Skin().paths.bridge);
+    case IconStrip::None: break;
+    }
+    return {};
+}
+
+void LoadPicture(QWidget* page, int id, const std::string& path)
+{
+    if (path.empty())
+        return;
+    if (auto* picture = DlgItem<CTPicture>(page, id); picture && picture->LoadFile(QString::fromStdString(path)))
+        picture->DrawPicture();
+}
+
+}  // namespace
+
+CListPageDlg::CListPageDlg(const ListPageTraits& traits, QWidget* parent, PageHostLink& host, PageServices services)
+    : CPageDlg(traits.dialogId, parent, host, services), m_traits(traits), m_nSortColumn(traits.ColumnOf(ListColumn::Ip))
+{
+    BuildDialog(this, traits.dialogId);
+    TranslateWindow(this);
+    InitControls();
+    InitGrid();
+}
+
+void CListPageDlg::InitControls()
+{
+    const SkinPaths& paths = Skin().paths;
+    m_pGrid = DlgItem<CGridCtrl>(this, m_traits.gridId);
+    m_pPager = DlgItem<CTMultiPages>(this, kIdPager);
+    m_pPageSize = DlgItem<QComboBox>(this, kIdPageSize);
+    m_pSearchEdit = DlgItem<CTEdit>(this, kIdSearchEdit);
+    m_pOnlineLabel = DlgItem<CTStatic>(this, kIdOnlineCount);
+    m_pRefresh = DlgItem<CTButtonPicture>(this, kIdRefresh);
+
+    for (int id : {kIdOnlineCount, kIdHint, kIdPageSizeLabel})
+        if (auto* label = DlgItem<CTStatic>(this, id))
+            ApplyLabelStyle(*label);
+    LoadPicture(this, kIdSearchEditFrameLeft, paths.btnPie);
+    LoadPicture(this, kIdSearchEditFrameRight, paths.btnPie2);
+    LoadPicture(this, kIdSeparator, paths.line);
+
+    if (!paths.btnUpdateNormal.empty()) {
+        const QString updateNormal = QString::fromStdString(paths.btnUpdateNormal);
+        const QString updateDown = QString::fromStdString(paths.btnUpdateDown);
+        m_pRefresh->SetImages(updateNormal, updateDown, updateDown, updateNormal);
+    }
+    connect(m_pRefresh, &QAbstractButton::clicked, this,
+            [this] { RefreshPage(m_nCurPage, CurrentAscending(), m_nSortColumn, m_strSearch); });
+
+    for (int size : kPageSizes)
+        m_pPageSize->addItem(QString::number(size), size);
+    m_pPageSize->setCurrentIndex(kDefaultPageSizeIndex);
+    connect(m_pPageSize, &QComboBox::currentIndexChanged, this,
+            [this] { RefreshPage(1, CurrentAscending(), m_nSortColumn, m_strSearch); });
+
+    connect(m_pSearchEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_strSearch = text;
+        RefreshPage(1, CurrentAscending(), m_nSortColumn, m_strSearch);
+    });
+
+    m_pPager->ResetPager(Host().PagerTarget(), DialogId());
+
+    // The reboot, restore and upgrade actions are not offered by this page yet.
+    if (m_traits.actionId != 0)
+        if (QWidget* action = DlgItemWidget(this, m_traits.actionId))
+            action->hide();
+    SetOnlineCountText(*m_pOnlineLabel, 0);
+}
+
+void CListPageDlg::InitGrid()
+{
+    CGridCtrl& grid = *m_pGrid;
+    ApplyListGridStyle(grid);
+    grid.EnableSelection(true);
+    grid.SetRowCount(1);
+    grid.SetColumnCount(m_traits.ColumnCount());
+    grid.SetFixedRowCount(1);
+    for (int c = 0; c < m_traits.ColumnCount(); ++c) {
+        const ListColumnDef& column = m_traits.columns[static_cast<std::size_t>(c)];
+        SetTitleCell(grid, c, column.width, PageText(column.header));
+        if (column.kind == ListColumn::Operate || column.kind == ListColumn::Check)
+            grid.AddHandColumn(c);
+    }
+    if (m_traits.HasCheckBoxes())
+        grid.SetCheckCell(0);
+    if (const QString strip = IconStripPath(m_traits.icons); !strip.isEmpty()) {
+        m_images = CImageList::FromFile(strip, kIconSize);
+        grid.SetImageList(&m_images);
+    }
+    grid.SetSortColumn(m_nSortColumn);
+    grid.SetSortAscending(CurrentAscending());
+}
+
+int CListPageDlg::PageSize() const
+{
+    const int size = m_pPageSize->currentData().toInt();
+    return size > 0 ? size : kPageSizes[kDefaultPageSizeIndex];
+}
+
+void CListPageDlg::RefreshList()
+{
+    RefreshPage(m_nCurPage, CurrentAscending(), m_nSortColumn, m_strSearch);
+}
+
+void CListPageDlg::OnPagerSelect(int page)
+{
+    RefreshPage(page, CurrentAscending(), m_nSortColumn, m_strSearch);
+}
+
+void CListPageDlg::RefreshPage(int page, bool ascending, int sortColumn, const QString& searchText)
+{
+    const int pageSize = PageSize();
+    const int sortCode = m_traits.SortCode(sortColumn);
+    const std::string filter = searchText.toStdString();
+    CSqlManagement& store = Services().store;
+
+    int pageCount = 0;
+    int onlineCount = 0;
+    std::vector<ap_info_stu> stored;
+    store.GetDevicePage(sortCode, ascending, pageSize, page, filter, pageCount, onlineCount, stored);
+    if (page > 1 && page > pageCount) {
+        // The list shrank below the page shown: show the first page, which is what the pager
+        // shows too, rather than an empty page the pager offers no way back from.
+        page = 1;
+        pageCount = onlineCount = 0;
+        stored.clear();
+        store.GetDevicePage(sortCode, ascending, pageSize, page, filter, pageCount, onlineCount, stored);
+    }
+    m_nSortColumn = sortColumn;
+    m_nCurPage = page;
+    m_nPageCount = pageCount;
+
+    std::vector<ap_info_stu> discovered;
+    const auto freeRows = static_cast<std::size_t>(pageSize) - std::min<std::size_t>(stored.size(), pageSize);
+    if (m_traits.topUp && freeRows > 0 && (page == pageCount || pageCount == 0)) {
+        // A search text the local code set cannot hold matches no device (and must not become
+        // an empty filter that matches every one).
+        const std::string ansiFilter = searchText.isEmpty() ? std::string() : ToAnsi(searchText);
+        if (searchText.isEmpty() || !ansiFilter.empty())
+            Services().engine.GetDiscovered(discovered, freeRows, ansiFilter);
+    }
+
+    FillGrid(stored, discovered, page, pageSize);
+    m_pGrid->SetSortColumn(sortColumn);
+    m_pGrid->SetSortAscending(ascending);
+
+    m_pPager->m_nTotalPage = pageCount;
+    m_pPager->m_nCurPage = pageCount < page ? 1 : page;
+    m_pPager->UpdateLayout();
+    m_pPager->update();
+
+    m_nOnlineCount = onlineCount;
+    SetOnlineCountText(*m_pOnlineLabel, onlineCount);
+}
+
+void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::vector<ap_info_stu>& discovered,
+                            int page, int pageSize)
+{
+    CGridCtrl& grid = *m_pGrid;
+    grid.SetRedraw(false);
+    grid.DeleteNonFixedRows();
+    m_nStoreRows = static_cast<int>(stored.size());
+    m_nToppedRows = static_cast<int>(discovered.size());
+    grid.SetRowCount(1 + m_nStoreRows + m_nToppedRows);
+    const int firstSerial = (page - 1) * pageSize + 1;
+    int row = 1;
+    for (const ap_info_stu& record : stored) {
+        FillRow(row, firstSerial + row - 1, record, false);
+        ++row;
+    }
+    for (const ap_info_stu& record : discovered) {
+        FillRow(row, firstSerial + row - 1, record, true);
+        ++row;
+    }
+    grid.SetRedraw(true);
+}
+
+void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool discovered)
+{
+    CGridCtrl& grid = *m_pGrid;
+    const int status = discovered ? kDiscoveredStatus : record.ap_status.get();
+    const auto setCell = discovered ? SetOfflineCell : SetDataCell;
+    for (int c = 0; c < m_traits.ColumnCount(); ++c) {
+        const ListColumn kind = m_traits.columns[static_cast<std::size_t>(c)].kind;
+        switch (kind) {
+        case ListColumn::Check:
+            setCell(grid, row, c, QString(), kCellFormat);
+            grid.SetCheckCell(row);
+            break;
+        case ListColumn::Serial:
+            setCell(grid, row, c, QString::number(serial), kCellFormat);
+            if (m_traits.statusIcon)
+                grid.SetItemImage(row, c, status);
+            break;
+        case ListColumn::Operate:
+            setCell(grid, row, c, QString(), kCellFormat);
+            if (!discovered)
+                grid.SetItemImage(row, c, 0);
+            break;
+        case ListColumn::Status:
+            if (!discovered && status != 0)
+                SetOnlineCell(grid, row, c, RecordCellText(kind, record), kCellFormat);
+            else
+                setCell(grid, row, c, RecordCellText(kind, record), kCellFormat);
+            break;
+        default: setCell(grid, row, c, RecordCellText(kind, record), kCellFormat); break;
+        }
+    }
+}
+
+bool CListPageDlg::IsToppedUpRow(int row) const
+{
+    return row > m_nStoreRows && row <= m_nStoreRows + m_nToppedRows;
+}
+
+bool CListPageDlg::event(QEvent* e)
+{
+    if (e->type() == GridNotifyEvent::EventType()) {
+        auto* notify = static_cast<GridNotifyEvent*>(e);
+        if (notify->Notify().ctrlId == m_traits.gridId)
+            OnGridNotify(*notify);
+        return true;
+    }
+    return CPageDlg::event(e);
+}
+
+void CListPageDlg::OnGridNotify(GridNotifyEvent& e)
+{
+    const GridNotify& n = e.Notify();
+    if (n.code != NM_CLICK)
+        return;
+    if (n.iRow == 0) {
+        OnHeaderClick(n.iColumn);
+        return;
+    }
+    if (n.iRow < 1 || n.iRow >= m_pGrid->GetRowCount() || n.iColumn < 0 || n.iColumn >= m_traits.ColumnCount())
+        return;
+    if (m_traits.HasCheckBoxes() && n.iColumn == 0) {
+        if (CGridCellCheck* check = m_pGrid->GetCheckCell(n.iRow)) {
+            check->SetCheck(!check->GetCheck());
+            m_pGrid->RedrawCell(n.iRow, 0);
+        }
+        return;
+    }
+    OnDataCellClick(n.iRow, n.iColumn);
+}
+
+void CListPageDlg::OnHeaderClick(int col)
+{
+    if (m_traits.HasCheckBoxes() && col == 0) {
+        CGridCellCheck* header = m_pGrid->GetCheckCell(0);
+        const bool check = header && !header->GetCheck();
+        for (int row = 0; row < m_pGrid->GetRowCount(); ++row)
+            if (CGridCellCheck* cell = m_pGrid->GetCheckCell(row))
+                cell->SetCheck(check);
+        m_pGrid->viewport()->update();
+        return;
+    }
+    if (!m_traits.HeaderSorts(col))
+        return;
+    RefreshPage(1, m_bDirection, col, m_strSearch);
+    m_bDirection = !m_bDirection;
+}
+
+void CListPageDlg::EnableListControls(bool enable)
+{
+    m_pSearchEdit->setEnabled(enable);
+    m_pGrid->setEnabled(enable);
+    m_pPageSize->setEnabled(enable);
+}
+
+std::string CListPageDlg::CellAnsi(int row, ListColumn column) const
+{
+    return ToAnsi(m_pGrid->GetItemText(row, m_traits.ColumnOf(column)));
+}
+
+}  // namespace cpe

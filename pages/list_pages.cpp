@@ -1,0 +1,30 @@
+#include "pages/list_pages.h"
+
+namespace cpe {
+
+CManagementDlg::CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+}
+
+CBridgeDlg::CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+}
+
+CRebootDlg::CRebootDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+}
+
+CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+}
+
+CRestoreDlg::CRestoreDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+}
+
+}  // namespace cpe

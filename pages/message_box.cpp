@@ -1,0 +1,42 @@
+#include "pages/message_box.h"
+
+#include <QMessageBox>
+#include <utility>
+
+namespace cpe {
+namespace {
+
+MessageBoxHook& Hook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information: break;
+    }
+    return QMessageBox::Information;
+}
+
+}  // namespace
+
+int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons)
+{
+    if (const MessageBoxHook& hook = Hook())
+        return hook(MessageBoxRequest{parent, text, icon, buttons});
+    const auto standard = buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                              : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(ToQtIcon(icon), QString(), text, standard, parent);
+    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    return std::exchange(Hook(), std::move(hook));
+}
+
+}  // namespace cpe

@@ -1,0 +1,28 @@
+#include "pages/page_text.h"
+
+#include "ui/ct_static.h"
+#include "ui/lang/language.h"
+
+namespace cpe {
+
+QString PageText(const char* key)
+{
+    return QString::fromStdString(TranslateString(key));
+}
+
+QString CountText(const char* key, int count)
+{
+    QString text = PageText(key);
+    const qsizetype at = text.indexOf(QStringLiteral("%d"));
+    if (at >= 0)
+        text.replace(at, 2, QString::number(count));
+    return text;
+}
+
+void SetOnlineCountText(CTStatic& label, int count)
+{
+    label.setText(CountText("Online device count:%d", count));
+    label.update();
+}
+
+}  // namespace cpe

@@ -1,0 +1,200 @@
+#include "pages/status_dlg.h"
+
+#include "pages/message_box.h"
+#include "pages/page_text.h"
+#include "protocol/codes.h"
+#include "protocol/engine/net_management.h"
+#include "protocol/engine/payload_blocks.h"
+#include "ui/ct_button_picture.h"
+#include "ui/ct_edit.h"
+#include "ui/ct_picture.h"
+#include "ui/dialog_template.h"
+#include "ui/grid/grid_ctrl.h"
+#include "ui/skin_qt.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+#include <cstring>
+#include <utility>
+
+namespace cpe {
+namespace {
+
+constexpr int kIdSearch = 1003;
+constexpr int kIdBusy = 1138;
+
+}  // namespace
+
+CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+{
+    const SkinPaths& paths = Skin().paths;
+    m_pSearch = DlgItem<CTButtonPicture>(this, kIdSearch);
+    if (!paths.btnSearch.empty()) {
+        const QString searchPicture = QString::fromStdString(paths.btnSearch);
+        m_pSearch->SetImages(searchPicture, searchPicture, searchPicture, searchPicture);
+    }
+    ApplyButtonStyle(*m_pSearch, PageText("Search"));
+    connect(m_pSearch, &QAbstractButton::clicked, this, &CStatusDlg::OnSearchButton);
+
+    m_pBusy = DlgItem<CTPicture>(this, kIdBusy);
+    if (!paths.waitSearch.empty())
+        m_pBusy->LoadFile(QString::fromStdString(paths.waitSearch));
+    m_pBusy->hide();
+
+    m_discoveryTimer.setInterval(Timings{}.discoveryTickMs);
+    connect(&m_discoveryTimer, &QTimer::timeout, this, &CStatusDlg::OnDiscoveryTick);
+    m_renameRefresh.setSingleShot(true);
+    m_renameRefresh.setInterval(Timings{}.renameRefreshMs);
+    connect(&m_renameRefresh, &QTimer::timeout, this, [this] { RefreshList(); });
+}
+
+CStatusDlg::~CStatusDlg()
+{
+    m_discoveryTimer.stop();
+    m_renameRefresh.stop();
+}
+
+void CStatusDlg::SetTimings(const Timings& timings)
+{
+    m_discoveryTimer.setInterval(timings.discoveryTickMs);
+    m_renameRefresh.setInterval(timings.renameRefreshMs);
+}
+
+void CStatusDlg::OnSearchButton()
+{
+    if (m_bIdle)
+        StartDiscovery();
+    else
+        StopDiscovery();
+}
+
+void CStatusDlg::StartDiscovery()
+{
+    m_bIdle = false;
+    CNetManagement& engine = Services().engine;
+    engine.ClearDiscovered();
+    engine.Search();
+    m_nTick = 0;
+    SetSearchText(QString());
+    SearchEdit()->clear();
+    RefreshPage(1, CurrentAscending(), SortColumn(), QString());
+    m_pBusy->show();
+    m_pBusy->DrawPicture();
+    m_pSearch->SetButtonText(PageText("Stop"));
+    EnableListControls(false);
+    Host().EnableMenuButtons(false);
+    Host().SetAutoRefresh(false);
+    m_discoveryTimer.start();
+}
+
+void CStatusDlg::StopDiscovery()
+{
+    m_bIdle = true;
+    m_discoveryTimer.stop();
+    m_pBusy->StopAnimation();
+    m_pBusy->hide();
+    m_pSearch->SetButtonText(PageText("Search"));
+    EnableListControls(true);
+    Host().EnableMenuButtons(true);
+    Host().SetAutoRefresh(true);
+    RefreshList();
+}
+
+void CStatusDlg::OnDiscoveryTick()
+{
+    ++m_nTick;
+    if (m_nTick >= kRunTicks) {
+        StopDiscovery();
+        return;
+    }
+    if (m_nTick % kSearchEveryTicks == 0) {
+        Services().engine.Search();
+        RefreshPage(1, CurrentAscending(), SortColumn(), SearchText());
+    }
+}
+
+void CStatusDlg::OnGridNotify(GridNotifyEvent& e)
+{
+    switch (e.Notify().code) {
+    case LVN_BEGINLABELEDITW: OnBeginEdit(e); return;
+    case LVN_ENDLABELEDITW: OnEndEdit(e); return;
+    default: CListPageDlg::OnGridNotify(e); return;
+    }
+}
+
+void CStatusDlg::OnDataCellClick(int row, int col)
+{
+    const ListColumn kind = Traits().columns[static_cast<std::size_t>(col)].kind;
+    if (kind == ListColumn::Location) {
+        if (!IsToppedUpRow(row))
+            Grid()->SetEditable(true);
+        return;
+    }
+    Grid()->SetEditable(false);
+    if (kind == ListColumn::Operate && !IsToppedUpRow(row))
+        OpenWebPage(row);
+}
+
+void CStatusDlg::OpenWebPage(int row)
+{
+    const QString ip = Grid()->GetItemText(row, Traits().ColumnOf(ListColumn::Ip));
+    QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + ip));
+}
+
+void CStatusDlg::OnBeginEdit(GridNotifyEvent& e)
+{
+    const GridNotify& n = e.Notify();
+    // Only a stored device's name can be edited; keyboard navigation must not carry the editor
+    // into another column or onto a device that has not sent its record yet.
+    if (n.iColumn != Traits().ColumnOf(ListColumn::Location) || n.iRow < 1 || IsToppedUpRow(n.iRow)) {
+        e.SetResult(-1);
+        return;
+    }
+    m_strOldName = Grid()->GetItemText(n.iRow, n.iColumn);
+}
+
+void CStatusDlg::OnEndEdit(GridNotifyEvent& e)
+{
+    const GridNotify& n = e.Notify();
+    if (n.iColumn != Traits().ColumnOf(ListColumn::Location))
+        return;
+    const QString name = Grid()->GetItemText(n.iRow, n.iColumn);
+    if (name == m_strOldName)
+        return;
+    const std::u16string wide = name.toStdU16String();
+    if (!HasNoCjk(wide)) {
+        ShowMessageBox(this, PageText("Device name cannot enter Chinese character!"), MessageIcon::Exclamation);
+        Grid()->SetItemText(n.iRow, n.iColumn, m_strOldName);
+        e.SetResult(-1);
+        return;
+    }
+    const std::u16string cut = CutToDeviceBytes(wide, kNameBytes);
+    Grid()->SetItemText(n.iRow, n.iColumn, QString::fromStdU16String(cut));
+    std::string ansiName = AnsiPrefix(cut, kNameBytes);
+    // A name the local code set cannot hold is not sent: it would reach the device blank. The
+    // refresh then shows the name the device keeps.
+    if (cut.empty() || !ansiName.empty())
+        StartRenameSender(CellAnsi(n.iRow, ListColumn::Ip), std::move(ansiName));
+    m_renameRefresh.start();
+}
+
+void CStatusDlg::StartRenameSender(std::string ip, std::string name)
+{
+    if (m_renameSender.joinable()) {
+        m_renameSender.request_stop();
+        m_renameSender.join();
+    }
+    CNetManagement& engine = Services().engine;
+    m_renameSender = std::jthread([&engine, ip = std::move(ip), name = std::move(name)](std::stop_token stop) {
+        if (stop.stop_requested())
+            return;
+        ap_info_stu record;
+        std::memset(&record, 0, sizeof record);
+        record.ap_name.assign(name);
+        const NameBlock block = MakeNameBlock(record);
+        engine.SendCommand(ip, MessageType::set_name, block);
+    });
+}
+
+}  // namespace cpe

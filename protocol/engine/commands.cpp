@@ -1,0 +1,117 @@
+// Requests to devices and what their replies change: device status codes in the store, the
+// address of an online entry after set_ip, and the reboot/restore sending order.
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+#include "protocol/codes.h"
+#include "protocol/engine/net_management.h"
+#include "store/sql_management.h"
+
+namespace cpe {
+namespace {
+
+// Device status codes written by command replies.
+enum Status : int {
+    kBridgeSuccess = 2,
+    kBridgeFail = 3,
+    kRestarting = 4,
+    kReseting = 5,
+    kUpgradeWait = 6,
+    kUpgrading = 7,
+    kUpgradeSuccess = 8,
+    kUpgradeFail = 9,
+};
+
+// Access points with stations bridged to them go first; the rest follow after this pause.
+constexpr auto kBridgedFirstDelay = std::chrono::milliseconds(200);
+
+}  // namespace
+
+bool CNetManagement::SendCommand(std::string_view ip, MessageType type, std::span<const std::uint8_t> payload) {
+    return Send(SocketRole::request, ip, config_.endpoints.deviceCommandPort, type, payload);
+}
+
+void CNetManagement::SetPendingIp(std::string_view mac, std::string_view currentIp, std::string_view newIp) {
+    online_.SetPendingIp(mac, currentIp, newIp);
+}
+
+void CNetManagement::ApplyPendingIp(std::string_view mac, std::string_view senderIp) {
+    online_.ApplyPendingIp(mac, senderIp);
+}
+
+void CNetManagement::OnReply(const Incoming& in) {
+    switch (static_cast<MessageType>(in.header.type.get())) {
+    case MessageType::get_info: OnDeviceInfo(in); break;
+    case MessageType::site_survey: OnSurvey(in); break;
+    case MessageType::set_ip: ApplyPendingIp(FormatMac(in.header.mac), SenderIpText(in.from)); break;
+    case MessageType::bridge:
+    case MessageType::reboot:
+    case MessageType::restore:
+    case MessageType::upgrade_state:
+    case MessageType::set_vlan: OnResultReply(in); break;
+    case MessageType::upgrade_poll: store_.MarkUpgrading(FormatMac(in.header.mac)); break;
+    default: break;  // no other reply has an effect
+    }
+}
+
+void CNetManagement::OnResultReply(const Incoming& in) {
+    // A reply without its result byte says nothing; it must not read as success.
+    if (in.payload.empty())
+        return;
+    const std::uint8_t result = in.payload[0];
+    const std::string mac = FormatMac(in.header.mac);
+    switch (static_cast<MessageType>(in.header.type.get())) {
+    case MessageType::bridge:
+        store_.SetDeviceStatus(mac, result == 0 ? kBridgeSuccess : kBridgeFail);
+        break;
+    case MessageType::reboot:
+    case MessageType::set_vlan:
+        if (result == 0)
+            store_.SetDeviceStatus(mac, kRestarting);
+        break;
+    case MessageType::restore:
+        if (result == 0)
+            store_.SetDeviceStatus(mac, kReseting);
+        break;
+    case MessageType::upgrade_state:
+        if (result == 0)
+            store_.SetDeviceStatus(mac, IsModelSetB(upgradeModel_.load()) ? kUpgradeWait : kUpgrading);
+        else
+            store_.SetDeviceStatus(mac, result == 1 ? kUpgradeFail : kUpgradeSuccess);
+        break;
+    default: break;
+    }
+}
+
+std::size_t CNetManagement::SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,
+                                              std::stop_token stop) {
+    std::size_t sent = 0;
+    std::vector<DeviceTarget> rest;
+    for (DeviceTarget& target : selection) {
+        if (stop.stop_requested())
+            return sent;
+        if (store_.HasBridgedStations(target.mac)) {
+            SendCommand(target.ip, type);
+            ++sent;
+        } else {
+            rest.push_back(std::move(target));
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable_any stopped;
+    std::unique_lock lock(mutex);
+    stopped.wait_for(lock, stop, kBridgedFirstDelay, [] { return false; });
+
+    for (const DeviceTarget& target : rest) {
+        if (stop.stop_requested())
+            return sent;
+        SendCommand(target.ip, type);
+        ++sent;
+    }
+    return sent;
+}
+
+}  // namespace cpe

@@ -1,0 +1,108 @@
+// Discovery: the search broadcast, the search replies and heartbeats that keep the online list,
+// the full device records and site-survey packets that go to the store, and ageing.
+#include <algorithm>
+#include <cstring>
+
+#include "protocol/codes.h"
+#include "protocol/engine/net_management.h"
+#include "store/sql_management.h"
+#include "ui/lang/operate_character.h"
+
+namespace cpe {
+namespace {
+
+constexpr const char* kLimitedBroadcast = "255.255.255.255";
+
+// A received name or SSID (UTF-8 on the wire) in the local code set. A pure ASCII text is left
+// exactly as received, length byte included.
+void FromDevice(CountedText<32>& text) {
+    const std::string_view received = text.text();
+    if (std::none_of(received.begin(), received.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return;
+    text.assign(COperateCharacter::FromDeviceText(received));
+}
+
+}  // namespace
+
+void CNetManagement::Search() {
+    const std::vector<std::string> addresses = BroadcastAddresses();
+    const std::uint16_t port = config_.endpoints.deviceDiscoveryPort;
+    if (addresses.empty()) {
+        Send(SocketRole::discovery, kLimitedBroadcast, port, MessageType::search);
+        return;
+    }
+    for (const std::string& address : addresses)
+        Send(SocketRole::discovery, address, port, MessageType::search);
+}
+
+void CNetManagement::OnSearchReply(const Incoming& in) {
+    if (std::all_of(in.header.mac.begin(), in.header.mac.end(), [](std::uint8_t b) { return b == 0; }))
+        return;
+    const std::string ip = SenderIpText(in.from);
+    const std::string mac = FormatMac(in.header.mac);
+    const auto summary = ReadRecord<search_summary>(in.payload);
+    const bool askDetails = online_.OnSearchReply(ip, mac, in.header.model.get(), summary, in.payload.size());
+    if (askDetails) {
+        const std::uint16_t port = config_.endpoints.deviceCommandPort;
+        Send(SocketRole::request, ip, port, MessageType::search);
+        Send(SocketRole::request, ip, port, MessageType::get_info);
+    }
+}
+
+void CNetManagement::OnHeartbeat(const Incoming& in) {
+    const std::string ip = SenderIpText(in.from);
+    const std::string mac = FormatMac(in.header.mac);
+    const auto summary = ReadRecord<search_summary>(in.payload);
+    const std::uint32_t upTime = summary.up_time.get();
+    if (!online_.OnHeartbeat(ip, mac, upTime, summary.version))
+        return;
+    Send(SocketRole::heartbeat, ip, config_.endpoints.deviceCommandPort, MessageType::heartbeat);
+    store_.UpdateHeartbeat(ip, mac, upTime);
+}
+
+void CNetManagement::OnDeviceInfo(const Incoming& in) {
+    ap_info_stu record;
+    std::memset(&record, 0, sizeof record);
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&record) + kGetInfoPayloadOffset, in.payload.data(),
+                std::min(in.payload.size(), kGetInfoPayloadSize));
+
+    const std::string ip = FormatIp(record.ip);  // the record's own address, not the sender's
+    const std::string mac = FormatMac(in.header.mac);
+    const std::uint16_t model = in.header.model.get();
+    if (!online_.OnDeviceRecord(ip, mac, model, record.up_time.get(), record.version))
+        return;
+
+    std::memcpy(record.mac, mac.c_str(), std::min(mac.size() + 1, sizeof record.mac));
+    record.ap_type.set(model);
+    FromDevice(record.ap_name);
+    FromDevice(record.ssid);
+    FromDevice(record.bridge.bridge_ssid);
+    store_.SaveDevice(record);
+}
+
+void CNetManagement::OnSurvey(const Incoming& in) {
+    auto packet = ReadRecord<survey_packet>(in.payload);  // the first 1414 bytes, zero beyond
+    // A packet never holds more than 32 entries; a larger count is the sender's error.
+    packet.icount = static_cast<std::uint8_t>(std::min<std::size_t>(packet.icount, kMaxSurveyEntries));
+    for (std::size_t i = 0; i < packet.icount; ++i)
+        FromDevice(packet.entries[i].ssid);
+    // The last packet completes the survey even when earlier ones were lost or arrive later.
+    if (static_cast<int>(packet.packet_id) == static_cast<int>(packet.packet_count) - 1)
+        surveyComplete_.store(true);
+    store_.SaveSurveyPacket(packet);
+}
+
+void CNetManagement::AgeOnlineList() {
+    for (const std::string& mac : online_.Age())
+        store_.DeleteDevice(mac);
+}
+
+void CNetManagement::ClearDiscovered() { online_.ClearDiscovered(); }
+
+void CNetManagement::GetDiscovered(std::vector<ap_info_stu>& out, std::size_t max, std::string_view filter) {
+    online_.GetDiscovered(out, max, filter);
+}
+
+std::vector<ap_online_stu> CNetManagement::OnlineList() const { return online_.Snapshot(); }
+
+}  // namespace cpe

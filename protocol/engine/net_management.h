@@ -1,0 +1,234 @@
+// CNetManagement: the protocol engine. It owns four UDP sockets, three receiver threads that
+// filter and queue datagrams, three workers that unscramble and dispatch them, and the `ager`
+// thread that drops devices whose heartbeats stopped. Devices become online-list entries and
+// device-store rows here; pages send their requests through this object and read the results from
+// the store and the online list.
+//
+// Threads and locks: each queue has its own lock, held only to append or swap; the online list
+// and the adapter source have one lock each. None of them is held while sending or while calling
+// the store, and no two are ever held together.
+//
+// Local ports (defaults; tests and the device simulator may move them, the program never does):
+//   discovery    9786  sends the discovery broadcast (broadcast allowed); nothing is read
+//   searchReply  9785  receives search replies (type 1 only)            -> worker 1
+//   heartbeat    9787  receives heartbeats (type 15 only), sends acks   -> worker 2
+//   request      9788  receives every reply type, sends every request   -> worker 3
+// Devices listen on 9786 (discovery) and 9787 (everything else).
+#pragma once
+
+#include <netinet/in.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "protocol/engine/adapter_source.h"
+#include "protocol/engine/online_list.h"
+#include "protocol/engine/record_queue.h"
+#include "protocol/packet.h"
+#include "protocol/records.h"
+
+namespace cpe {
+
+class CSqlManagement;
+
+// One received datagram, as queued between a receiver and its worker.
+struct recv_record {
+    sockaddr_in from;                    // sender; port and address in network order
+    std::uint8_t packet[kMaxDatagram];   // the datagram, zero-filled after `size` bytes
+    std::uint16_t size;                  // bytes received
+};
+
+enum class SocketRole : std::uint8_t { discovery = 0, searchReply = 1, heartbeat = 2, request = 3 };
+// The three receiving ports, in receiver/worker order.
+enum class PortRole : std::uint8_t { searchReply = 0, heartbeat = 1, request = 2 };
+
+struct EngineEndpoints {
+    std::string bindAddress = "0.0.0.0";
+    std::uint16_t discoveryPort = 9786;     // 0 lets the system choose (tests)
+    std::uint16_t searchReplyPort = 9785;
+    std::uint16_t heartbeatPort = 9787;
+    std::uint16_t requestPort = 9788;
+    std::uint16_t deviceDiscoveryPort = 9786;
+    std::uint16_t deviceCommandPort = 9787;
+};
+
+// Replaces the sockets for every datagram the engine sends (tests): the socket it would leave
+// from, the destination, the message type and the unscrambled payload. Returns the send result.
+using SendHook = std::function<bool(SocketRole from, std::string_view ip, std::uint16_t port,
+                                    std::uint16_t type, std::span<const std::uint8_t> payload)>;
+
+struct EngineConfig {
+    EngineEndpoints endpoints;
+    // Null: the local-adapter library from the program folder (or the system search path).
+    std::shared_ptr<AdapterSource> adapters;
+    SendHook sendHook;
+    // Datagrams and bytes each queue may hold; beyond either, datagrams are dropped and counted.
+    // A search to 10,000 devices brings 10,000 replies to the search-reply queue and 20,000 (their
+    // summaries and device records, about 9 MiB) to the reply queue, which drains at the store's
+    // pace; the bounds leave room for that and more while keeping a flood under 24 MiB a queue.
+    std::size_t queueCapacity = 65536;
+    std::size_t queueBytes = 24 * 1024 * 1024;
+    // Devices the online list may hold; replies of further devices are refused and counted.
+    std::size_t onlineCapacity = COnlineList::kDefaultCapacity;
+    std::chrono::milliseconds agePeriod{10000};
+};
+
+// Datagrams discarded per receiving port.
+struct EngineCounters {
+    std::array<std::uint64_t, 3> rejected{};  // failed the size, magic or type check
+    std::array<std::uint64_t, 3> dropped{};   // arrived while the queue was full
+    std::uint64_t onlineFull = 0;             // search replies of new devices refused by a full list
+};
+
+// A selected device of the reboot and restore pages.
+struct DeviceTarget {
+    std::string mac;
+    std::string ip;
+};
+
+// The dotted-quad text of a sender's address.
+std::string SenderIpText(const sockaddr_in& from);
+
+class CNetManagement {
+public:
+    // The process-wide engine over the process-wide store; built on first call, shut down at
+    // process exit (before the store, which it creates first).
+    static CNetManagement& GetInstance();
+
+    // An engine writing to `store`. The configuration places it (tests, the device simulator);
+    // the program always runs with the defaults. The adapter source is loaded here.
+    CNetManagement(CSqlManagement& store, EngineConfig config = {});
+    ~CNetManagement();
+    CNetManagement(const CNetManagement&) = delete;
+    CNetManagement& operator=(const CNetManagement&) = delete;
+
+    // Opens the four sockets (discovery, searchReply, heartbeat, request) and starts the seven
+    // threads. Stops at the first failure and returns false, leaving what was opened.
+    bool Start();
+    // Stops and joins every thread, then closes the sockets. Idempotent; also run on destruction.
+    void Shutdown();
+    // The port a socket is bound to (useful when the configuration asked for port 0), or 0.
+    std::uint16_t LocalPort(SocketRole role) const;
+
+    // --- discovery ----------------------------------------------------------------------
+    // Broadcasts a search on every local subnet, or to 255.255.255.255 without adapters.
+    void Search();
+    void ClearDiscovered();
+    // Fills `out` with up to `max` devices seen but not yet identified (ap_status 10).
+    void GetDiscovered(std::vector<ap_info_stu>& out, std::size_t max, std::string_view filter = {});
+    std::vector<ap_online_stu> OnlineList() const;
+    // One ageing tick: identified devices whose heartbeats stopped leave the list and the store.
+    void AgeOnlineList();
+
+    // Set when the last packet of a site survey arrives; the bridge page clears it before it
+    // asks for a survey and the wizard polls it.
+    bool SurveyComplete() const { return surveyComplete_.load(); }
+    void ClearSurveyComplete() { surveyComplete_.store(false); }
+    // The model chosen for an upgrade (1 until set); decides how upgrade_state 0 is read.
+    void SetUpgradeModelCode(int model) { upgradeModel_.store(model); }
+    int UpgradeModelCode() const { return upgradeModel_.load(); }
+
+    // --- commands -----------------------------------------------------------------------
+    // Sends one request to the device's command port from the request socket.
+    bool SendCommand(std::string_view ip, MessageType type, std::span<const std::uint8_t> payload = {});
+    // Remembers the address a set_ip request moves an identified device to.
+    void SetPendingIp(std::string_view mac, std::string_view currentIp, std::string_view newIp);
+    // A set_ip reply from the device's current address moves its entry to the pending address.
+    void ApplyPendingIp(std::string_view mac, std::string_view senderIp);
+    // Sends reboot or restore to the selection: first to the devices that have stations bridged
+    // to them, then, 200 ms later, to the rest in selection order. Stops early when `stop` is
+    // requested. Returns the number of requests sent.
+    std::size_t SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,
+                                  std::stop_token stop = {});
+
+    // --- adapters -----------------------------------------------------------------------
+    // The usable adapters (in use, addressed), in the source's order.
+    std::vector<adapter_record> QueryAdapters();
+    std::vector<std::string> BroadcastAddresses();
+    // One local address per distinct address sharing a subnet with at least one target IP.
+    std::vector<LocalAddress> LocalAddressesFor(const std::vector<std::string>& targetIps);
+
+    // --- datagram path (workers; public so tests and fuzzers can drive it without sockets) ---
+    // The receive filter of a port: size, magic and type. Fills `out` when accepted.
+    static bool AcceptDatagram(PortRole port, const sockaddr_in& from,
+                               std::span<const std::uint8_t> datagram, recv_record& out);
+    // Unscrambles the record's payload (never beyond what was received) and dispatches it.
+    void DispatchRecord(PortRole port, recv_record record) { Dispatch(port, record); }
+    // Filter and dispatch in one step, on the caller's thread. False when filtered out.
+    bool ProcessDatagram(PortRole port, const sockaddr_in& from, std::span<const std::uint8_t> datagram);
+
+    EngineCounters Counters() const;
+    std::uint8_t PayloadKey() const { return key_; }
+
+private:
+    // Payload of an unscrambled record, cut to what was received.
+    struct Incoming {
+        const sockaddr_in& from;
+        const packet_header& header;
+        std::span<const std::uint8_t> payload;
+    };
+
+    class SocketHandle {
+    public:
+        SocketHandle() = default;
+        ~SocketHandle() { Reset(); }
+        SocketHandle(const SocketHandle&) = delete;
+        SocketHandle& operator=(const SocketHandle&) = delete;
+        int Get() const { return fd_.load(); }
+        void Reset(int fd = -1);
+
+    private:
+        std::atomic<int> fd_{-1};
+    };
+
+    bool OpenSocket(SocketRole role, std::uint16_t port, bool broadcast, int bufferBytes);
+    bool OpenWakePipe();
+    void StopThreads();
+    void ReceiverLoop(PortRole port);
+    void WorkerLoop(PortRole port);
+    void AgerLoop();
+    void Dispatch(PortRole port, recv_record& record);
+    bool Send(SocketRole from, std::string_view ip, std::uint16_t port, MessageType type,
+              std::span<const std::uint8_t> payload = {});
+
+    void OnSearchReply(const Incoming& in);
+    void OnHeartbeat(const Incoming& in);
+    void OnReply(const Incoming& in);
+    void OnDeviceInfo(const Incoming& in);
+    void OnSurvey(const Incoming& in);
+    void OnResultReply(const Incoming& in);
+
+    CSqlManagement& store_;
+    const EngineConfig config_;
+    const std::uint8_t key_;
+    std::shared_ptr<AdapterSource> adapters_;
+    std::mutex adapterMutex_;
+
+    std::array<SocketHandle, 4> sockets_;
+    std::array<int, 2> wakePipe_{-1, -1};
+    std::array<DatagramQueue, 3> queues_;
+    std::array<std::atomic<std::uint64_t>, 3> rejected_{};
+    std::vector<std::thread> threads_;
+    std::atomic<bool> stopping_{false};
+    std::mutex agerMutex_;
+    std::condition_variable agerWake_;
+
+    COnlineList online_;
+    std::atomic<int> upgradeModel_{1};
+    std::atomic<bool> surveyComplete_{false};
+};
+
+}  // namespace cpe
