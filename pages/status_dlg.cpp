@@ -14,7 +14,10 @@
 
 #include <QDesktopServices>
 #include <QUrl>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace cpe {
@@ -194,6 +197,15 @@ void CStatusDlg::StartRenameSender(std::string ip, std::string name)
         record.ap_name.assign(name);
         const NameBlock block = MakeNameBlock(record);
         engine.SendCommand(ip, MessageType::set_name, block);
+        // The device does not answer set_name, and an identified device is never asked for
+        // its record again, so the store would keep showing the old name. Once the device has
+        // had time to apply the name, ask it for its record: the reply refreshes the row.
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        if (wake.wait_for(lock, stop, kRecordRequestDelay, [] { return false; }) || stop.stop_requested())
+            return;
+        engine.SendCommand(ip, MessageType::get_info);
     });
 }
 

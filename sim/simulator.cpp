@@ -62,9 +62,13 @@ Fd OpenUdp(std::uint16_t port, std::string& error) {
     const int one = 1;
     ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     ::setsockopt(fd.get(), IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
+    // One socket stands for thousands of devices, so it needs more than the system's default
+    // limit; the forcing options pass that limit when the lab runs us as root.
     const int buffer = kSocketBuffer;
-    ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-    ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+    if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    if (::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUFFORCE, &buffer, sizeof buffer) != 0)
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);

@@ -106,6 +106,12 @@ TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress)
     EXPECT_EQ(second[1].payload[4], 0);
     EXPECT_EQ(second[1].payload[32], 4);
 
+    // The renamed device is then asked for its record, so the store learns the new name.
+    const auto requests = WaitForSent(MessageType::get_info, 1);
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back().ip, "10.1.0.2");
+    EXPECT_TRUE(requests.back().payload.empty());
+
     // One second later (shortened here) the table shows what the store holds.
     EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, 1, ListColumn::Location) == "cpe-2"; }, 2000));
     EXPECT_EQ(Cell(*page, 1, ListColumn::Location), "cpe-2");

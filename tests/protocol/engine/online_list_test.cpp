@@ -49,8 +49,7 @@ TEST(OnlineListOrder, SameMacAtTwoAddresses) {
     EXPECT_EQ(Entries(list), (std::vector<std::string>{Ip(3) + " " + MacOf(1) + " 1", Ip(4) + " " + MacOf(1) + " 2"}));
     EXPECT_EQ(list.Snapshot()[0].up_time, 50u);
 
-    // Both at one address now: a search reply refreshes the first of them only, and still asks
-    // for details because the second, identified one does not hold (ip, mac) ... until it does.
+    // Both at one address now: a search reply refreshes the first of them only.
     EXPECT_TRUE(Beat(list, Ip(4), MacOf(1)));
     list.OnSearchReply(Ip(4), MacOf(1), 77, Summary("V9"), 107);
     const auto entries = list.Snapshot();

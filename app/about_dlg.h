@@ -1,0 +1,18 @@
+// The About box: the program icon and two fixed lines, closed by its OK button.
+#pragma once
+
+#include "ui/ct_dialog.h"
+
+namespace cpe {
+
+class CAboutDlg : public CTDialog {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 100;
+    // The text of the menu item that opens the box.
+    static constexpr const char* kMenuText = "&About CPEManagement...";
+
+    explicit CAboutDlg(QWidget* parent);
+};
+
+}  // namespace cpe

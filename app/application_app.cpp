@@ -1,0 +1,104 @@
+#include "app/application_app.h"
+
+#include "app/application_dlg.h"
+#include "app/quit_signals.h"
+#include "platform/system_info.h"
+#include "protocol/engine/net_management.h"
+#include "store/sql_management.h"
+#include "ui/lang/language.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace cpe {
+namespace {
+
+CApplicationApp* g_app = nullptr;
+
+}  // namespace
+
+CApplicationApp::CApplicationApp() { g_app = this; }
+
+CApplicationApp::~CApplicationApp()
+{
+    if (&Skin() == &m_skin)
+        InstallSkin(nullptr);
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CApplicationApp* CApplicationApp::Current() { return g_app; }
+
+int CApplicationApp::Run(int argc, char** argv)
+{
+    // The program takes no command-line options: the toolkit sees the program name only.
+    m_argc = argc > 0 ? 1 : 0;
+    m_argv = argv;
+    InitInstance();
+    return ExitInstance();
+}
+
+bool CApplicationApp::InitInstance()
+{
+    m_bMainWindowRan = false;
+
+    // A second copy ends here, silently, before it opens a window or touches the display; the
+    // running copy is left alone.
+    auto instance = std::make_unique<platform::SingleInstance>(kInstanceName);
+    if (!instance->IsFirst())
+        return false;
+    m_instance = std::move(instance);
+
+    if (!QCoreApplication::instance())
+        m_qtApp = std::make_unique<QApplication>(m_argc, m_argv);
+    // The run ends with the main window only; a popup closing while the main window sits in the
+    // tray must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string& programDir = platform::GetProgramDir();
+    InitLanguage(programDir);
+
+    LoadSkinSettings(m_skin, programDir, platform::VersionText());
+    m_strVersion = m_skin.versionText;
+    m_strProgramDir = programDir;
+    InitSkinPaths(m_skin, programDir, LanguageLcid());
+    InstallSkin(&m_skin);
+
+    // Building the engine builds the store (and its fresh database file) first. A failed start
+    // (a port taken) leaves the pages without answers; the program runs on.
+    CNetManagement& engine = m_engineProvider ? m_engineProvider() : CNetManagement::GetInstance();
+    m_pNetManagement = &engine;
+    engine.Start();
+
+    CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::Instance();
+    m_pSqlManagement = &store;
+    if (store.OpenFailed())
+        ShowStoreMessage();
+
+    {
+        CApplicationDlg mainWindow(PageServices{engine, store});
+        QuitSignals quit([&mainWindow] { mainWindow.OnOK(); });
+        if (m_onMainWindow)
+            m_onMainWindow(mainWindow);
+        m_bMainWindowRan = true;
+        mainWindow.RunModal();
+    }
+    return false;
+}
+
+int CApplicationApp::ExitInstance()
+{
+    // The engine and the store stop at process exit, engine first; nothing of the toolkit is
+    // used by them.
+    m_qtApp.reset();
+    return 0;
+}
+
+void CApplicationApp::ShowStoreMessage() const
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(TranslateString(CSqlManagement::kOpenFailedKey)),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace cpe

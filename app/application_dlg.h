@@ -1,0 +1,85 @@
+// The main window: a fixed-size, borderless, rounded, skinned window with the banner and its three
+// title buttons (help, minimise, close), the menu panel on the left and the page host on the
+// right, both 86 pixels below the top. It owns the tray icon, the help menu and the About box.
+// Minimising hides it to the tray; closing it ends the program.
+#pragma once
+
+#include "app/child_dlg.h"
+#include "ui/ct_dialog.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <array>
+#include <memory>
+#include <optional>
+
+class QMenu;
+
+namespace cpe {
+
+class CMenuDlg;
+class CTButtonPicture;
+class CTrayIcon;
+
+class CApplicationDlg : public CTDialog {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 102;
+    static constexpr int kHelpButtonId = 1001;
+    static constexpr int kMinButtonId = 1002;
+    static constexpr int kCloseButtonId = 1000;
+    static constexpr int kPanelTop = 86;
+    static constexpr int kCornerRadius = 10;
+
+    struct Options {
+        // Null: the real pages.
+        CChildDlg::PageFactory pageFactory;
+        // Unset: ask the desktop whether it has a notification area.
+        std::optional<bool> trayAvailable;
+    };
+
+    explicit CApplicationDlg(PageServices services, Options options = {});
+    ~CApplicationDlg() override;
+
+    // Shows the window and runs until it is closed (OnOK, the close button, the tray's "Exit", a
+    // window-manager close). Hiding it to the tray does not end the run.
+    int RunModal();
+    // Closes the window and so ends the program.
+    void OnOK();
+    // The minimise button: hides the window to the tray, or minimises it where there is no tray
+    // (it could not be brought back otherwise).
+    void OnMinimize();
+    // Shows the window again; `toFront` also raises and activates it.
+    void ShowFromTray(bool toFront);
+
+    // The help menu as the help button opens it (the caller owns it).
+    std::unique_ptr<QMenu> MakeHelpMenu();
+    // The window's own menu (right click on the banner): the About item.
+    std::unique_ptr<QMenu> MakeSystemMenu();
+    void ShowAbout();
+
+    CTButtonPicture* TitleButton(int id) const;
+    CTrayIcon* Tray() const { return m_pTray; }
+    bool TrayAvailable() const { return m_bTrayAvailable; }
+    const QIcon& Icon() const { return m_icon; }
+
+    CMenuDlg* m_pMenuDlg = nullptr;
+    CChildDlg* m_pChildDlg = nullptr;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void InitTitleButtons();
+    void InitTray();
+    void CentreOnScreen();
+    void CreatePanels(PageServices services, const CChildDlg::PageFactory& factory);
+    void ShowHelpMenu();
+
+    QIcon m_icon;
+    std::array<QPixmap, 4> m_helpPictures;
+    CTrayIcon* m_pTray = nullptr;
+    bool m_bTrayAvailable = false;
+};
+
+}  // namespace cpe

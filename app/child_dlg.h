@@ -1,0 +1,92 @@
+// The page host: holds the eight pages of the main window, shows one at a time, refreshes the
+// shown list page 100 ms after it appears and every 10 s while no search runs, and routes the
+// pager choices of the list pages to their owners.
+#pragma once
+
+#include "pages/page_host.h"
+#include "ui/ct_dialog.h"
+
+#include <QBasicTimer>
+#include <array>
+#include <chrono>
+#include <functional>
+
+namespace cpe {
+
+class CMenuDlg;
+
+// Slot, dialog id and menu button of each page, in slot order.
+struct PageSlot {
+    int slot;
+    int dialogId;
+    int buttonId;
+    const char* buttonKey;
+};
+
+inline constexpr std::array<PageSlot, 8> kPageSlots = {{
+    {0, 133, 1004, "Device status"},
+    {1, 134, 1007, "Device management"},
+    {2, 135, 1003, "Device bridge"},
+    {3, 136, 1009, "Device reboot"},
+    {4, 138, 1005, "Device restore"},
+    {5, 137, 1006, "Device upgrade"},
+    {6, 139, 1008, "Install Help"},
+    {7, 155, 1001, "System tool"},
+}};
+
+// The slot shown by a menu button, or -1.
+int SlotOfButton(int buttonId);
+
+class CChildDlg : public CTDialog, public PageHostLink {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 129;
+    static constexpr int kFirstPageId = 133;
+    static constexpr int TIMER_AUTO_REFRESH = 1000;
+    static constexpr int TIMER_PAGE_SHOWN = 2000;
+    static constexpr std::chrono::milliseconds kPageShownDelay{100};
+    static constexpr std::chrono::milliseconds kAutoRefreshPeriod{10000};
+
+    // Builds the page of a dialog id as a child of `parent` (the real pages unless replaced).
+    using PageFactory = std::function<CTDialog*(int dialogId, QWidget* parent, PageHostLink& host, PageServices)>;
+
+    CChildDlg(CMenuDlg* menu, PageServices services, QWidget* parent, PageFactory factory = {});
+
+    // --- PageHostLink ---
+    bool AutoRefresh() const override { return m_bAutoRefresh; }
+    void SetAutoRefresh(bool on) override { m_bAutoRefresh = on; }
+    void EnableMenuButtons(bool enable) override;
+    QObject* PagerTarget() override { return this; }
+    int CurrentPageId() const override { return m_nCurPageId; }
+
+    // Makes the page of `slot` current, shows it alone and arms the page-shown refresh.
+    void ShowPageSlot(int slot);
+    // What the timer of that id does when it fires.
+    void OnTimer(int timerId);
+
+    CTDialog* PageAt(int slot) const;
+    CTDialog* PageById(int dialogId) const;
+    bool PageShownPending() const { return m_pageShown.isActive(); }
+    bool AutoRefreshRunning() const { return m_autoRefresh.isActive(); }
+
+    int m_nCurPageId = kFirstPageId;
+    bool m_bAutoRefresh = true;
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void CreatePages(const PageFactory& factory, PageServices services);
+    void ShowOnly(int slot);
+    void RefreshCurrentPage();
+    // The list page (133..138) of that id, or null.
+    CPageDlg* ListPage(int dialogId) const;
+
+    CMenuDlg* m_pMenu;
+    std::array<CTDialog*, kPageSlots.size()> m_pages{};
+    QBasicTimer m_pageShown;
+    QBasicTimer m_autoRefresh;
+};
+
+}  // namespace cpe

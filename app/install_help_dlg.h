@@ -1,0 +1,26 @@
+// The install-help page: one large picture of the installation steps (a Chinese or an other-
+// language variant, chosen by the system locale at start-up), scrolled in its window.
+#pragma once
+
+#include "ui/ct_dialog.h"
+
+namespace cpe {
+
+class CScrollBitmapWnd;
+
+class CInstallHelpDlg : public CTDialog {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 139;
+    static constexpr int kHintLabelId = 1130;
+    static constexpr int kPictureId = 102;
+
+    explicit CInstallHelpDlg(QWidget* parent);
+
+    CScrollBitmapWnd* Picture() const { return m_pPicture; }
+
+private:
+    CScrollBitmapWnd* m_pPicture;
+};
+
+}  // namespace cpe

@@ -1,0 +1,47 @@
+// The menu panel on the left of the main window: eight page buttons and the version label. A
+// button click selects the button and shows its page in the page host.
+#pragma once
+
+#include "ui/ct_dialog.h"
+
+#include <array>
+#include <functional>
+
+namespace cpe {
+
+class CChildDlg;
+class CTButtonPicture;
+class CTStatic;
+
+class CMenuDlg : public CTDialog {
+    Q_OBJECT
+public:
+    static constexpr int kDialogId = 130;
+    static constexpr int kVersionLabelId = 1024;
+    static constexpr int kStatusButtonId = 1004;
+    static constexpr int kTextMargin = 30;
+    // The page buttons from top to bottom.
+    static constexpr std::array<int, 8> kButtonIds = {1004, 1007, 1003, 1009, 1006, 1005, 1001, 1008};
+
+    // `pageHost` answers the page host of the main window (null while it does not exist).
+    CMenuDlg(QWidget* parent, std::function<CChildDlg*()> pageHost);
+
+    // Clears the selected look of all eight buttons, then selects the button with that id.
+    void SelectMenuButton(int buttonId);
+    void EnableMenuButtons(bool enable);
+    // What a click on a page button does: select it and show its page.
+    void ShowPage(int buttonId);
+
+    CTButtonPicture* Button(int buttonId) const;
+    // The id of the selected button, or 0.
+    int SelectedButton() const;
+    CTStatic* VersionLabel() const;
+
+private:
+    void InitButtons();
+    void InitVersionLabel();
+
+    std::function<CChildDlg*()> m_pageHost;
+};
+
+}  // namespace cpe

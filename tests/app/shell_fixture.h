@@ -1,0 +1,143 @@
+// What the shell's GUI tests share: one QApplication, a store on a temporary file and an engine
+// on loopback that never sends (every datagram goes to a recording hook), pages that count what
+// the page host asks of them, and a wait that keeps the event loop running.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <unistd.h>
+#include <vector>
+
+#include "app/child_dlg.h"
+#include "app/install_help_dlg.h"
+#include "pages/page_host.h"
+#include "protocol/engine/net_management.h"
+#include "store/sql_management.h"
+#include "ui/dialog_template.h"
+
+namespace cpe::test {
+
+class QtAppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char arg0[] = "cpe_app_test";
+        static char* argv[] = {arg0, nullptr};
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QApplication>(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+inline ::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
+
+// Runs the event loop until `done` holds or `limit` passes; true when it held.
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+// A store on a temporary file and an engine on loopback ports chosen by the system, with no
+// adapters; nothing it would send leaves the process.
+class LoopbackServices {
+public:
+    // The store's file is "data.mdb" in a fresh temporary folder unless another is given.
+    explicit LoopbackServices(std::filesystem::path storeFile = {})
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("cpe-app-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial_));
+        std::filesystem::create_directories(dir_);
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
+        store_ = std::make_unique<CSqlManagement>(storeFile.empty() ? dir_ / "data.mdb" : storeFile);
+        EngineConfig config;
+        config.endpoints.bindAddress = "127.0.0.1";
+        config.endpoints.discoveryPort = 0;
+        config.endpoints.searchReplyPort = 0;
+        config.endpoints.heartbeatPort = 0;
+        config.endpoints.requestPort = 0;
+        config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{});
+        config.sendHook = [this](SocketRole, std::string_view, std::uint16_t, std::uint16_t,
+                                 std::span<const std::uint8_t>) {
+            std::lock_guard guard(lock_);
+            ++sent_;
+            return true;
+        };
+        engine_ = std::make_unique<CNetManagement>(*store_, config);
+    }
+    ~LoopbackServices()
+    {
+        engine_->Shutdown();
+        engine_.reset();
+        store_.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    CNetManagement& Engine() { return *engine_; }
+    CSqlManagement& Store() { return *store_; }
+    PageServices Services() { return {*engine_, *store_}; }
+    const std::filesystem::path& Dir() const { return dir_; }
+    int Sent()
+    {
+        std::lock_guard guard(lock_);
+        return sent_;
+    }
+
+private:
+    static inline int serial_ = 0;
+    std::filesystem::path dir_;
+    std::unique_ptr<CSqlManagement> store_;
+    std::unique_ptr<CNetManagement> engine_;
+    std::mutex lock_;
+    int sent_ = 0;
+};
+
+// A page that records what the page host asks of it.
+class CountingPage : public CPageDlg {
+public:
+    CountingPage(int id, QWidget* parent, PageHostLink& host, PageServices services)
+        : CPageDlg(id, parent, host, services)
+    {
+        BuildDialog(this, id);
+    }
+    void RefreshList() override { ++refreshes; }
+    void OnPagerSelect(int page) override { pagerPages.push_back(page); }
+    PageHostLink& Link() const { return Host(); }
+
+    int refreshes = 0;
+    std::vector<int> pagerPages;
+};
+
+// Counting pages for every page id, and the real install-help page.
+inline CChildDlg::PageFactory CountingPages()
+{
+    return [](int id, QWidget* parent, PageHostLink& host, PageServices services) -> CTDialog* {
+        if (id == CInstallHelpDlg::kDialogId)
+            return new CInstallHelpDlg(parent);
+        return new CountingPage(id, parent, host, services);
+    };
+}
+
+inline CountingPage* Counting(const CChildDlg& host, int id) { return dynamic_cast<CountingPage*>(host.PageById(id)); }
+
+}  // namespace cpe::test

@@ -1,0 +1,151 @@
+// Start-up and shutdown of the application object: the single-instance gate, the order of the
+// steps, the store's start-up message, and the ways the run ends.
+#include "tests/app/shell_fixture.h"
+
+#include "app/application_app.h"
+#include "app/application_dlg.h"
+#include "app/tray_icon.h"
+#include "platform/system_info.h"
+#include "ui/lang/language.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace cpe::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The instance lock lives in the runtime folder: a private one per test.
+        const char* old = std::getenv("XDG_RUNTIME_DIR");
+        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("XDG_RUNTIME_DIR", services_.Dir().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (oldRuntime_)
+            ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+    }
+
+    // Start-up takes the loopback engine and store and records when it asks for them.
+    void Provide(CApplicationApp& app, LoopbackServices& services)
+    {
+        app.m_engineProvider = [this, &services]() -> CNetManagement& {
+            steps_.push_back("engine");
+            return services.Engine();
+        };
+        app.m_storeProvider = [this, &services]() -> CSqlManagement& {
+            steps_.push_back("store");
+            return services.Store();
+        };
+    }
+
+    LoopbackServices services_;
+    std::optional<std::string> oldRuntime_;
+    std::vector<std::string> steps_;
+};
+
+TEST_F(StartupTest, ASecondCopyEndsSilentlyBeforeTouchingAnything)
+{
+    platform::SingleInstance first(CApplicationApp::kInstanceName);
+    ASSERT_TRUE(first.HoldsLock());
+
+    CApplicationApp app;
+    Provide(app, services_);
+    app.m_onMainWindow = [](CApplicationDlg& w) {
+        ADD_FAILURE() << "the second copy opened its main window";
+        QTimer::singleShot(0, &w, [&w] { w.OnOK(); });
+    };
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_FALSE(app.MainWindowRan());
+    EXPECT_TRUE(steps_.empty()) << "the engine or the store was built";
+    EXPECT_EQ(app.m_pNetManagement, nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds)
+{
+    {
+        CApplicationApp app;
+        Provide(app, services_);
+        app.m_onMainWindow = [&](CApplicationDlg& w) {
+            steps_.push_back("window");
+            EXPECT_EQ(&Skin(), &app.m_skin) << "the skin is not installed before the windows";
+            EXPECT_NE(services_.Engine().LocalPort(SocketRole::request), 0) << "the engine was not started";
+            EXPECT_EQ(app.m_pPageHost, w.m_pChildDlg);
+            EXPECT_FALSE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst());
+            QTimer::singleShot(0, &w, [&w] { w.Tray()->ExitAction()->trigger(); });
+        };
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_TRUE(app.MainWindowRan());
+        EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "store", "window"}));
+        EXPECT_EQ(app.m_pNetManagement, &services_.Engine());
+        EXPECT_EQ(app.m_pSqlManagement, &services_.Store());
+        EXPECT_EQ(app.m_strVersion, platform::VersionText());
+        EXPECT_EQ(app.m_strProgramDir, platform::GetProgramDir());
+        EXPECT_EQ(app.m_skin.programDir, platform::GetProgramDir());
+        // The main window is gone; the engine keeps running until the process ends.
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+        EXPECT_NE(services_.Engine().LocalPort(SocketRole::request), 0);
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    EXPECT_TRUE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst()) << "lock kept after exit";
+    EXPECT_NE(&Skin(), nullptr);
+}
+
+TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder)
+{
+    CApplicationApp app;
+    Provide(app, services_);
+    app.m_onMainWindow = [](CApplicationDlg& w) { QTimer::singleShot(20, &w, [] { std::raise(SIGTERM); }); };
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(app.MainWindowRan());
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    // The default disposition is back once the window is gone.
+    struct sigaction now = {};
+    ::sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow)
+{
+    LoopbackServices broken(services_.Dir() / "no-such-folder" / "data.mdb");
+    ASSERT_TRUE(broken.Store().OpenFailed());
+
+    CApplicationApp app;
+    Provide(app, broken);
+    std::vector<std::string> messages;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages.push_back(box->text().toStdString());
+            steps_.push_back("message");
+            box->accept();
+        }
+    });
+    watcher.start(10);
+    app.m_onMainWindow = [&](CApplicationDlg& w) {
+        steps_.push_back("window");
+        QTimer::singleShot(0, &w, [&w] { w.OnOK(); });
+    };
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "store", "message", "window"}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], TranslateString(CSqlManagement::kOpenFailedKey));
+}
+
+}  // namespace
+}  // namespace cpe::test
