@@ -21,29 +21,10 @@
 #include "pages/page_host.h"
 #include "protocol/engine/net_management.h"
 #include "store/sql_management.h"
+#include "tests/ui/gui_test_main.h"
 #include "ui/dialog_template.h"
 
 namespace cpe::test {
-
-class QtAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "cpe_app_test";
-        static char* argv[] = {arg0, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-inline ::testing::Environment* const g_qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
 
 // Runs the event loop until `done` holds or `limit` passes; true when it held.
 inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)

@@ -23,6 +23,7 @@
 #include "protocol/packet.h"
 #include "store/sql_management.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/protocol/engine/sent_datagram.h"
 #include "tests/ui/gui_test_main.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/grid/grid_ctrl.h"
@@ -51,14 +52,6 @@ public:
     bool menuEnabled = true;
     int currentPage = 133;
     std::map<int, CPageDlg*> pages;
-};
-
-struct SentDatagram {
-    SocketRole from;
-    std::string ip;
-    std::uint16_t port;
-    std::uint16_t type;
-    std::vector<std::uint8_t> payload;
 };
 
 inline adapter_record LoopbackAdapter()

@@ -17,6 +17,8 @@ public:
         static char* argv[] = {arg0, nullptr};
         qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
         m_app = std::make_unique<QApplication>(argc, argv);
+        // Tests close windows freely; only the test binary decides when it ends.
+        QApplication::setQuitOnLastWindowClosed(false);
     }
     void TearDown() override { m_app.reset(); }
 

@@ -15,16 +15,9 @@
 #include "protocol/packet.h"
 #include "store/sql_management.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/protocol/engine/sent_datagram.h"
 
 namespace cpe::test {
-
-struct SentDatagram {
-    SocketRole from;
-    std::string ip;
-    std::uint16_t port;
-    std::uint16_t type;
-    std::vector<std::uint8_t> payload;
-};
 
 inline sockaddr_in Sender(const std::string& ip, std::uint16_t port = 9787) {
     sockaddr_in from{};
