@@ -104,10 +104,15 @@ if ((headless)); then
     unset XAUTHORITY
     shots=${shots:-"$ROOT/build/demo-shots-$(date +%Y%m%d-%H%M%S)"}
     mkdir -p "$shots"
-    if ! command -v xdotool >/dev/null; then
-        say "installing xdotool (to press Search in the headless run)"
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xdotool >/dev/null 2>&1 ||
-            say "xdotool unavailable: the screenshots will show the idle window only"
+    # xdotool presses Search, ImageMagick's import takes the screenshots.
+    tools_missing=()
+    command -v xdotool >/dev/null || tools_missing+=(xdotool)
+    command -v import >/dev/null || tools_missing+=(imagemagick)
+    if ((${#tools_missing[@]})); then
+        say "installing ${tools_missing[*]} for the headless run"
+        { DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+          DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tools_missing[@]}"; } \
+            >/dev/null 2>&1 || say "could not install ${tools_missing[*]}: screenshots may be missing"
     fi
 fi
 
@@ -139,7 +144,10 @@ if ((!headless)); then
 fi
 
 # Headless: drive the window with xdotool at the controls' places (window coordinates).
-shot() { import -display "$DISPLAY" -window root "$shots/$1.png" && say "  $shots/$1.png"; }
+shot() {
+    if import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null; then say "  $shots/$1.png"
+    else say "  no screenshot $1 (ImageMagick's import is missing)"; fi
+}
 window=""
 if command -v xdotool >/dev/null; then
     for _ in $(seq 100); do
