@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ui/lang/language.h"
+#include "ui/lang/operate_character.h"
 
 namespace cpe {
 namespace {
@@ -234,9 +235,7 @@ bool SameSubnet(const RawIp& a, const RawIp& b, const RawIp& mask) {
 
 bool IsCjk(char16_t unit) { return unit >= 0x4E00 && unit <= 0x9FA5; }
 
-int CountCjk(std::u16string_view text) {
-    return static_cast<int>(std::count_if(text.begin(), text.end(), IsCjk));
-}
+int CountCjk(std::u16string_view text) { return COperateCharacter::CountCjk(text); }
 
 bool HasNoCjk(std::u16string_view text) { return CountCjk(text) == 0; }
 

@@ -385,23 +385,26 @@ bool CADORecordset::ReadText(std::string_view column, std::string& out) {
     return true;
 }
 
-bool CADORecordset::BeginNewRow() {
+bool CADORecordset::CanChangeRows() {
     CancelPending();
     if (!IsQueryOpen())
         return Fail(SQLITE_MISUSE, "The result is not open.");
     if (shape_->table.empty())
         return Fail(SQLITE_READONLY, "The result of this query cannot be changed.");
+    return true;
+}
+
+bool CADORecordset::BeginNewRow() {
+    if (!CanChangeRows())
+        return false;
     pending_.assign(shape_->names.size(), std::nullopt);
     editState_ = kEditNew;
     return true;
 }
 
 bool CADORecordset::BeginEdit() {
-    CancelPending();
-    if (!IsQueryOpen())
-        return Fail(SQLITE_MISUSE, "The result is not open.");
-    if (shape_->table.empty())
-        return Fail(SQLITE_READONLY, "The result of this query cannot be changed.");
+    if (!CanChangeRows())
+        return false;
     if (current_ >= rowCount_)
         return Fail(SQLITE_RANGE, "There is no current row.");
     pending_.assign(shape_->names.size(), std::nullopt);

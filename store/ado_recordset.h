@@ -80,6 +80,8 @@ private:
     bool InsertPending();
     bool UpdatePending();
     void CancelPending();
+    // Cancels what is pending and checks that the open result can take a new or changed row.
+    bool CanChangeRows();
 
     std::shared_ptr<store::SqliteConnection> connection_;
     std::string query_;

@@ -32,15 +32,25 @@ QFont MakeFont(const LogFont& font)
     return MakeFont(QString::fromStdString(font.faceName), font.height, font.weight);
 }
 
-void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
+namespace {
+
+void ApplyButtonFont(CTButtonPicture& button, const QString& text, int weight, int height, ColorRef textColor)
 {
     const SkinSettings& s = Skin();
     button.SetButtonText(text);
     button.m_strFaceName = QString::fromStdString(s.buttonMenuFontName);
-    button.m_nWeight = s.buttonMenuFontWeight;
-    button.m_nHeight = s.buttonMenuFontHeight;
-    button.m_crText = s.buttonMenuFontColor;
+    button.m_nWeight = weight;
+    button.m_nHeight = height;
+    button.m_crText = textColor;
     button.m_crHighlight = s.textDownColor;
+}
+
+}  // namespace
+
+void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
+{
+    const SkinSettings& s = Skin();
+    ApplyButtonFont(button, text, s.buttonMenuFontWeight, s.buttonMenuFontHeight, s.buttonMenuFontColor);
     button.m_nPlacement = CTButtonPicture::kPlaceLeft;
     button.m_nMargin = 50;
     button.update();
@@ -49,12 +59,7 @@ void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
 void ApplyButtonStyle(CTButtonPicture& button, const QString& text)
 {
     const SkinSettings& s = Skin();
-    button.SetButtonText(text);
-    button.m_strFaceName = QString::fromStdString(s.buttonMenuFontName);
-    button.m_nWeight = s.buttonFontWeight;
-    button.m_nHeight = s.buttonFontHeight;
-    button.m_crText = s.buttonFontColor;
-    button.m_crHighlight = s.textDownColor;
+    ApplyButtonFont(button, text, s.buttonFontWeight, s.buttonFontHeight, s.buttonFontColor);
     button.update();
 }
 
