@@ -318,16 +318,24 @@ const CADORecordset::Cell* CADORecordset::CellAt(int column) const {
     return &cells_[current_ * shape_->names.size() + static_cast<std::size_t>(column)];
 }
 
-bool CADORecordset::ReadInt(std::string_view column, int& out) {
-    out = 0;
+bool CADORecordset::CurrentCell(std::string_view column, const Cell*& cell, int& index) {
     if (!IsQueryOpen())
         return Fail(SQLITE_MISUSE, "The result is not open.");
-    const int index = ColumnIndex(column);
+    index = ColumnIndex(column);
     if (index < 0)
         return Fail(SQLITE_ERROR, "Item cannot be found in the collection: " + std::string(column));
-    const Cell* cell = CellAt(index);
+    cell = CellAt(index);
     if (cell == nullptr)
         return Fail(SQLITE_RANGE, "There is no current row.");
+    return true;
+}
+
+bool CADORecordset::ReadInt(std::string_view column, int& out) {
+    out = 0;
+    const Cell* cell = nullptr;
+    int index = 0;
+    if (!CurrentCell(column, cell, index))
+        return false;
     std::int64_t value = 0;
     if (const auto* n = std::get_if<std::int64_t>(cell)) {
         value = *n;
@@ -355,14 +363,10 @@ bool CADORecordset::ReadInt(std::string_view column, int& out) {
 
 bool CADORecordset::ReadText(std::string_view column, std::string& out) {
     out.clear();
-    if (!IsQueryOpen())
-        return Fail(SQLITE_MISUSE, "The result is not open.");
-    const int index = ColumnIndex(column);
-    if (index < 0)
-        return Fail(SQLITE_ERROR, "Item cannot be found in the collection: " + std::string(column));
-    const Cell* cell = CellAt(index);
-    if (cell == nullptr)
-        return Fail(SQLITE_RANGE, "There is no current row.");
+    const Cell* cell = nullptr;
+    int index = 0;
+    if (!CurrentCell(column, cell, index))
+        return false;
     if (std::holds_alternative<std::monostate>(*cell))
         return true;
     if (const auto* n = std::get_if<std::int64_t>(cell)) {

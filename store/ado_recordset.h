@@ -75,6 +75,8 @@ private:
     bool Fail(long code, std::string description);
     int ColumnIndex(std::string_view column) const;
     const Cell* CellAt(int column) const;
+    // The named column's cell of the current row; false (with the error kept) when there is none.
+    bool CurrentCell(std::string_view column, const Cell*& cell, int& index);
     bool Write(std::string_view column, Cell value);
     bool CheckWidths();
     bool InsertPending();
