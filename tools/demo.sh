@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 readonly ROOT LAB=demo SUBNETS=2 DEVICES=40 PRESET=debug
 # Another configured build tree can be used instead: CPE_BUILD_DIR=build/mine tools/demo.sh
-BUILD=$(readlink -f "${CPE_BUILD_DIR:-$ROOT/build/$PRESET}")
+BUILD=$(realpath -m "${CPE_BUILD_DIR:-$ROOT/build/$PRESET}")
 readonly BUILD
 readonly NETLAB="$ROOT/tools/netlab.sh"
 

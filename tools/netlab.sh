@@ -29,12 +29,16 @@
 # skipped test.
 set -euo pipefail
 
-readonly PREFIX=cpe-lab
+# CPE_LAB_TAG (1-8 lower-case letters or digits) keeps the labs of two checkouts on one machine
+# apart: their namespaces become cpe-lab-<tag>-...
+tag=${CPE_LAB_TAG:-}
+[[ -z "$tag" || "$tag" =~ ^[a-z0-9]{1,8}$ ]] || { echo "netlab: CPE_LAB_TAG must be 1-8 lower-case letters or digits" >&2; exit 2; }
+readonly PREFIX=cpe-lab${tag:+-$tag}
 readonly MAX_SUBNETS=8
 readonly RANGE_CAPACITY=16382   # usable addresses of one /18 device range
 SCRIPT="$(readlink -f "${BASH_SOURCE[0]}")"
 readonly SCRIPT
-readonly STATE_DIR=/run/cpe-lab
+readonly STATE_DIR=/run/$PREFIX
 
 die() { echo "netlab: $*" >&2; exit 2; }
 
