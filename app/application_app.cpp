@@ -3,9 +3,9 @@
 #include "app/application_dlg.h"
 #include "app/quit_signals.h"
 #include "platform/system_info.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -6,7 +6,7 @@
 #include "app/tray_icon.h"
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/help_menu.h"
 
 #include "platform/system_info.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <QDesktopServices>

@@ -5,7 +5,7 @@
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
 

@@ -1,6 +1,6 @@
 #include "app/tray_icon.h"
 
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <QMenu>

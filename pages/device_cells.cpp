@@ -1,5 +1,6 @@
 #include "pages/device_cells.h"
 
+#include "pages/code_texts.h"
 #include "platform/codepage.h"
 #include "protocol/codes.h"
 

@@ -1,7 +1,7 @@
 #include "pages/list_page.h"
 
 #include "pages/page_text.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"

@@ -1,7 +1,7 @@
 #include "pages/page_text.h"
 
 #include "ui/ct_static.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 namespace cpe {
 

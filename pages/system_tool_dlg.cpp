@@ -3,7 +3,7 @@
 #include "pages/device_cells.h"
 #include "pages/page_text.h"
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"

@@ -174,6 +174,14 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+int CountCjkIdeographs(std::u16string_view text) {
+    int count = 0;
+    for (char16_t unit : text) {
+        if (IsCjkIdeograph(unit)) ++count;
+    }
+    return count;
+}
+
 std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
     std::size_t pos = 0;
     std::size_t units = 0;

@@ -37,6 +37,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 bool IsBlank(char c);
 std::string_view TrimBlanks(std::string_view text);
 
+// CJK unified ideographs as device names count them: UTF-16 units in U+4E00..U+9FA5. Each
+// takes three bytes in UTF-8, two more than the one a device reserves per character.
+constexpr bool IsCjkIdeograph(char16_t unit) { return unit >= 0x4E00 && unit <= 0x9FA5; }
+int CountCjkIdeographs(std::u16string_view text);
+
 // The longest prefix of `utf8` that takes at most `maxUnits` UTF-16 code units; a character
 // that needs a surrogate pair is never split.
 std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits);

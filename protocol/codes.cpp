@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "ui/lang/language.h"
-#include "ui/lang/operate_character.h"
+#include "platform/unicode_text.h"
 
 namespace cpe {
 namespace {
@@ -31,12 +30,12 @@ constexpr std::array<std::string_view, 7> kSecureModeKeys{
     "Disable", "WEP", "WPA_PSK", "WPA2_PSK", "WPAWPA2_PSK", "WPA", "WPA2",
 };
 
-// The translated key of a code in a table whose first entry has code firstCode.
+// The key of a code in a table whose first entry has code firstCode.
 template <std::size_t N>
-std::string TranslatedOrEmpty(const std::array<std::string_view, N>& keys, int code, int firstCode) {
+std::string_view KeyOrEmpty(const std::array<std::string_view, N>& keys, int code, int firstCode) {
     if (code < firstCode || static_cast<std::size_t>(code - firstCode) >= N)
         return {};
-    return TranslateString(keys[static_cast<std::size_t>(code - firstCode)]);
+    return keys[static_cast<std::size_t>(code - firstCode)];
 }
 
 bool IsSpace(char c) {
@@ -180,13 +179,9 @@ bool IsModelSetB(int modelCode) {
     return modelCode == 4 || modelCode == 5 || modelCode == 260 || modelCode == 261;
 }
 
-std::string StatusText(int statusCode) { return TranslatedOrEmpty(kStatusKeys, statusCode, 0); }
-std::string WorkModeText(int workMode) { return TranslatedOrEmpty(kWorkModeKeys, workMode, 1); }
-std::string SecureModeText(int secureMode) { return TranslatedOrEmpty(kSecureModeKeys, secureMode, 0); }
-
-std::string ChannelText(int channel) {
-    return channel == 0 ? TranslateString("Auto") : std::to_string(channel);
-}
+std::string_view StatusKey(int statusCode) { return KeyOrEmpty(kStatusKeys, statusCode, 0); }
+std::string_view WorkModeKey(int workMode) { return KeyOrEmpty(kWorkModeKeys, workMode, 1); }
+std::string_view SecureModeKey(int secureMode) { return KeyOrEmpty(kSecureModeKeys, secureMode, 0); }
 
 std::string FormatIp(const RawIp& ip) {
     char text[16];
@@ -233,9 +228,9 @@ bool SameSubnet(const RawIp& a, const RawIp& b, const RawIp& mask) {
     return true;
 }
 
-bool IsCjk(char16_t unit) { return unit >= 0x4E00 && unit <= 0x9FA5; }
+bool IsCjk(char16_t unit) { return platform::IsCjkIdeograph(unit); }
 
-int CountCjk(std::u16string_view text) { return COperateCharacter::CountCjk(text); }
+int CountCjk(std::u16string_view text) { return platform::CountCjkIdeographs(text); }
 
 bool HasNoCjk(std::u16string_view text) { return CountCjk(text) == 0; }
 

@@ -1,5 +1,5 @@
 // The device code tables and the address, MAC and device-name helpers: the one place where
-// codes become texts and texts become raw values.
+// codes become names or text keys and texts become raw values.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,10 @@ std::string ModelName(int modelCode);           // untranslated; unknown code ->
 int ModelCode(std::string_view name);           // exact, case-sensitive; no match -> 1
 bool IsModelSetB(int modelCode);                // 4, 5, 260, 261
 
-std::string StatusText(int statusCode);         // translated; codes outside 0..9 -> ""
-std::string WorkModeText(int workMode);         // translated; codes outside 1..7 -> ""
-std::string SecureModeText(int secureMode);     // translated; codes outside 0..6 -> ""
-std::string ChannelText(int channel);           // 0 -> translated "Auto", else "%d"
+// The English keys of the code texts, translated where they are shown; "" for other codes.
+std::string_view StatusKey(int statusCode);     // codes 0..9
+std::string_view WorkModeKey(int workMode);     // codes 1..7
+std::string_view SecureModeKey(int secureMode); // codes 0..6
 
 std::string FormatIp(const RawIp& ip);          // "%d.%d.%d.%d"
 RawIp ParseIp(std::string_view text);           // low 8 bits of each value; "" -> 0.0.0.0

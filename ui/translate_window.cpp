@@ -1,6 +1,6 @@
 #include "ui/translate_window.h"
 
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
 

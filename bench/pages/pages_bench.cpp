@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "pages/status_dlg.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/skin_settings.h"

@@ -8,7 +8,7 @@
 #include "app/menu_dlg.h"
 #include "app/tray_icon.h"
 #include "platform/system_info.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
 #include "ui/scroll_bitmap_wnd.h"

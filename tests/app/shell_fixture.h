@@ -19,7 +19,7 @@
 #include "app/child_dlg.h"
 #include "app/install_help_dlg.h"
 #include "pages/page_host.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 #include "tests/ui/gui_test_main.h"
 #include "ui/dialog_template.h"

@@ -9,7 +9,7 @@
 #include "app/menu_dlg.h"
 #include "pages/status_dlg.h"
 #include "platform/system_info.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "pages/system_tool_dlg.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"

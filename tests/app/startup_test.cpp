@@ -6,7 +6,7 @@
 #include "app/application_dlg.h"
 #include "app/tray_icon.h"
 #include "platform/system_info.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 #include <QAction>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "protocol/codes.h"
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace cpe::lab {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "sim/json.h"
 #include "store/sql_management.h"
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <thread>
 
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 #include "sim/firmware_fetch.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/sim/tiny_tftp_server.h"

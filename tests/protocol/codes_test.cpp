@@ -1,10 +1,7 @@
-// The code tables and the address, MAC and device-name helpers. No language file is loaded,
-// so every translated text is its English key.
+// The code tables and the address, MAC and device-name helpers.
 #include "protocol/codes.h"
 
 #include <gtest/gtest.h>
-
-#include <climits>
 
 namespace cpe {
 namespace {
@@ -25,30 +22,6 @@ TEST(CodeTables, ModelNamesAndCodes) {
         EXPECT_TRUE(IsModelSetB(code)) << code;
     for (int code : {1, 2, 3, 257, 258, 259, 262, 0})
         EXPECT_FALSE(IsModelSetB(code)) << code;
-}
-
-TEST(CodeTables, TranslatedTextsAndTheirGaps) {
-    EXPECT_EQ(StatusText(0), "Outline");
-    EXPECT_EQ(StatusText(1), "Online");
-    EXPECT_EQ(StatusText(5), "Reseting");
-    EXPECT_EQ(StatusText(9), "Upgrade fail");
-    EXPECT_EQ(StatusText(10), "");
-    EXPECT_EQ(StatusText(-1), "");
-
-    EXPECT_EQ(WorkModeText(0), "");
-    EXPECT_EQ(WorkModeText(1), "AP");
-    EXPECT_EQ(WorkModeText(7), "Router");
-    EXPECT_EQ(WorkModeText(8), "");
-    EXPECT_EQ(WorkModeText(INT_MIN), "");
-
-    EXPECT_EQ(SecureModeText(0), "Disable");
-    EXPECT_EQ(SecureModeText(6), "WPA2");
-    EXPECT_EQ(SecureModeText(7), "");
-    EXPECT_EQ(SecureModeText(-1), "");
-
-    EXPECT_EQ(ChannelText(0), "Auto");
-    EXPECT_EQ(ChannelText(11), "11");
-    EXPECT_EQ(ChannelText(-3), "-3");
 }
 
 TEST(Addresses, FormatAndParseIp) {

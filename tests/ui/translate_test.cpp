@@ -3,7 +3,7 @@
 #include "ui/ct_button_picture.h"
 #include "ui/ct_dialog.h"
 #include "ui/dialog_template.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <QComboBox>

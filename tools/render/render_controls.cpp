@@ -12,7 +12,7 @@
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
 #include "ui/grid/image_list.h"
-#include "ui/lang/language.h"
+#include "lang/language.h"
 #include "ui/scroll_bitmap_wnd.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"

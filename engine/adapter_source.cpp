@@ -1,4 +1,4 @@
-#include "protocol/engine/adapter_source.h"
+#include "engine/adapter_source.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/codepage.h"
-#include "tests/protocol/engine/engine_harness.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe::test {
 namespace {

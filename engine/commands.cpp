@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 
 namespace cpe {

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
 #include "tests/platform/temp_dir.h"
-#include "tests/protocol/engine/sent_datagram.h"
+#include "tests/engine/sent_datagram.h"
 
 namespace cpe::test {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 
 namespace cpe {
 namespace {

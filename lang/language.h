@@ -1,5 +1,5 @@
-// Language selection and translation lookup by English key. Qt-free: the protocol code tables
-// and the store use it too; window, menu and combo-box translation live with the widgets.
+// Language selection and translation lookup by English key. Qt-free, so that code without
+// widgets can translate too; window, menu and combo-box translation live with the widgets.
 #pragma once
 
 #include <cstdint>

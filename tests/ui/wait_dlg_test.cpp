@@ -1,11 +1,13 @@
 // The wait popup: how its bar moves, when it closes itself, and its close button.
-#include "tests/app/shell_fixture.h"
+#include "tests/ui/gui_test_main.h"
 
-#include "app/wait_dlg.h"
 #include "ui/ct_button_picture.h"
+#include "ui/wait_dlg.h"
 
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
+#include <chrono>
 
 namespace cpe::test {
 namespace {

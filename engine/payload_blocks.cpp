@@ -1,9 +1,9 @@
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "ui/lang/operate_character.h"
+#include "lang/operate_character.h"
 
 namespace cpe {
 namespace {

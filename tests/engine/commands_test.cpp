@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "platform/codepage.h"
-#include "protocol/engine/payload_blocks.h"
-#include "tests/protocol/engine/engine_harness.h"
+#include "engine/payload_blocks.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe::test {
 namespace {

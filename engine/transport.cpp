@@ -14,7 +14,7 @@
 #include <system_error>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 
 namespace cpe {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 
 namespace cpe::test {
 

@@ -1,4 +1,4 @@
-#include "app/wait_dlg.h"
+#include "ui/wait_dlg.h"
 
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"

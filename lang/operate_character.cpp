@@ -1,17 +1,10 @@
-#include "ui/lang/operate_character.h"
+#include "lang/operate_character.h"
 
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
 #include "platform/unicode_text.h"
 
 namespace cpe {
-
-namespace {
-
-constexpr char16_t kCjkFirst = 0x4E00;
-constexpr char16_t kCjkLast = 0x9FA5;
-
-}  // namespace
 
 std::string COperateCharacter::AnsiToUtf8(std::string_view ansi) {
     if (platform::IsAscii(ansi)) return std::string(ansi);
@@ -37,13 +30,7 @@ bool COperateCharacter::TrimUtf8Tail(std::string_view src, std::string& dst) {
     return true;
 }
 
-int COperateCharacter::CountCjk(std::u16string_view wide) {
-    int count = 0;
-    for (char16_t c : wide) {
-        if (c >= kCjkFirst && c <= kCjkLast) ++count;
-    }
-    return count;
-}
+int COperateCharacter::CountCjk(std::u16string_view wide) { return platform::CountCjkIdeographs(wide); }
 
 std::string COperateCharacter::ToDeviceText(std::string_view ansi) {
     if (CountCjk(platform::AnsiToWide(ansi)) == 0) return std::string(ansi);

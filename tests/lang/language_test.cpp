@@ -1,4 +1,4 @@
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 #include <gtest/gtest.h>
 

@@ -34,9 +34,9 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/engine/adapter_source.h"
-#include "protocol/engine/online_list.h"
-#include "protocol/engine/record_queue.h"
+#include "engine/adapter_source.h"
+#include "engine/online_list.h"
+#include "engine/record_queue.h"
 #include "protocol/packet.h"
 #include "protocol/records.h"
 

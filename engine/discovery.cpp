@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
-#include "ui/lang/operate_character.h"
+#include "lang/operate_character.h"
 
 namespace cpe {
 namespace {

@@ -1,4 +1,4 @@
-#include "protocol/engine/online_list.h"
+#include "engine/online_list.h"
 
 #include <algorithm>
 #include <cstring>

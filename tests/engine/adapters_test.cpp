@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/protocol/engine/engine_harness.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe::test {
 namespace {

@@ -13,7 +13,7 @@
 #include <optional>
 #include <thread>
 
-#include "tests/protocol/engine/engine_harness.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe::test {
 namespace {

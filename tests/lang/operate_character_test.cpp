@@ -1,4 +1,4 @@
-#include "ui/lang/operate_character.h"
+#include "lang/operate_character.h"
 
 #include <gtest/gtest.h>
 

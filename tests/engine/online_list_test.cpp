@@ -7,7 +7,7 @@
 #include <cstring>
 #include <random>
 
-#include "tests/protocol/engine/engine_harness.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe::test {
 namespace {
