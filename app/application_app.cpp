@@ -70,7 +70,7 @@ bool CApplicationApp::InitInstance()
     m_pNetManagement = &engine;
     engine.Start();
 
-    CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::Instance();
+    CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::GetInstance();
     m_pSqlManagement = &store;
     if (store.OpenFailed())
         ShowStoreMessage();

@@ -7,6 +7,7 @@
 
 #include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "engine/payload_blocks.h"
 #include "store/sql_management.h"
 
 namespace cpe {
@@ -26,6 +27,15 @@ enum Status : int {
 
 // Access points with stations bridged to them go first; the rest follow after this pause.
 constexpr auto kBridgedFirstDelay = std::chrono::milliseconds(200);
+
+// Sleeps for `delay` or until a stop is requested; true when it was.
+bool StoppedDuring(std::stop_token stop, std::chrono::milliseconds delay) {
+    std::mutex mutex;
+    std::condition_variable_any stopped;
+    std::unique_lock lock(mutex);
+    stopped.wait_for(lock, stop, delay, [] { return false; });
+    return stop.stop_requested();
+}
 
 }  // namespace
 
@@ -100,10 +110,8 @@ std::size_t CNetManagement::SendRebootRestore(std::vector<DeviceTarget> selectio
         }
     }
 
-    std::mutex mutex;
-    std::condition_variable_any stopped;
-    std::unique_lock lock(mutex);
-    stopped.wait_for(lock, stop, kBridgedFirstDelay, [] { return false; });
+    if (StoppedDuring(stop, kBridgedFirstDelay))
+        return sent;
 
     for (const DeviceTarget& target : rest) {
         if (stop.stop_requested())
@@ -112,6 +120,18 @@ std::size_t CNetManagement::SendRebootRestore(std::vector<DeviceTarget> selectio
         ++sent;
     }
     return sent;
+}
+
+void CNetManagement::SendRename(std::string_view ip, std::string_view ansiName, std::stop_token stop) {
+    if (stop.stop_requested())
+        return;
+    ap_info_stu record;
+    std::memset(&record, 0, sizeof record);
+    record.ap_name.assign(ansiName);
+    SendCommand(ip, MessageType::set_name, MakeNameBlock(record));
+    if (StoppedDuring(stop, kRenameRecordDelay))
+        return;
+    SendCommand(ip, MessageType::get_info);
 }
 
 }  // namespace cpe

@@ -153,6 +153,12 @@ public:
     // requested. Returns the number of requests sent.
     std::size_t SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,
                                   std::stop_token stop = {});
+    // Renames the device at ip: set_name with `ansiName` (local code set) in the device's form,
+    // then, kRenameRecordDelay later unless stopped, get_info. The device does not answer
+    // set_name and an identified device is never asked for its record again, so without the
+    // record's reply the store would keep showing the old name.
+    void SendRename(std::string_view ip, std::string_view ansiName, std::stop_token stop = {});
+    static constexpr std::chrono::milliseconds kRenameRecordDelay{300};
 
     // --- adapters -----------------------------------------------------------------------
     // The usable adapters (in use, addressed), in the source's order.

@@ -80,7 +80,7 @@ void CNetManagement::SocketHandle::Reset(int fd) {
 
 CNetManagement& CNetManagement::GetInstance() {
     // The store is built before the engine starts constructing, so it is destroyed after it.
-    static CNetManagement engine(CSqlManagement::Instance());
+    static CNetManagement engine(CSqlManagement::GetInstance());
     return engine;
 }
 

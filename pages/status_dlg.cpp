@@ -4,7 +4,6 @@
 #include "pages/page_text.h"
 #include "protocol/codes.h"
 #include "engine/net_management.h"
-#include "engine/payload_blocks.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
 #include "ui/ct_picture.h"
@@ -14,10 +13,6 @@
 
 #include <QDesktopServices>
 #include <QUrl>
-#include <chrono>
-#include <condition_variable>
-#include <cstring>
-#include <mutex>
 #include <utility>
 
 namespace cpe {
@@ -190,22 +185,7 @@ void CStatusDlg::StartRenameSender(std::string ip, std::string name)
     }
     CNetManagement& engine = Services().engine;
     m_renameSender = std::jthread([&engine, ip = std::move(ip), name = std::move(name)](std::stop_token stop) {
-        if (stop.stop_requested())
-            return;
-        ap_info_stu record;
-        std::memset(&record, 0, sizeof record);
-        record.ap_name.assign(name);
-        const NameBlock block = MakeNameBlock(record);
-        engine.SendCommand(ip, MessageType::set_name, block);
-        // The device does not answer set_name, and an identified device is never asked for
-        // its record again, so the store would keep showing the old name. Once the device has
-        // had time to apply the name, ask it for its record: the reply refreshes the row.
-        std::mutex mutex;
-        std::condition_variable_any wake;
-        std::unique_lock lock(mutex);
-        if (wake.wait_for(lock, stop, kRecordRequestDelay, [] { return false; }) || stop.stop_requested())
-            return;
-        engine.SendCommand(ip, MessageType::get_info);
+        engine.SendRename(ip, name, stop);
     });
 }
 

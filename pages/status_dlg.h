@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QTimer>
-#include <chrono>
 #include <string>
 #include <thread>
 
@@ -21,8 +20,6 @@ public:
     static constexpr int kRunTicks = 30;       // a discovery run lasts this many ticks
     static constexpr int kSearchEveryTicks = 3;
     static constexpr int kNameBytes = 32;      // device names are cut to this many bytes
-    // Delay between set_name and the request for the renamed device's record.
-    static constexpr std::chrono::milliseconds kRecordRequestDelay{300};
 
     // Timer periods; tests shorten them.
     struct Timings {

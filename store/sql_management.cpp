@@ -147,7 +147,7 @@ struct CSqlManagement::Impl {
     }
 };
 
-CSqlManagement& CSqlManagement::Instance() {
+CSqlManagement& CSqlManagement::GetInstance() {
     static CSqlManagement store(store::DefaultDatabaseFile());
     return store;
 }

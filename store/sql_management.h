@@ -25,7 +25,7 @@ public:
 
     // The process-wide store over "data.mdb" in the program folder (or the runtime folder when
     // the program folder is not writable); built on first call.
-    static CSqlManagement& Instance();
+    static CSqlManagement& GetInstance();
 
     // A store over the given database file: deletes it, creates it afresh with the device
     // tables and opens it. The file is deleted again by the destructor.
