@@ -51,48 +51,38 @@ void CNetManagement::ApplyPendingIp(std::string_view mac, std::string_view sende
     online_.ApplyPendingIp(mac, senderIp);
 }
 
-void CNetManagement::OnReply(const Incoming& in) {
-    switch (static_cast<MessageType>(in.header.type.get())) {
-    case MessageType::get_info: OnDeviceInfo(in); break;
-    case MessageType::site_survey: OnSurvey(in); break;
-    case MessageType::set_ip: ApplyPendingIp(FormatMac(in.header.mac), SenderIpText(in.from)); break;
-    case MessageType::bridge:
-    case MessageType::reboot:
-    case MessageType::restore:
-    case MessageType::upgrade_state:
-    case MessageType::set_vlan: OnResultReply(in); break;
-    case MessageType::upgrade_poll: store_.MarkUpgrading(FormatMac(in.header.mac)); break;
-    default: break;  // no other reply has an effect
-    }
+void CNetManagement::OnSetIpReply(const Incoming& in) {
+    ApplyPendingIp(FormatMac(in.header.mac), SenderIpText(in.from));
 }
 
-void CNetManagement::OnResultReply(const Incoming& in) {
-    // A reply without its result byte says nothing; it must not read as success.
+void CNetManagement::OnUpgradePoll(const Incoming& in) { store_.MarkUpgrading(FormatMac(in.header.mac)); }
+
+// A result reply without its result byte says nothing; it must not read as success.
+void CNetManagement::OnBridgeResult(const Incoming& in) {
+    if (!in.payload.empty())
+        store_.SetDeviceStatus(FormatMac(in.header.mac), in.payload[0] == 0 ? kBridgeSuccess : kBridgeFail);
+}
+
+// reboot and set_vlan: the device restarts.
+void CNetManagement::OnRestartResult(const Incoming& in) {
+    if (!in.payload.empty() && in.payload[0] == 0)
+        store_.SetDeviceStatus(FormatMac(in.header.mac), kRestarting);
+}
+
+void CNetManagement::OnRestoreResult(const Incoming& in) {
+    if (!in.payload.empty() && in.payload[0] == 0)
+        store_.SetDeviceStatus(FormatMac(in.header.mac), kReseting);
+}
+
+// 0: the upgrade runs (models of set B wait first); 1: it failed; any other value: it succeeded.
+void CNetManagement::OnUpgradeState(const Incoming& in) {
     if (in.payload.empty())
         return;
     const std::uint8_t result = in.payload[0];
-    const std::string mac = FormatMac(in.header.mac);
-    switch (static_cast<MessageType>(in.header.type.get())) {
-    case MessageType::bridge:
-        store_.SetDeviceStatus(mac, result == 0 ? kBridgeSuccess : kBridgeFail);
-        break;
-    case MessageType::reboot:
-    case MessageType::set_vlan:
-        if (result == 0)
-            store_.SetDeviceStatus(mac, kRestarting);
-        break;
-    case MessageType::restore:
-        if (result == 0)
-            store_.SetDeviceStatus(mac, kReseting);
-        break;
-    case MessageType::upgrade_state:
-        if (result == 0)
-            store_.SetDeviceStatus(mac, IsModelSetB(upgradeModel_.load()) ? kUpgradeWait : kUpgrading);
-        else
-            store_.SetDeviceStatus(mac, result == 1 ? kUpgradeFail : kUpgradeSuccess);
-        break;
-    default: break;
-    }
+    if (result == 0)
+        store_.SetDeviceStatus(FormatMac(in.header.mac), IsModelSetB(upgradeModel_.load()) ? kUpgradeWait : kUpgrading);
+    else
+        store_.SetDeviceStatus(FormatMac(in.header.mac), result == 1 ? kUpgradeFail : kUpgradeSuccess);
 }
 
 std::size_t CNetManagement::SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,

@@ -13,6 +13,7 @@
 //   searchReply  9785  receives search replies (type 1 only)            -> worker 1
 //   heartbeat    9787  receives heartbeats (type 15 only), sends acks   -> worker 2
 //   request      9788  receives every reply type, sends every request   -> worker 3
+// Which type goes to which handler is the message table (message_table.cpp).
 // Devices listen on 9786 (discovery) and 9787 (everything else).
 #pragma once
 
@@ -86,11 +87,12 @@ struct EngineConfig {
     std::chrono::milliseconds agePeriod{10000};
 };
 
-// Datagrams discarded per receiving port.
+// Datagrams discarded or cut short, per receiving port.
 struct EngineCounters {
-    std::array<std::uint64_t, 3> rejected{};  // failed the size, magic or type check
-    std::array<std::uint64_t, 3> dropped{};   // arrived while the queue was full
-    std::uint64_t onlineFull = 0;             // search replies of new devices refused by a full list
+    std::array<std::uint64_t, 3> rejected{};      // failed the size, magic or type check
+    std::array<std::uint64_t, 3> dropped{};       // arrived while the queue was full
+    std::array<std::uint64_t, 3> shortPayload{};  // handled with less payload than their type has
+    std::uint64_t onlineFull = 0;                 // search replies of new devices refused by a full list
 };
 
 // A selected device of the reboot and restore pages.
@@ -187,6 +189,21 @@ private:
         std::span<const std::uint8_t> payload;
     };
 
+    // One row of the message table: the port a message type arrives on, the payload bytes its
+    // handler reads, and the handler. A shorter payload is still handled (the handler reads
+    // zeros or ignores it, as each one says) and counted.
+    struct MessageRoute {
+        MessageType type;
+        PortRole port;
+        std::size_t minPayload;
+        void (CNetManagement::*handler)(const Incoming&);
+    };
+    // The row of a type arriving on a port, or null.
+    static const MessageRoute* FindRoute(PortRole port, std::uint16_t type);
+    // The receive filter: size 16..1472, the magic, and a type with a row for the port; the
+    // request port lets every type through, and types without a row there have no effect.
+    static bool PassesFilter(PortRole port, std::span<const std::uint8_t> datagram);
+
     class SocketHandle {
     public:
         SocketHandle() = default;
@@ -212,10 +229,14 @@ private:
 
     void OnSearchReply(const Incoming& in);
     void OnHeartbeat(const Incoming& in);
-    void OnReply(const Incoming& in);
     void OnDeviceInfo(const Incoming& in);
     void OnSurvey(const Incoming& in);
-    void OnResultReply(const Incoming& in);
+    void OnSetIpReply(const Incoming& in);
+    void OnBridgeResult(const Incoming& in);
+    void OnRestartResult(const Incoming& in);
+    void OnRestoreResult(const Incoming& in);
+    void OnUpgradeState(const Incoming& in);
+    void OnUpgradePoll(const Incoming& in);
 
     CSqlManagement& store_;
     const EngineConfig config_;
@@ -227,6 +248,7 @@ private:
     std::array<int, 2> wakePipe_{-1, -1};
     std::array<DatagramQueue, 3> queues_;
     std::array<std::atomic<std::uint64_t>, 3> rejected_{};
+    std::array<std::atomic<std::uint64_t>, 3> shortPayload_{};
     std::vector<std::thread> threads_;
     std::atomic<bool> stopping_{false};
     std::mutex agerMutex_;

@@ -27,21 +27,6 @@ std::size_t Index(SocketRole role) { return static_cast<std::size_t>(role); }
 std::size_t Index(PortRole port) { return static_cast<std::size_t>(port); }
 SocketRole ReceivingSocket(PortRole port) { return static_cast<SocketRole>(Index(port) + 1); }
 
-bool TypeAccepted(PortRole port, std::uint16_t type) {
-    switch (port) {
-    case PortRole::searchReply: return type == TypeCode(MessageType::search);
-    case PortRole::heartbeat: return type == TypeCode(MessageType::heartbeat);
-    case PortRole::request: return true;
-    }
-    return false;
-}
-
-// The receive filter: size 16..1472, the magic and the port's message types.
-bool Accepted(PortRole port, std::span<const std::uint8_t> datagram) {
-    const auto header = ParsePacketHeader(datagram);
-    return header && TypeAccepted(port, header->type.get());
-}
-
 void FillRecord(const sockaddr_in& from, std::span<const std::uint8_t> datagram, recv_record& out) {
     out.from = from;
     std::memcpy(out.packet, datagram.data(), datagram.size());
@@ -210,7 +195,7 @@ void CNetManagement::ReceiverLoop(PortRole port) {
             if (received < 0)
                 break;
             const std::span<const std::uint8_t> datagram(buffer.data(), static_cast<std::size_t>(received));
-            if (Accepted(port, datagram))
+            if (PassesFilter(port, datagram))
                 queues_[Index(port)].Push(from, datagram);
             else
                 rejected_[Index(port)].fetch_add(1, std::memory_order_relaxed);
@@ -244,7 +229,7 @@ void CNetManagement::AgerLoop() {
 
 bool CNetManagement::AcceptDatagram(PortRole port, const sockaddr_in& from,
                                     std::span<const std::uint8_t> datagram, recv_record& out) {
-    if (!Accepted(port, datagram))
+    if (!PassesFilter(port, datagram))
         return false;
     std::memset(&out, 0, sizeof out);
     FillRecord(from, datagram, out);
@@ -261,12 +246,12 @@ void CNetManagement::Dispatch(PortRole port, recv_record& record) {
     const std::span<std::uint8_t> payload(record.packet + kHeaderSize, length);
     ScramblePayload(key_, payload);
 
-    const Incoming in{record.from, header, payload};
-    switch (port) {
-    case PortRole::searchReply: OnSearchReply(in); break;
-    case PortRole::heartbeat: OnHeartbeat(in); break;
-    case PortRole::request: OnReply(in); break;
-    }
+    const MessageRoute* route = FindRoute(port, header.type.get());
+    if (route == nullptr)
+        return;
+    if (length < route->minPayload)
+        shortPayload_[Index(port)].fetch_add(1, std::memory_order_relaxed);
+    (this->*route->handler)(Incoming{record.from, header, payload});
 }
 
 bool CNetManagement::ProcessDatagram(PortRole port, const sockaddr_in& from,
@@ -292,6 +277,7 @@ EngineCounters CNetManagement::Counters() const {
     for (std::size_t i = 0; i < 3; ++i) {
         counters.rejected[i] = rejected_[i].load(std::memory_order_relaxed);
         counters.dropped[i] = queues_[i].Dropped();
+        counters.shortPayload[i] = shortPayload_[i].load(std::memory_order_relaxed);
     }
     counters.onlineFull = online_.Refused();
     return counters;
