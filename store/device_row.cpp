@@ -59,6 +59,172 @@ std::string CountedToUtf8(const CountedText<N>& text, const std::string& codeset
     return AnsiToUtf8(text.text(), codeset);
 }
 
+// ---- the device columns ------------------------------------------------------------------------
+
+// One column of ap_info and the record field behind it. A column is either numeric (`number`) or
+// text (`text`, made before the store's lock is taken); `read` is null for a column that is
+// written but not read back.
+struct DeviceColumn {
+    const char* name;
+    const char* type;  // in the store's dialect
+    int statement;     // 0: created with the table; 1..5: the widening statement that adds it
+    std::uint32_t (*number)(const ap_info_stu&);
+    std::string (*text)(const ap_info_stu&, const std::string& codeset);
+    void (*read)(RowReader&, const char* column, ap_info_stu&);
+};
+
+// The field a path of members leads to: Field<&ap_info_stu::bridge, &bridge_block::bridge_mac>.
+template <auto... Path>
+struct Field {
+    static auto& Of(ap_info_stu& r) { return (r .* ... .* Path); }
+    static const auto& Of(const ap_info_stu& r) { return (r .* ... .* Path); }
+};
+
+std::uint32_t ValueOf(std::uint8_t field) { return field; }
+template <typename T>
+std::uint32_t ValueOf(const LeInt<T>& field) { return static_cast<std::uint32_t>(field.get()); }
+void Assign(std::uint8_t& field, int value) { field = static_cast<std::uint8_t>(value); }
+template <typename T>
+void Assign(LeInt<T>& field, int value) { field.set(static_cast<T>(value)); }
+
+enum class ReadBack { kYes, kNo };
+
+// A byte or little-endian integer field in a "long" column.
+template <auto... Path>
+constexpr DeviceColumn Long(const char* name, int statement, ReadBack back = ReadBack::kYes) {
+    return {name, "long", statement, [](const ap_info_stu& r) { return ValueOf(Field<Path...>::Of(r)); }, nullptr,
+            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
+                Assign(Field<Path...>::Of(r), in.Int(c));
+            }};
+}
+
+// An address field as its dotted-quad text.
+template <auto... Path>
+constexpr DeviceColumn IpText(const char* name, int statement) {
+    return {name, "char(16)", statement, nullptr,
+            [](const ap_info_stu& r, const std::string&) { return FormatIp(Field<Path...>::Of(r)); },
+            [](RowReader& in, const char* c, ap_info_stu& r) { Field<Path...>::Of(r) = ParseIp(in.Text(c)); }};
+}
+
+// A MAC field as its colon-separated text.
+template <auto... Path>
+constexpr DeviceColumn MacText(const char* name, int statement, ReadBack back = ReadBack::kYes) {
+    return {name, "char(18)", statement, nullptr,
+            [](const ap_info_stu& r, const std::string&) { return FormatMac(Field<Path...>::Of(r)); },
+            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
+                Field<Path...>::Of(r) = ParseMac(in.Text(c));
+            }};
+}
+
+// A counted text field, UTF-8 in the row.
+template <auto... Path>
+constexpr DeviceColumn Text(const char* name, const char* type, int statement, ReadBack back = ReadBack::kYes) {
+    return {name, type, statement, nullptr,
+            [](const ap_info_stu& r, const std::string& codeset) { return CountedToUtf8(Field<Path...>::Of(r), codeset); },
+            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
+                in.Counted(c, Field<Path...>::Of(r));
+            }};
+}
+
+template <std::size_t I>
+constexpr DeviceColumn WepKeyValue(const char* name) {
+    return {name, "char(65)", 3, nullptr,
+            [](const ap_info_stu& r, const std::string& codeset) {
+                return CountedToUtf8(r.security.wep_keys[I].key_value, codeset);
+            },
+            [](RowReader& in, const char* c, ap_info_stu& r) { in.Counted(c, r.security.wep_keys[I].key_value); }};
+}
+
+template <std::size_t I>
+constexpr DeviceColumn WepKeyType(const char* name) {
+    return {name, "long", 3, [](const ap_info_stu& r) -> std::uint32_t { return r.security.wep_keys[I].key_type; },
+            nullptr, [](RowReader& in, const char* c, ap_info_stu& r) {
+                r.security.wep_keys[I].key_type = static_cast<std::uint8_t>(in.Int(c));
+            }};
+}
+
+std::string RecordMacToUtf8(const ap_info_stu& r, const std::string& codeset) {
+    return AnsiToUtf8(std::string_view(r.mac, strnlen(r.mac, sizeof r.mac)), codeset);
+}
+
+using A = ap_info_stu;
+using S = security_block;
+using B = bridge_block;
+
+// The columns of ap_info after ID, in table order.
+const DeviceColumn kDeviceColumns[] = {
+    {"mac", "char(18)", 0, nullptr, RecordMacToUtf8,
+     [](RowReader& in, const char* c, ap_info_stu& r) {
+         const std::string mac = in.Ansi(c);
+         std::memcpy(r.mac, mac.data(), std::min(mac.size(), sizeof r.mac - 1));
+     }},
+    Long<&A::ap_type>("ap_type", 0),
+    // Storing a device's record makes it online, whatever status the record carried.
+    {"ap_status", "long", 0, [](const ap_info_stu&) -> std::uint32_t { return 1; }, nullptr,
+     [](RowReader& in, const char* c, ap_info_stu& r) { r.ap_status.set(in.Int(c)); }},
+    Long<&A::work_mode>("work_mode", 0),
+    Long<&A::mode_btn_status>("mode_btn_status", 0),
+    Long<&A::up_time>("up_time", 0),
+    Long<&A::ip_mode>("ip_mode", 0),
+    {"ip_num", "double", 0, [](const ap_info_stu& r) { return IpNumber(r.ip); }, nullptr, nullptr},
+    IpText<&A::ip>("ip", 0),
+    IpText<&A::ip_mask>("ip_mask", 0),
+    IpText<&A::ip_gateway>("ip_gateway", 0),
+    IpText<&A::ip_dns1>("ip_dns1", 0),
+    IpText<&A::ip_dns2>("ip_dns2", 0),
+    Text<&A::ap_name>("ap_name", "char(33)", 0),
+    Text<&A::version>("version", "char(33)", 0),
+    Long<&A::restart_en>("restart_en", 1),
+    Long<&A::restart_type>("restart_type", 1),
+    Long<&A::restart_time>("restart_time", 1),
+    Long<&A::rf_count>("rf_count", 2),
+    Long<&A::rf_en>("rf_en", 2),
+    Long<&A::rf_type>("rf_type", 2),
+    Long<&A::country_code>("country_code", 2),
+    Long<&A::network_mode>("network_mode", 2),
+    Long<&A::bandwidth>("bandwidth", 2),
+    Long<&A::channel>("channel", 2),
+    Long<&A::expand_channel>("expand_channel", 2),
+    Long<&A::tx_power>("tx_power", 2),
+    Long<&A::tx_power_min>("tx_power_min", 2),
+    Long<&A::tx_power_max>("tx_power_max", 2),
+    Long<&A::ssid_count>("ssid_count", 3),
+    Long<&A::ssid_rf_type>("ssid_rf_type", 3),
+    Long<&A::ssid_id>("ssid_id", 3),
+    Long<&A::ssid_hide>("ssid_hide", 3),
+    MacText<&A::ssid_mac>("ssid_mac", 3),
+    Text<&A::ssid>("ssid", "char(33)", 3),
+    Long<&A::security, &S::secure_mode>("secure_mode", 3),
+    Long<&A::security, &S::wpapsk_auth_type>("wpapsk_auth_type", 3),
+    Text<&A::security, &S::wpapsk_key_value>("wpapsk_key_value", "char(65)", 3),
+    Long<&A::security, &S::wpapsk_key_time>("wpapsk_key_time", 3),
+    Long<&A::security, &S::wep_auth_type>("wep_auth_type", 3),
+    Long<&A::security, &S::wep_key_index>("wep_key_index", 3),
+    WepKeyValue<0>("wep_key_value0"),
+    WepKeyType<0>("wep_key_type0"),
+    WepKeyValue<1>("wep_key_value1"),
+    WepKeyType<1>("wep_key_type1"),
+    WepKeyValue<2>("wep_key_value2"),
+    WepKeyType<2>("wep_key_type2"),
+    WepKeyValue<3>("wep_key_value3"),
+    WepKeyType<3>("wep_key_type3"),
+    Long<&A::security, &S::wpa_auth_type>("wpa_auth_type", 3),
+    IpText<&A::security, &S::wpa_radius_ip>("wpa_radius_ip", 3),
+    Long<&A::security, &S::wpa_radius_port>("wpa_radius_port", 3),
+    Text<&A::security, &S::wpa_key>("wpa_key", "char(65)", 3),
+    Long<&A::security, &S::wpa_key_time>("wpa_key_time", 3),
+    // The bridge settings are kept for the bridge questions of the store; records read back
+    // leave them zero.
+    Long<&A::bridge, &B::bridge_work_mode>("bridge_work_mode", 4, ReadBack::kNo),
+    MacText<&A::bridge, &B::bridge_mac>("bridge_mac", 4, ReadBack::kNo),
+    Long<&A::bridge, &B::bridge_channel>("bridge_channel", 4, ReadBack::kNo),
+    Text<&A::bridge, &B::bridge_ssid>("bridge_ssid", "char(33)", 4, ReadBack::kNo),
+    Long<&A::vlan_en>("vlan_en", 5),
+    Long<&A::vlan_id>("vlan_id", 5),
+    Long<&A::vlan_id_wlan>("vlan_id_wlan", 5),
+    Long<&A::vlan_id_lan>("vlan_id_lan", 5),
+};
+
 }  // namespace
 
 std::string AnsiToUtf8(std::string_view ansi, const std::string& codeset) {
@@ -92,148 +258,46 @@ std::uint32_t IpNumber(const RawIp& ip) {
            static_cast<std::uint32_t>(ip[2]) << 16 | static_cast<std::uint32_t>(ip[3]) << 24;
 }
 
-DeviceRowTexts::DeviceRowTexts(const ap_info_stu& r, const std::string& codeset)
-    : mac(AnsiToUtf8(std::string_view(r.mac, strnlen(r.mac, sizeof r.mac)), codeset)),
-      ip(FormatIp(r.ip)), ip_mask(FormatIp(r.ip_mask)), ip_gateway(FormatIp(r.ip_gateway)),
-      ip_dns1(FormatIp(r.ip_dns1)), ip_dns2(FormatIp(r.ip_dns2)),
-      wpa_radius_ip(FormatIp(r.security.wpa_radius_ip)),
-      ssid_mac(FormatMac(r.ssid_mac)), bridge_mac(FormatMac(r.bridge.bridge_mac)),
-      ap_name(CountedToUtf8(r.ap_name, codeset)), version(CountedToUtf8(r.version, codeset)),
-      ssid(CountedToUtf8(r.ssid, codeset)),
-      bridge_ssid(CountedToUtf8(r.bridge.bridge_ssid, codeset)),
-      wpapsk_key_value(CountedToUtf8(r.security.wpapsk_key_value, codeset)),
-      wpa_key(CountedToUtf8(r.security.wpa_key, codeset)),
-      ip_num(IpNumber(ParseIp(ip))) {
-    for (int i = 0; i < 4; ++i)
-        wep_key_value[i] = CountedToUtf8(r.security.wep_keys[i].key_value, codeset);
+std::vector<std::string> DeviceTableStatements() {
+    std::vector<std::string> statements;
+    for (const DeviceColumn& column : kDeviceColumns) {
+        const auto index = static_cast<std::size_t>(column.statement);
+        if (index == statements.size())
+            statements.push_back(index == 0 ? "CREATE TABLE ap_info(ID Counter," : "ALTER TABLE ap_info ADD ");
+        else
+            statements[index] += ",";
+        statements[index] += std::string(column.name) + " " + column.type;
+    }
+    statements.front() += ")";
+    return statements;
 }
 
-bool WriteDeviceRow(CADORecordset& row, const ap_info_stu& r, const DeviceRowTexts& t) {
-    static constexpr const char* kWepValue[4] = {"wep_key_value0", "wep_key_value1", "wep_key_value2", "wep_key_value3"};
-    static constexpr const char* kWepType[4] = {"wep_key_type0", "wep_key_type1", "wep_key_type2", "wep_key_type3"};
-    const security_block& s = r.security;
+DeviceRowTexts::DeviceRowTexts(const ap_info_stu& record, const std::string& codeset)
+    : mac(RecordMacToUtf8(record, codeset)) {
+    columns.reserve(std::size(kDeviceColumns));
+    for (const DeviceColumn& column : kDeviceColumns)
+        columns.push_back(column.text != nullptr ? column.text(record, codeset) : std::string());
+}
+
+bool WriteDeviceRow(CADORecordset& row, const ap_info_stu& record, const DeviceRowTexts& texts) {
     RowWriter w(row);
-    w.Text("mac", t.mac);
-    w.Unsigned("ap_type", r.ap_type.get());
-    w.Int("ap_status", 1);
-    w.Unsigned("work_mode", r.work_mode);
-    w.Unsigned("mode_btn_status", r.mode_btn_status);
-    w.Unsigned("up_time", r.up_time.get());
-    w.Unsigned("ip_mode", r.ip_mode);
-    w.Unsigned("ip_num", t.ip_num);
-    w.Text("ip", t.ip);
-    w.Text("ip_mask", t.ip_mask);
-    w.Text("ip_gateway", t.ip_gateway);
-    w.Text("ip_dns1", t.ip_dns1);
-    w.Text("ip_dns2", t.ip_dns2);
-    w.Text("ap_name", t.ap_name);
-    w.Text("version", t.version);
-    w.Unsigned("restart_en", r.restart_en);
-    w.Unsigned("restart_type", r.restart_type);
-    w.Unsigned("restart_time", r.restart_time.get());
-    w.Unsigned("rf_count", r.rf_count);
-    w.Unsigned("rf_en", r.rf_en);
-    w.Unsigned("rf_type", r.rf_type);
-    w.Unsigned("country_code", r.country_code);
-    w.Unsigned("network_mode", r.network_mode);
-    w.Unsigned("bandwidth", r.bandwidth);
-    w.Unsigned("channel", r.channel);
-    w.Unsigned("expand_channel", r.expand_channel);
-    w.Unsigned("tx_power", r.tx_power);
-    w.Unsigned("tx_power_min", r.tx_power_min);
-    w.Unsigned("tx_power_max", r.tx_power_max);
-    w.Unsigned("ssid_count", r.ssid_count);
-    w.Unsigned("ssid_rf_type", r.ssid_rf_type);
-    w.Unsigned("ssid_id", r.ssid_id);
-    w.Unsigned("ssid_hide", r.ssid_hide);
-    w.Text("ssid_mac", t.ssid_mac);
-    w.Text("ssid", t.ssid);
-    w.Unsigned("secure_mode", s.secure_mode);
-    w.Unsigned("wpapsk_auth_type", s.wpapsk_auth_type);
-    w.Text("wpapsk_key_value", t.wpapsk_key_value);
-    w.Unsigned("wpapsk_key_time", s.wpapsk_key_time.get());
-    w.Unsigned("wep_auth_type", s.wep_auth_type);
-    w.Unsigned("wep_key_index", s.wep_key_index);
-    for (int i = 0; i < 4; ++i) {
-        w.Text(kWepValue[i], t.wep_key_value[i]);
-        w.Unsigned(kWepType[i], s.wep_keys[i].key_type);
+    for (std::size_t i = 0; i < std::size(kDeviceColumns); ++i) {
+        const DeviceColumn& column = kDeviceColumns[i];
+        if (column.text != nullptr)
+            w.Text(column.name, texts.columns[i]);
+        else
+            w.Unsigned(column.name, column.number(record));
     }
-    w.Unsigned("wpa_auth_type", s.wpa_auth_type);
-    w.Text("wpa_radius_ip", t.wpa_radius_ip);
-    w.Unsigned("wpa_radius_port", s.wpa_radius_port.get());
-    w.Text("wpa_key", t.wpa_key);
-    w.Unsigned("wpa_key_time", s.wpa_key_time.get());
-    w.Unsigned("bridge_work_mode", r.bridge.bridge_work_mode);
-    w.Text("bridge_mac", t.bridge_mac);
-    w.Unsigned("bridge_channel", r.bridge.bridge_channel);
-    w.Text("bridge_ssid", t.bridge_ssid);
-    w.Unsigned("vlan_en", r.vlan_en);
-    w.Unsigned("vlan_id", r.vlan_id.get());
-    w.Unsigned("vlan_id_wlan", r.vlan_id_wlan.get());
-    w.Unsigned("vlan_id_lan", r.vlan_id_lan.get());
     return w.ok();
 }
 
-void ReadDeviceRow(CADORecordset& row, ap_info_stu& r, const std::string& codeset) {
-    static constexpr const char* kWepValue[4] = {"wep_key_value0", "wep_key_value1", "wep_key_value2", "wep_key_value3"};
-    static constexpr const char* kWepType[4] = {"wep_key_type0", "wep_key_type1", "wep_key_type2", "wep_key_type3"};
-    std::memset(&r, 0, sizeof r);
-    security_block& s = r.security;
+void ReadDeviceRow(CADORecordset& row, ap_info_stu& record, const std::string& codeset) {
+    std::memset(&record, 0, sizeof record);
     RowReader in(row, codeset);
-    const std::string mac = in.Ansi("mac");
-    std::memcpy(r.mac, mac.data(), std::min(mac.size(), sizeof r.mac - 1));
-    r.ap_type.set(in.Word("ap_type"));
-    r.ap_status.set(in.Int("ap_status"));
-    r.work_mode = in.Byte("work_mode");
-    r.mode_btn_status = in.Byte("mode_btn_status");
-    r.up_time.set(in.Dword("up_time"));
-    r.ip_mode = in.Byte("ip_mode");
-    r.ip = ParseIp(in.Text("ip"));
-    r.ip_mask = ParseIp(in.Text("ip_mask"));
-    r.ip_gateway = ParseIp(in.Text("ip_gateway"));
-    r.ip_dns1 = ParseIp(in.Text("ip_dns1"));
-    r.ip_dns2 = ParseIp(in.Text("ip_dns2"));
-    in.Counted("ap_name", r.ap_name);
-    in.Counted("version", r.version);
-    r.restart_en = in.Byte("restart_en");
-    r.restart_type = in.Byte("restart_type");
-    r.restart_time.set(in.Word("restart_time"));
-    r.rf_count = in.Byte("rf_count");
-    r.rf_en = in.Byte("rf_en");
-    r.rf_type = in.Byte("rf_type");
-    r.country_code = in.Byte("country_code");
-    r.network_mode = in.Byte("network_mode");
-    r.bandwidth = in.Byte("bandwidth");
-    r.channel = in.Byte("channel");
-    r.expand_channel = in.Byte("expand_channel");
-    r.tx_power = in.Byte("tx_power");
-    r.tx_power_min = in.Byte("tx_power_min");
-    r.tx_power_max = in.Byte("tx_power_max");
-    r.ssid_count = in.Byte("ssid_count");
-    r.ssid_rf_type = in.Byte("ssid_rf_type");
-    r.ssid_id = in.Byte("ssid_id");
-    r.ssid_hide = in.Byte("ssid_hide");
-    r.ssid_mac = ParseMac(in.Text("ssid_mac"));
-    in.Counted("ssid", r.ssid);
-    s.secure_mode = in.Byte("secure_mode");
-    s.wpapsk_auth_type = in.Byte("wpapsk_auth_type");
-    in.Counted("wpapsk_key_value", s.wpapsk_key_value);
-    s.wpapsk_key_time.set(in.Dword("wpapsk_key_time"));
-    s.wep_auth_type = in.Byte("wep_auth_type");
-    s.wep_key_index = in.Byte("wep_key_index");
-    for (int i = 0; i < 4; ++i) {
-        in.Counted(kWepValue[i], s.wep_keys[i].key_value);
-        s.wep_keys[i].key_type = in.Byte(kWepType[i]);
+    for (const DeviceColumn& column : kDeviceColumns) {
+        if (column.read != nullptr)
+            column.read(in, column.name, record);
     }
-    s.wpa_auth_type = in.Byte("wpa_auth_type");
-    s.wpa_radius_ip = ParseIp(in.Text("wpa_radius_ip"));
-    s.wpa_radius_port.set(in.Word("wpa_radius_port"));
-    in.Counted("wpa_key", s.wpa_key);
-    s.wpa_key_time.set(in.Dword("wpa_key_time"));
-    r.vlan_en = in.Byte("vlan_en");
-    r.vlan_id.set(in.Word("vlan_id"));
-    r.vlan_id_wlan.set(in.Word("vlan_id_wlan"));
-    r.vlan_id_lan.set(in.Word("vlan_id_lan"));
 }
 
 bool WriteSurveyRow(CADORecordset& row, const survey_packet& packet, const config_otherwl_basic& e,

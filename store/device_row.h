@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/records.h"
 #include "store/ado_recordset.h"
@@ -23,14 +24,15 @@ std::string_view TrimBlanks(std::string_view text);
 // addresses order first by their last octet.
 std::uint32_t IpNumber(const RawIp& ip);
 
+// The statements that make ap_info: one creates it, five more widen it, always in this order,
+// so its columns stand in the order of the column table in device_row.cpp.
+std::vector<std::string> DeviceTableStatements();
+
 // The texts of a device row, converted before the store's lock is taken.
 struct DeviceRowTexts {
     DeviceRowTexts(const ap_info_stu& record, const std::string& codeset);
-    std::string mac, ip, ip_mask, ip_gateway, ip_dns1, ip_dns2, wpa_radius_ip;
-    std::string ssid_mac, bridge_mac;
-    std::string ap_name, version, ssid, bridge_ssid, wpapsk_key_value, wpa_key;
-    std::string wep_key_value[4];
-    std::uint32_t ip_num = 0;
+    std::string mac;                   // the row's key
+    std::vector<std::string> columns;  // per column of the table; empty for numeric ones
 };
 
 // Writes every column but ID into the pending row: ap_status always 1, ip_num from the

@@ -22,16 +22,9 @@ constexpr int kStatusUpgradeWait = 6;
 constexpr int kStatusUpgrading = 7;
 constexpr int kModeStation = 2;
 
-// The tables, in the engine's own dialect; each statement runs on its own.
-constexpr std::array<const char*, 7> kTableStatements = {
-    "CREATE TABLE ap_info(ID Counter,mac char(18),ap_type long,ap_status long,work_mode long,mode_btn_status long,up_time long,ip_mode long,ip_num double,ip char(16),ip_mask char(16),ip_gateway char(16),ip_dns1 char(16),ip_dns2 char(16),ap_name char(33),version char(33))",
-    "ALTER TABLE ap_info ADD restart_en long,restart_type long,restart_time long",
-    "ALTER TABLE ap_info ADD rf_count long,rf_en long,rf_type long,country_code long,network_mode long,bandwidth long,channel long,expand_channel long,tx_power long,tx_power_min long,tx_power_max long",
-    "ALTER TABLE ap_info ADD ssid_count long,ssid_rf_type long,ssid_id long,ssid_hide long,ssid_mac char(18),ssid char(33),secure_mode long,wpapsk_auth_type long,wpapsk_key_value char(65),wpapsk_key_time long,wep_auth_type long,wep_key_index long,wep_key_value0 char(65),wep_key_type0 long,wep_key_value1 char(65),wep_key_type1 long,wep_key_value2 char(65),wep_key_type2 long,wep_key_value3 char(65),wep_key_type3 long,wpa_auth_type long,wpa_radius_ip char(16),wpa_radius_port long,wpa_key char(65),wpa_key_time long",
-    "ALTER TABLE ap_info ADD bridge_work_mode long, bridge_mac char(18), bridge_channel long, bridge_ssid char(33)",
-    "ALTER TABLE ap_info ADD vlan_en long,vlan_id long,vlan_id_wlan long,vlan_id_lan long",
-    "CREATE TABLE ap_other_info(ID Counter,packet_count long,packet_id long,icount long,mac char(18),ssid char(33),signal long,channel long,secure_mode long,exchannel long,bandwidth long)",
-};
+// The site-survey table, in the engine's own dialect (the device table comes from its columns).
+constexpr const char* kSurveyTableStatement =
+    "CREATE TABLE ap_other_info(ID Counter,packet_count long,packet_id long,icount long,mac char(18),ssid char(33),signal long,channel long,secure_mode long,exchannel long,bandwidth long)";
 
 // Every write looks its row up by mac first, the bridge questions look devices up by their
 // wireless and bridge MACs and the first list is sorted by ip_num: without these indexes
@@ -160,8 +153,9 @@ CSqlManagement::CSqlManagement(const std::filesystem::path& databaseFile) : impl
     // A file that could not be deleted is used as it stands.
     if (!std::filesystem::exists(databaseFile, ignored) &&
         impl_->database.CreateDatabaseFile(impl_->connectionString) && impl_->Connect()) {
-        for (const char* statement : kTableStatements)
+        for (const std::string& statement : store::DeviceTableStatements())
             ExecuteSql(statement);
+        ExecuteSql(kSurveyTableStatement);
         for (const std::string& statement : SupportStatements())
             ExecuteSql(statement);
         impl_->database.Disconnect();
