@@ -2,13 +2,14 @@
 #pragma once
 
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 
 class CAboutDlg : public CTDialog {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 100;
+    static constexpr int kDialogId = ids::kAboutDlg;
     // The text of the menu item that opens the box.
     static constexpr const char* kMenuText = "&About CPEManagement...";
 

@@ -6,6 +6,7 @@
 
 #include "app/child_dlg.h"
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -24,10 +25,10 @@ class CTrayIcon;
 class CApplicationDlg : public CTDialog {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 102;
-    static constexpr int kHelpButtonId = 1001;
-    static constexpr int kMinButtonId = 1002;
-    static constexpr int kCloseButtonId = 1000;
+    static constexpr int kDialogId = ids::kApplicationDlg;
+    static constexpr int kHelpButtonId = ids::application::kHelpButton;
+    static constexpr int kMinButtonId = ids::application::kMinButton;
+    static constexpr int kCloseButtonId = ids::application::kCloseButton;
     static constexpr int kPanelTop = 86;
     static constexpr int kCornerRadius = 10;
 

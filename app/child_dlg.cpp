@@ -13,12 +13,15 @@ namespace cpe {
 namespace {
 
 // Pages are built in this order; the first one built is the adapter page.
-constexpr std::array<int, 8> kCreationOrder = {155, 133, 134, 135, 136, 138, 137, 139};
-
-bool IsListPage(int dialogId) { return dialogId >= 133 && dialogId <= 138; }
+constexpr std::array<int, 8> kCreationOrder = {ids::kSystemToolDlg, ids::kStatusDlg,  ids::kManagementDlg,
+                                               ids::kBridgeDlg,     ids::kRebootDlg,  ids::kRestoreDlg,
+                                               ids::kUpgradeDlg,    ids::kInstallHelpDlg};
 
 // Reboot, upgrade and restore lists refresh only when they are shown.
-bool RefreshesPeriodically(int dialogId) { return dialogId != 136 && dialogId != 137 && dialogId != 138; }
+bool RefreshesPeriodically(int dialogId)
+{
+    return dialogId != ids::kRebootDlg && dialogId != ids::kUpgradeDlg && dialogId != ids::kRestoreDlg;
+}
 
 int SlotOfPage(int dialogId)
 {
@@ -93,7 +96,7 @@ CTDialog* CChildDlg::PageById(int dialogId) const { return PageAt(SlotOfPage(dia
 
 CPageDlg* CChildDlg::ListPage(int dialogId) const
 {
-    return IsListPage(dialogId) ? qobject_cast<CPageDlg*>(PageById(dialogId)) : nullptr;
+    return ids::IsListPage(dialogId) ? qobject_cast<CPageDlg*>(PageById(dialogId)) : nullptr;
 }
 
 void CChildDlg::ShowOnly(int slot)

@@ -5,6 +5,7 @@
 
 #include "pages/page_host.h"
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 #include <QBasicTimer>
 #include <array>
@@ -24,14 +25,14 @@ struct PageSlot {
 };
 
 inline constexpr std::array<PageSlot, 8> kPageSlots = {{
-    {0, 133, 1004, "Device status"},
-    {1, 134, 1007, "Device management"},
-    {2, 135, 1003, "Device bridge"},
-    {3, 136, 1009, "Device reboot"},
-    {4, 138, 1005, "Device restore"},
-    {5, 137, 1006, "Device upgrade"},
-    {6, 139, 1008, "Install Help"},
-    {7, 155, 1001, "System tool"},
+    {0, ids::kStatusDlg, ids::menu::kStatusButton, "Device status"},
+    {1, ids::kManagementDlg, ids::menu::kManagementButton, "Device management"},
+    {2, ids::kBridgeDlg, ids::menu::kBridgeButton, "Device bridge"},
+    {3, ids::kRebootDlg, ids::menu::kRebootButton, "Device reboot"},
+    {4, ids::kRestoreDlg, ids::menu::kRestoreButton, "Device restore"},
+    {5, ids::kUpgradeDlg, ids::menu::kUpgradeButton, "Device upgrade"},
+    {6, ids::kInstallHelpDlg, ids::menu::kInstallHelpButton, "Install Help"},
+    {7, ids::kSystemToolDlg, ids::menu::kSystemToolButton, "System tool"},
 }};
 
 // The slot shown by a menu button, or -1.
@@ -40,8 +41,8 @@ int SlotOfButton(int buttonId);
 class CChildDlg : public CTDialog, public PageHostLink {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 129;
-    static constexpr int kFirstPageId = 133;
+    static constexpr int kDialogId = ids::kChildDlg;
+    static constexpr int kFirstPageId = ids::kStatusDlg;
     static constexpr int TIMER_AUTO_REFRESH = 1000;
     static constexpr int TIMER_PAGE_SHOWN = 2000;
     static constexpr std::chrono::milliseconds kPageShownDelay{100};
@@ -80,7 +81,7 @@ private:
     void CreatePages(const PageFactory& factory, PageServices services);
     void ShowOnly(int slot);
     void RefreshCurrentPage();
-    // The list page (133..138) of that id, or null.
+    // The list page of that id, or null.
     CPageDlg* ListPage(int dialogId) const;
 
     CMenuDlg* m_pMenu;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 
@@ -11,9 +12,9 @@ class CScrollBitmapWnd;
 class CInstallHelpDlg : public CTDialog {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 139;
-    static constexpr int kHintLabelId = 1130;
-    static constexpr int kPictureId = 102;
+    static constexpr int kDialogId = ids::kInstallHelpDlg;
+    static constexpr int kHintLabelId = ids::install_help::kHint;
+    static constexpr int kPictureId = ids::install_help::kPicture;
 
     explicit CInstallHelpDlg(QWidget* parent);
 

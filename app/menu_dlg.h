@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 #include <array>
 #include <functional>
@@ -16,12 +17,12 @@ class CTStatic;
 class CMenuDlg : public CTDialog {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 130;
-    static constexpr int kVersionLabelId = 1024;
-    static constexpr int kStatusButtonId = 1004;
+    static constexpr int kDialogId = ids::kMenuDlg;
+    static constexpr int kVersionLabelId = ids::menu::kVersionLabel;
+    static constexpr int kStatusButtonId = ids::menu::kStatusButton;
     static constexpr int kTextMargin = 30;
     // The page buttons from top to bottom.
-    static constexpr std::array<int, 8> kButtonIds = {1004, 1007, 1003, 1009, 1006, 1005, 1001, 1008};
+    static constexpr std::array<int, 8> kButtonIds = ids::menu::kPageButtons;
 
     // `pageHost` answers the page host of the main window (null while it does not exist).
     CMenuDlg(QWidget* parent, std::function<CChildDlg*()> pageHost);

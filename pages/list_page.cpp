@@ -11,6 +11,7 @@
 #include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
+#include "ui/resource_ids.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
 
@@ -18,17 +19,6 @@
 
 namespace cpe {
 namespace {
-
-constexpr int kIdSearchEditFrameLeft = 1010;
-constexpr int kIdSearchEditFrameRight = 1011;
-constexpr int kIdSeparator = 1012;
-constexpr int kIdPageSize = 1013;
-constexpr int kIdPageSizeLabel = 1014;
-constexpr int kIdPager = 1016;
-constexpr int kIdOnlineCount = 1017;
-constexpr int kIdSearchEdit = 1009;
-constexpr int kIdRefresh = 1074;
-constexpr int kIdHint = 1130;
 
 constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr int kPageSizes[] = {15, 30, 50, 100};
@@ -68,18 +58,18 @@ void CListPageDlg::InitControls()
 {
     const SkinPaths& paths = Skin().paths;
     m_pGrid = DlgItem<CGridCtrl>(this, m_traits.gridId);
-    m_pPager = DlgItem<CTMultiPages>(this, kIdPager);
-    m_pPageSize = DlgItem<QComboBox>(this, kIdPageSize);
-    m_pSearchEdit = DlgItem<CTEdit>(this, kIdSearchEdit);
-    m_pOnlineLabel = DlgItem<CTStatic>(this, kIdOnlineCount);
-    m_pRefresh = DlgItem<CTButtonPicture>(this, kIdRefresh);
+    m_pPager = DlgItem<CTMultiPages>(this, ids::list_page::kPager);
+    m_pPageSize = DlgItem<QComboBox>(this, ids::list_page::kPageSize);
+    m_pSearchEdit = DlgItem<CTEdit>(this, ids::list_page::kSearchEdit);
+    m_pOnlineLabel = DlgItem<CTStatic>(this, ids::list_page::kOnlineCount);
+    m_pRefresh = DlgItem<CTButtonPicture>(this, ids::list_page::kRefreshButton);
 
-    for (int id : {kIdOnlineCount, kIdHint, kIdPageSizeLabel})
+    for (int id : {ids::list_page::kOnlineCount, ids::list_page::kHint, ids::list_page::kPageSizeLabel})
         if (auto* label = DlgItem<CTStatic>(this, id))
             ApplyLabelStyle(*label);
-    LoadPicture(this, kIdSearchEditFrameLeft, paths.btnPie);
-    LoadPicture(this, kIdSearchEditFrameRight, paths.btnPie2);
-    LoadPicture(this, kIdSeparator, paths.line);
+    LoadPicture(this, ids::list_page::kSearchFrameLeft, paths.btnPie);
+    LoadPicture(this, ids::list_page::kSearchFrameRight, paths.btnPie2);
+    LoadPicture(this, ids::list_page::kSeparator, paths.line);
 
     if (!paths.btnUpdateNormal.empty()) {
         const QString updateNormal = QString::fromStdString(paths.btnUpdateNormal);

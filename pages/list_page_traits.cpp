@@ -1,6 +1,7 @@
 #include "pages/list_page_traits.h"
 
 #include "store/sql_management.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 namespace {
@@ -21,7 +22,7 @@ const std::vector<int> kTableU = {S::kSortApName, S::kSortApType, S::kSortIpNum,
 std::vector<ListPageTraits> MakePages()
 {
     std::vector<ListPageTraits> pages;
-    pages.push_back({133, 1015, 0,
+    pages.push_back({ids::kStatusDlg, ids::list_page::kStatusGrid, 0,
                      {{C::Serial, "Serial", 40, true},
                       {C::Location, "Location", 90, true},
                       {C::Type, "Type", 50, true},
@@ -34,7 +35,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::Time, "Time", 70, true},
                       {C::Operate, "Operate", 70, false}},
                      kTableS, IconStrip::Web, true, true});
-    pages.push_back({134, 1018, 0,
+    pages.push_back({ids::kManagementDlg, ids::list_page::kManagementGrid, 0,
                      {{C::Serial, "Serial", 40, true},
                       {C::Location, "Location", 90, true},
                       {C::Type, "Type", 50, true},
@@ -47,7 +48,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::Power, "Power", 70, true},
                       {C::Operate, "Operate", 60, false}},
                      kTableM, IconStrip::Web, false, false});
-    pages.push_back({135, 1019, 0,
+    pages.push_back({ids::kBridgeDlg, ids::list_page::kBridgeGrid, 0,
                      {{C::Serial, "Serial", 40, false},
                       {C::Location, "Location", 90, true},
                       {C::Type, "Type", 50, true},
@@ -60,7 +61,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::Status, "Status", 70, true},
                       {C::Operate, "Operate", 60, false}},
                      kTableB, IconStrip::Bridge, false, false});
-    pages.push_back({136, 1128, 1001,
+    pages.push_back({ids::kRebootDlg, ids::list_page::kRebootGrid, ids::list_page::kRebootButton,
                      {{C::Check, "", 30, false},
                       {C::Serial, "Serial", 40, true},
                       {C::Location, "Location", 90, true},
@@ -73,7 +74,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::SecureMode, "SecureMode", 80, true},
                       {C::Status, "Status", 80, false}},
                      kTableB, IconStrip::None, false, false});
-    pages.push_back({137, 1096, 1006,
+    pages.push_back({ids::kUpgradeDlg, ids::list_page::kUpgradeGrid, ids::list_page::kUpgradeButton,
                      {{C::Check, "", 30, false},
                       {C::Serial, "Serial", 40, true},
                       {C::Location, "Location", 90, true},
@@ -85,7 +86,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::Version, "Version", 100, true},
                       {C::Status, "Status", 70, false}},
                      kTableU, IconStrip::None, false, false});
-    pages.push_back({138, 1097, 1001,
+    pages.push_back({ids::kRestoreDlg, ids::list_page::kRestoreGrid, ids::list_page::kRestoreButton,
                      {{C::Check, "", 30, false},
                       {C::Serial, "Serial", 40, true},
                       {C::Location, "Location", 90, true},

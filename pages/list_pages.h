@@ -3,41 +3,42 @@
 #pragma once
 
 #include "pages/list_page.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 
 class CManagementDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 134;
+    static constexpr int kDialogId = ids::kManagementDlg;
     CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 class CBridgeDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 135;
+    static constexpr int kDialogId = ids::kBridgeDlg;
     CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 class CRebootDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 136;
+    static constexpr int kDialogId = ids::kRebootDlg;
     CRebootDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 class CUpgradeDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 137;
+    static constexpr int kDialogId = ids::kUpgradeDlg;
     CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 class CRestoreDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 138;
+    static constexpr int kDialogId = ids::kRestoreDlg;
     CRestoreDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 

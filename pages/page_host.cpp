@@ -16,13 +16,13 @@ CPageDlg::CPageDlg(int dialogId, QWidget* parent, PageHostLink& host, PageServic
 CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services)
 {
     switch (dialogId) {
-    case 133: return new CStatusDlg(parent, host, services);
-    case 134: return new CManagementDlg(parent, host, services);
-    case 135: return new CBridgeDlg(parent, host, services);
-    case 136: return new CRebootDlg(parent, host, services);
-    case 137: return new CUpgradeDlg(parent, host, services);
-    case 138: return new CRestoreDlg(parent, host, services);
-    case 155: return new CSystemToolDlg(parent, host, services);
+    case CStatusDlg::kDialogId: return new CStatusDlg(parent, host, services);
+    case CManagementDlg::kDialogId: return new CManagementDlg(parent, host, services);
+    case CBridgeDlg::kDialogId: return new CBridgeDlg(parent, host, services);
+    case CRebootDlg::kDialogId: return new CRebootDlg(parent, host, services);
+    case CUpgradeDlg::kDialogId: return new CUpgradeDlg(parent, host, services);
+    case CRestoreDlg::kDialogId: return new CRestoreDlg(parent, host, services);
+    case CSystemToolDlg::kDialogId: return new CSystemToolDlg(parent, host, services);
     default: return nullptr;
     }
 }

@@ -16,18 +16,11 @@
 #include <utility>
 
 namespace cpe {
-namespace {
-
-constexpr int kIdSearch = 1003;
-constexpr int kIdBusy = 1138;
-
-}  // namespace
-
 CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {
     const SkinPaths& paths = Skin().paths;
-    m_pSearch = DlgItem<CTButtonPicture>(this, kIdSearch);
+    m_pSearch = DlgItem<CTButtonPicture>(this, ids::list_page::kSearchButton);
     if (!paths.btnSearch.empty()) {
         const QString searchPicture = QString::fromStdString(paths.btnSearch);
         m_pSearch->SetImages(searchPicture, searchPicture, searchPicture, searchPicture);
@@ -35,7 +28,7 @@ CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices service
     ApplyButtonStyle(*m_pSearch, PageText("Search"));
     connect(m_pSearch, &QAbstractButton::clicked, this, &CStatusDlg::OnSearchButton);
 
-    m_pBusy = DlgItem<CTPicture>(this, kIdBusy);
+    m_pBusy = DlgItem<CTPicture>(this, ids::list_page::kBusyPicture);
     if (!paths.waitSearch.empty())
         m_pBusy->LoadFile(QString::fromStdString(paths.waitSearch));
     m_pBusy->hide();

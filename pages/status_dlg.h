@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "pages/list_page.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 
@@ -16,7 +17,7 @@ class CTPicture;
 class CStatusDlg : public CListPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 133;
+    static constexpr int kDialogId = ids::kStatusDlg;
     static constexpr int kRunTicks = 30;       // a discovery run lasts this many ticks
     static constexpr int kSearchEveryTicks = 3;
     static constexpr int kNameBytes = 32;      // device names are cut to this many bytes

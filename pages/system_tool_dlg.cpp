@@ -18,10 +18,6 @@
 namespace cpe {
 namespace {
 
-constexpr int kIdCount = 1017;
-constexpr int kIdGrid = 1103;
-constexpr int kIdSeparator = 1012;
-constexpr int kIdHint = 1130;
 constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 struct AdapterColumn {
@@ -44,13 +40,13 @@ CSystemToolDlg::CSystemToolDlg(QWidget* parent, PageHostLink& host, PageServices
 {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
-    m_pGrid = DlgItem<CGridCtrl>(this, kIdGrid);
-    m_pCount = DlgItem<CTStatic>(this, kIdCount);
-    for (int id : {kIdCount, kIdHint})
+    m_pGrid = DlgItem<CGridCtrl>(this, ids::system_tool::kGrid);
+    m_pCount = DlgItem<CTStatic>(this, ids::system_tool::kCount);
+    for (int id : {ids::system_tool::kCount, ids::system_tool::kHint})
         if (auto* label = DlgItem<CTStatic>(this, id))
             ApplyLabelStyle(*label);
     const std::string& linePicture = Skin().paths.line;
-    if (auto* line = DlgItem<CTPicture>(this, kIdSeparator); line && !linePicture.empty() &&
+    if (auto* line = DlgItem<CTPicture>(this, ids::system_tool::kSeparator); line && !linePicture.empty() &&
                                                                line->LoadFile(QString::fromStdString(linePicture)))
         line->DrawPicture();
 

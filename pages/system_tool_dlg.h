@@ -7,6 +7,7 @@
 
 #include "pages/page_host.h"
 #include "protocol/adapter/local_adapter.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 
@@ -16,7 +17,7 @@ class CTStatic;
 class CSystemToolDlg : public CPageDlg {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 155;
+    static constexpr int kDialogId = ids::kSystemToolDlg;
     static constexpr int kRefreshMs = 5000;
 
     CSystemToolDlg(QWidget* parent, PageHostLink& host, PageServices services);

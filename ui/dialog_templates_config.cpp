@@ -1,6 +1,7 @@
 // Templates of the device configuration dialog and its forms, the bridge wizard and its steps,
 // and the upgrade dialog.
 #include "ui/dialog_template.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 namespace {
@@ -13,7 +14,7 @@ constexpr int RowY(int i) { return kTop + i * kRow; }
 
 const std::vector<DialogTemplate> kConfig = {
     // Device configuration dialog: title strip, four tabs, the form area, Save and Cancel.
-    {141, "CManagementConfigDlg", 330, 290, kDlgPopup, "Device management",
+    {ids::kManagementConfigDlg, "CManagementConfigDlg", 330, 290, kDlgPopup, "Device management",
      {
          {1142, K::SkinLabel, "Device management", 8, 4, 200, 10},
          {1005, K::PictureButton, "", 316, 3, 11, 10},
@@ -25,7 +26,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1027, K::PictureButton, "Cancel", 254, 268, 50, 16},
      }},
     // Wireless form.
-    {144, "CWirelessSetDlg", 314, 200, kDlgChild, "",
+    {ids::kWirelessSetDlg, "CWirelessSetDlg", 314, 200, kDlgChild, "",
      {
          {-1, K::Label, "Location", kLabelX, RowY(0) + 2, 88, 8},
          {1009, K::Edit, "", kFieldX, RowY(0), 120, 12},
@@ -60,7 +61,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1054, K::Edit, "", kFieldX, RowY(10), 180, 12},
      }},
     // WEP sub-form of the wireless form.
-    {151, "CWepDlg", 300, 100, kDlgChild, "",
+    {ids::kWepDlg, "CWepDlg", 300, 100, kDlgChild, "",
      {
          {-1, K::Label, "Authentication", kLabelX, RowY(0) + 2, 88, 8},
          {1013, K::DropList, "", kFieldX, RowY(0), 70, 40},
@@ -80,7 +81,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1114, K::DropList, "", 228, RowY(4), 50, 40},
      }},
     // WPA (RADIUS) sub-form of the wireless form.
-    {152, "CWpaDlg", 300, 100, kDlgChild, "",
+    {ids::kWpaDlg, "CWpaDlg", 300, 100, kDlgChild, "",
      {
          {-1, K::Label, "Encryption_Type", kLabelX, RowY(0) + 2, 88, 8},
          {1013, K::DropList, "", kFieldX, RowY(0), 70, 50},
@@ -94,7 +95,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1115, K::Edit, "", kFieldX, RowY(4), 40, 12, kCtlNumber},
      }},
     // IP form.
-    {143, "CIPSetDlg", 314, 200, kDlgChild, "",
+    {ids::kIpSetDlg, "CIPSetDlg", 314, 200, kDlgChild, "",
      {
          {-1, K::Label, "IP_Address", kLabelX, RowY(0) + 2, 88, 8},
          {1041, K::IpAddress, "", kFieldX, RowY(0), 100, 12},
@@ -108,7 +109,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1045, K::IpAddress, "", kFieldX, RowY(4), 100, 12},
      }},
     // VLAN form.
-    {157, "CVlanDlg", 314, 200, kDlgChild, "",
+    {ids::kVlanDlg, "CVlanDlg", 314, 200, kDlgChild, "",
      {
          {1143, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Manage VLAN", kLabelX, RowY(1) + 2, 88, 8},
@@ -119,7 +120,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1073, K::Edit, "", kFieldX, RowY(3), 40, 12, kCtlNumber},
      }},
     // Timed-reboot form.
-    {142, "CTimeRebootDlg", 314, 200, kDlgChild, "",
+    {ids::kTimeRebootDlg, "CTimeRebootDlg", 314, 200, kDlgChild, "",
      {
          {1028, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Hour", kLabelX, RowY(1) + 2, 40, 8},
@@ -135,7 +136,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1039, K::CheckBox, "Sunday", 158, RowY(3) + 1, 70, 10},
      }},
     // Bridge wizard frame; the steps sit 35 pixels below its top.
-    {145, "CBridgeConfigDlg", 346, 220, kDlgPopup, "Device bridge",
+    {ids::kBridgeConfigDlg, "CBridgeConfigDlg", 346, 220, kDlgPopup, "Device bridge",
      {
          {1131, K::Label, "", 0, 0, 346, 20},
          {1139, K::SkinLabel, "Device bridge", 8, 5, 200, 10},
@@ -144,7 +145,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1074, K::PictureButton, "Next", 280, 200, 50, 16},
      }},
     // Survey step.
-    {149, "CBridgeSurveyDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeSurveyDlg, "CBridgeSurveyDlg", 346, 170, kDlgChild, "",
      {
          {1073, K::SkinLabel, "SearchOtherAP", 8, 2, 120, 10},
          {1003, K::PictureButton, "", 130, 1, 10, 10},
@@ -153,7 +154,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1015, K::Grid, "", 4, 16, 338, 150},
      }},
     // Security step.
-    {147, "CBridgeSecureDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeSecureDlg, "CBridgeSecureDlg", 346, 170, kDlgChild, "",
      {
          {1083, K::Label, "BridgeSSID", kLabelX, RowY(0) + 2, 88, 8},
          {1010, K::Edit, "", kFieldX, RowY(0), 140, 12},
@@ -172,7 +173,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1054, K::Edit, "", kFieldX, RowY(4), 180, 12},
      }},
     // WEP sub-form of the security step.
-    {153, "CBridgeWepDlg", 346, 100, kDlgChild, "",
+    {ids::kBridgeWepDlg, "CBridgeWepDlg", 346, 100, kDlgChild, "",
      {
          {1105, K::Label, "Authentication", kLabelX, RowY(0) + 2, 88, 8},
          {1013, K::DropList, "", kFieldX, RowY(0), 70, 40},
@@ -192,7 +193,7 @@ const std::vector<DialogTemplate> kConfig = {
          {1114, K::DropList, "", 228, RowY(4), 50, 40},
      }},
     // IP step.
-    {146, "CBridgeIpDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeIpDlg, "CBridgeIpDlg", 346, 170, kDlgChild, "",
      {
          {1124, K::Label, "Toptip", 10, 4, 326, 10, kCtlCentre},
          {1069, K::Label, "IP_Address", 60, 24, 88, 8},
@@ -207,13 +208,13 @@ const std::vector<DialogTemplate> kConfig = {
          {1045, K::IpAddress, "", 150, 94, 100, 12},
      }},
     // Finish step.
-    {148, "CBridgeFinishDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeFinishDlg, "CBridgeFinishDlg", 346, 170, kDlgChild, "",
      {
          {1003, K::PictureButton, "", 8, 4, 330, 132},
          {1117, K::Label, "You are configuring the device to work as Station mode.", 8, 142, 330, 10, kCtlCentre},
      }},
     // Upgrade dialog.
-    {140, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
+    {ids::kUpgradeConfigDlg, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
      {
          {-1, K::SkinLabel, "Device upgrade", 8, 4, 200, 10},
          {1003, K::PictureButton, "", 266, 3, 11, 10},

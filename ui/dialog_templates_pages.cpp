@@ -1,6 +1,7 @@
 // Templates of the device list pages and the adapter page. The list pages share one layout; they
 // differ in the grid id, the action button and the hint text.
 #include "ui/dialog_template.h"
+#include "ui/resource_ids.h"
 
 namespace cpe {
 namespace {
@@ -22,50 +23,51 @@ DialogTemplate MakeListPage(const ListPage& p)
 {
     DialogTemplate t{p.id, p.className, 495, 370, kDlgChild, "", {}};
     auto& c = t.controls;
-    c.push_back({1003, K::PictureButton, "Search", 7, 5, 40, 18, p.searchVisible ? kCtlNone : kCtlHidden});
+    using namespace ids::list_page;
+    c.push_back({kSearchButton, K::PictureButton, "Search", 7, 5, 40, 18, p.searchVisible ? kCtlNone : kCtlHidden});
     if (p.actionId != 0)
         c.push_back({p.actionId, K::PictureButton, p.actionText, 7, 5, 40, 18});
-    c.push_back({1074, K::PictureButton, "", 50, 9, 10, 10});
-    c.push_back({1017, K::SkinLabel, "", 66, 10, 163, 12});
-    c.push_back({1010, K::Picture, "", 373, 7, 16, 18});
-    c.push_back({1011, K::Picture, "", 462, 7, 8, 14});
-    c.push_back({1009, K::SkinEdit, "", 389, 9, 74, 14});
+    c.push_back({kRefreshButton, K::PictureButton, "", 50, 9, 10, 10});
+    c.push_back({kOnlineCount, K::SkinLabel, "", 66, 10, 163, 12});
+    c.push_back({kSearchFrameLeft, K::Picture, "", 373, 7, 16, 18});
+    c.push_back({kSearchFrameRight, K::Picture, "", 462, 7, 8, 14});
+    c.push_back({kSearchEdit, K::SkinEdit, "", 389, 9, 74, 14});
     c.push_back({p.gridId, K::Grid, "", 7, 25, 478, 309});
     if (p.busyPicture)
-        c.push_back({1138, K::Picture, "", 231, 170, 16, 15, kCtlHidden});
-    c.push_back({1012, K::Picture, "", 6, 338, 464, 1});
+        c.push_back({kBusyPicture, K::Picture, "", 231, 170, 16, 15, kCtlHidden});
+    c.push_back({kSeparator, K::Picture, "", 6, 338, 464, 1});
     // Seven page slots need about 161 units: the pager starts where the hint text ends.
-    c.push_back({1130, K::SkinLabel, p.hint, 7, 341, 214, 29});
-    c.push_back({1016, K::Pager, "", 222, 343, 164, 16});
-    c.push_back({1014, K::SkinLabel, "Each page number", 390, 346, 40, 12});
-    c.push_back({1013, K::DropList, "", 434, 344, 36, 59});
+    c.push_back({kHint, K::SkinLabel, p.hint, 7, 341, 214, 29});
+    c.push_back({kPager, K::Pager, "", 222, 343, 164, 16});
+    c.push_back({kPageSizeLabel, K::SkinLabel, "Each page number", 390, 346, 40, 12});
+    c.push_back({kPageSize, K::DropList, "", 434, 344, 36, 59});
     return t;
 }
 
 std::vector<DialogTemplate> MakePages()
 {
     const ListPage lists[] = {
-        {133, "CStatusDlg", 1015, 0, "",
+        {ids::kStatusDlg, "CStatusDlg", ids::list_page::kStatusGrid, 0, "",
          "Here you can view device's IP,mac,operating mode,SSID and firmware versoin etc parameters.", true, true},
-        {134, "CManagementDlg", 1018, 0, "",
+        {ids::kManagementDlg, "CManagementDlg", ids::list_page::kManagementGrid, 0, "",
          "Here you can set device's wireless basic parameters,IP information and regular reboot.", false, false},
-        {135, "CBridgeDlg", 1019, 0, "",
+        {ids::kBridgeDlg, "CBridgeDlg", ids::list_page::kBridgeGrid, 0, "",
          "Here you can set the device to work in Station mode to connect to remote AP.", false, false},
-        {136, "CRebootDlg", 1128, 1001, "Reboot", "Here you can reboot all the device remotely.", false, false},
-        {137, "CUpgradeDlg", 1096, 1006, "Upgrade",
+        {ids::kRebootDlg, "CRebootDlg", ids::list_page::kRebootGrid, ids::list_page::kRebootButton, "Reboot", "Here you can reboot all the device remotely.", false, false},
+        {ids::kUpgradeDlg, "CUpgradeDlg", ids::list_page::kUpgradeGrid, ids::list_page::kUpgradeButton, "Upgrade",
          "Here you can upgrade firmware for the device to obtain new features.", false, false},
-        {138, "CRestoreDlg", 1097, 1001, "Restore", "Here you can restore the device to factory default settings.",
+        {ids::kRestoreDlg, "CRestoreDlg", ids::list_page::kRestoreGrid, ids::list_page::kRestoreButton, "Restore", "Here you can restore the device to factory default settings.",
          false, false},
     };
     std::vector<DialogTemplate> pages;
     for (const ListPage& p : lists)
         pages.push_back(MakeListPage(p));
-    pages.push_back({155, "CSystemToolDlg", 495, 370, kDlgChild, "",
+    pages.push_back({ids::kSystemToolDlg, "CSystemToolDlg", 495, 370, kDlgChild, "",
                      {
-                         {1017, K::SkinLabel, "Adapter count:%d", 8, 10, 205, 12},
-                         {1103, K::Grid, "", 7, 25, 478, 309},
-                         {1012, K::Picture, "", 6, 338, 464, 1},
-                         {1130, K::SkinLabel,
+                         {ids::system_tool::kCount, K::SkinLabel, "Adapter count:%d", 8, 10, 205, 12},
+                         {ids::system_tool::kGrid, K::Grid, "", 7, 25, 478, 309},
+                         {ids::system_tool::kSeparator, K::Picture, "", 6, 338, 464, 1},
+                         {ids::system_tool::kHint, K::SkinLabel,
                           "Here you can select the network adapter of computer according to the connection in your "
                           "network.",
                           7, 346, 230, 23},

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/ct_dialog.h"
+#include "ui/resource_ids.h"
 
 #include <QBasicTimer>
 #include <chrono>
@@ -17,9 +18,9 @@ class CTButtonPicture;
 class CWaitDlg : public CTDialog {
     Q_OBJECT
 public:
-    static constexpr int kDialogId = 156;
-    static constexpr int kProgressId = 1136;
-    static constexpr int kCloseId = 1000;
+    static constexpr int kDialogId = ids::kWaitDlg;
+    static constexpr int kProgressId = ids::wait::kProgress;
+    static constexpr int kCloseId = ids::wait::kCloseButton;
     static constexpr std::chrono::milliseconds kTickPeriod{500};
 
     // `tick` is the time between two steps (tests shorten it).

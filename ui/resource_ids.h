@@ -1,0 +1,114 @@
+// The dialog and control identifiers of the program, in one place as a resource script keeps
+// them. A dialog id names a template (ui/dialog_templates_*.cpp) and, for a page, the page; a
+// control id is unique only within its dialog, so controls are listed under their dialog.
+#pragma once
+
+#include <array>
+
+namespace cpe::ids {
+
+// ---- dialogs and pages --------------------------------------------------------------------
+inline constexpr int kAboutDlg = 100;
+inline constexpr int kApplicationDlg = 102;
+inline constexpr int kChildDlg = 129;
+inline constexpr int kMenuDlg = 130;
+inline constexpr int kStatusDlg = 133;
+inline constexpr int kManagementDlg = 134;
+inline constexpr int kBridgeDlg = 135;
+inline constexpr int kRebootDlg = 136;
+inline constexpr int kUpgradeDlg = 137;
+inline constexpr int kRestoreDlg = 138;
+inline constexpr int kInstallHelpDlg = 139;
+inline constexpr int kUpgradeConfigDlg = 140;
+inline constexpr int kManagementConfigDlg = 141;
+inline constexpr int kTimeRebootDlg = 142;
+inline constexpr int kIpSetDlg = 143;
+inline constexpr int kWirelessSetDlg = 144;
+inline constexpr int kBridgeConfigDlg = 145;
+inline constexpr int kBridgeIpDlg = 146;
+inline constexpr int kBridgeSecureDlg = 147;
+inline constexpr int kBridgeFinishDlg = 148;
+inline constexpr int kBridgeSurveyDlg = 149;
+inline constexpr int kWepDlg = 151;
+inline constexpr int kWpaDlg = 152;
+inline constexpr int kBridgeWepDlg = 153;
+inline constexpr int kSystemToolDlg = 155;
+inline constexpr int kWaitDlg = 156;
+inline constexpr int kVlanDlg = 157;
+
+// The six device list pages share their list mechanics.
+inline constexpr int kFirstListPage = kStatusDlg;
+inline constexpr int kLastListPage = kRestoreDlg;
+constexpr bool IsListPage(int dialogId) { return dialogId >= kFirstListPage && dialogId <= kLastListPage; }
+
+// ---- main window ----------------------------------------------------------------------------
+namespace application {
+inline constexpr int kCloseButton = 1000;
+inline constexpr int kHelpButton = 1001;
+inline constexpr int kMinButton = 1002;
+}  // namespace application
+
+// ---- menu panel -----------------------------------------------------------------------------
+namespace menu {
+inline constexpr int kSystemToolButton = 1001;
+inline constexpr int kBridgeButton = 1003;
+inline constexpr int kStatusButton = 1004;
+inline constexpr int kRestoreButton = 1005;
+inline constexpr int kUpgradeButton = 1006;
+inline constexpr int kManagementButton = 1007;
+inline constexpr int kInstallHelpButton = 1008;
+inline constexpr int kRebootButton = 1009;
+inline constexpr int kVersionLabel = 1024;
+// The page buttons from top to bottom.
+inline constexpr std::array<int, 8> kPageButtons = {kStatusButton,  kManagementButton, kBridgeButton,
+                                                    kRebootButton,  kUpgradeButton,    kRestoreButton,
+                                                    kSystemToolButton, kInstallHelpButton};
+}  // namespace menu
+
+// ---- wait popup -----------------------------------------------------------------------------
+namespace wait {
+inline constexpr int kCloseButton = 1000;
+inline constexpr int kProgress = 1136;
+}  // namespace wait
+
+// ---- install-help page ----------------------------------------------------------------------
+namespace install_help {
+inline constexpr int kPicture = 102;
+inline constexpr int kHint = 1130;
+}  // namespace install_help
+
+// ---- device list pages ----------------------------------------------------------------------
+namespace list_page {
+inline constexpr int kRebootButton = 1001;   // reboot page
+inline constexpr int kRestoreButton = 1001;  // restore page
+inline constexpr int kSearchButton = 1003;   // status page: the discovery run
+inline constexpr int kUpgradeButton = 1006;  // upgrade page
+inline constexpr int kSearchEdit = 1009;
+inline constexpr int kSearchFrameLeft = 1010;
+inline constexpr int kSearchFrameRight = 1011;
+inline constexpr int kSeparator = 1012;
+inline constexpr int kPageSize = 1013;
+inline constexpr int kPageSizeLabel = 1014;
+inline constexpr int kPager = 1016;
+inline constexpr int kOnlineCount = 1017;
+inline constexpr int kRefreshButton = 1074;
+inline constexpr int kHint = 1130;
+inline constexpr int kBusyPicture = 1138;    // status page: the discovery run animation
+// The grid of each page.
+inline constexpr int kStatusGrid = 1015;
+inline constexpr int kManagementGrid = 1018;
+inline constexpr int kBridgeGrid = 1019;
+inline constexpr int kUpgradeGrid = 1096;
+inline constexpr int kRestoreGrid = 1097;
+inline constexpr int kRebootGrid = 1128;
+}  // namespace list_page
+
+// ---- adapter page ---------------------------------------------------------------------------
+namespace system_tool {
+inline constexpr int kSeparator = 1012;
+inline constexpr int kCount = 1017;
+inline constexpr int kGrid = 1103;
+inline constexpr int kHint = 1130;
+}  // namespace system_tool
+
+}  // namespace cpe::ids
