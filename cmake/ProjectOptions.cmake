@@ -27,6 +27,16 @@ function(cpe_add_test)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
+# cpe_add_fuzz_replay(NAME name SOURCES fuzz-entry.cpp LIBS ... CORPUS folder)
+# The seed corpus of a libFuzzer entry replayed as an ordinary unit test in every preset.
+function(cpe_add_fuzz_replay)
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${F_NAME}_replay ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
+  target_link_libraries(${F_NAME}_replay PRIVATE cpe_options ${F_LIBS})
+  add_test(NAME ${F_NAME}_corpus COMMAND ${F_NAME}_replay ${F_CORPUS})
+  set_tests_properties(${F_NAME}_corpus PROPERTIES LABELS unit TIMEOUT 120)
+endfunction()
+
 # Sources include each other by folder ("protocol/records.h"); generated headers sit in the
 # build tree. Every project target links cpe_options.
 target_include_directories(cpe_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)

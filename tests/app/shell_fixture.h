@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 #include "app/child_dlg.h"
@@ -21,7 +20,9 @@
 #include "pages/page_host.h"
 #include "engine/net_management.h"
 #include "store/sql_management.h"
-#include "tests/ui/gui_test_main.h"
+#include "tests/support/loopback_engine.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/temp_dir.h"
 #include "ui/dialog_template.h"
 
 namespace cpe::test {
@@ -45,18 +46,8 @@ public:
     // The store's file is "data.mdb" in a fresh temporary folder unless another is given.
     explicit LoopbackServices(std::filesystem::path storeFile = {})
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("cpe-app-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial_));
-        std::filesystem::create_directories(dir_);
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
         store_ = std::make_unique<CSqlManagement>(storeFile.empty() ? dir_ / "data.mdb" : storeFile);
-        EngineConfig config;
-        config.endpoints.bindAddress = "127.0.0.1";
-        config.endpoints.discoveryPort = 0;
-        config.endpoints.searchReplyPort = 0;
-        config.endpoints.heartbeatPort = 0;
-        config.endpoints.requestPort = 0;
-        config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{});
+        EngineConfig config = LoopbackEngineConfig();
         config.sendHook = [this](SocketRole, std::string_view, std::uint16_t, std::uint16_t,
                                  std::span<const std::uint8_t>) {
             std::lock_guard guard(lock_);
@@ -70,14 +61,12 @@ public:
         engine_->Shutdown();
         engine_.reset();
         store_.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
     }
 
     CNetManagement& Engine() { return *engine_; }
     CSqlManagement& Store() { return *store_; }
     PageServices Services() { return {*engine_, *store_}; }
-    const std::filesystem::path& Dir() const { return dir_; }
+    const std::filesystem::path& Dir() const { return dir_.path(); }
     int Sent()
     {
         std::lock_guard guard(lock_);
@@ -85,8 +74,7 @@ public:
     }
 
 private:
-    static inline int serial_ = 0;
-    std::filesystem::path dir_;
+    TempDir dir_;
     std::unique_ptr<CSqlManagement> store_;
     std::unique_ptr<CNetManagement> engine_;
     std::mutex lock_;

@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,8 @@
 #include "engine/net_management.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
-#include "tests/platform/temp_dir.h"
-#include "tests/engine/sent_datagram.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/sent_datagrams.h"
 
 namespace cpe::test {
 
@@ -65,12 +64,7 @@ public:
     explicit EngineHarness(EngineConfig config = {}) {
         if (!config.adapters)
             config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{});
-        config.sendHook = [this](SocketRole from, std::string_view ip, std::uint16_t port, std::uint16_t type,
-                                 std::span<const std::uint8_t> payload) {
-            std::lock_guard lock(mutex_);
-            sent_.push_back({from, std::string(ip), port, type, {payload.begin(), payload.end()}});
-            return true;
-        };
+        config.sendHook = sent_.Hook();
         store_ = std::make_unique<CSqlManagement>(dir_ / "data.db");
         engine_ = std::make_unique<CNetManagement>(*store_, std::move(config));
     }
@@ -78,10 +72,7 @@ public:
     CNetManagement& engine() { return *engine_; }
     CSqlManagement& store() { return *store_; }
 
-    std::vector<SentDatagram> TakeSent() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(sent_, {});
-    }
+    std::vector<SentDatagram> TakeSent() { return sent_.Take(); }
 
     // A datagram from a device at ip, through the given port's filter and dispatcher.
     bool Deliver(PortRole port, const std::string& ip, const RawMac& mac, MessageType type,
@@ -124,10 +115,9 @@ public:
 
 private:
     TempDir dir_;
+    SentLog sent_;
     std::unique_ptr<CSqlManagement> store_;
     std::unique_ptr<CNetManagement> engine_;
-    std::mutex mutex_;
-    std::vector<SentDatagram> sent_;
 };
 
 }  // namespace cpe::test

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/ini_file.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe {
 namespace {

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,9 +21,10 @@
 #include "engine/net_management.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
-#include "tests/platform/temp_dir.h"
-#include "tests/engine/sent_datagram.h"
-#include "tests/ui/gui_test_main.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/loopback_engine.h"
+#include "tests/support/sent_datagrams.h"
+#include "tests/support/qt_app.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -54,21 +54,9 @@ public:
     std::map<int, CPageDlg*> pages;
 };
 
-inline adapter_record LoopbackAdapter()
-{
-    return MakeAdapterRecord("lo", RawMac{0, 0, 0, 0, 0, 1}, {{"127.0.0.1", "255.0.0.0"}});
-}
-
 inline EngineConfig LoopbackConfig()
 {
-    EngineConfig config;
-    config.endpoints.bindAddress = "127.0.0.1";
-    config.endpoints.discoveryPort = 0;
-    config.endpoints.searchReplyPort = 0;
-    config.endpoints.heartbeatPort = 0;
-    config.endpoints.requestPort = 0;
-    config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{LoopbackAdapter()});
-    return config;
+    return LoopbackEngineConfig({LoopbackAdapter()});
 }
 
 inline std::string DeviceMac(int n)
@@ -108,12 +96,7 @@ protected:
     {
         engine_.reset();
         if (capture)
-            config.sendHook = [this](SocketRole from, std::string_view ip, std::uint16_t port, std::uint16_t type,
-                                     std::span<const std::uint8_t> payload) {
-                std::lock_guard lock(mutex_);
-                sent_.push_back({from, std::string(ip), port, type, {payload.begin(), payload.end()}});
-                return true;
-            };
+            config.sendHook = sent_.Hook();
         engine_ = std::make_unique<CNetManagement>(*store_, std::move(config));
     }
 
@@ -153,15 +136,7 @@ protected:
         ASSERT_TRUE(engine_->ProcessDatagram(PortRole::searchReply, from, packet));
     }
 
-    std::vector<SentDatagram> Sent(MessageType type)
-    {
-        std::lock_guard lock(mutex_);
-        std::vector<SentDatagram> out;
-        for (const SentDatagram& d : sent_)
-            if (d.type == TypeCode(type))
-                out.push_back(d);
-        return out;
-    }
+    std::vector<SentDatagram> Sent(MessageType type) { return sent_.OfType(type); }
     // The discovery broadcasts sent so far.
     std::size_t Broadcasts()
     {
@@ -190,11 +165,10 @@ protected:
     }
 
     TempDir dir_;
+    SentLog sent_;
     std::unique_ptr<CSqlManagement> store_ = std::make_unique<CSqlManagement>(dir_ / "data.db");
     std::unique_ptr<CNetManagement> engine_;
     FakeHost host_;
-    std::mutex mutex_;
-    std::vector<SentDatagram> sent_;
 };
 
 }  // namespace cpe::test

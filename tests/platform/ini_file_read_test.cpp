@@ -3,7 +3,7 @@
 
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::platform {
 namespace {

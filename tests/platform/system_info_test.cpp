@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "tests/platform/scoped_env.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::platform {
 namespace {

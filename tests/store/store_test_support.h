@@ -10,27 +10,13 @@
 #include <string>
 
 #include "protocol/records.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::test {
 
-class ScratchFolder {
+class ScratchFolder : public TempDir {
 public:
-    ScratchFolder() {
-        char pattern[] = "/tmp/cpe-store-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        path_ = made != nullptr ? made : "/tmp";
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path File(const char* name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
+    std::filesystem::path File(const char* name) const { return *this / name; }
 };
 
 // A copy of a store's file as it stands, for looking at it from outside: the store keeps

@@ -1,4 +1,4 @@
-#include "gui_test_main.h"
+#include "tests/support/qt_app.h"
 
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"

@@ -1,4 +1,4 @@
-#include "gui_test_main.h"
+#include "tests/support/qt_app.h"
 
 #include "ui/ct_picture.h"
 #include "ui/gif_frames.h"

@@ -1,4 +1,4 @@
-#include "gui_test_main.h"
+#include "tests/support/qt_app.h"
 
 #include "ui/ct_button_picture.h"
 #include "ui/ct_dialog.h"

@@ -1,5 +1,5 @@
 // The wait popup: how its bar moves, when it closes itself, and its close button.
-#include "tests/ui/gui_test_main.h"
+#include "tests/support/qt_app.h"
 
 #include "ui/ct_button_picture.h"
 #include "ui/wait_dlg.h"
