@@ -13,8 +13,8 @@ namespace cpe {
 namespace {
 
 // Pages are built in this order; the first one built is the adapter page.
-constexpr std::array<int, 8> kCreationOrder = {ids::kSystemToolDlg, ids::kStatusDlg,  ids::kManagementDlg,
-                                               ids::kBridgeDlg,     ids::kRebootDlg,  ids::kRestoreDlg,
+constexpr std::array<int, 8> kCreationOrder = {ids::kSystemToolDlg, ids::kStatusDlg,     ids::kManagementDlg,
+                                               ids::kBridgeDlg,     ids::kRebootDlg,     ids::kRestoreDlg,
                                                ids::kUpgradeDlg,    ids::kInstallHelpDlg};
 
 // Reboot, upgrade and restore lists refresh only when they are shown.
@@ -92,7 +92,10 @@ CTDialog* CChildDlg::PageAt(int slot) const
     return m_pages[static_cast<std::size_t>(slot)];
 }
 
-CTDialog* CChildDlg::PageById(int dialogId) const { return PageAt(SlotOfPage(dialogId)); }
+CTDialog* CChildDlg::PageById(int dialogId) const
+{
+    return PageAt(SlotOfPage(dialogId));
+}
 
 CPageDlg* CChildDlg::ListPage(int dialogId) const
 {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <optional>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "protocol/codes.h"
 
 namespace cpe {
 namespace {
@@ -39,8 +39,7 @@ std::size_t AddressCount(const adapter_record& record) {
 }
 
 bool IsUsable(const adapter_record& record) {
-    return record.kind == kAdapterKindInUse && AddressCount(record) > 0 &&
-           FieldText(record.addresses[0].ip) != kUnset;
+    return record.kind == kAdapterKindInUse && AddressCount(record) > 0 && FieldText(record.addresses[0].ip) != kUnset;
 }
 
 }  // namespace
@@ -113,8 +112,8 @@ std::vector<LocalAddress> CNetManagement::LocalAddressesFor(const std::vector<st
         }
         if (facing == nullptr)
             continue;
-        const bool known = std::any_of(result.begin(), result.end(),
-                                       [&](const LocalAddress& a) { return a.ip == localIp; });
+        const bool known =
+            std::any_of(result.begin(), result.end(), [&](const LocalAddress& a) { return a.ip == localIp; });
         if (!known) {
             RawMac mac;
             std::memcpy(mac.data(), facing->hw_address, mac.size());

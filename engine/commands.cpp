@@ -5,9 +5,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
 #include "engine/payload_blocks.h"
+#include "protocol/codes.h"
 #include "store/sql_management.h"
 
 namespace cpe {

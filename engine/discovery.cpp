@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
-#include "store/sql_management.h"
 #include "lang/operate_character.h"
+#include "protocol/codes.h"
+#include "store/sql_management.h"
 
 namespace cpe {
 namespace {

@@ -15,9 +15,9 @@ const CNetManagement::MessageRoute* CNetManagement::FindRoute(PortRole port, std
         {M::search, P::searchReply, 33, &C::OnSearchReply},  // the version; the rest is optional
         {M::heartbeat, P::heartbeat, 40, &C::OnHeartbeat},   // version and up_time
         {M::get_info, P::request, kGetInfoPayloadSize, &C::OnDeviceInfo},
-        {M::site_survey, P::request, 3, &C::OnSurvey},       // packet_count, packet_id, icount
+        {M::site_survey, P::request, 3, &C::OnSurvey},  // packet_count, packet_id, icount
         {M::set_ip, P::request, 0, &C::OnSetIpReply},
-        {M::bridge, P::request, 1, &C::OnBridgeResult},      // the result byte
+        {M::bridge, P::request, 1, &C::OnBridgeResult},  // the result byte
         {M::reboot, P::request, 1, &C::OnRestartResult},
         {M::set_vlan, P::request, 1, &C::OnRestartResult},
         {M::restore, P::request, 1, &C::OnRestoreResult},

@@ -47,9 +47,9 @@ class CSqlManagement;
 
 // One received datagram, as queued between a receiver and its worker.
 struct recv_record {
-    sockaddr_in from;                    // sender; port and address in network order
-    std::uint8_t packet[kMaxDatagram];   // the datagram, zero-filled after `size` bytes
-    std::uint16_t size;                  // bytes received
+    sockaddr_in from;                   // sender; port and address in network order
+    std::uint8_t packet[kMaxDatagram];  // the datagram, zero-filled after `size` bytes
+    std::uint16_t size;                 // bytes received
 };
 
 enum class SocketRole : std::uint8_t { discovery = 0, searchReply = 1, heartbeat = 2, request = 3 };
@@ -58,7 +58,7 @@ enum class PortRole : std::uint8_t { searchReply = 0, heartbeat = 1, request = 2
 
 struct EngineEndpoints {
     std::string bindAddress = "0.0.0.0";
-    std::uint16_t discoveryPort = 9786;     // 0 lets the system choose (tests)
+    std::uint16_t discoveryPort = 9786;  // 0 lets the system choose (tests)
     std::uint16_t searchReplyPort = 9785;
     std::uint16_t heartbeatPort = 9787;
     std::uint16_t requestPort = 9788;
@@ -68,8 +68,8 @@ struct EngineEndpoints {
 
 // Replaces the sockets for every datagram the engine sends (tests): the socket it would leave
 // from, the destination, the message type and the unscrambled payload. Returns the send result.
-using SendHook = std::function<bool(SocketRole from, std::string_view ip, std::uint16_t port,
-                                    std::uint16_t type, std::span<const std::uint8_t> payload)>;
+using SendHook = std::function<bool(SocketRole from, std::string_view ip, std::uint16_t port, std::uint16_t type,
+                                    std::span<const std::uint8_t> payload)>;
 
 struct EngineConfig {
     EngineEndpoints endpoints;
@@ -153,8 +153,7 @@ public:
     // Sends reboot or restore to the selection: first to the devices that have stations bridged
     // to them, then, 200 ms later, to the rest in selection order. Stops early when `stop` is
     // requested. Returns the number of requests sent.
-    std::size_t SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,
-                                  std::stop_token stop = {});
+    std::size_t SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type, std::stop_token stop = {});
     // Renames the device at ip: set_name with `ansiName` (local code set) in the device's form,
     // then, kRenameRecordDelay later unless stopped, get_info. The device does not answer
     // set_name and an identified device is never asked for its record again, so without the
@@ -171,8 +170,8 @@ public:
 
     // --- datagram path (workers; public so tests and fuzzers can drive it without sockets) ---
     // The receive filter of a port: size, magic and type. Fills `out` when accepted.
-    static bool AcceptDatagram(PortRole port, const sockaddr_in& from,
-                               std::span<const std::uint8_t> datagram, recv_record& out);
+    static bool AcceptDatagram(PortRole port, const sockaddr_in& from, std::span<const std::uint8_t> datagram,
+                               recv_record& out);
     // Unscrambles the record's payload (never beyond what was received) and dispatches it.
     void DispatchRecord(PortRole port, recv_record record) { Dispatch(port, record); }
     // Filter and dispatch in one step, on the caller's thread. False when filtered out.

@@ -137,8 +137,8 @@ bool COnlineList::OnHeartbeat(std::string_view ip, std::string_view mac, std::ui
     return true;
 }
 
-bool COnlineList::OnDeviceRecord(std::string_view ip, std::string_view mac, std::uint16_t model,
-                                 std::uint32_t upTime, const CountedText<32>& version) {
+bool COnlineList::OnDeviceRecord(std::string_view ip, std::string_view mac, std::uint16_t model, std::uint32_t upTime,
+                                 const CountedText<32>& version) {
     std::lock_guard lock(mutex_);
     const Bucket* macBucket = Find(byMac_, mac);
     if (macBucket == nullptr)
@@ -185,8 +185,7 @@ void COnlineList::ClearDiscovered() {
     }
 }
 
-void COnlineList::GetDiscovered(std::vector<ap_info_stu>& out, std::size_t max,
-                                std::string_view filter) const {
+void COnlineList::GetDiscovered(std::vector<ap_info_stu>& out, std::size_t max, std::string_view filter) const {
     out.clear();
     std::lock_guard lock(mutex_);
     std::size_t considered = 0;

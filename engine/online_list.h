@@ -25,12 +25,12 @@ namespace cpe {
 
 // One device of the online list.
 struct ap_online_stu {
-    char ip[16];              // dotted quad of the address the device answers from
-    char pending_ip[16];      // address announced by set_ip; empty when none
-    char mac[18];             // "%02x:%02x:%02x:%02x:%02x:%02x"
-    std::uint16_t model;      // header model of the last search reply or device record
-    std::uint8_t state;       // kStateSeen or kStateIdentified
-    std::uint8_t countdown;   // ageing counter
+    char ip[16];             // dotted quad of the address the device answers from
+    char pending_ip[16];     // address announced by set_ip; empty when none
+    char mac[18];            // "%02x:%02x:%02x:%02x:%02x:%02x"
+    std::uint16_t model;     // header model of the last search reply or device record
+    std::uint8_t state;      // kStateSeen or kStateIdentified
+    std::uint8_t countdown;  // ageing counter
     std::uint32_t up_time;
     CountedText<32> version;
     std::uint8_t work_mode;
@@ -58,17 +58,16 @@ public:
     // A search reply from (ip, mac). Refreshes or adds the entry; true when the device should be
     // asked for its details (it is not yet identified at this address). A new device finds no
     // room in a full list: it is refused (and counted) without a follow-up.
-    bool OnSearchReply(std::string_view ip, std::string_view mac, std::uint16_t model,
-                       const search_summary& summary, std::size_t payloadLength);
+    bool OnSearchReply(std::string_view ip, std::string_view mac, std::uint16_t model, const search_summary& summary,
+                       std::size_t payloadLength);
 
     // A heartbeat: true when the MAC is known; the entry then moves to the sender's address.
-    bool OnHeartbeat(std::string_view ip, std::string_view mac, std::uint32_t upTime,
-                     const CountedText<32>& version);
+    bool OnHeartbeat(std::string_view ip, std::string_view mac, std::uint32_t upTime, const CountedText<32>& version);
 
     // A full device record claiming address ip: true when accepted (the MAC is known and no
     // other identified device holds that address); the entry becomes identified at ip.
-    bool OnDeviceRecord(std::string_view ip, std::string_view mac, std::uint16_t model,
-                        std::uint32_t upTime, const CountedText<32>& version);
+    bool OnDeviceRecord(std::string_view ip, std::string_view mac, std::uint16_t model, std::uint32_t upTime,
+                        const CountedText<32>& version);
 
     // One ageing tick: counts identified entries down and removes those at 0. Returns the MAC
     // texts of the removed entries.
@@ -121,8 +120,8 @@ private:
 
     const std::size_t capacity_;
     mutable std::mutex mutex_;
-    Nodes nodes_;           // every entry, in list order
-    SeenNodes seen_;        // the seen-only entries, in list order
+    Nodes nodes_;     // every entry, in list order
+    SeenNodes seen_;  // the seen-only entries, in list order
     Index byIp_;
     Index byMac_;
     std::uint64_t nextSeq_ = 0;

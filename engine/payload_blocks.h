@@ -11,13 +11,13 @@
 
 namespace cpe {
 
-using NameBlock = std::array<std::uint8_t, kNameBlockSize>;          // set_name
-using IpBlock = std::array<std::uint8_t, kIpBlockSize>;              // set_ip
-using RestartBlock = std::array<std::uint8_t, kRestartBlockSize>;    // set_restart
-using WirelessBlock = std::array<std::uint8_t, kWirelessBlockSize>;  // set_wireless
-using VlanBlock = std::array<std::uint8_t, kVlanBlockSize>;          // set_vlan
+using NameBlock = std::array<std::uint8_t, kNameBlockSize>;                       // set_name
+using IpBlock = std::array<std::uint8_t, kIpBlockSize>;                           // set_ip
+using RestartBlock = std::array<std::uint8_t, kRestartBlockSize>;                 // set_restart
+using WirelessBlock = std::array<std::uint8_t, kWirelessBlockSize>;               // set_wireless
+using VlanBlock = std::array<std::uint8_t, kVlanBlockSize>;                       // set_vlan
 using BridgePayload = std::array<std::uint8_t, kBridgeBlockSize + kIpBlockSize>;  // bridge
-using UpgradeBlock = std::array<std::uint8_t, kUpgradeBlockSize>;    // upgrade
+using UpgradeBlock = std::array<std::uint8_t, kUpgradeBlockSize>;                 // upgrade
 
 // A local text in the device's form: converted to UTF-8 when it holds a CJK ideograph, cut to 32
 // bytes (never inside a converted character), with the length byte of what is kept.

@@ -82,8 +82,7 @@ private:
 
 class DatagramQueue {
 public:
-    DatagramQueue(std::size_t maxDatagrams, std::size_t maxBytes)
-        : maxDatagrams_(maxDatagrams), maxBytes_(maxBytes) {}
+    DatagramQueue(std::size_t maxDatagrams, std::size_t maxBytes) : maxDatagrams_(maxDatagrams), maxBytes_(maxBytes) {}
 
     // False (and counted) when the queue is full.
     bool Push(const sockaddr_in& from, std::span<const std::uint8_t> datagram) {

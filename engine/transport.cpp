@@ -13,8 +13,8 @@
 #include <cstring>
 #include <system_error>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "protocol/codes.h"
 #include "store/sql_management.h"
 
 namespace cpe {
@@ -190,8 +190,8 @@ void CNetManagement::ReceiverLoop(PortRole port) {
         while (!stopping_.load()) {
             sockaddr_in from{};
             socklen_t fromSize = sizeof from;
-            const ssize_t received = recvfrom(fd, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                              reinterpret_cast<sockaddr*>(&from), &fromSize);
+            const ssize_t received =
+                recvfrom(fd, buffer.data(), buffer.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
             if (received < 0)
                 break;
             const std::span<const std::uint8_t> datagram(buffer.data(), static_cast<std::size_t>(received));
@@ -227,8 +227,8 @@ void CNetManagement::AgerLoop() {
     }
 }
 
-bool CNetManagement::AcceptDatagram(PortRole port, const sockaddr_in& from,
-                                    std::span<const std::uint8_t> datagram, recv_record& out) {
+bool CNetManagement::AcceptDatagram(PortRole port, const sockaddr_in& from, std::span<const std::uint8_t> datagram,
+                                    recv_record& out) {
     if (!PassesFilter(port, datagram))
         return false;
     std::memset(&out, 0, sizeof out);
@@ -254,8 +254,7 @@ void CNetManagement::Dispatch(PortRole port, recv_record& record) {
     (this->*route->handler)(Incoming{record.from, header, payload});
 }
 
-bool CNetManagement::ProcessDatagram(PortRole port, const sockaddr_in& from,
-                                     std::span<const std::uint8_t> datagram) {
+bool CNetManagement::ProcessDatagram(PortRole port, const sockaddr_in& from, std::span<const std::uint8_t> datagram) {
     recv_record record;
     if (!AcceptDatagram(port, from, datagram, record)) {
         rejected_[Index(port)].fetch_add(1, std::memory_order_relaxed);

@@ -68,17 +68,16 @@ bool IsNonEmptyFile(const std::string& path) {
 
 }  // namespace
 
-bool InitLanguage(std::string_view programDir) {
-    return InitLanguage(programDir, platform::SystemDefaultLcid());
-}
+bool InitLanguage(std::string_view programDir) { return InitLanguage(programDir, platform::SystemDefaultLcid()); }
 
 bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid) {
     std::string dir(programDir);
-    if (!dir.empty() && dir.back() != '/') dir.push_back('/');
+    if (!dir.empty() && dir.back() != '/')
+        dir.push_back('/');
 
     auto state = std::make_unique<LanguageState>();
-    const std::string name = platform::GetPrivateProfileString(
-        "LCID", std::to_string(systemLcid), "", kIndexValueChars, dir + "Languages/Language.ini");
+    const std::string name = platform::GetPrivateProfileString("LCID", std::to_string(systemLcid), "", kIndexValueChars,
+                                                               dir + "Languages/Language.ini");
     if (name.empty()) {
         state->lcid = kEnglishLcid;
     } else {
@@ -91,7 +90,8 @@ bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid) {
         for (auto& [key, value] :
              platform::ReadProfileSection("ProgramOutStr", kTranslationBufferChars, state->filePath)) {
             std::optional<std::string> text;
-            if (!value.empty()) text = ReplaceMarkers(std::move(value));
+            if (!value.empty())
+                text = ReplaceMarkers(std::move(value));
             state->texts.try_emplace(platform::FoldCase(key), std::move(text));
         }
     }
@@ -103,11 +103,14 @@ bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid) {
 }
 
 std::string TranslateString(std::string_view key) {
-    if (key.data() == nullptr) return {};
+    if (key.data() == nullptr)
+        return {};
     const LanguageState& state = CurrentState();
-    if (state.texts.empty()) return std::string(key);
+    if (state.texts.empty())
+        return std::string(key);
     const auto it = state.texts.find(platform::FoldCase(platform::TrimBlanks(key)));
-    if (it == state.texts.end() || !it->second) return std::string(key);
+    if (it == state.texts.end() || !it->second)
+        return std::string(key);
     return *it->second;
 }
 

@@ -17,8 +17,8 @@ bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid);
 // call from any thread; the language file is read once, by InitLanguage.
 std::string TranslateString(std::string_view key);
 
-std::uint16_t LanguageLcid();          // 1033 when the index had no entry for the locale
-const std::string& LanguageName();     // "English" by default
+std::uint16_t LanguageLcid();       // 1033 when the index had no entry for the locale
+const std::string& LanguageName();  // "English" by default
 const std::string& LanguageFilePath();
 
 }  // namespace cpe

@@ -7,16 +7,20 @@
 namespace cpe {
 
 std::string COperateCharacter::AnsiToUtf8(std::string_view ansi) {
-    if (platform::IsAscii(ansi)) return std::string(ansi);
+    if (platform::IsAscii(ansi))
+        return std::string(ansi);
     std::string utf8;
-    if (!platform::ConvertCodeset(platform::AnsiCodeset(), "UTF-8", ansi, utf8)) return std::string(ansi);
+    if (!platform::ConvertCodeset(platform::AnsiCodeset(), "UTF-8", ansi, utf8))
+        return std::string(ansi);
     return utf8;
 }
 
 std::string COperateCharacter::Utf8ToAnsi(std::string_view utf8) {
-    if (platform::IsAscii(utf8)) return std::string(utf8);
+    if (platform::IsAscii(utf8))
+        return std::string(utf8);
     std::string ansi;
-    if (!platform::ConvertCodeset("UTF-8", platform::AnsiCodeset(), utf8, ansi)) return std::string(utf8);
+    if (!platform::ConvertCodeset("UTF-8", platform::AnsiCodeset(), utf8, ansi))
+        return std::string(utf8);
     return ansi;
 }
 
@@ -25,7 +29,8 @@ std::string COperateCharacter::Utf8ToAnsi(std::string_view utf8) {
 // Complete characters of every length are kept.
 bool COperateCharacter::TrimUtf8Tail(std::string_view src, std::string& dst) {
     const std::size_t keep = platform::ValidUtf8PrefixLength(src);
-    if (keep == 0) return false;
+    if (keep == 0)
+        return false;
     dst.assign(src.substr(0, keep));
     return true;
 }
@@ -33,14 +38,17 @@ bool COperateCharacter::TrimUtf8Tail(std::string_view src, std::string& dst) {
 int COperateCharacter::CountCjk(std::u16string_view wide) { return platform::CountCjkIdeographs(wide); }
 
 std::string COperateCharacter::ToDeviceText(std::string_view ansi) {
-    if (CountCjk(platform::AnsiToWide(ansi)) == 0) return std::string(ansi);
+    if (CountCjk(platform::AnsiToWide(ansi)) == 0)
+        return std::string(ansi);
     return AnsiToUtf8(ansi);
 }
 
 std::string COperateCharacter::FromDeviceText(std::string_view received) {
-    if (platform::IsAscii(received)) return std::string(received);
+    if (platform::IsAscii(received))
+        return std::string(received);
     std::string trimmed;
-    if (!TrimUtf8Tail(received, trimmed)) trimmed.assign(received);
+    if (!TrimUtf8Tail(received, trimmed))
+        trimmed.assign(received);
     return Utf8ToAnsi(trimmed);
 }
 

@@ -10,8 +10,8 @@ namespace cpe {
 
 class COperateCharacter {
 public:
-    static std::string AnsiToUtf8(std::string_view ansi);   // failure -> source unchanged
-    static std::string Utf8ToAnsi(std::string_view utf8);   // failure -> source unchanged
+    static std::string AnsiToUtf8(std::string_view ansi);  // failure -> source unchanged
+    static std::string Utf8ToAnsi(std::string_view utf8);  // failure -> source unchanged
     // Longest prefix of `src` made of complete UTF-8 characters (of any length), ending before a
     // character cut short or a byte that cannot begin one; false, `dst` untouched, when none.
     static bool TrimUtf8Tail(std::string_view src, std::string& dst);

@@ -1,7 +1,7 @@
 #include "pages/list_page.h"
 
-#include "pages/page_text.h"
 #include "engine/net_management.h"
+#include "pages/page_text.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
@@ -46,7 +46,9 @@ void LoadPicture(QWidget* page, int id, const std::string& path)
 }  // namespace
 
 CListPageDlg::CListPageDlg(const ListPageTraits& traits, QWidget* parent, PageHostLink& host, PageServices services)
-    : CPageDlg(traits.dialogId, parent, host, services), m_traits(traits), m_nSortColumn(traits.ColumnOf(ListColumn::Ip))
+    : CPageDlg(traits.dialogId, parent, host, services),
+      m_traits(traits),
+      m_nSortColumn(traits.ColumnOf(ListColumn::Ip))
 {
     BuildDialog(this, traits.dialogId);
     TranslateWindow(this);

@@ -1,9 +1,9 @@
 #include "pages/status_dlg.h"
 
+#include "engine/net_management.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
 #include "protocol/codes.h"
-#include "engine/net_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
 #include "ui/ct_picture.h"

@@ -18,9 +18,9 @@ class CStatusDlg : public CListPageDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kStatusDlg;
-    static constexpr int kRunTicks = 30;       // a discovery run lasts this many ticks
+    static constexpr int kRunTicks = 30;  // a discovery run lasts this many ticks
     static constexpr int kSearchEveryTicks = 3;
-    static constexpr int kNameBytes = 32;      // device names are cut to this many bytes
+    static constexpr int kNameBytes = 32;  // device names are cut to this many bytes
 
     // Timer periods; tests shorten them.
     struct Timings {

@@ -1,9 +1,9 @@
 #include "pages/system_tool_dlg.h"
 
+#include "engine/net_management.h"
 #include "pages/device_cells.h"
 #include "pages/page_text.h"
 #include "protocol/codes.h"
-#include "engine/net_management.h"
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
@@ -46,8 +46,8 @@ CSystemToolDlg::CSystemToolDlg(QWidget* parent, PageHostLink& host, PageServices
         if (auto* label = DlgItem<CTStatic>(this, id))
             ApplyLabelStyle(*label);
     const std::string& linePicture = Skin().paths.line;
-    if (auto* line = DlgItem<CTPicture>(this, ids::system_tool::kSeparator); line && !linePicture.empty() &&
-                                                               line->LoadFile(QString::fromStdString(linePicture)))
+    if (auto* line = DlgItem<CTPicture>(this, ids::system_tool::kSeparator);
+        line && !linePicture.empty() && line->LoadFile(QString::fromStdString(linePicture)))
         line->DrawPicture();
 
     CGridCtrl& grid = *m_pGrid;
@@ -86,8 +86,8 @@ void CSystemToolDlg::FillGrid()
 
 QString CSystemToolDlg::AddressesText(const adapter_record& record)
 {
-    const auto count = static_cast<std::size_t>(std::clamp<std::int32_t>(
-        record.address_count.get(), 0, static_cast<std::int32_t>(kMaxAdapterAddresses)));
+    const auto count = static_cast<std::size_t>(
+        std::clamp<std::int32_t>(record.address_count.get(), 0, static_cast<std::int32_t>(kMaxAdapterAddresses)));
     QString text;
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0)

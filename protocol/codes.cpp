@@ -15,13 +15,21 @@ struct ModelEntry {
     std::string_view name;
 };
 constexpr std::array<ModelEntry, 10> kModels{{
-    {1, "Axel"}, {2, "Brio"}, {3, "Cove"}, {4, "Dorn"}, {5, "Axel2"},
-    {257, "Ember"}, {258, "Fjord"}, {259, "Grove"}, {260, "Haven"}, {261, "Islet"},
+    {1, "Axel"},
+    {2, "Brio"},
+    {3, "Cove"},
+    {4, "Dorn"},
+    {5, "Axel2"},
+    {257, "Ember"},
+    {258, "Fjord"},
+    {259, "Grove"},
+    {260, "Haven"},
+    {261, "Islet"},
 }};
 
 constexpr std::array<std::string_view, 10> kStatusKeys{
-    "Outline", "Online", "Bridge success", "Bridge fail", "Restarting",
-    "Reseting", "Upgrade wait", "Upgrading", "Upgrade success", "Upgrade fail",
+    "Outline",  "Online",       "Bridge success", "Bridge fail",     "Restarting",
+    "Reseting", "Upgrade wait", "Upgrading",      "Upgrade success", "Upgrade fail",
 };
 constexpr std::array<std::string_view, 7> kWorkModeKeys{
     "AP", "Station", "Universal Repeater", "Repeater", "P2MP", "WISP", "Router",
@@ -38,9 +46,7 @@ std::string_view KeyOrEmpty(const std::array<std::string_view, N>& keys, int cod
     return keys[static_cast<std::size_t>(code - firstCode)];
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -175,9 +181,7 @@ int ModelCode(std::string_view name) {
     return kModels.front().code;
 }
 
-bool IsModelSetB(int modelCode) {
-    return modelCode == 4 || modelCode == 5 || modelCode == 260 || modelCode == 261;
-}
+bool IsModelSetB(int modelCode) { return modelCode == 4 || modelCode == 5 || modelCode == 260 || modelCode == 261; }
 
 std::string_view StatusKey(int statusCode) { return KeyOrEmpty(kStatusKeys, statusCode, 0); }
 std::string_view WorkModeKey(int workMode) { return KeyOrEmpty(kWorkModeKeys, workMode, 1); }
@@ -195,8 +199,7 @@ RawIp ParseIp(std::string_view text) {
 
 std::string FormatMac(const RawMac& mac) {
     char text[18];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x",
-                  mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
     return text;
 }
 

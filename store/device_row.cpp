@@ -32,7 +32,9 @@ public:
         return std::string(TrimBlanks(value));
     }
     template <std::size_t N>
-    void Counted(std::string_view column, CountedText<N>& out) { out.assign(Ansi(column)); }
+    void Counted(std::string_view column, CountedText<N>& out) {
+        out.assign(Ansi(column));
+    }
     std::string Ansi(std::string_view column) { return Utf8ToAnsi(Text(column), codeset_); }
 
 private:
@@ -76,32 +78,43 @@ struct DeviceColumn {
 // The field a path of members leads to: Field<&ap_info_stu::bridge, &bridge_block::bridge_mac>.
 template <auto... Path>
 struct Field {
-    static auto& Of(ap_info_stu& r) { return (r .* ... .* Path); }
-    static const auto& Of(const ap_info_stu& r) { return (r .* ... .* Path); }
+    static auto& Of(ap_info_stu& r) { return (r.*....*Path); }
+    static const auto& Of(const ap_info_stu& r) { return (r.*....*Path); }
 };
 
 std::uint32_t ValueOf(std::uint8_t field) { return field; }
 template <typename T>
-std::uint32_t ValueOf(const LeInt<T>& field) { return static_cast<std::uint32_t>(field.get()); }
+std::uint32_t ValueOf(const LeInt<T>& field) {
+    return static_cast<std::uint32_t>(field.get());
+}
 void Assign(std::uint8_t& field, int value) { field = static_cast<std::uint8_t>(value); }
 template <typename T>
-void Assign(LeInt<T>& field, int value) { field.set(static_cast<T>(value)); }
+void Assign(LeInt<T>& field, int value) {
+    field.set(static_cast<T>(value));
+}
 
 enum class ReadBack { kYes, kNo };
 
 // A byte or little-endian integer field in a "long" column.
 template <auto... Path>
 constexpr DeviceColumn Long(const char* name, int statement, ReadBack back = ReadBack::kYes) {
-    return {name, "long", statement, [](const ap_info_stu& r) { return ValueOf(Field<Path...>::Of(r)); }, nullptr,
-            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
-                Assign(Field<Path...>::Of(r), in.Int(c));
-            }};
+    return {name,
+            "long",
+            statement,
+            [](const ap_info_stu& r) { return ValueOf(Field<Path...>::Of(r)); },
+            nullptr,
+            back == ReadBack::kNo
+                ? nullptr
+                : +[](RowReader& in, const char* c, ap_info_stu& r) { Assign(Field<Path...>::Of(r), in.Int(c)); }};
 }
 
 // An address field as its dotted-quad text.
 template <auto... Path>
 constexpr DeviceColumn IpText(const char* name, int statement) {
-    return {name, "char(16)", statement, nullptr,
+    return {name,
+            "char(16)",
+            statement,
+            nullptr,
             [](const ap_info_stu& r, const std::string&) { return FormatIp(Field<Path...>::Of(r)); },
             [](RowReader& in, const char* c, ap_info_stu& r) { Field<Path...>::Of(r) = ParseIp(in.Text(c)); }};
 }
@@ -109,26 +122,36 @@ constexpr DeviceColumn IpText(const char* name, int statement) {
 // A MAC field as its colon-separated text.
 template <auto... Path>
 constexpr DeviceColumn MacText(const char* name, int statement, ReadBack back = ReadBack::kYes) {
-    return {name, "char(18)", statement, nullptr,
+    return {name,
+            "char(18)",
+            statement,
+            nullptr,
             [](const ap_info_stu& r, const std::string&) { return FormatMac(Field<Path...>::Of(r)); },
-            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
-                Field<Path...>::Of(r) = ParseMac(in.Text(c));
-            }};
+            back == ReadBack::kNo
+                ? nullptr
+                : +[](RowReader& in, const char* c, ap_info_stu& r) { Field<Path...>::Of(r) = ParseMac(in.Text(c)); }};
 }
 
 // A counted text field, UTF-8 in the row.
 template <auto... Path>
 constexpr DeviceColumn Text(const char* name, const char* type, int statement, ReadBack back = ReadBack::kYes) {
-    return {name, type, statement, nullptr,
-            [](const ap_info_stu& r, const std::string& codeset) { return CountedToUtf8(Field<Path...>::Of(r), codeset); },
-            back == ReadBack::kNo ? nullptr : +[](RowReader& in, const char* c, ap_info_stu& r) {
-                in.Counted(c, Field<Path...>::Of(r));
-            }};
+    return {
+        name,
+        type,
+        statement,
+        nullptr,
+        [](const ap_info_stu& r, const std::string& codeset) { return CountedToUtf8(Field<Path...>::Of(r), codeset); },
+        back == ReadBack::kNo
+            ? nullptr
+            : +[](RowReader& in, const char* c, ap_info_stu& r) { in.Counted(c, Field<Path...>::Of(r)); }};
 }
 
 template <std::size_t I>
 constexpr DeviceColumn WepKeyValue(const char* name) {
-    return {name, "char(65)", 3, nullptr,
+    return {name,
+            "char(65)",
+            3,
+            nullptr,
             [](const ap_info_stu& r, const std::string& codeset) {
                 return CountedToUtf8(r.security.wep_keys[I].key_value, codeset);
             },
@@ -137,8 +160,12 @@ constexpr DeviceColumn WepKeyValue(const char* name) {
 
 template <std::size_t I>
 constexpr DeviceColumn WepKeyType(const char* name) {
-    return {name, "long", 3, [](const ap_info_stu& r) -> std::uint32_t { return r.security.wep_keys[I].key_type; },
-            nullptr, [](RowReader& in, const char* c, ap_info_stu& r) {
+    return {name,
+            "long",
+            3,
+            [](const ap_info_stu& r) -> std::uint32_t { return r.security.wep_keys[I].key_type; },
+            nullptr,
+            [](RowReader& in, const char* c, ap_info_stu& r) {
                 r.security.wep_keys[I].key_type = static_cast<std::uint8_t>(in.Int(c));
             }};
 }

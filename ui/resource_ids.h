@@ -39,7 +39,10 @@ inline constexpr int kVlanDlg = 157;
 // The six device list pages share their list mechanics.
 inline constexpr int kFirstListPage = kStatusDlg;
 inline constexpr int kLastListPage = kRestoreDlg;
-constexpr bool IsListPage(int dialogId) { return dialogId >= kFirstListPage && dialogId <= kLastListPage; }
+constexpr bool IsListPage(int dialogId)
+{
+    return dialogId >= kFirstListPage && dialogId <= kLastListPage;
+}
 
 // ---- main window ----------------------------------------------------------------------------
 namespace application {
@@ -60,8 +63,8 @@ inline constexpr int kInstallHelpButton = 1008;
 inline constexpr int kRebootButton = 1009;
 inline constexpr int kVersionLabel = 1024;
 // The page buttons from top to bottom.
-inline constexpr std::array<int, 8> kPageButtons = {kStatusButton,  kManagementButton, kBridgeButton,
-                                                    kRebootButton,  kUpgradeButton,    kRestoreButton,
+inline constexpr std::array<int, 8> kPageButtons = {kStatusButton,     kManagementButton, kBridgeButton,
+                                                    kRebootButton,     kUpgradeButton,    kRestoreButton,
                                                     kSystemToolButton, kInstallHelpButton};
 }  // namespace menu
 
@@ -93,7 +96,7 @@ inline constexpr int kPager = 1016;
 inline constexpr int kOnlineCount = 1017;
 inline constexpr int kRefreshButton = 1074;
 inline constexpr int kHint = 1130;
-inline constexpr int kBusyPicture = 1138;    // status page: the discovery run animation
+inline constexpr int kBusyPicture = 1138;  // status page: the discovery run animation
 // The grid of each page.
 inline constexpr int kStatusGrid = 1015;
 inline constexpr int kManagementGrid = 1018;

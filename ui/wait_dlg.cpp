@@ -11,9 +11,7 @@
 namespace cpe {
 
 CWaitDlg::CWaitDlg(int seconds, QWidget* parent, std::chrono::milliseconds tick)
-    : CTDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      m_nStepCount(std::max(seconds, 0) * 2),
-      m_tick(tick)
+    : CTDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_nStepCount(std::max(seconds, 0) * 2), m_tick(tick)
 {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "protocol/codes.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/sent_datagrams.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::test {
 
@@ -29,8 +29,8 @@ inline sockaddr_in Sender(const std::string& ip, std::uint16_t port = 9787) {
 inline RawMac Mac(std::uint8_t last) { return {0x00, 0x1a, 0xff, 0x00, 0x0b, last}; }
 inline std::string MacText(std::uint8_t last) { return FormatMac(Mac(last)); }
 
-inline search_summary Summary(std::string_view version, std::uint32_t upTime = 0,
-                              std::string_view name = "", std::string_view ssid = "") {
+inline search_summary Summary(std::string_view version, std::uint32_t upTime = 0, std::string_view name = "",
+                              std::string_view ssid = "") {
     search_summary s;
     std::memset(&s, 0, sizeof s);
     s.version.assign(version);

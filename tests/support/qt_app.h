@@ -10,8 +10,7 @@ namespace cpe::test {
 
 class QtAppEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int argc = 1;
         static char arg0[] = "cpe_gui_test";
         static char* argv[] = {arg0, nullptr};

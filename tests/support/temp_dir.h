@@ -13,7 +13,8 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "cpe-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
         path_ = pattern;
     }
     ~TempDir() {

@@ -14,8 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(WaitDlgTest, FirstTickMovesTheBarFromZeroToTwo)
-{
+TEST(WaitDlgTest, FirstTickMovesTheBarFromZeroToTwo) {
     CWaitDlg wait(15);
     EXPECT_EQ(wait.Progress()->minimum(), 0);
     EXPECT_EQ(wait.Progress()->maximum(), 30);
@@ -26,8 +25,7 @@ TEST(WaitDlgTest, FirstTickMovesTheBarFromZeroToTwo)
     EXPECT_EQ(wait.Progress()->value(), 3);
 }
 
-TEST(WaitDlgTest, FifteenSecondPopupClosesItselfOnTheTwentyNinthTickWithTheBarFull)
-{
+TEST(WaitDlgTest, FifteenSecondPopupClosesItselfOnTheTwentyNinthTickWithTheBarFull) {
     CWaitDlg wait(15, nullptr, 1ms);
     EXPECT_EQ(wait.exec(), QDialog::Accepted);
     EXPECT_EQ(wait.TicksSeen(), 29);
@@ -37,8 +35,7 @@ TEST(WaitDlgTest, FifteenSecondPopupClosesItselfOnTheTwentyNinthTickWithTheBarFu
     EXPECT_EQ(wait.TicksSeen(), 29) << "ticks went on after the popup closed";
 }
 
-TEST(WaitDlgTest, RealTickPeriodIsHalfASecond)
-{
+TEST(WaitDlgTest, RealTickPeriodIsHalfASecond) {
     CWaitDlg wait(1);  // two steps: closes on the first tick, after half a second
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(wait.exec(), QDialog::Accepted);
@@ -47,8 +44,7 @@ TEST(WaitDlgTest, RealTickPeriodIsHalfASecond)
     EXPECT_GE(took, 450ms);
 }
 
-TEST(WaitDlgTest, CloseButtonEndsItAtOnceWithTheSameResult)
-{
+TEST(WaitDlgTest, CloseButtonEndsItAtOnceWithTheSameResult) {
     CWaitDlg wait(60);
     QTimer::singleShot(0, &wait, [&] { QTest::mouseClick(wait.CloseButton(), Qt::LeftButton); });
     EXPECT_EQ(wait.exec(), QDialog::Accepted);
