@@ -27,14 +27,25 @@ function(cpe_add_test)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# cpe_add_fuzz_replay(NAME name SOURCES fuzz-entry.cpp LIBS ... CORPUS folder)
-# The seed corpus of a libFuzzer entry replayed as an ordinary unit test in every preset.
-function(cpe_add_fuzz_replay)
-  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
+# cpe_add_fuzzer(NAME name SOURCES fuzz-entry.cpp LIBS ... [FUZZ_LIBS ...] CORPUS folder)
+# A libFuzzer entry. With CPE_FUZZ (clang) it builds the fuzzer `name`, linked with FUZZ_LIBS
+# (LIBS when none); in every preset `name`_replay replays the seed corpus as the unit test
+# `name`_corpus.
+function(cpe_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS;FUZZ_LIBS" ${ARGN})
   add_executable(${F_NAME}_replay ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
   target_link_libraries(${F_NAME}_replay PRIVATE cpe_options ${F_LIBS})
   add_test(NAME ${F_NAME}_corpus COMMAND ${F_NAME}_replay ${F_CORPUS})
   set_tests_properties(${F_NAME}_corpus PROPERTIES LABELS unit TIMEOUT 120)
+  if(CPE_FUZZ)
+    if(NOT F_FUZZ_LIBS)
+      set(F_FUZZ_LIBS ${F_LIBS})
+    endif()
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${F_NAME} PRIVATE cpe_options ${F_FUZZ_LIBS})
+  endif()
 endfunction()
 
 # Sources include each other by folder ("protocol/records.h"); generated headers sit in the
