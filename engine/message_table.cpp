@@ -2,6 +2,7 @@
 // its handler reads, and the handler. The receive filters and the workers' dispatch both read it,
 // so a new reply type is one row here.
 #include <array>
+#include <cstddef>
 
 #include "engine/net_management.h"
 
@@ -11,17 +12,23 @@ const CNetManagement::MessageRoute* CNetManagement::FindRoute(PortRole port, std
     using M = MessageType;
     using P = PortRole;
     using C = CNetManagement;
+    // What each handler reads: a search reply's version (the rest is optional), a heartbeat's
+    // version and up_time, a whole device record, a survey packet's counters, a result byte.
+    constexpr std::size_t kVersion = offsetof(search_summary, work_mode);
+    constexpr std::size_t kVersionAndUpTime = offsetof(search_summary, ap_name);
+    constexpr std::size_t kSurveyCounters = offsetof(survey_packet, entries);
+    constexpr std::size_t kResult = 1;
     static constexpr std::array<MessageRoute, 11> kRoutes{{
-        {M::search, P::searchReply, 33, &C::OnSearchReply},  // the version; the rest is optional
-        {M::heartbeat, P::heartbeat, 40, &C::OnHeartbeat},   // version and up_time
+        {M::search, P::searchReply, kVersion, &C::OnSearchReply},
+        {M::heartbeat, P::heartbeat, kVersionAndUpTime, &C::OnHeartbeat},
         {M::get_info, P::request, kGetInfoPayloadSize, &C::OnDeviceInfo},
-        {M::site_survey, P::request, 3, &C::OnSurvey},  // packet_count, packet_id, icount
+        {M::site_survey, P::request, kSurveyCounters, &C::OnSurvey},
         {M::set_ip, P::request, 0, &C::OnSetIpReply},
-        {M::bridge, P::request, 1, &C::OnBridgeResult},  // the result byte
-        {M::reboot, P::request, 1, &C::OnRestartResult},
-        {M::set_vlan, P::request, 1, &C::OnRestartResult},
-        {M::restore, P::request, 1, &C::OnRestoreResult},
-        {M::upgrade_state, P::request, 1, &C::OnUpgradeState},
+        {M::bridge, P::request, kResult, &C::OnBridgeResult},
+        {M::reboot, P::request, kResult, &C::OnRestartResult},
+        {M::set_vlan, P::request, kResult, &C::OnRestartResult},
+        {M::restore, P::request, kResult, &C::OnRestoreResult},
+        {M::upgrade_state, P::request, kResult, &C::OnUpgradeState},
         {M::upgrade_poll, P::request, 0, &C::OnUpgradePoll},
     }};
     for (const MessageRoute& route : kRoutes) {
