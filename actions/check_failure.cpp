@@ -1,0 +1,24 @@
+#include "actions/check_failure.h"
+
+#include "ui/lang/language.h"
+
+namespace cpe {
+
+std::string CheckFailure::Text() const { return FillNumbers(TranslateString(key), args); }
+
+std::string FillNumbers(std::string_view text, const std::vector<int>& args) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 'd' && next < args.size()) {
+            out += std::to_string(args[next++]);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace cpe

@@ -1,0 +1,66 @@
+// The outcome of a configuration form's checks: which message to show and which entry to put the
+// focus on, or the block the form built. Views translate the message; they never decide what failed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cpe {
+
+// The entries the configuration checks look at, across the wireless form with its WEP and WPA
+// parts, the IP, VLAN and timed-reboot forms (and the bridge wizard's steps, which reuse them).
+enum class ConfigField : std::uint8_t {
+    location,
+    ssid,
+    power,
+    country,
+    pskKey,
+    pskInterval,
+    wepKey1,
+    wepKey2,
+    wepKey3,
+    wepKey4,
+    radiusServer,
+    radiusPort,
+    radiusKey,
+    radiusInterval,
+    ip,
+    mask,
+    gateway,
+    primaryDns,
+    secondaryDns,
+    manageVlan,
+    wlanVlan,
+    lanVlan,
+    hour,
+    minute,
+};
+
+struct CheckFailure {
+    std::string_view key;    // English key of the language files
+    ConfigField field;       // the entry to focus
+    std::vector<int> args;   // values for the key's "%d" places, in order
+
+    // The translated message with its values in place.
+    std::string Text() const;
+
+    bool operator==(const CheckFailure&) const = default;
+};
+
+// What a form's collect returns: the first failing check, or the block it built and whether that
+// differs from the device's own.
+template <typename Block>
+struct Collected {
+    std::optional<CheckFailure> failure;
+    bool changed = false;
+    Block block{};
+};
+
+// Puts `args` in place of the "%d" marks of `text`, in order. Any other "%" is kept as it
+// stands, so a translation can never make the formatting read what is not there.
+std::string FillNumbers(std::string_view text, const std::vector<int>& args);
+
+}  // namespace cpe

@@ -1,0 +1,41 @@
+// The VLAN form of the configuration dialog: management, wireless-side and wired-side VLAN ids.
+// Models of set B have no wired-side VLAN; their form hides it and sends the device's own id.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "actions/check_failure.h"
+#include "protocol/engine/payload_blocks.h"
+
+namespace cpe {
+
+struct VlanEntries {
+    std::string manage;
+    std::string wlan;
+    std::string lan;
+};
+
+class VlanFormModel {
+public:
+    explicit VlanFormModel(const ap_info_stu& device);
+
+    bool Enabled() const { return enabled_; }
+    // The enable box; the three edits are enabled with it.
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    bool LanVisible() const { return lanVisible_; }
+    const VlanEntries& InitialEntries() const { return initial_; }
+
+    // The VLAN block (apply flag 0): ten zero bytes when disabled, else the three ids, each
+    // checked to be 1-4094 (the wired-side one only where the model has it).
+    Collected<VlanBlock> Collect(const VlanEntries& entries) const;
+
+private:
+    std::uint8_t deviceEnabled_;
+    std::uint16_t deviceIds_[3];
+    bool lanVisible_;
+    bool enabled_;
+    VlanEntries initial_;
+};
+
+}  // namespace cpe
