@@ -3,9 +3,10 @@
 #include "ui/lang/language.h"
 
 namespace cpe {
+namespace {
 
-std::string CheckFailure::Text() const { return FillNumbers(TranslateString(key), args); }
-
+// Puts `args` in place of the "%d" marks of `text`, in order. Any other "%" is kept as it stands,
+// so a translation can never make the formatting read what is not there.
 std::string FillNumbers(std::string_view text, const std::vector<int>& args) {
     std::string out;
     out.reserve(text.size());
@@ -20,5 +21,9 @@ std::string FillNumbers(std::string_view text, const std::vector<int>& args) {
     }
     return out;
 }
+
+}  // namespace
+
+std::string CheckFailure::Text() const { return FillNumbers(TranslateString(key), args); }
 
 }  // namespace cpe

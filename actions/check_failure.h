@@ -44,7 +44,7 @@ struct CheckFailure {
     ConfigField field;       // the entry to focus
     std::vector<int> args;   // values for the key's "%d" places, in order
 
-    // The translated message with its values in place.
+    // The translated message with its values in place of its "%d" marks.
     std::string Text() const;
 
     bool operator==(const CheckFailure&) const = default;
@@ -58,9 +58,5 @@ struct Collected {
     bool changed = false;
     Block block{};
 };
-
-// Puts `args` in place of the "%d" marks of `text`, in order. Any other "%" is kept as it
-// stands, so a translation can never make the formatting read what is not there.
-std::string FillNumbers(std::string_view text, const std::vector<int>& args);
 
 }  // namespace cpe

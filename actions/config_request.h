@@ -35,9 +35,6 @@ struct config_request {
     }
 };
 
-inline constexpr std::size_t kIpApplyFlagByte = kIpBlockSize - 1;
-inline constexpr std::size_t kVlanApplyFlagByte = 8;
-
 // When both the IP and the VLAN settings change, the device must not apply the new address
 // before the new VLANs: the IP block goes out with its apply flag 0 and the VLAN block with 1.
 void ApplyFlagRule(config_request& request);

@@ -10,7 +10,7 @@
 namespace cpe {
 namespace {
 
-std::string NewIpOf(const IpBlock& block) { return FormatIp({block[1], block[2], block[3], block[4]}); }
+std::string NewIpOf(const IpBlock& block) { return FormatIp(RecordWith(block, kIpBlockOffset).ip); }
 
 // Waits `delay` unless a stop is requested first; true when the full delay passed.
 bool PauseUnlessStopped(std::chrono::milliseconds delay, std::stop_token stop) {

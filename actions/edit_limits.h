@@ -13,9 +13,7 @@ inline constexpr std::size_t kKeyMaxChars = 64;            // pre-shared key, RA
 inline constexpr std::size_t kIntervalMaxDigits = 5;       // key update intervals
 inline constexpr std::size_t kWepKeyMaxChars = 26;
 
-// Device texts and keys travel in fixed fields of this many bytes.
+// Device names and SSIDs travel in fields of this many bytes.
 inline constexpr std::size_t kDeviceTextBytes = 32;
-inline constexpr std::size_t kKeyBytes = 64;
-inline constexpr std::size_t kWepKeyBytes = 26;
 
 }  // namespace cpe

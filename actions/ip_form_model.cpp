@@ -20,13 +20,13 @@ IpFormModel::IpFormModel(const ap_info_stu& device)
 
 Collected<IpBlock> IpFormModel::Collect(const IpEntries& entries, std::span<const std::string> ipsInUse) const {
     Collected<IpBlock> out;
-    out.block = BuildIpBlock(entries, device_.back());
+    out.block = BuildIpBlock(entries, device_[kIpApplyFlagByte]);
     out.changed = out.block != device_;
     if (!out.changed)
         return out;
     if ((out.failure = CheckIpEntries(entries, kConfigIpRules, currentIp_, ipsInUse)))
         return out;
-    out.block.back() = kApplyNow;
+    out.block[kIpApplyFlagByte] = kApplyNow;
     return out;
 }
 

@@ -2,6 +2,7 @@
 // the bridge wizard's IP step, which differ only in how strict they are (IpCheckRules).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,6 +14,7 @@
 namespace cpe {
 
 inline constexpr std::uint8_t kStaticAddressMode = 1;   // ip_mode of the blocks the forms build
+inline constexpr std::size_t kIpApplyFlagByte = offsetof(ap_info_stu, ip_apply) - kIpBlockOffset;
 
 // The five address controls as dotted quads; an all-blank control gives an empty text and a
 // blank field counts as 0.

@@ -2,6 +2,8 @@
 // Models of set B have no wired-side VLAN; their form hides it and sends the device's own id.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +11,8 @@
 #include "protocol/engine/payload_blocks.h"
 
 namespace cpe {
+
+inline constexpr std::size_t kVlanApplyFlagByte = offsetof(ap_info_stu, vlan_apply) - kVlanBlockOffset;
 
 struct VlanEntries {
     std::string manage;
@@ -32,7 +36,7 @@ public:
 
 private:
     std::uint8_t deviceEnabled_;
-    std::uint16_t deviceIds_[3];
+    std::array<std::uint16_t, 3> deviceIds_;   // management, wireless side, wired side
     bool lanVisible_;
     bool enabled_;
     VlanEntries initial_;

@@ -190,8 +190,12 @@ void WirelessFormModel::WriteRadio(ap_info_stu& record, const WirelessEntries& e
     const int width = widths_.checked;
     const bool noExtension = record.channel == 0 || (record.rf_type == 0 && width == 0) ||
                              (record.rf_type == 1 && (width == 0 || width == 2));
-    record.expand_channel =
-        noExtension ? kNoExtension : static_cast<std::uint8_t>(extensions_.SelectedData().value_or(kNoExtension));
+    // Where the form knows no pair for the channel (no country, or a radio type it has no rules
+    // for) the extension channel stays the device's.
+    if (noExtension)
+        record.expand_channel = kNoExtension;
+    else if (const auto selected = extensions_.SelectedData())
+        record.expand_channel = static_cast<std::uint8_t>(*selected);
     record.bandwidth = static_cast<std::uint8_t>(width);
 }
 

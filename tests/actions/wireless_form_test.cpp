@@ -77,15 +77,17 @@ TEST_F(WirelessFormTest, UntouchedFormChangesNothing) {
         EXPECT_FALSE(c.nameChanged);
         EXPECT_FALSE(c.wirelessChanged);
     }
-    // A country the device reports but the form does not offer keeps its code and its channel.
-    ap_info_stu italy = Device24();
-    italy.country_code = 4;   // "IT"
-    const WirelessFormModel form(italy);
+    // A country the device reports but the form does not offer keeps its code, its channel and
+    // its extension channel.
+    ap_info_stu unknown = Device5();
+    unknown.country_code = 40;   // past the 5 GHz code table
+    const WirelessFormModel form(unknown);
     EXPECT_EQ(form.Countries().selected, -1);
-    EXPECT_EQ(form.Channels().SelectedData(), 6);
+    EXPECT_EQ(form.Channels().SelectedData(), 36);
+    EXPECT_TRUE(form.Extensions().entries.empty());
     const WirelessCollected c = form.Collect(form.InitialEntries());
     EXPECT_FALSE(c.wirelessChanged);
-    EXPECT_EQ(Built(c).country_code, 4);
+    EXPECT_EQ(Built(c).country_code, 40);
 }
 
 TEST_F(WirelessFormTest, NameAndSsidAreMeasuredAsSent) {
