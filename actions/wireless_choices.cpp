@@ -13,10 +13,6 @@ struct NetworkMode {
 constexpr std::array<NetworkMode, 4> kModes24{{{"11b", 1}, {"11g", 2}, {"11b/g", 0}, {"11b/g/n", 4}}};
 constexpr std::array<NetworkMode, 3> kModes5{{{"11a", 0}, {"11a/n", 1}, {"11ac", 2}}};
 
-constexpr std::array<std::string_view, kSecurityModeCount> kSecurityModes{
-    "None", "WEP", "WPA-PSK", "WPA2-PSK", "Mixed WPA/WPA2-PSK", "WPA", "WPA2",
-};
-
 // 11b/g/n on 2.4 GHz and 11a/n on 5 GHz: the modes that have a 40 MHz extension channel.
 constexpr int kMode24WithExtension = 4;
 constexpr int kMode5Legacy = 0;
@@ -94,6 +90,15 @@ void Fill5Extension(const ExtensionQuery& q, Choices& out) {
     out.entries.push_back(NumberEntry(pairs[partner].number, 0));
 }
 
+Choices FixedChoices(std::initializer_list<std::string_view> texts, bool translate, int firstData, int wanted) {
+    Choices out;
+    int data = firstData;
+    for (std::string_view text : texts)
+        out.entries.push_back({std::string(text), translate, data++});
+    out.SelectData(wanted);
+    return out;
+}
+
 }  // namespace
 
 std::optional<int> Choices::SelectedData() const {
@@ -126,11 +131,7 @@ Choices NetworkModeChoices(RadioBand band, int code) {
 }
 
 Choices SecurityModeChoices(int code) {
-    Choices out;
-    for (std::size_t i = 0; i < kSecurityModes.size(); ++i)
-        out.entries.push_back({std::string(kSecurityModes[i]), false, static_cast<int>(i)});
-    out.SelectData(code);
-    return out;
+    return FixedChoices({"None", "WEP", "WPA-PSK", "WPA2-PSK", "Mixed WPA/WPA2-PSK", "WPA", "WPA2"}, false, 0, code);
 }
 
 Choices CountryChoices(RadioBand band, std::optional<std::size_t> position) {
@@ -206,19 +207,6 @@ void ApplyWidthRules(RadioBand band, int networkMode, WidthRadios& radios) {
     default: break;
     }
 }
-
-namespace {
-
-Choices FixedChoices(std::initializer_list<std::string_view> texts, bool translate, int firstData, int wanted) {
-    Choices out;
-    int data = firstData;
-    for (std::string_view text : texts)
-        out.entries.push_back({std::string(text), translate, data++});
-    out.SelectData(wanted);
-    return out;
-}
-
-}  // namespace
 
 Choices WepAuthChoices(int authType) { return FixedChoices({"Open", "Share"}, false, 0, authType); }
 Choices WepDefaultKeyChoices(int keyIndex) { return FixedChoices({"Key 1", "Key 2", "Key 3", "Key 4"}, true, 1, keyIndex); }

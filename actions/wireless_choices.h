@@ -85,7 +85,6 @@ Choices WepKeyTypeChoices(int type);           // "ASCII" 0, "Hex" 1
 Choices WpaCipherChoices(int cipher);          // "AES" 0, "TKIP" 1, "AES/TKIP" 2
 
 // Security mode codes.
-inline constexpr int kSecurityNone = 0;
 inline constexpr int kSecurityWep = 1;
 constexpr bool IsPskMode(int mode) { return mode >= 2 && mode <= 4; }
 constexpr bool IsRadiusMode(int mode) { return mode == 5 || mode == 6; }
