@@ -1,6 +1,6 @@
 #include "actions/check_failure.h"
 
-#include "ui/lang/language.h"
+#include "lang/language.h"
 
 namespace cpe {
 namespace {

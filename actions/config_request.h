@@ -13,7 +13,7 @@
 #include "actions/timed_reboot_form_model.h"
 #include "actions/vlan_form_model.h"
 #include "actions/wireless_form_model.h"
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 
 namespace cpe {
 

@@ -5,7 +5,7 @@
 
 #include "actions/record_slices.h"
 #include "protocol/codes.h"
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 
 namespace cpe {
 namespace {

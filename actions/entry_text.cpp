@@ -2,7 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/unicode_text.h"
-#include "ui/lang/operate_character.h"
+#include "lang/operate_character.h"
 
 namespace cpe {
 

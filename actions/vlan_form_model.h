@@ -8,7 +8,7 @@
 #include <string>
 
 #include "actions/check_failure.h"
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 
 namespace cpe {
 

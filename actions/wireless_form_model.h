@@ -12,7 +12,7 @@
 #include "actions/check_failure.h"
 #include "actions/wireless_choices.h"
 #include "actions/wireless_rules.h"
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 
 namespace cpe {
 

@@ -7,7 +7,7 @@
 
 #include "actions/record_slices.h"
 #include "tests/actions/config_fixture.h"
-#include "tests/protocol/engine/engine_harness.h"
+#include "tests/engine/engine_harness.h"
 
 namespace cpe {
 namespace {
