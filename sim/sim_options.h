@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "protocol/file_transfer.h"
 #include "sim/address.h"
 
 namespace cpe::sim {
@@ -22,8 +23,8 @@ struct PortPlan {
     std::uint16_t utilSearchReply = 9785; // utility port that takes search replies
     std::uint16_t utilHeartbeat = 9787;   // utility port that takes heartbeats
     std::uint16_t utilReply = 9788;       // utility port for announcements after a restart
-    std::uint16_t tftp = 69;              // utility's TFTP server
-    std::uint16_t http = 80;              // utility's HTTP file server
+    std::uint16_t tftp = kTftpServerPort;  // utility's TFTP server
+    std::uint16_t http = kHttpServerPort;  // utility's HTTP file server
 };
 
 struct FaultPlan {

@@ -1,0 +1,63 @@
+#include "service/byte_range.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace cpe::service {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+std::optional<std::uint64_t> Digits(std::string_view s) {
+    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    std::uint64_t v = 0;
+    const auto [end, err] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (err != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
+bool StartsWithBytesUnit(std::string_view s) {
+    constexpr std::string_view unit = "bytes=";
+    return s.size() >= unit.size() && std::equal(unit.begin(), unit.end(), s.begin(), [](char a, char b) {
+               return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
+           });
+}
+
+}  // namespace
+
+ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
+    using Kind = ByteRange::Kind;
+    header = Trim(header);
+    if (!StartsWithBytesUnit(header)) return {};
+    const std::string_view spec = Trim(header.substr(6));
+    if (spec.find(',') != std::string_view::npos) return {};  // several ranges: the whole file
+    const auto dash = spec.find('-');
+    if (dash == std::string_view::npos) return {};
+    const std::string_view from = Trim(spec.substr(0, dash));
+    const std::string_view to = Trim(spec.substr(dash + 1));
+    if (from.empty()) {  // the last n bytes
+        const auto n = Digits(to);
+        if (!n) return {};
+        if (*n == 0 || size == 0) return {Kind::unsatisfiable};
+        return {Kind::part, size - std::min(*n, size), size - 1};
+    }
+    const auto first = Digits(from);
+    if (!first) return {};
+    std::uint64_t last = UINT64_MAX;
+    if (!to.empty()) {
+        const auto parsed = Digits(to);
+        if (!parsed) return {};
+        last = *parsed;
+        if (last < *first) return {Kind::unsatisfiable};
+    }
+    if (*first >= size) return {Kind::unsatisfiable};
+    return {Kind::part, *first, std::min(last, size - 1)};
+}
+
+}  // namespace cpe::service
