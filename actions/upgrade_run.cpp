@@ -1,0 +1,106 @@
+#include "actions/upgrade_run.h"
+
+#include <algorithm>
+
+namespace cpe::actions {
+namespace {
+
+// Statuses after which a device no longer holds its batch: gone while restarting, waiting for
+// the poll (model set B), upgraded, failed.
+bool Settled(int status) { return status == 0 || status == 6 || status == 8 || status == 9; }
+
+}  // namespace
+
+UpgradeRun::UpgradeRun(const std::vector<UpgradeTarget>& targets, int chosenModel, bool modelSetB,
+                       UpgradeQueries& store, UpgradeSender& sender)
+    : store_(store), sender_(sender), modelSetB_(modelSetB), waiting_(WaitingQueueOf(targets, chosenModel)) {
+    queued_ = static_cast<int>(waiting_.size());
+    transferTotal_ = TransferTotalFor(waiting_.size());
+}
+
+UpgradeBatch UpgradeRun::Start() {
+    Arm(UpgradeTimer::transfer, true);
+    Arm(UpgradeTimer::status, true);
+    batch_ = TakeBatch();
+    firstBatchPending_ = true;
+    return batch_;
+}
+
+void UpgradeRun::FirstBatchSent() {
+    if (!firstBatchPending_) return;
+    firstBatchPending_ = false;
+    ++batchesSent_;
+    batchTicks_ = 0;
+    Arm(UpgradeTimer::followUp, phase_ != UpgradePhase::finished);
+}
+
+UpgradeBatch UpgradeRun::TakeBatch() {
+    return modelSetB_ ? TakeSetBBatch(waiting_, store_) : TakeOrdinaryBatch(waiting_, store_);
+}
+
+void UpgradeRun::SendNextBatch() {
+    batchTicks_ = 0;
+    batch_ = TakeBatch();
+    if (batch_.empty()) return;
+    SendBatch(batch_, sender_);
+    ++batchesSent_;
+    Arm(UpgradeTimer::followUp, true);
+}
+
+void UpgradeRun::PollWaitingDevices() {
+    if (!modelSetB_) return;
+    for (const auto& target : batch_)
+        if (store_.HasUpgradeWaitStatus(target.mac)) sender_.SendPoll(target);
+}
+
+void UpgradeRun::TickFollowUp() {
+    if (!Armed(UpgradeTimer::followUp)) return;
+    ++batchTicks_;
+    if (batchTicks_ < kBatchLimitTicks &&
+        std::any_of(batch_.begin(), batch_.end(),
+                    [this](const UpgradeTarget& t) { return !Settled(store_.GetDeviceStatus(t.mac)); }))
+        return;
+    Arm(UpgradeTimer::followUp, false);
+    PollWaitingDevices();
+    if (waiting_.empty())
+        done_ = true;
+    else
+        SendNextBatch();
+}
+
+void UpgradeRun::TickTransfer() {
+    if (!Armed(UpgradeTimer::transfer)) return;
+    ++transferTicks_;
+    if (transferTicks_ >= transferTotal_ && !done_ && (firstBatchPending_ || !waiting_.empty())) {
+        const int stillQueued = static_cast<int>(waiting_.size()) + (firstBatchPending_ ? static_cast<int>(batch_.size()) : 0);
+        transferTotal_ = transferTicks_ + std::max(TransferTotalFor(static_cast<std::size_t>(stillQueued)),
+                                                   kTransferTicksPerBatch);
+    }
+    if (transferTicks_ < transferTotal_ && !done_) {
+        position_ = transferTicks_;
+        return;
+    }
+    Arm(UpgradeTimer::transfer, false);
+    phase_ = UpgradePhase::flashing;
+    position_ = 0;
+    Arm(UpgradeTimer::flashing, true);
+}
+
+void UpgradeRun::TickFlash() {
+    if (!Armed(UpgradeTimer::flashing)) return;
+    ++flashTicks_;
+    position_ = flashTicks_;
+    if (flashTicks_ < kFlashTicks) return;
+    position_ = kFlashTicks;
+    phase_ = UpgradePhase::finished;
+    std::fill(std::begin(armed_), std::end(armed_), false);
+}
+
+std::vector<DeviceStatus> UpgradeRun::TickStatus() {
+    std::vector<DeviceStatus> out;
+    if (!Armed(UpgradeTimer::status)) return out;
+    for (const auto& target : batch_) out.push_back({target.mac, store_.GetDeviceStatus(target.mac)});
+    return out;
+}
+
+}  // namespace cpe::actions
