@@ -261,22 +261,25 @@ TEST_F(TftpServerTest, RefusesWritesEscapesAndMissingFilesWithAnErrorPacket) {
     for (const auto& r : records) EXPECT_TRUE(r.result.starts_with("refused: ")) << r.result;
 }
 
-TEST_F(TftpServerTest, ServesTenDeviceFetchesAtOnce) {
-    Put("fw.bin", Pattern(300000, 5));
-    Start();
+TEST_F(TftpServerTest, ServesTenDeviceFetchesAtOnceInLockStepAndByWindows) {
     const std::string image = Pattern(300000, 5);
+    Put("fw.bin", image);
+    Start();
     const auto hash = sim::Fnv1a(sim::kFnvOffset, reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
-    std::vector<sim::FetchResult> results(10);
-    std::vector<std::thread> fetchers;
-    for (std::size_t i = 0; i < results.size(); ++i)
-        fetchers.emplace_back([&, i] {
-            results[i] = sim::TftpFetch(0x7F000001, {0x7F000001, Port()}, "fw.bin");
-        });
-    for (auto& t : fetchers) t.join();
-    for (const auto& r : results) {
-        EXPECT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.bytes, image.size());
-        EXPECT_EQ(r.fnv1a, hash);
+    sim::FetchLimits windowed;
+    windowed.blockSize = 1468;
+    windowed.windowSize = 8;
+    for (const auto& limits : {sim::FetchLimits{}, windowed}) {
+        std::vector<sim::FetchResult> results(10);
+        std::vector<std::thread> fetchers;
+        for (std::size_t i = 0; i < results.size(); ++i)
+            fetchers.emplace_back([&, i] { results[i] = sim::TftpFetch(0x7F000001, {0x7F000001, Port()}, "fw.bin", limits); });
+        for (auto& t : fetchers) t.join();
+        for (const auto& r : results) {
+            EXPECT_TRUE(r.ok) << r.error;
+            EXPECT_EQ(r.bytes, image.size());
+            EXPECT_EQ(r.fnv1a, hash);
+        }
     }
 }
 
