@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 
@@ -10,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 #include <variant>
 
 namespace cpe::service {
@@ -34,14 +34,13 @@ std::string Errno(const char* what) { return std::string(what) + ": " + std::str
 
 TftpServer::TftpServer(ServedFolder folder, TftpServerOptions options, TransferLog log)
     : folder_(std::move(folder)), options_(std::move(options)), log_(std::move(log)) {
-    epoll_.Reset(::epoll_create1(EPOLL_CLOEXEC));
     stop_.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
 }
 
 TftpServer::~TftpServer() = default;
 
 std::string TftpServer::Listen() {
-    if (!epoll_.Valid() || !stop_.Valid()) return Errno("cannot set up the event loop");
+    if (!stop_.Valid()) return Errno("eventfd");
     sockaddr_in self{};
     self.sin_family = AF_INET;
     self.sin_port = htons(options_.port);
@@ -54,11 +53,10 @@ std::string TftpServer::Listen() {
     socklen_t len = sizeof self;
     ::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&self), &len);
     port_ = ntohs(self.sin_port);
-    for (int fd : {listener_.Get(), stop_.Get()}) {
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.fd = fd;
-        if (::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &ev) != 0) return Errno("epoll_ctl");
+    const unsigned count = std::max(1u, options_.loops);
+    for (unsigned i = 0; i < count; ++i) {
+        loops_.push_back(std::make_unique<TftpLoop>(stop_.Get(), log_, peers_));
+        if (std::string why = loops_.back()->Init(); !why.empty()) return why;
     }
     return {};
 }
@@ -69,65 +67,13 @@ void TftpServer::RequestStop() noexcept {
 }
 
 void TftpServer::Run() {
-    std::array<epoll_event, 64> events;
-    for (;;) {
-        auto now = SteadyClock::now();
-        int timeout = -1;
-        for (const auto& [fd, entry] : transfers_) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(entry.transfer->Deadline() - now).count();
-            timeout = timeout < 0 ? static_cast<int>(std::max<long long>(left, 0))
-                                  : std::min(timeout, static_cast<int>(std::max<long long>(left, 0)));
-        }
-        const int n = ::epoll_wait(epoll_.Get(), events.data(), static_cast<int>(events.size()), timeout);
-        if (n < 0 && errno != EINTR) break;
-        now = SteadyClock::now();
-        for (int i = 0; i < n; ++i) {
-            const int fd = events[static_cast<std::size_t>(i)].data.fd;
-            const auto what = events[static_cast<std::size_t>(i)].events;
-            if (fd == stop_.Get()) {
-                for (auto& [sock, entry] : transfers_) {
-                    TransferRecord record = entry.transfer->Record();
-                    record.result = "stopped";
-                    log_(record);
-                }
-                transfers_.clear();
-                return;
-            }
-            if (fd == listener_.Get()) {
-                OnRequests(now);
-                continue;
-            }
-            const auto it = transfers_.find(fd);
-            if (it == transfers_.end()) continue;
-            if (what & (EPOLLIN | EPOLLERR)) it->second.transfer->OnReadable(now);
-            if (what & EPOLLOUT) it->second.transfer->OnWritable(now);
-            Update(it->second);
-        }
-        for (auto it = transfers_.begin(); it != transfers_.end();) {
-            it->second.transfer->OnDeadline(now);
-            Update(it->second);
-            it = it->second.transfer->Finished() ? transfers_.erase(it) : std::next(it);
-        }
-    }
+    if (loops_.empty()) return;
+    std::vector<std::jthread> others;
+    for (std::size_t i = 1; i < loops_.size(); ++i) others.emplace_back([loop = loops_[i].get()] { loop->Run(); });
+    loops_.front()->Run(listener_.Get(), [this](SteadyClock::time_point now) { OnRequests(now); });
 }
 
-void TftpServer::Update(Entry& entry) {
-    TftpTransfer& t = *entry.transfer;
-    if (t.Finished()) {
-        // Closing the socket removes it from the epoll set; the record is logged once, here.
-        if (entry.peer != 0) log_(t.Record());
-        entry.peer = 0;
-        return;
-    }
-    if (t.WantsWritable() == entry.watchingWritable) return;
-    entry.watchingWritable = t.WantsWritable();
-    epoll_event ev{};
-    ev.events = EPOLLIN | (entry.watchingWritable ? EPOLLOUT : 0u);
-    ev.data.fd = t.Socket();
-    ::epoll_ctl(epoll_.Get(), EPOLL_CTL_MOD, t.Socket(), &ev);
-}
-
-void TftpServer::OnRequests(SteadyClock::time_point now) {
+void TftpServer::OnRequests(SteadyClock::time_point) {
     std::array<std::uint8_t, kRequestBuffer> buffer;
     for (;;) {
         sockaddr_in peer{};
@@ -143,12 +89,11 @@ void TftpServer::OnRequests(SteadyClock::time_point now) {
             Refuse(peer, "", TftpError::illegalOperation, "request too long");
             continue;
         }
-        OnRequest(buffer.data(), static_cast<std::size_t>(n), peer, now);
+        OnRequest(buffer.data(), static_cast<std::size_t>(n), peer);
     }
 }
 
-void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const sockaddr_in& peer,
-                           SteadyClock::time_point now) {
+void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const sockaddr_in& peer) {
     auto parsed = ParseTftpRequest({data, size});
     if (auto* why = std::get_if<std::string>(&parsed)) return Refuse(peer, "", TftpError::illegalOperation, *why);
     TftpRequest& request = std::get<TftpRequest>(parsed);
@@ -158,10 +103,7 @@ void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const soc
         return Refuse(peer, request.fileName, TftpError::illegalOperation, "only octet mode is served");
     // A client that repeats its request before our first answer reached it is already served.
     const std::uint64_t key = PeerKey(peer);
-    if (std::any_of(transfers_.begin(), transfers_.end(), [&](const auto& t) { return t.second.peer == key; }))
-        return;
-    if (transfers_.size() >= options_.maxTransfers)
-        return Refuse(peer, request.fileName, TftpError::notDefined, "server busy, try again later");
+    if (peers_.Contains(key)) return;
 
     auto opened = folder_.OpenFile(request.fileName);
     if (auto* failure = std::get_if<OpenFailure>(&opened)) {
@@ -184,21 +126,15 @@ void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const soc
         return Refuse(peer, request.fileName, TftpError::notDefined, Errno("no transfer socket"));
     ::setsockopt(sock.Get(), SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
 
+    if (!peers_.TryAdd(key, options_.maxTransfers))
+        return Refuse(peer, request.fileName, TftpError::notDefined, "server busy, try again later");
     TftpSettings settings = NegotiateOptions(request.options, file.size, options_.limits);
     TransferRecord record{PeerText(peer), request.fileName, 0, {}};
     auto transfer = std::make_unique<TftpTransfer>(std::move(sock), std::move(file), std::move(settings),
                                                    std::move(record), options_.retransmit);
-    const int fd = transfer->Socket();
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.fd = fd;
-    if (::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &ev) != 0)
-        return Refuse(peer, request.fileName, TftpError::notDefined, Errno("epoll_ctl"));
-    Entry& entry = transfers_[fd];
-    entry.transfer = std::move(transfer);
-    entry.peer = key;
-    entry.transfer->Begin(now);
-    Update(entry);
+    const auto loop = std::min_element(loops_.begin(), loops_.end(),
+                                       [](const auto& a, const auto& b) { return a->Load() < b->Load(); });
+    (*loop)->Adopt(std::move(transfer), key);
 }
 
 void TftpServer::Refuse(const sockaddr_in& peer, const std::string& file, TftpError code, const std::string& why) {

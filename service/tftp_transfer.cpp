@@ -107,24 +107,25 @@ void TftpTransfer::Pump(SteadyClock::time_point now) {
 void TftpTransfer::OnWritable(SteadyClock::time_point now) { Pump(now); }
 
 void TftpTransfer::OnReadable(SteadyClock::time_point now) {
+    // One datagram per call: the loop calls again while more are waiting.
     static thread_local std::array<std::uint8_t, kMaxDatagram> buffer;
-    while (!finished_) {
-        const ssize_t n = ::recv(socket_.Get(), buffer.data(), buffer.size(), 0);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (WouldBlock(errno)) return;
-            // A refused port: the client is gone.
-            return Finish(std::string("client unreachable: ") + std::strerror(errno));
-        }
-        const auto header = ParseTftpHeader({buffer.data(), static_cast<std::size_t>(n)});
-        if (!header) continue;
-        if (header->first == TftpOpcode::ack) {
-            OnAck(header->second, now);
-        } else if (header->first == TftpOpcode::error) {
-            const auto* text = reinterpret_cast<const char*>(buffer.data() + kTftpHeaderSize);
-            const std::size_t len = strnlen(text, static_cast<std::size_t>(n) - kTftpHeaderSize);
-            Finish("client error " + std::to_string(header->second) + ": " + std::string(text, len));
-        }
+    ssize_t n;
+    do {
+        n = ::recv(socket_.Get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        // A refused port: the client is gone.
+        if (!WouldBlock(errno)) Finish(std::string("client unreachable: ") + std::strerror(errno));
+        return;
+    }
+    const auto header = ParseTftpHeader({buffer.data(), static_cast<std::size_t>(n)});
+    if (!header) return;
+    if (header->first == TftpOpcode::ack) {
+        OnAck(header->second, now);
+    } else if (header->first == TftpOpcode::error) {
+        const auto* text = reinterpret_cast<const char*>(buffer.data() + kTftpHeaderSize);
+        const std::size_t len = strnlen(text, static_cast<std::size_t>(n) - kTftpHeaderSize);
+        Finish("client error " + std::to_string(header->second) + ": " + std::string(text, len));
     }
 }
 
