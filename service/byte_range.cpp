@@ -1,8 +1,8 @@
 #include "service/byte_range.h"
 
 #include <algorithm>
-#include <charconv>
-#include <optional>
+
+#include "service/decimal.h"
 
 namespace cpe::service {
 namespace {
@@ -11,15 +11,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
-}
-
-std::optional<std::uint64_t> Digits(std::string_view s) {
-    if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    std::uint64_t v = 0;
-    const auto [end, err] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (err != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return v;
 }
 
 bool StartsWithBytesUnit(std::string_view s) {
@@ -42,16 +33,16 @@ ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
     const std::string_view from = Trim(spec.substr(0, dash));
     const std::string_view to = Trim(spec.substr(dash + 1));
     if (from.empty()) {  // the last n bytes
-        const auto n = Digits(to);
+        const auto n = ParseDecimal(to);
         if (!n) return {};
         if (*n == 0 || size == 0) return {Kind::unsatisfiable};
         return {Kind::part, size - std::min(*n, size), size - 1};
     }
-    const auto first = Digits(from);
+    const auto first = ParseDecimal(from);
     if (!first) return {};
     std::uint64_t last = UINT64_MAX;
     if (!to.empty()) {
-        const auto parsed = Digits(to);
+        const auto parsed = ParseDecimal(to);
         if (!parsed) return {};
         last = *parsed;
         if (last < *first) return {Kind::unsatisfiable};

@@ -87,6 +87,35 @@ void ReportFailure(int& fd, std::string_view program, std::string_view message) 
     WriteLineAndClose(fd, "error: " + std::string(message) + "\n");
 }
 
+void ReportServing(std::string_view program, const std::string& folder, const std::string& address, std::uint16_t port) {
+    std::fprintf(stderr, "%.*s: serving %s on %s:%u\n", static_cast<int>(program.size()), program.data(), folder.c_str(),
+                 address.c_str(), port);
+}
+
+int HelperMain(int argc, char** argv, std::string_view program, const std::function<int(HelperArgs&)>& serve) {
+    auto parsed = ParseHelperArgs(std::vector<std::string>(argv + 1, argv + argc));
+    if (auto* why = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "%.*s: %s\n%s", static_cast<int>(program.size()), program.data(), why->c_str(),
+                     HelperUsage(program).c_str());
+        return 2;
+    }
+    auto& args = std::get<HelperArgs>(parsed);
+    if (!TieToParent(args.parent)) {
+        ReportFailure(args.readyFd, program, "the utility that started this helper has ended");
+        return 1;
+    }
+    return serve(args);
+}
+
+std::optional<ServedFolder> OpenServedFolder(HelperArgs& args, std::string_view program, const std::string& folder) {
+    auto served = ServedFolder::Open(folder);
+    if (auto* why = std::get_if<std::string>(&served)) {
+        ReportFailure(args.readyFd, program, *why);
+        return std::nullopt;
+    }
+    return std::move(std::get<ServedFolder>(served));
+}
+
 TerminationWatcher::TerminationWatcher(std::function<void()> stop) {
     const sigset_t set = TerminationSignals();
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);

@@ -1,5 +1,7 @@
 // What both helper programs share: their command line, ending with the utility that started
-// them, reporting "listening" (or why not) to it on a pipe, and a clean stop on SIGTERM.
+// them, reporting "listening" (or why not) to it on a pipe, and a clean stop on SIGTERM. The
+// exit status says how a helper ended: 0 stopped, 1 its utility was gone, 2 bad command line or
+// ini file, 3 it could not listen.
 //
 //   <helper> --ini FILE [--parent PID] [--ready-fd N] [--port N]
 #pragma once
@@ -15,6 +17,8 @@
 #include <thread>
 #include <variant>
 #include <vector>
+
+#include "service/served_folder.h"
 
 namespace cpe::service {
 
@@ -36,6 +40,8 @@ bool TieToParent(pid_t parent);
 // success, "error: ..." otherwise (which also goes to standard error).
 void ReportReady(int& fd, std::string_view address, std::uint16_t port);
 void ReportFailure(int& fd, std::string_view program, std::string_view message);
+// "cpe-tftpd: serving FOLDER on ADDRESS:PORT" on standard error.
+void ReportServing(std::string_view program, const std::string& folder, const std::string& address, std::uint16_t port);
 
 // While it exists SIGTERM, SIGINT and SIGHUP call `stop` on a thread of its own (so `stop` need
 // not be async-signal-safe). Make it before any other thread.
@@ -49,5 +55,28 @@ public:
 private:
     std::thread thread_;
 };
+
+// A helper's main: parses the command line (usage on error, status 2), ties the helper to its
+// parent (status 1 when that is gone) and returns what `serve` returns.
+int HelperMain(int argc, char** argv, std::string_view program, const std::function<int(HelperArgs&)>& serve);
+
+// The folder from the ini file, or nothing after reporting why it cannot be served.
+std::optional<ServedFolder> OpenServedFolder(HelperArgs& args, std::string_view program, const std::string& folder);
+
+// Listens (status 3 and a report when it cannot), reports "listening", and serves until a
+// termination signal or the parent's end.
+template <typename Server>
+int ListenAndServe(Server& server, HelperArgs& args, std::string_view program, const std::string& folder,
+                   const std::string& address) {
+    if (const std::string why = server.Listen(); !why.empty()) {
+        ReportFailure(args.readyFd, program, why);
+        return 3;
+    }
+    TerminationWatcher watcher([&server] { server.RequestStop(); });
+    ReportServing(program, folder, address, server.Port());
+    ReportReady(args.readyFd, address, server.Port());
+    server.Run();
+    return 0;
+}
 
 }  // namespace cpe::service

@@ -152,6 +152,6 @@ std::string HttpFileServer::Listen() {
 
 void HttpFileServer::Run() { server_->listen_after_bind(); }
 
-void HttpFileServer::Stop() { server_->stop(); }
+void HttpFileServer::RequestStop() { server_->stop(); }
 
 }  // namespace cpe::service

@@ -32,9 +32,9 @@ public:
     // Binds the listening socket; empty on success, else why not.
     std::string Listen();
     std::uint16_t Port() const { return port_; }
-    // Serves until Stop.
+    // Serves until RequestStop.
     void Run();
-    void Stop();
+    void RequestStop();
 
 private:
     struct Shared;

@@ -1,11 +1,6 @@
 // cpe-httpd: the HTTP file server the devices of model set B fetch firmware from. Reads the
 // folder from its ini file ([SERVER] Directory) and serves it on every local address until it is
 // stopped or its parent ends.
-#include <cstdio>
-#include <string>
-#include <variant>
-#include <vector>
-
 #include "platform/ini_file.h"
 #include "protocol/file_transfer.h"
 #include "service/helper_runtime.h"
@@ -18,42 +13,19 @@ constexpr std::size_t kIniValueChars = 4096;
 
 int Serve(cpe::service::HelperArgs& args) {
     using namespace cpe;
-    if (!service::TieToParent(args.parent)) {
-        service::ReportFailure(args.readyFd, kProgram, "the utility that started this helper has ended");
-        return 1;
-    }
     const std::string folder = platform::GetPrivateProfileString("SERVER", "Directory", "", kIniValueChars, args.ini);
     if (folder.empty()) {
         service::ReportFailure(args.readyFd, kProgram, "Directory must be set in [SERVER] of " + args.ini.string());
         return 2;
     }
-    auto served = service::ServedFolder::Open(folder);
-    if (auto* why = std::get_if<std::string>(&served)) {
-        service::ReportFailure(args.readyFd, kProgram, *why);
-        return 2;
-    }
+    auto served = service::OpenServedFolder(args, kProgram, folder);
+    if (!served) return 2;
     service::HttpServerOptions options;
     options.port = args.port.value_or(kHttpServerPort);
-    service::HttpFileServer server(std::move(std::get<service::ServedFolder>(served)), options,
-                                   service::StderrTransferLog(kProgram));
-    if (const std::string why = server.Listen(); !why.empty()) {
-        service::ReportFailure(args.readyFd, kProgram, why);
-        return 3;
-    }
-    service::TerminationWatcher watcher([&server] { server.Stop(); });
-    std::fprintf(stderr, "%s: serving %s on %s:%u\n", kProgram, folder.c_str(), options.address.c_str(), server.Port());
-    service::ReportReady(args.readyFd, options.address, server.Port());
-    server.Run();
-    return 0;
+    service::HttpFileServer server(std::move(*served), options, service::StderrTransferLog(kProgram));
+    return service::ListenAndServe(server, args, kProgram, folder, options.address);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    auto parsed = cpe::service::ParseHelperArgs(std::vector<std::string>(argv + 1, argv + argc));
-    if (auto* why = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\n%s", kProgram, why->c_str(), cpe::service::HelperUsage(kProgram).c_str());
-        return 2;
-    }
-    return Serve(std::get<cpe::service::HelperArgs>(parsed));
-}
+int main(int argc, char** argv) { return cpe::service::HelperMain(argc, argv, kProgram, Serve); }

@@ -1,22 +1,12 @@
 #include "service/tftp_options.h"
 
 #include <algorithm>
-#include <charconv>
-#include <optional>
 #include <string>
+
+#include "service/decimal.h"
 
 namespace cpe::service {
 namespace {
-
-// A plain decimal number (no sign, no blanks); nothing when the text is anything else.
-std::optional<std::uint64_t> DecimalValue(const std::string& text) {
-    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (err != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 bool Seen(const std::vector<TftpOption>& acknowledged, const std::string& name) {
     return std::any_of(acknowledged.begin(), acknowledged.end(), [&](const TftpOption& o) { return o.first == name; });
@@ -29,7 +19,7 @@ TftpSettings NegotiateOptions(const std::vector<TftpOption>& requested, std::uin
     TftpSettings s;
     for (const auto& [name, text] : requested) {
         if (Seen(s.acknowledged, name)) continue;  // the first of a repeated option counts
-        const auto value = DecimalValue(text);
+        const auto value = ParseDecimal(text);
         if (!value) continue;
         if (name == "blksize") {
             if (*value < kTftpMinBlockSize) continue;

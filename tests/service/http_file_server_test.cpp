@@ -23,7 +23,7 @@ protected:
         client_ = std::make_unique<httplib::Client>("127.0.0.1", server_->Port());
     }
     void TearDown() override {
-        server_->Stop();
+        server_->RequestStop();
         thread_.join();
     }
     httplib::Result GetRange(const std::string& range) { return client_->Get("/fw.bin", {{"Range", range}}); }
