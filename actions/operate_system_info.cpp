@@ -58,9 +58,11 @@ std::string FileNameOf(const std::string& path) { return std::filesystem::path(p
 
 }  // namespace
 
-HelperLayout DefaultHelperLayout() {
+HelperLayout DefaultHelperLayout() { return HelperLayoutFor(platform::GetProgramDir()); }
+
+HelperLayout HelperLayoutFor(const std::filesystem::path& programDir) {
     HelperLayout layout;
-    layout.serviceDir = std::filesystem::path(platform::GetProgramDir()) / "service";
+    layout.serviceDir = programDir / "service";
     if (::access(layout.serviceDir.c_str(), W_OK | X_OK) == 0) {
         layout.iniDir = layout.serviceDir;
         return layout;

@@ -11,6 +11,7 @@
 #include "actions/operate_system_info.h"
 #include "actions/upgrade_send_thread.h"
 #include "platform/ini_file.h"
+#include "platform/system_info.h"
 #include "sim/firmware_fetch.h"
 #include "tests/actions/upgrade_fakes.h"
 #include "tests/platform/temp_dir.h"
@@ -66,6 +67,17 @@ TEST_F(OwnProcessesTest, LaunchProcessWaitsWhenAskedAndRunsInTheProgramsFolder) 
     std::getline(where, folder);
     EXPECT_EQ(folder, std::filesystem::canonical(dir_.path()).string());
     EXPECT_FALSE(osi.LaunchProcess((dir_ / "missing").string(), {}, false));
+}
+
+TEST_F(OwnProcessesTest, IniFilesGoNextToTheHelpersOrIntoTheRuntimeFolder) {
+    std::filesystem::create_directory(dir_ / "service");
+    const auto writable = HelperLayoutFor(dir_.path());
+    EXPECT_EQ(writable.serviceDir, dir_ / "service");
+    EXPECT_EQ(writable.iniDir, dir_ / "service");
+    // A program folder the user cannot write (here: one that does not exist).
+    const auto installed = HelperLayoutFor(dir_ / "usr-lib-cpe-manager");
+    EXPECT_EQ(installed.serviceDir, dir_ / "usr-lib-cpe-manager" / "service");
+    EXPECT_EQ(installed.iniDir, std::filesystem::path(platform::RuntimeDir()));
 }
 
 // The real helper programs on loopback addresses.
