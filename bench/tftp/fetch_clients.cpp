@@ -3,7 +3,7 @@
 // start to the last byte and checks every copy against the file.
 //
 //   tftp_bench_clients --server IP --port P --file NAME --expect PATH --clients N --local-base IP
-//                      [--http] [--blksize B] [--windowsize W]
+//                      [--protocol tftp|http] [--blksize B] [--windowsize W]
 #include <barrier>
 #include <chrono>
 #include <cstdio>
@@ -21,8 +21,6 @@ int main(int argc, char** argv) {
     using namespace cpe::sim;
     std::map<std::string, std::string> args;
     for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--http") args["--http"] = "1";
     const auto server = ParseIpv4(args["--server"]);
     const auto base = ParseIpv4(args["--local-base"]);
     if (!server || !base || args["--file"].empty() || args["--expect"].empty()) {
@@ -33,7 +31,7 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::uint64_t hash = Fnv1a(kFnvOffset, image.data(), image.size());
     const int clients = std::stoi(args["--clients"]);
-    const bool http = args.count("--http") > 0;
+    const bool http = args["--protocol"] == "http";
     FetchLimits limits;
     limits.maxBytes = image.size() + 1;
     if (args.count("--blksize")) limits.blockSize = static_cast<std::uint16_t>(std::stoi(args["--blksize"]));

@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
         {{"blksize 512 (lock-step)", {"--port", oursPort}}, {"", {"--port", hpaPort}}, {}, {}},
         {{"blksize 1468 (lock-step)", {"--port", oursPort, "--blksize", "1468"}}, {"", {"--port", hpaPort, "--blksize", "1468"}}, {}, {}},
         {{"blksize 1468, windowsize 8", {"--port", oursPort, "--blksize", "1468", "--windowsize", "8"}}, {}, {}, {}},
-        {{"HTTP GET (cpe-httpd)", {"--port", std::to_string(kHttpServerPort), "--http"}}, {}, {}, {}},
+        {{"HTTP GET (cpe-httpd)", {"--port", std::to_string(kHttpServerPort), "--protocol", "http"}}, {}, {}, {}},
     };
     bool allFetched = true;
     {

@@ -2,7 +2,10 @@
 // instance, failures reported with their reason, and waits that a stop request cuts short.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <fstream>
@@ -12,6 +15,7 @@
 #include "actions/upgrade_send_thread.h"
 #include "platform/ini_file.h"
 #include "platform/system_info.h"
+#include "platform/unique_fd.h"
 #include "sim/firmware_fetch.h"
 #include "tests/actions/upgrade_fakes.h"
 #include "tests/platform/temp_dir.h"
@@ -87,10 +91,20 @@ protected:
         cpe::test::WriteBytes(www_ / "fw.bin", std::string(5000, 'f'));
         layout_.serviceDir = std::filesystem::path(CPE_HELPER_DIR);
         layout_.iniDir = ini_.path();
-        // Fixed high ports on loopback, apart per test process.
-        const auto base = static_cast<std::uint16_t>(20000 + ::getpid() % 20000);
-        layout_.tftpPort = base;
-        layout_.httpPort = static_cast<std::uint16_t>(base + 1);
+        layout_.tftpPort = FreePort(SOCK_DGRAM);
+        layout_.httpPort = FreePort(SOCK_STREAM);
+    }
+    // A port nobody uses on loopback right now.
+    static std::uint16_t FreePort(int type) {
+        platform::UniqueFd fd(::socket(AF_INET, type, 0));
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return 0;
+        return ntohs(a.sin_port);
     }
     std::string Ini(const std::string& file, const std::string& section, const std::string& key) {
         return platform::GetPrivateProfileString(section, key, "", 1024, ini_.path() / file);
