@@ -1,6 +1,6 @@
 #include "actions/upgrade_bindings.h"
 
-#include "protocol/engine/net_management.h"
+#include "engine/net_management.h"
 #include "store/sql_management.h"
 
 namespace cpe::actions {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "actions/upgrade_plan.h"
-#include "protocol/engine/payload_blocks.h"
+#include "engine/payload_blocks.h"
 
 namespace cpe {
 class CNetManagement;

@@ -88,6 +88,7 @@ std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchSpec& s
     if (rc != 0) return "cannot start " + spec.path + ": " + std::strerror(rc);
     ChildProcess child;
     child.pid_ = pid;
+    child.ownGroup_ = spec.hidden;
     child.path_ = spec.path;
     return child;
 }
@@ -95,12 +96,16 @@ std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchSpec& s
 ChildProcess::~ChildProcess() { Terminate(); }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)), path_(std::move(other.path_)), status_(other.status_) {}
+    : pid_(std::exchange(other.pid_, -1)),
+      ownGroup_(other.ownGroup_),
+      path_(std::move(other.path_)),
+      status_(other.status_) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
         Terminate();
         pid_ = std::exchange(other.pid_, -1);
+        ownGroup_ = other.ownGroup_;
         path_ = std::move(other.path_);
         status_ = other.status_;
     }
@@ -143,10 +148,14 @@ int ChildProcess::Wait() {
 
 void ChildProcess::Terminate(std::chrono::milliseconds grace) {
     if (!Running()) return;
-    ::kill(pid_, SIGTERM);
-    if (WaitFor(grace)) return;
-    ::kill(pid_, SIGKILL);
-    Reap(0);
+    const pid_t target = ownGroup_ ? -pid_ : pid_;
+    ::kill(target, SIGTERM);
+    if (!WaitFor(grace)) {
+        ::kill(target, SIGKILL);
+        Reap(0);
+    }
+    // Whatever the child started and left behind in its group goes with it.
+    if (ownGroup_) ::kill(target, SIGKILL);
 }
 
 std::string DescribeWaitStatus(int status) {

@@ -46,12 +46,15 @@ public:
     // Waits without limit and gives the wait status.
     int Wait();
     // SIGTERM, up to `grace` for it to end, then SIGKILL; always reaps. Safe to call repeatedly.
+    // A hidden child leads its own process group, and the whole group gets the signals, so
+    // nothing it started outlives it.
     void Terminate(std::chrono::milliseconds grace = std::chrono::milliseconds(1000));
 
 private:
     bool Reap(int flags);
 
     pid_t pid_ = -1;
+    bool ownGroup_ = false;
     std::string path_;
     std::optional<int> status_;
 };

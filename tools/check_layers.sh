@@ -13,7 +13,7 @@ read -r -d '' LAYERS <<'EOF' || true
 platform    0     no   -
 lang        1     no   -
 protocol    1     no   -
-service     1     no   -
+service     2     no   lang
 store       2     no   service
 sim         2     no   lang,service
 engine      3     no   service,sim

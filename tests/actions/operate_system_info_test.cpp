@@ -18,7 +18,7 @@
 #include "platform/unique_fd.h"
 #include "sim/firmware_fetch.h"
 #include "tests/actions/upgrade_fakes.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::actions::test {
 namespace {

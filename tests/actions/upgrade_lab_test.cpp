@@ -15,7 +15,7 @@
 #include "protocol/codes.h"
 #include "sim/firmware_fetch.h"
 #include "tests/e2e/e2e_fixture.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::lab {
 namespace {

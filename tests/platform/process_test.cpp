@@ -2,6 +2,10 @@
 // by force when a polite request is ignored.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,6 +23,15 @@ ChildProcess Start(std::vector<std::string> args, std::vector<std::pair<int, int
     auto started = ChildProcess::Launch({"/bin/sh", std::move(args), {}, true, std::move(fds)});
     if (auto* why = std::get_if<std::string>(&started)) ADD_FAILURE() << *why;
     return std::move(std::get<ChildProcess>(started));
+}
+
+// Gone, or a zombie waiting for whoever adopted it: either way no longer running.
+bool Ended(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
 }
 
 TEST(ChildProcessTest, TerminateAsksFirstThenForcesAndAlwaysReaps) {
@@ -43,6 +56,24 @@ TEST(ChildProcessTest, TerminateAsksFirstThenForcesAndAlwaysReaps) {
         dropped = scoped.Pid();
     }
     EXPECT_NE(::kill(dropped, 0), 0) << "the owner's end ends the process";
+
+    // What the child started in the background goes with it.
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    UniqueFd readEnd(fds[0]), writeEnd(fds[1]);
+    auto parent = Start({"-c", "sleep 30 & echo $! >&3; wait"}, {{writeEnd.Get(), 3}});
+    writeEnd.Reset();
+    char buffer[32] = {};
+    ASSERT_GT(::read(readEnd.Get(), buffer, sizeof buffer - 1), 0);
+    const pid_t grandchild = static_cast<pid_t>(std::atoi(buffer));
+    ASSERT_GT(grandchild, 0);
+    parent.Terminate(milliseconds(2000));
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        gone = Ended(grandchild);
+        if (!gone) ::usleep(10000);
+    }
+    EXPECT_TRUE(gone) << "the background child outlived its parent";
 }
 
 TEST(ChildProcessTest, HiddenChildReadsNothingAndGetsTheDescriptorsItIsGiven) {

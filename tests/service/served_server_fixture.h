@@ -12,7 +12,7 @@
 
 #include "service/served_folder.h"
 #include "service/transfer_log.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace cpe::service::test {
 
