@@ -20,7 +20,6 @@
 namespace cpe {
 namespace {
 
-constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr int kPageSizes[] = {15, 30, 50, 100};
 constexpr int kDefaultPageSizeIndex = 1;
 constexpr QSize kIconSize(50, 16);
@@ -30,6 +29,7 @@ QString IconStripPath(IconStrip strip)
     switch (strip) {
     case IconStrip::Web: return QString::fromStdString(Skin().paths.web);
     case IconStrip::Bridge: return QString::fromStdString(Skin().paths.bridge);
+    case IconStrip::Write: return QString::fromStdString(Skin().paths.write);
     case IconStrip::None: break;
     }
     return {};
@@ -94,7 +94,7 @@ void CListPageDlg::InitControls()
 
     m_pPager->ResetPager(Host().PagerTarget(), DialogId());
 
-    // The reboot, restore and upgrade actions are not offered by this page yet.
+    // A page that offers its action shows the button itself.
     if (m_traits.actionId != 0)
         if (QWidget* action = DlgItemWidget(this, m_traits.actionId))
             action->hide();
@@ -193,6 +193,9 @@ void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::v
     CGridCtrl& grid = *m_pGrid;
     grid.SetRedraw(false);
     grid.DeleteNonFixedRows();
+    // The rows come back unchecked, and so does the select-all box: its next click checks them all.
+    if (CGridCellCheck* selectAll = grid.GetCheckCell(0))
+        selectAll->SetCheck(false);
     m_nStoreRows = static_cast<int>(stored.size());
     m_nToppedRows = static_cast<int>(discovered.size());
     grid.SetRowCount(1 + m_nStoreRows + m_nToppedRows);
@@ -306,6 +309,19 @@ void CListPageDlg::EnableListControls(bool enable)
 std::string CListPageDlg::CellAnsi(int row, ListColumn column) const
 {
     return ToAnsi(m_pGrid->GetItemText(row, m_traits.ColumnOf(column)));
+}
+
+CTButtonPicture* CListPageDlg::SetUpActionButton(int id, const char* key)
+{
+    auto* button = DlgItem<CTButtonPicture>(this, id);
+    if (!button)
+        return nullptr;
+    if (const std::string& picture = Skin().paths.btnSearch; !picture.empty()) {
+        const QString path = QString::fromStdString(picture);
+        button->SetImages(path, path, path, path);
+    }
+    ApplyButtonStyle(*button, PageText(key));
+    return button;
 }
 
 }  // namespace cpe

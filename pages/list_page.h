@@ -9,6 +9,7 @@
 #include "pages/list_page_traits.h"
 #include "pages/page_host.h"
 #include "protocol/records.h"
+#include "ui/grid/grid_cell.h"
 #include "ui/grid/image_list.h"
 
 class QComboBox;
@@ -56,6 +57,7 @@ public:
     bool IsToppedUpRow(int row) const;
 
     static constexpr int kDiscoveredStatus = 10;
+    static constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 protected:
     bool event(QEvent* e) override;
@@ -69,6 +71,9 @@ protected:
     void EnableListControls(bool enable);
     // The text of a data cell in the ANSI code set.
     std::string CellAnsi(int row, ListColumn column) const;
+    // The page's own button (Search, Reboot, ...) in the list pages' button picture and style,
+    // with the translated text of `key`.
+    CTButtonPicture* SetUpActionButton(int id, const char* key);
 
 private:
     void InitControls();

@@ -47,7 +47,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::SecureMode, "SecureMode", 70, true},
                       {C::Power, "Power", 70, true},
                       {C::Operate, "Operate", 60, false}},
-                     kTableM, IconStrip::Web, false, false});
+                     kTableM, IconStrip::Write, false, false});
     pages.push_back({ids::kBridgeDlg, ids::list_page::kBridgeGrid, 0,
                      {{C::Serial, "Serial", 40, false},
                       {C::Location, "Location", 90, true},
@@ -84,7 +84,7 @@ std::vector<ListPageTraits> MakePages()
                       {C::OperationMode, "OperationMode", 86, true},
                       {C::Ssid, "SSID", 120, true},
                       {C::Version, "Version", 100, true},
-                      {C::Status, "Status", 70, false}},
+                      {C::Status, "Status", 70, true}},
                      kTableU, IconStrip::None, false, false});
     pages.push_back({ids::kRestoreDlg, ids::list_page::kRestoreGrid, ids::list_page::kRestoreButton,
                      {{C::Check, "", 30, false},

@@ -9,7 +9,7 @@
 
 namespace cpe {
 
-enum class IconStrip { None, Web, Bridge };
+enum class IconStrip { None, Web, Bridge, Write };
 
 struct ListColumnDef {
     ListColumn kind;

@@ -12,17 +12,7 @@ CBridgeDlg::CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices service
 {
 }
 
-CRebootDlg::CRebootDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
-{
-}
-
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
-{
-}
-
-CRestoreDlg::CRestoreDlg(QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {
 }

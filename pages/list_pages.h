@@ -1,5 +1,5 @@
-// The list pages whose own actions come with their dialogs: management, bridge, reboot, upgrade
-// and restore. Each shows its list with the shared mechanics.
+// The list pages whose own actions come with their dialogs: management, bridge and upgrade. Each
+// shows its list with the shared mechanics.
 #pragma once
 
 #include "pages/list_page.h"
@@ -21,25 +21,11 @@ public:
     CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
-class CRebootDlg : public CListPageDlg {
-    Q_OBJECT
-public:
-    static constexpr int kDialogId = ids::kRebootDlg;
-    CRebootDlg(QWidget* parent, PageHostLink& host, PageServices services);
-};
-
 class CUpgradeDlg : public CListPageDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kUpgradeDlg;
     CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services);
-};
-
-class CRestoreDlg : public CListPageDlg {
-    Q_OBJECT
-public:
-    static constexpr int kDialogId = ids::kRestoreDlg;
-    CRestoreDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 }  // namespace cpe

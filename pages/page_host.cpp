@@ -1,6 +1,7 @@
 #include "pages/page_host.h"
 
 #include "pages/list_pages.h"
+#include "pages/reboot_restore_dlg.h"
 #include "pages/status_dlg.h"
 #include "pages/system_tool_dlg.h"
 

@@ -20,12 +20,7 @@ CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices service
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {
     const SkinPaths& paths = Skin().paths;
-    m_pSearch = DlgItem<CTButtonPicture>(this, ids::list_page::kSearchButton);
-    if (!paths.btnSearch.empty()) {
-        const QString searchPicture = QString::fromStdString(paths.btnSearch);
-        m_pSearch->SetImages(searchPicture, searchPicture, searchPicture, searchPicture);
-    }
-    ApplyButtonStyle(*m_pSearch, PageText("Search"));
+    m_pSearch = SetUpActionButton(ids::list_page::kSearchButton, "Search");
     connect(m_pSearch, &QAbstractButton::clicked, this, &CStatusDlg::OnSearchButton);
 
     m_pBusy = DlgItem<CTPicture>(this, ids::list_page::kBusyPicture);

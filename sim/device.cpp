@@ -21,8 +21,9 @@ std::uint32_t SimDevice::UpTimeSeconds(Clock::time_point now) const {
     return s < 0 ? 0 : static_cast<std::uint32_t>(s);
 }
 
-void SimDevice::NoteRequest(const std::string& name) {
+void SimDevice::NoteRequest(const std::string& name, Clock::time_point now) {
     ++received[name];
+    lastReceivedMs[name] = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     recent.push_back(name);
     if (recent.size() > kRecentRequests) recent.pop_front();
 }

@@ -62,10 +62,11 @@ struct SimDevice {
     std::uint32_t restarts = 0;
     std::map<std::string, std::uint32_t> received;  // request name -> count
     std::deque<std::string> recent;                 // last requests, oldest first
+    std::map<std::string, std::int64_t> lastReceivedMs;  // request name -> steady clock ms of the last one
     UpgradeStatus upgrade;
 
     std::uint32_t UpTimeSeconds(Clock::time_point now) const;
-    void NoteRequest(const std::string& name);
+    void NoteRequest(const std::string& name, Clock::time_point now);
 
     // Payloads as the device sends them.
     std::vector<std::uint8_t> SearchSummary(Clock::time_point now) const;

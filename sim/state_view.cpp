@@ -52,6 +52,10 @@ void WriteDevice(JsonWriter& w, const SimDevice& d, Clock::time_point now) {
     w.Key("recent").BeginArray();
     for (const auto& name : d.recent) w.String(name);
     w.EndArray();
+    // Steady-clock times, comparable between the devices of one machine.
+    w.Key("last_received_ms").BeginObject();
+    for (const auto& [name, ms] : d.lastReceivedMs) w.Field(name, ms);
+    w.EndObject();
     w.Key("upgrade").BeginObject();
     w.Field("phase", std::string(UpgradePhaseName(d.upgrade.phase))).Field("file", d.upgrade.file);
     w.Field("protocol", d.upgrade.protocol).Field("bytes", d.upgrade.bytes).Field("fnv1a", Hex64(d.upgrade.fnv1a));

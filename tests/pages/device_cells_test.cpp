@@ -44,10 +44,11 @@ TEST(SortTables, ColumnsMapToTheStoresSortCodes)
     EXPECT_EQ(FindListPageTraits(134)->SortCode(9), S::kSortTxPower);
     EXPECT_EQ(FindListPageTraits(135)->SortCode(9), S::kSortApStatus);
     EXPECT_EQ(FindListPageTraits(138)->SortCode(10), S::kSortTxPower);
+    EXPECT_FALSE(FindListPageTraits(138)->HeaderSorts(11)) << "restore: Status";
     const ListPageTraits& upgrade = *FindListPageTraits(137);
     EXPECT_EQ(upgrade.SortCode(8), S::kSortVersion);
     EXPECT_EQ(upgrade.SortCode(9), S::kSortApStatus);
-    EXPECT_FALSE(upgrade.HeaderSorts(9));
+    EXPECT_TRUE(upgrade.HeaderSorts(9)) << "only the reboot and restore pages' status columns do not sort";
     EXPECT_EQ(FindListPageTraits(155), nullptr);
 }
 

@@ -1,6 +1,7 @@
 // List mechanics through real widgets: header sorting, search, page size, the online count, the
 // pager, row numbering, check boxes and status texts.
 #include "pages/list_pages.h"
+#include "pages/reboot_restore_dlg.h"
 #include "pages/status_dlg.h"
 #include "tests/pages/page_fixture.h"
 #include "ui/ct_button_picture.h"
@@ -86,6 +87,11 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
     // The bridge page's "Serial" header does nothing.
     ClickCell(*bridge->Grid(), 0, 0);
     EXPECT_EQ(bridge->Grid()->GetSortColumn(), bridge->Traits().ColumnOf(ListColumn::Status));
+
+    // The upgrade page's "Status" header sorts by status too.
+    auto upgrade = MakePage<CUpgradeDlg>();
+    ClickCell(*upgrade->Grid(), 0, upgrade->Traits().ColumnOf(ListColumn::Status));
+    EXPECT_EQ(Column(*upgrade, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
 
     // The reboot page's "Status" header does not sort; its "Serial" header sorts by IP.
     auto reboot = MakePage<CRebootDlg>();
@@ -238,7 +244,7 @@ TEST_F(SearchAndPaging, EmptyStoreShowsHeaderOnlyAndCountZero)
 
 using CheckBoxPages = PageTest;
 
-TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsAndCheckBoxesWithoutAnAction)
+TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton)
 {
     AddDevices(1, 2);
     AddDevices(10, 1, 0);
@@ -250,7 +256,7 @@ TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsAndCheckBoxesWithoutAnAction)
     EXPECT_EQ(grid.GetColumnWidth(4), 92);
     EXPECT_EQ(grid.GetItemText(0, 11), "Status");
     EXPECT_EQ(page->SortColumn(), 4);
-    EXPECT_FALSE(DlgItemWidget(page.get(), 1001)->isVisible()) << "the restore action is not offered yet";
+    EXPECT_TRUE(DlgItemWidget(page.get(), 1001)->isVisible()) << "the Restore button";
     EXPECT_FALSE(DlgItemWidget(page.get(), 1003)->isVisible());
 
     // Rows by IP descending: 10.1.0.10 (offline), 10.1.0.2 (restarting), 10.1.0.1 (online).
@@ -294,6 +300,15 @@ TEST_F(ShippedSkin, StatusIconsComeFromTheSkinsStrip)
     page->render(&image);
     EXPECT_FALSE(image.isNull());
     page.reset();
+
+    // The management page's "Operate" cells show the pencil of write.bmp.
+    auto management = MakePage<CManagementDlg>();
+    management->RefreshList();
+    const CImageList* pencil = management->Grid()->GetImageList();
+    ASSERT_NE(pencil, nullptr);
+    EXPECT_EQ(pencil->Count(), 1);
+    EXPECT_EQ(management->Grid()->GetCell(1, management->Traits().ColumnOf(ListColumn::Operate))->GetImage(), 0);
+    management.reset();
     InstallSkin(nullptr);
 }
 

@@ -178,10 +178,15 @@ TEST_F(DeviceNetworkTest, RebootGoesSilentAndComesBackAnnouncingAFreshRecord) {
     Build();
     Command(Dev(1), MessageType::search);  // the utility becomes its manager
     out.Take();
+    const auto searchedAt = now;
+    now += std::chrono::milliseconds(250);
     Command(Dev(1), MessageType::reboot);
     auto sent = out.Take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].payload, std::vector<std::uint8_t>{0});
+    // The state view tells when each kind of request last arrived.
+    EXPECT_EQ(Dev(1).lastReceivedMs.at("reboot") - Dev(1).lastReceivedMs.at("search"),
+              std::chrono::duration_cast<std::chrono::milliseconds>(now - searchedAt).count());
     Fire(TimerKind::restart);
     EXPECT_EQ(Dev(1).power, Power::restarting);
     Command(Dev(1), MessageType::get_info);

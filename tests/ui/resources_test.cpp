@@ -155,6 +155,8 @@ TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads)
             EXPECT_EQ(img.height(), 16) << strip;
             EXPECT_EQ(img.width(), 50 * 11) << strip;
         }
+        // The management list's "Operate" picture is a strip of one such image.
+        EXPECT_EQ(QImage(QString::fromStdString(k.write)).size(), QSize(50, 16));
     }
     QImageReader busy(QString::fromStdString(dir + "Skin/wait_search.gif"));
     EXPECT_GT(busy.imageCount(), 1);

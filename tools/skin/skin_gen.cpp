@@ -430,18 +430,19 @@ void Tab(const QString& name, bool selected)
     Save(img, name);
 }
 
+// The "Operate" image of the management list: a strip of one 50 x 16 image, a pencil.
 void Pencil()
 {
-    QImage img = Canvas(20, 20);
+    QImage img = Canvas(50, 16);
     QPainter p(&img);
     Antialias(p);
-    p.translate(10, 10);
+    p.translate(25, 8);
     p.rotate(45);
-    p.fillRect(QRectF(-2.5, -8, 5, 12), kOrange);
+    p.fillRect(QRectF(-2, -7, 4, 10), kOrange);
     QPainterPath tip;
-    tip.moveTo(-2.5, 4);
-    tip.lineTo(2.5, 4);
-    tip.lineTo(0, 8.5);
+    tip.moveTo(-2, 3);
+    tip.lineTo(2, 3);
+    tip.lineTo(0, 7);
     tip.closeSubpath();
     p.fillPath(tip, QColor(90, 90, 90));
     p.end();
