@@ -36,7 +36,9 @@ DialogTemplate MakeListPage(const ListPage& p)
     if (p.busyPicture)
         c.push_back({kBusyPicture, K::Picture, "", 231, 170, 16, 15, kCtlHidden});
     c.push_back({kSeparator, K::Picture, "", 6, 338, 464, 1});
-    // Seven page slots need about 161 units: the pager starts where the hint text ends.
+    // Seven page slots take 242 x 24 pixels (161 x 15 units); at 140 x 14 units (210 x 23 pixels)
+    // the first and the last page would be cut in half. The pager therefore starts where the
+    // hint text ends and is 164 x 16 units.
     c.push_back({kHint, K::SkinLabel, p.hint, 7, 341, 214, 29});
     c.push_back({kPager, K::Pager, "", 222, 343, 164, 16});
     c.push_back({kPageSizeLabel, K::SkinLabel, "Each page number", 390, 346, 40, 12});

@@ -172,6 +172,20 @@ TEST_F(SearchAndPaging, PagerClickReachesThePageThroughTheHost)
     EXPECT_EQ(page->Grid()->GetRowCount(), 1 + 13);
 }
 
+TEST_F(SearchAndPaging, PagerShowsItsSevenSlotsWholeBesideTheHint)
+{
+    AddDevices(1, 150);
+    auto page = MakePage<CRebootDlg>();
+    page->PageSizeList()->setCurrentIndex(page->PageSizeList()->findText("15"));
+    page->OnPagerSelect(5);
+    CTMultiPages& pager = *page->Pager();
+    pager.UpdateLayout();
+    ASSERT_EQ(pager.SlotCount(), 7);
+    for (int slot = 0; slot < pager.SlotCount(); ++slot)
+        EXPECT_TRUE(pager.rect().contains(pager.SlotRect(slot))) << "slot " << slot << " is cut off";
+    EXPECT_LT(DlgItemWidget(page.get(), 1130)->geometry().right(), pager.geometry().left());
+}
+
 TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscoveredDevices)
 {
     AddDevices(1, 31);
