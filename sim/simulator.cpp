@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
@@ -56,12 +58,24 @@ struct Scheduled {
     bool operator>(const Scheduled& o) const { return when != o.when ? when > o.when : seq > o.seq; }
 };
 
+// When the kernel received a datagram (its SO_TIMESTAMPNS stamp), on the simulator's clock: the
+// event loop may reach a datagram late on a busy machine, and the request log tells when the
+// device heard it.
+Clock::time_point ArrivalTime(const timespec* stamp) {
+    const auto now = Clock::now();
+    if (!stamp) return now;
+    const auto arrived = std::chrono::seconds(stamp->tv_sec) + std::chrono::nanoseconds(stamp->tv_nsec);
+    const auto waited = std::chrono::system_clock::now().time_since_epoch() - arrived;
+    return waited.count() > 0 ? now - std::chrono::duration_cast<Clock::duration>(waited) : now;
+}
+
 Fd OpenUdp(std::uint16_t port, std::string& error) {
     Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (fd.get() < 0) { error = std::strerror(errno); return {}; }
     const int one = 1;
     ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     ::setsockopt(fd.get(), IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_TIMESTAMPNS, &one, sizeof one);
     // One socket stands for thousands of devices, so it needs more than the system's default
     // limit; the forcing options pass that limit when the lab runs us as root.
     const int buffer = kSocketBuffer;
@@ -213,7 +227,7 @@ struct Simulator::Impl final : Outbox {
         for (int burst = 0; burst < 256; ++burst) {
             sockaddr_in from{};
             iovec iov{buf, sizeof buf};
-            alignas(cmsghdr) char cbuf[CMSG_SPACE(sizeof(in_pktinfo))];
+            alignas(cmsghdr) char cbuf[CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(timespec))];
             msghdr msg{};
             msg.msg_name = &from;
             msg.msg_namelen = sizeof from;
@@ -226,13 +240,20 @@ struct Simulator::Impl final : Outbox {
             ++stats.received;
             Ipv4 dst = 0;
             int ifindex = 0;
+            timespec stamp{};
+            bool stamped = false;
             for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+                if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+                    std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+                    stamped = true;
+                }
                 if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
                 in_pktinfo info;
                 std::memcpy(&info, CMSG_DATA(c), sizeof info);
                 dst = ntohl(info.ipi_addr.s_addr);
                 ifindex = info.ipi_ifindex;
             }
+            const Clock::time_point arrived = ArrivalTime(stamped ? &stamp : nullptr);
             const Endpoint src{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
             if (!Allowed(src.ip)) { ++stats.refused; continue; }
             if (faults.DropIncoming()) { ++stats.droppedIn; continue; }
@@ -246,10 +267,10 @@ struct Simulator::Impl final : Outbox {
             if (isDiscovery) {
                 const auto it = linkSubnets.find(ifindex);
                 static const std::vector<std::size_t> kAll;
-                network.OnDiscovery(datagram, src, dst, it == linkSubnets.end() ? kAll : it->second, Clock::now(),
+                network.OnDiscovery(datagram, src, dst, it == linkSubnets.end() ? kAll : it->second, arrived,
                                     *this);
             } else {
-                network.OnCommand(datagram, src, dst, Clock::now(), *this);
+                network.OnCommand(datagram, src, dst, arrived, *this);
             }
         }
     }
