@@ -93,7 +93,10 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
     ClickCell(*upgrade->Grid(), 0, upgrade->Traits().ColumnOf(ListColumn::Status));
     EXPECT_EQ(Column(*upgrade, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
 
-    // The reboot page's "Status" header does not sort; its "Serial" header sorts by IP.
+    // The reboot and restore pages' "Status" headers do not sort; the "Serial" header sorts by IP.
+    ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::Status));
+    EXPECT_EQ(Column(*restore, ListColumn::Power), QStringList({"27", "28", "29"}));
+    EXPECT_EQ(restore->Grid()->GetSortColumn(), restore->Traits().ColumnOf(ListColumn::Power));
     auto reboot = MakePage<CRebootDlg>();
     reboot->RefreshList();
     ClickCell(*reboot->Grid(), 0, reboot->Traits().ColumnOf(ListColumn::Status));
@@ -270,7 +273,8 @@ TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton)
     EXPECT_EQ(grid.GetColumnWidth(4), 92);
     EXPECT_EQ(grid.GetItemText(0, 11), "Status");
     EXPECT_EQ(page->SortColumn(), 4);
-    EXPECT_TRUE(DlgItemWidget(page.get(), 1001)->isVisible()) << "the Restore button";
+    EXPECT_TRUE(page->ActionButton()->isVisible());
+    EXPECT_EQ(page->ActionButton()->text(), "Restore");
     EXPECT_FALSE(DlgItemWidget(page.get(), 1003)->isVisible());
 
     // Rows by IP descending: 10.1.0.10 (offline), 10.1.0.2 (restarting), 10.1.0.1 (online).

@@ -6,8 +6,6 @@
 #include "ui/ct_button_picture.h"
 #include "ui/skin_settings.h"
 
-#include <QProgressBar>
-
 namespace cpe::test {
 namespace {
 
@@ -49,25 +47,6 @@ protected:
     std::vector<MessageBoxRequest> boxes;
     int answer = IDOK;
 };
-
-TEST_F(RebootRestorePage, ShowsItsActionButtonAndItsStatusHeaderDoesNotSort) {
-    auto reboot = ListedPage<CRebootDlg>(3);
-    auto restore = MakePage<CRestoreDlg>();
-    restore->RefreshList();
-    EXPECT_TRUE(reboot->ActionButton()->isVisible());
-    EXPECT_EQ(reboot->ActionButton()->text(), "Reboot");
-    EXPECT_EQ(restore->ActionButton()->text(), "Restore");
-    EXPECT_EQ(reboot->Grid()->GetItemText(0, 10), "Status");
-    EXPECT_EQ(restore->Grid()->GetItemText(0, 11), "Status");
-
-    for (CRebootRestoreDlg* page : std::initializer_list<CRebootRestoreDlg*>{reboot.get(), restore.get()}) {
-        const QStringList before = Column(*page, ListColumn::Ip);
-        ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::Status));
-        EXPECT_EQ(Column(*page, ListColumn::Ip), before) << page->DialogId();
-        EXPECT_TRUE(page->DirectionFlag()) << page->DialogId();
-        EXPECT_EQ(page->Grid()->GetSortColumn(), page->Traits().ColumnOf(ListColumn::Ip));
-    }
-}
 
 TEST_F(RebootRestorePage, SelectAllTogglesEveryRowAndARefreshClearsEveryMark) {
     auto page = ListedPage<CRebootDlg>(4);
@@ -203,20 +182,6 @@ TEST_F(RebootRestorePage, ClosingThePopupEndsTheFollowUpThenSearchesAndRefreshes
     EXPECT_FALSE(page->Grid()->GetCheckCell(1)->GetCheck()) << "the refresh rebuilt the rows";
     QTest::qWait(100);
     EXPECT_EQ(Broadcasts(), broadcasts + 1);
-}
-
-TEST_F(RebootRestorePage, PopupClosesItselfWhenItsTimeIsUp) {
-    auto page = ListedPage<CRestoreDlg>(1);
-    page->SetTimings({2, 10ms, 20ms, 50ms});
-    Check(*page, {1});
-    PressAction(*page);
-    ASSERT_NE(page->WaitPopup(), nullptr);
-    QProgressBar* bar = page->WaitPopup()->Progress();
-    EXPECT_EQ(bar->maximum(), 4);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->WaitPopup() == nullptr; }, 2000));
-    EXPECT_FALSE(page->FollowingUp());
-    EXPECT_EQ(Broadcasts(), 1u);
-    EXPECT_TRUE(page->RefreshPending());
 }
 
 TEST_F(RebootRestorePage, LeavingThePageDuringTheWaitStopsTheSender) {
