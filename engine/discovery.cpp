@@ -1,6 +1,7 @@
 // Discovery: the search broadcast, the search replies and heartbeats that keep the online list,
 // the full device records and site-survey packets that go to the store, and ageing.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "engine/net_management.h"
@@ -82,14 +83,29 @@ void CNetManagement::OnDeviceInfo(const Incoming& in) {
 
 void CNetManagement::OnSurvey(const Incoming& in) {
     auto packet = ReadRecord<survey_packet>(in.payload);  // the first 1414 bytes, zero beyond
-    // A packet never holds more than 32 entries; a larger count is the sender's error.
-    packet.icount = static_cast<std::uint8_t>(std::min<std::size_t>(packet.icount, kMaxSurveyEntries));
+    // A packet never holds more than 32 entries, nor more than its bytes carry; a larger count
+    // is the sender's error, and the entries it names beyond the data would be all zero.
+    constexpr std::size_t kEntriesOffset = offsetof(survey_packet, entries);
+    const std::size_t carried =
+        in.payload.size() > kEntriesOffset ? (in.payload.size() - kEntriesOffset) / sizeof(config_otherwl_basic) : 0;
+    packet.icount = static_cast<std::uint8_t>(std::min({std::size_t{packet.icount}, kMaxSurveyEntries, carried}));
     for (std::size_t i = 0; i < packet.icount; ++i)
         FromDevice(packet.entries[i].ssid);
+
+    std::lock_guard lock(surveyMutex_);
+    if (!surveyDevice_.empty() && FormatMac(in.header.mac) != surveyDevice_)
+        return;
     // The last packet completes the survey even when earlier ones were lost or arrive later.
     if (static_cast<int>(packet.packet_id) == static_cast<int>(packet.packet_count) - 1)
         surveyComplete_.store(true);
     store_.SaveSurveyPacket(packet);
+}
+
+void CNetManagement::BeginSurvey(std::string_view mac) {
+    std::lock_guard lock(surveyMutex_);
+    surveyDevice_ = mac;
+    surveyComplete_.store(false);
+    store_.ClearSurvey();
 }
 
 void CNetManagement::AgeOnlineList() {

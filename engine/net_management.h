@@ -139,6 +139,11 @@ public:
     // asks for a survey and the wizard polls it.
     bool SurveyComplete() const { return surveyComplete_.load(); }
     void ClearSurveyComplete() { surveyComplete_.store(false); }
+    // Starts the survey of the device `mac`: the completion flag and the site-survey table are
+    // cleared together, and from then on only that device's survey packets are kept, so a late
+    // reply to the survey of another device never shows in this one. Until the first survey
+    // begins, the packets of every device are kept.
+    void BeginSurvey(std::string_view mac);
     // The model chosen for an upgrade (1 until set); decides how upgrade_state 0 is read.
     void SetUpgradeModelCode(int model) { upgradeModel_.store(model); }
     int UpgradeModelCode() const { return upgradeModel_.load(); }
@@ -256,6 +261,10 @@ private:
     COnlineList online_;
     std::atomic<int> upgradeModel_{1};
     std::atomic<bool> surveyComplete_{false};
+    // Held from the check of a survey packet's sender to its store write, so a new survey's
+    // clear never lands between the two. Taken before the store's lock, never after.
+    std::mutex surveyMutex_;
+    std::string surveyDevice_;  // MAC text of the device surveyed; empty before the first survey
 };
 
 }  // namespace cpe

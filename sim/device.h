@@ -52,6 +52,7 @@ struct SimDevice {
     std::optional<Ipv4> manager;        // the utility that searched last: heartbeats go there
 
     bool restorePending = false;     // factory values come back when the restart begins
+    bool refusesBridge = false;      // answers every bridge request with a failure
     bool neverSendsRecord = false;
     bool reportsWrongIp = false;
 

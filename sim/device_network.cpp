@@ -278,9 +278,9 @@ void DeviceNetwork::HandleSurvey(SimDevice& d, Endpoint src, Outbox& out) {
 void DeviceNetwork::HandleBridge(SimDevice& d, Endpoint src, std::span<const std::uint8_t> payload, Outbox& out) {
     if (payload.size() < kBridgeBlockSize + kIpBlockSize) return;
     const auto block = ReadRecord<bridge_block>(payload.first(kBridgeBlockSize));
-    const bool known = block.bridge_mac != RawMac{};
-    SendResult(d, src, TypeCode(MessageType::bridge), known ? kOk : kFailed, out);
-    if (!known) return;
+    const bool accepted = block.bridge_mac != RawMac{} && !d.refusesBridge;
+    SendResult(d, src, TypeCode(MessageType::bridge), accepted ? kOk : kFailed, out);
+    if (!accepted) return;
     d.record.bridge = block;
     d.record.bridge.bridge_work_mode = 2;
     d.record.work_mode = 2;
@@ -365,6 +365,13 @@ bool DeviceNetwork::StartDevice(const std::string& mac, Clock::time_point now, O
         ++d->powerGeneration;
         Boot(*d, now, out);
     }
+    return true;
+}
+
+bool DeviceNetwork::RefuseBridge(const std::string& mac) {
+    SimDevice* d = MutableByMac(mac);
+    if (!d) return false;
+    d->refusesBridge = true;
     return true;
 }
 

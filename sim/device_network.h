@@ -74,6 +74,8 @@ public:
     // Operator controls: a stopped device is silent until started; starting boots it.
     bool Stop(const std::string& mac);
     bool StartDevice(const std::string& mac, Clock::time_point now, Outbox& out);
+    // From now on the device answers bridge requests with a failure and stays as it is.
+    bool RefuseBridge(const std::string& mac);
 
     const std::vector<SimDevice>& Devices() const { return fleet_; }
     const SimDevice* FindByMac(const std::string& mac) const;

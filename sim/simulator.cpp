@@ -318,6 +318,8 @@ struct Simulator::Impl final : Outbox {
         if (verb == "stop") return network.Stop(arg) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
         if (verb == "start")
             return network.StartDevice(arg, now, *this) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
+        if (verb == "refuse-bridge")
+            return network.RefuseBridge(arg) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
         if (verb == "quit") {
             stopping = true;
             return "{\"ok\":true}";

@@ -2,6 +2,8 @@
 // devices would send them; the online list, the store and the captured sends are checked.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "platform/codepage.h"
 #include "tests/engine/engine_harness.h"
 
@@ -284,6 +286,40 @@ TEST_F(Discovery, SurveyWithOversizedCountKeepsThirtyTwoEntries) {
     h.engine().ClearSurveyComplete();
     h.Reply("10.0.0.5", Mac(1), MessageType::site_survey, SurveyPayload(0, 0, 0, 0));
     EXPECT_FALSE(h.engine().SurveyComplete()) << "a packet count of 0 has no last packet";
+}
+
+TEST_F(Discovery, SurveyPacketKeepsOnlyTheEntriesItCarries) {
+    // Three entries named, one and a half carried: the rest would be invented all-zero rows.
+    std::vector<std::uint8_t> payload = SurveyPayload(1, 0, 3, 2);
+    payload.resize(offsetof(survey_packet, entries) + sizeof(config_otherwl_basic) * 3 / 2);
+    h.Reply("10.0.0.5", Mac(1), MessageType::site_survey, payload);
+    std::vector<config_otherwl_basic> entries;
+    ASSERT_TRUE(h.store().GetSurveyList(entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].ssid.view(), "ap0");
+    EXPECT_TRUE(h.engine().SurveyComplete());
+}
+
+TEST_F(Discovery, ASurveyKeepsOnlyThePacketsOfTheDeviceSurveyed) {
+    h.Reply("10.0.0.6", Mac(2), MessageType::site_survey, SurveyPayload(1, 0, 2, 2));
+    ASSERT_TRUE(h.engine().SurveyComplete());
+
+    h.engine().BeginSurvey(MacText(1));
+    EXPECT_FALSE(h.engine().SurveyComplete());
+    std::vector<config_otherwl_basic> entries;
+    ASSERT_TRUE(h.store().GetSurveyList(entries));
+    EXPECT_TRUE(entries.empty()) << "the earlier survey's rows are gone";
+
+    // A late reply of the device surveyed before neither completes nor fills this survey.
+    h.Reply("10.0.0.6", Mac(2), MessageType::site_survey, SurveyPayload(1, 0, 2, 2));
+    EXPECT_FALSE(h.engine().SurveyComplete());
+    ASSERT_TRUE(h.store().GetSurveyList(entries));
+    EXPECT_TRUE(entries.empty());
+
+    h.Reply("10.0.0.5", Mac(1), MessageType::site_survey, SurveyPayload(2, 1, 3, 3));
+    EXPECT_TRUE(h.engine().SurveyComplete());
+    ASSERT_TRUE(h.store().GetSurveyList(entries));
+    EXPECT_EQ(entries.size(), 3u);
 }
 
 }  // namespace

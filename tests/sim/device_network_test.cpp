@@ -245,6 +245,24 @@ TEST_F(DeviceNetworkTest, BridgeMakesAStationOfTheChosenAccessPoint) {
     EXPECT_NE(Dev(3).record.work_mode, 2);
 }
 
+TEST_F(DeviceNetworkTest, ADeviceToldToRefuseBridgesAnswersFailAndStaysAsItIs) {
+    Build();
+    bridge_block b{};
+    b.bridge_work_mode = 2;
+    b.bridge_mac = Dev(0).mac;
+    std::vector<std::uint8_t> payload(kBridgeBlockSize + kIpBlockSize);
+    std::memcpy(payload.data(), &b, sizeof b);
+    ASSERT_TRUE(net->RefuseBridge(Dev(2).macText));
+    EXPECT_FALSE(net->RefuseBridge("02:00:00:00:00:00"));
+    const auto before = Dev(2).record.work_mode;
+    Command(Dev(2), MessageType::bridge, payload);
+    const auto sent = out.Take();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].payload, std::vector<std::uint8_t>{1});
+    EXPECT_EQ(Dev(2).record.work_mode, before);
+    EXPECT_EQ(Dev(2).record.bridge.bridge_mac, RawMac{});
+}
+
 TEST_F(DeviceNetworkTest, SiteSurveyListsOtherAccessPointsAndInventedOnes) {
     Build({"--survey-invented", "30"});
     Command(Dev(1), MessageType::site_survey);
