@@ -3,6 +3,7 @@
 #include "app/application_app.h"
 #include "app/install_help_dlg.h"
 #include "app/menu_dlg.h"
+#include "bridge/bridge_dlg.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/dialog_template.h"
 #include "ui/translate_window.h"
@@ -35,6 +36,8 @@ CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageSe
 {
     if (dialogId == CInstallHelpDlg::kDialogId)
         return new CInstallHelpDlg(parent);
+    if (dialogId == CBridgeDlg::kDialogId)
+        return new CBridgeDlg(parent, host, services);
     return CreatePage(dialogId, parent, host, services);
 }
 

@@ -7,11 +7,6 @@ CManagementDlg::CManagementDlg(QWidget* parent, PageHostLink& host, PageServices
 {
 }
 
-CBridgeDlg::CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
-{
-}
-
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {

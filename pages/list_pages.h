@@ -1,5 +1,6 @@
-// The list pages whose own actions come with their dialogs: management, bridge and upgrade. Each
-// shows its list with the shared mechanics.
+// The list pages whose own actions come with their dialogs: management and upgrade. Each shows
+// its list with the shared mechanics. (The reboot and restore pages have their own file; the
+// bridge page lives in bridge/.)
 #pragma once
 
 #include "pages/list_page.h"
@@ -12,13 +13,6 @@ class CManagementDlg : public CListPageDlg {
 public:
     static constexpr int kDialogId = ids::kManagementDlg;
     CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services);
-};
-
-class CBridgeDlg : public CListPageDlg {
-    Q_OBJECT
-public:
-    static constexpr int kDialogId = ids::kBridgeDlg;
-    CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services);
 };
 
 class CUpgradeDlg : public CListPageDlg {

@@ -1,5 +1,7 @@
 #include "pages/message_box.h"
 
+#include "pages/page_text.h"
+
 #include <QMessageBox>
 #include <utility>
 
@@ -17,20 +19,27 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
     switch (icon) {
     case MessageIcon::Exclamation: return QMessageBox::Warning;
     case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: return QMessageBox::NoIcon;
     case MessageIcon::Information: break;
     }
     return QMessageBox::Information;
 }
 
+QString CaptionText(MessageCaption caption)
+{
+    return caption == MessageCaption::Application ? PageText("CPEManagement") : QString();
+}
+
 }  // namespace
 
-int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons)
+int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons,
+                   MessageCaption caption)
 {
     if (const MessageBoxHook& hook = Hook())
-        return hook(MessageBoxRequest{parent, text, icon, buttons});
+        return hook(MessageBoxRequest{parent, text, icon, buttons, caption});
     const auto standard = buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                               : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(ToQtIcon(icon), QString(), text, standard, parent);
+    QMessageBox box(ToQtIcon(icon), CaptionText(caption), text, standard, parent);
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 

@@ -1,5 +1,5 @@
 // Modal message boxes of the pages: validation refusals, reminders and confirmations, with an
-// empty caption. A hook can take the place of the real box (tests answer it without a screen).
+// empty caption or the application's title. A hook can take the place of the real box (tests answer it without a screen).
 #pragma once
 
 #include <QString>
@@ -9,8 +9,10 @@ class QWidget;
 
 namespace cpe {
 
-enum class MessageIcon { Information, Exclamation, Question };
+enum class MessageIcon { Information, Exclamation, Question, None };
 enum class MessageButtons { Ok, OkCancel };
+// The caption of a box: empty, or the application's title.
+enum class MessageCaption { Empty, Application };
 
 // What a box returns: the button that closed it.
 enum MessageResult : int { IDOK = 1, IDCANCEL = 2 };
@@ -20,13 +22,14 @@ struct MessageBoxRequest {
     QString text;
     MessageIcon icon;
     MessageButtons buttons;
+    MessageCaption caption = MessageCaption::Empty;
 };
 
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 
 // Shows the box modally (or asks the hook) and returns IDOK or IDCANCEL.
 int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon,
-                   MessageButtons buttons = MessageButtons::Ok);
+                   MessageButtons buttons = MessageButtons::Ok, MessageCaption caption = MessageCaption::Empty);
 // Installs a hook answering every box instead of the screen; returns the previous one. An empty
 // hook restores the real boxes.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);

@@ -52,7 +52,8 @@ private:
     PageServices m_services;
 };
 
-// Builds the page of the given dialog id (133..138, 155) as a child of `parent`; null for other ids.
+// Builds the page of the given dialog id (133, 134, 136..138, 155) as a child of `parent`; null
+// for other ids (the bridge page comes from bridge/).
 CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services);
 
 }  // namespace cpe

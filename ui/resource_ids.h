@@ -106,6 +106,59 @@ inline constexpr int kRestoreGrid = 1097;
 inline constexpr int kRebootGrid = 1128;
 }  // namespace list_page
 
+// ---- bridge wizard and its steps -------------------------------------------------------------
+namespace bridge_wizard {
+inline constexpr int kBackButton = 1001;
+inline constexpr int kCloseButton = 1003;
+inline constexpr int kNextButton = 1074;
+inline constexpr int kTitleStrip = 1131;
+inline constexpr int kTitle = 1139;
+}  // namespace bridge_wizard
+
+namespace bridge_survey {
+inline constexpr int kRefreshButton = 1003;
+inline constexpr int kGrid = 1015;
+inline constexpr int kCaption = 1073;
+inline constexpr int kBusyPicture = 1140;
+inline constexpr int kScanningLabel = 1141;
+}  // namespace bridge_survey
+
+namespace bridge_secure {
+inline constexpr int kSsidEdit = 1010;
+inline constexpr int kChannelList = 1013;
+inline constexpr int kKeyEdit = 1054;
+inline constexpr int kSecurityModeList = 1071;
+inline constexpr int kSsidLabel = 1083;
+inline constexpr int kChannelLabel = 1084;
+inline constexpr int kSecurityModeLabel = 1085;
+inline constexpr int kKeyLabel = 1086;
+inline constexpr int kAesText = 1087;
+inline constexpr int kTkipText = 1090;
+inline constexpr int kCipherLabel = 1105;
+inline constexpr int kTkipAesText = 1122;
+inline constexpr int kAesRadio = 1125;
+inline constexpr int kTkipRadio = 1126;
+inline constexpr int kTkipAesRadio = 1127;
+inline constexpr int kWepFormTop = 135;   // pixels below the step's top edge
+}  // namespace bridge_secure
+
+namespace bridge_wep {
+inline constexpr int kAuthList = 1013;
+inline constexpr int kDefaultKeyList = 1071;
+inline constexpr std::array<int, 4> kKeyEdits = {1009, 1010, 1011, 1012};
+inline constexpr std::array<int, 4> kKeyTypeLists = {1107, 1110, 1112, 1114};
+}  // namespace bridge_wep
+
+namespace bridge_ip {
+inline constexpr std::array<int, 5> kAddressFields = {1041, 1042, 1043, 1044, 1045};  // IP, mask, gateway, DNS 1, 2
+inline constexpr int kHint = 1124;
+}  // namespace bridge_ip
+
+namespace bridge_finish {
+inline constexpr int kPicture = 1003;
+inline constexpr int kText = 1117;
+}  // namespace bridge_finish
+
 // ---- adapter page ---------------------------------------------------------------------------
 namespace system_tool {
 inline constexpr int kSeparator = 1012;

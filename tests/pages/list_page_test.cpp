@@ -81,7 +81,10 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
     ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::Power));
     EXPECT_EQ(Column(*restore, ListColumn::Power), QStringList({"27", "28", "29"}));
 
-    auto bridge = MakePage<CBridgeDlg>();
+    // The bridge page's list (its own actions are bridge/'s).
+    auto bridge = std::make_unique<CListPageDlg>(*FindListPageTraits(ids::kBridgeDlg), nullptr, host_, Services());
+    bridge->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(bridge.get()));
     ClickCell(*bridge->Grid(), 0, bridge->Traits().ColumnOf(ListColumn::Status));
     EXPECT_EQ(Column(*bridge, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
     // The bridge page's "Serial" header does nothing.

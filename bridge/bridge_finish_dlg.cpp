@@ -1,0 +1,22 @@
+#include "bridge/bridge_finish_dlg.h"
+
+#include "ui/ct_button_picture.h"
+#include "ui/dialog_template.h"
+#include "ui/translate_window.h"
+
+namespace cpe {
+
+CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+{
+    BuildDialog(this, kDialogId);
+    TranslateWindow(this);
+    m_bFill = true;
+    m_crFill = Skin().childBkColor;
+    // A picture in the form of a button: every state shows it and a click does nothing.
+    auto* picture = DlgItem<CTButtonPicture>(this, ids::bridge_finish::kPicture);
+    const QString finish = QString::fromStdString(Skin().paths.bridgeFinish);
+    picture->SetImages(finish, finish, finish, finish);
+    picture->setCursor(Qt::ArrowCursor);
+}
+
+}  // namespace cpe

@@ -1,0 +1,109 @@
+#include "bridge/bridge_secure_dlg.h"
+
+#include "actions/bridge_survey.h"
+#include "actions/edit_limits.h"
+#include "bridge/bridge_wep_dlg.h"
+#include "bridge/combo_choices.h"
+#include "ui/dialog_template.h"
+#include "ui/translate_window.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace cpe {
+namespace {
+
+constexpr int kCipherRadios[] = {ids::bridge_secure::kAesRadio, ids::bridge_secure::kTkipRadio,
+                                 ids::bridge_secure::kTkipAesRadio};
+// The controls of the pre-shared key modes.
+constexpr int kPskControls[] = {ids::bridge_secure::kCipherLabel, ids::bridge_secure::kAesRadio,
+                                ids::bridge_secure::kAesText,     ids::bridge_secure::kTkipRadio,
+                                ids::bridge_secure::kTkipText,    ids::bridge_secure::kTkipAesRadio,
+                                ids::bridge_secure::kTkipAesText, ids::bridge_secure::kKeyLabel,
+                                ids::bridge_secure::kKeyEdit};
+
+}  // namespace
+
+CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+{
+    BuildDialog(this, kDialogId);
+    TranslateWindow(this);
+    m_bFill = true;
+    m_crFill = Skin().childBkColor;
+
+    m_pSsid = DlgItem<QLineEdit>(this, ids::bridge_secure::kSsidEdit);
+    m_pSsid->setMaxLength(static_cast<int>(kSsidMaxChars));
+    m_pChannel = DlgItem<QComboBox>(this, ids::bridge_secure::kChannelList);
+    m_pMode = DlgItem<QComboBox>(this, ids::bridge_secure::kSecurityModeList);
+    m_pKey = DlgItem<QLineEdit>(this, ids::bridge_secure::kKeyEdit);
+    m_pKey->setMaxLength(static_cast<int>(kKeyMaxChars));
+
+    FillCombo(*m_pMode, BridgeSecurityModeChoices(0));
+    FillCombo(*m_pChannel, BridgeChannelChoices(0, 0));
+    CipherRadio(kCipherAes)->setChecked(true);
+    connect(m_pMode, &QComboBox::currentIndexChanged, this, &CBridgeSecureDlg::ApplyVisibility);
+
+    m_pWep = new CBridgeWepDlg(this);
+    m_pWep->move(0, ids::bridge_secure::kWepFormTop);
+    ApplyVisibility();
+    m_pKey->setFocus();
+}
+
+QRadioButton* CBridgeSecureDlg::CipherRadio(int cipher) const
+{
+    if (cipher < 0 || cipher >= static_cast<int>(std::size(kCipherRadios)))
+        return nullptr;
+    return DlgItem<QRadioButton>(this, kCipherRadios[cipher]);
+}
+
+void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset)
+{
+    m_pSsid->setText(QString::fromStdString(preset.ssid));
+    FillCombo(*m_pChannel, preset.channels);
+    SelectData(*m_pMode, preset.secureMode);
+    if (QRadioButton* radio = CipherRadio(preset.cipher))
+        radio->setChecked(true);
+    if (preset.wepOpen)
+        m_pWep->SelectOpen();
+    ApplyVisibility();
+}
+
+void CBridgeSecureDlg::ApplyVisibility()
+{
+    const SecurityVisibility visible = VisibilityFor(SelectedData(*m_pMode).value_or(0));
+    for (int id : kPskControls) {
+        QWidget* w = DlgItemWidget(this, id);
+        w->setVisible(visible.pskControls);
+        w->setEnabled(visible.pskControls);
+    }
+    m_pWep->setVisible(visible.wepForm);
+}
+
+BridgeSecurityEntries CBridgeSecureDlg::Entries() const
+{
+    BridgeSecurityEntries e;
+    e.ssid = m_pSsid->text().toStdString();
+    e.channel = SelectedData(*m_pChannel).value_or(0);
+    e.secureMode = SelectedData(*m_pMode).value_or(0);
+    e.cipher = kCipherUnchanged;
+    for (int cipher = 0; cipher < static_cast<int>(std::size(kCipherRadios)); ++cipher)
+        if (CipherRadio(cipher)->isChecked())
+            e.cipher = cipher;
+    e.key = m_pKey->text().toStdString();
+    e.wep = m_pWep->Entries();
+    return e;
+}
+
+void CBridgeSecureDlg::FocusField(ConfigField field)
+{
+    const int wepKey = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
+    if (field == ConfigField::ssid)
+        m_pSsid->setFocus();
+    else if (field == ConfigField::pskKey)
+        m_pKey->setFocus();
+    else if (wepKey >= 0 && wepKey < 4)
+        m_pWep->KeyEdit(wepKey)->setFocus();
+}
+
+}  // namespace cpe

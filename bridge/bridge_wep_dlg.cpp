@@ -1,0 +1,47 @@
+#include "bridge/bridge_wep_dlg.h"
+
+#include "actions/edit_limits.h"
+#include "bridge/combo_choices.h"
+#include "ui/dialog_template.h"
+#include "ui/translate_window.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace cpe {
+
+CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+{
+    BuildDialog(this, kDialogId);
+    TranslateWindow(this);
+    m_bFill = true;
+    m_crFill = Skin().childBkColor;
+
+    m_pAuth = DlgItem<QComboBox>(this, ids::bridge_wep::kAuthList);
+    m_pDefaultKey = DlgItem<QComboBox>(this, ids::bridge_wep::kDefaultKeyList);
+    FillCombo(*m_pAuth, WepAuthChoices(0));
+    FillCombo(*m_pDefaultKey, BridgeDefaultKeyChoices(0));
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+        m_keys[i] = DlgItem<QLineEdit>(this, ids::bridge_wep::kKeyEdits[i]);
+        m_keys[i]->setMaxLength(static_cast<int>(kWepKeyMaxChars));
+        m_types[i] = DlgItem<QComboBox>(this, ids::bridge_wep::kKeyTypeLists[i]);
+        FillCombo(*m_types[i], WepKeyTypeChoices(0));
+    }
+}
+
+BridgeWepEntries CBridgeWepDlg::Entries() const
+{
+    BridgeWepEntries e;
+    e.authType = SelectedData(*m_pAuth).value_or(0);
+    e.defaultKey = SelectedData(*m_pDefaultKey).value_or(0);
+    for (std::size_t i = 0; i < m_keys.size(); ++i)
+        e.keys[i] = {m_keys[i]->text().toStdString(), SelectedData(*m_types[i]).value_or(0)};
+    return e;
+}
+
+void CBridgeWepDlg::SelectOpen()
+{
+    SelectData(*m_pAuth, 0);
+}
+
+}  // namespace cpe

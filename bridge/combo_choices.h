@@ -1,0 +1,19 @@
+// Drop-down lists filled from the choices the action layer makes: entries translated where the
+// choice says so, the item data of each entry, the selection and the enabled state.
+#pragma once
+
+#include <optional>
+
+#include "actions/wireless_choices.h"
+
+class QComboBox;
+
+namespace cpe {
+
+void FillCombo(QComboBox& combo, const Choices& choices);
+// The item data of the selected entry; nothing when none is selected.
+std::optional<int> SelectedData(const QComboBox& combo);
+// Selects the first entry carrying `data`; the selection stays when none does.
+void SelectData(QComboBox& combo, int data);
+
+}  // namespace cpe
