@@ -4,6 +4,7 @@
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_survey_dlg.h"
+#include "bridge/skin_buttons.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
 #include "store/sql_management.h"
@@ -62,15 +63,12 @@ void CBridgeConfigDlg::InitFrame()
     title->raise();
 
     m_pClose = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kCloseButton);
-    const QString close = QString::fromStdString(skin.paths.closeConfig);
-    m_pClose->SetImages(close, close, close, close);
+    SetButtonPicture(*m_pClose, skin.paths.closeConfig);
     m_pClose->raise();
     m_pBack = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kBackButton);
     m_pNext = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kNextButton);
-    const QString back = QString::fromStdString(skin.paths.btnConfig);
-    const QString next = QString::fromStdString(skin.paths.configBtn);
-    m_pBack->SetImages(back, back, back, back);
-    m_pNext->SetImages(next, next, next, next);
+    SetButtonPicture(*m_pBack, skin.paths.btnConfig);
+    SetButtonPicture(*m_pNext, skin.paths.configBtn);
     ApplyButtonStyle(*m_pBack, PageText("Back"));
     ApplyButtonStyle(*m_pNext, PageText("Next"));
 

@@ -1,5 +1,7 @@
 #include "bridge/bridge_finish_dlg.h"
 
+#include "bridge/skin_buttons.h"
+
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"
 #include "ui/translate_window.h"
@@ -14,8 +16,7 @@ CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CTDialog(parent, Qt::Widge
     m_crFill = Skin().childBkColor;
     // A picture in the form of a button: every state shows it and a click does nothing.
     auto* picture = DlgItem<CTButtonPicture>(this, ids::bridge_finish::kPicture);
-    const QString finish = QString::fromStdString(Skin().paths.bridgeFinish);
-    picture->SetImages(finish, finish, finish, finish);
+    SetButtonPicture(*picture, Skin().paths.bridgeFinish);
     picture->setCursor(Qt::ArrowCursor);
 }
 

@@ -1,6 +1,7 @@
 #include "bridge/bridge_survey_dlg.h"
 
 #include "bridge/bridge_wizard_host.h"
+#include "bridge/skin_buttons.h"
 #include "engine/net_management.h"
 #include "pages/page_text.h"
 #include "store/sql_management.h"
@@ -39,6 +40,8 @@ CImageList SignalImages()
     strip.fill(Qt::white);
     QPainter painter(&strip);
     for (int i = 0; i < count; ++i) {
+        if (paths.signalStrength[i].empty())
+            continue;
         const QImage picture(QString::fromStdString(paths.signalStrength[i]));
         if (!picture.isNull())
             painter.drawImage(QPoint(i * kSignalImageSize.width(), 0), picture);
@@ -65,11 +68,10 @@ CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices serv
     m_pScanning = DlgItem<CTStatic>(this, ids::bridge_survey::kScanningLabel);
     for (int id : {ids::bridge_survey::kCaption, ids::bridge_survey::kScanningLabel})
         ApplyLabelStyle(*DlgItem<CTStatic>(this, id));
-    const QString updateNormal = QString::fromStdString(paths.btnUpdateNormal);
-    const QString updateDown = QString::fromStdString(paths.btnUpdateDown);
-    m_pRefresh->SetImages(updateNormal, updateDown, updateDown, updateNormal);
+    SetButtonPicture(*m_pRefresh, paths.btnUpdateNormal, paths.btnUpdateDown);
     connect(m_pRefresh, &QAbstractButton::clicked, this, &CBridgeSearcgAPDlg::Scan);
-    m_pBusy->LoadFile(QString::fromStdString(paths.waitSearch));
+    if (!paths.waitSearch.empty())
+        m_pBusy->LoadFile(QString::fromStdString(paths.waitSearch));
 
     InitGrid();
     m_timer.setInterval(static_cast<int>(m_wait.Period().count()));
