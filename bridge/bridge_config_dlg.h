@@ -69,7 +69,7 @@ private:
     CTButtonPicture* m_pBack = nullptr;
     CTButtonPicture* m_pNext = nullptr;
     CTButtonPicture* m_pClose = nullptr;
-    // Last member: joined before the blocks it reads go away.
+    // Last member: waited for before anything else of the wizard goes away.
     BridgeSender m_sender;
 };
 

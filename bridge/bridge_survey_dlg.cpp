@@ -28,7 +28,7 @@ struct ColumnDef {
     int width;
 };
 constexpr ColumnDef kColumns[CBridgeSearcgAPDlg::kColumnCount] = {
-    {"Select", 40}, {"SingleName", 160}, {"Channel", 70}, {"MAC", 120}, {"Secure", 120}, {"SingleStrength", 60},
+    {"Select", 50}, {"SingleName", 160}, {"Channel", 70}, {"MAC", 120}, {"Secure", 120}, {"SingleStrength", 60},
 };
 
 // The six signal pictures side by side, one 30 x 16 slot each, white where a picture is narrower.

@@ -13,6 +13,8 @@ constexpr int kLabelX = 10, kFieldX = 100, kRow = 18, kTop = 8;
 constexpr int RowY(int i) { return kTop + i * kRow; }
 // The bridge wizard's WEP rows are closer, to fit below the 135th pixel of its security step.
 constexpr int WepRowY(int i) { return 2 + i * 16; }
+constexpr int kBridgeWidth = 410;
+constexpr int kIpLabelX = (kBridgeWidth - 190) / 2;   // the IP step's labels and fields, centred
 
 const std::vector<DialogTemplate> kConfig = {
     // Device configuration dialog: title strip, four tabs, the form area, Save and Cancel.
@@ -137,26 +139,27 @@ const std::vector<DialogTemplate> kConfig = {
          {1038, K::CheckBox, "Saturday", 84, RowY(3) + 1, 70, 10},
          {1039, K::CheckBox, "Sunday", 158, RowY(3) + 1, 70, 10},
      }},
-    // Bridge wizard frame; the steps sit 35 pixels below its top.
-    {ids::kBridgeConfigDlg, "CBridgeConfigDlg", 346, 220, kDlgPopup, "Device bridge",
+    // Bridge wizard frame; the steps sit 35 pixels below its top. The wizard and its steps are
+    // wide enough for the survey list's columns without scrolling sideways.
+    {ids::kBridgeConfigDlg, "CBridgeConfigDlg", kBridgeWidth, 220, kDlgPopup, "Device bridge",
      {
-         {ids::bridge_wizard::kTitleStrip, K::Label, "", 0, 0, 346, 20},
+         {ids::bridge_wizard::kTitleStrip, K::Label, "", 0, 0, kBridgeWidth, 20},
          {ids::bridge_wizard::kTitle, K::SkinLabel, "Device bridge", 8, 5, 200, 10},
-         {ids::bridge_wizard::kCloseButton, K::PictureButton, "", 331, 4, 12, 11},
-         {ids::bridge_wizard::kBackButton, K::PictureButton, "Back", 220, 200, 50, 16},
-         {ids::bridge_wizard::kNextButton, K::PictureButton, "Next", 280, 200, 50, 16},
+         {ids::bridge_wizard::kCloseButton, K::PictureButton, "", kBridgeWidth - 15, 4, 12, 11},
+         {ids::bridge_wizard::kBackButton, K::PictureButton, "Back", kBridgeWidth - 126, 200, 50, 16},
+         {ids::bridge_wizard::kNextButton, K::PictureButton, "Next", kBridgeWidth - 66, 200, 50, 16},
      }},
     // Survey step.
-    {ids::kBridgeSurveyDlg, "CBridgeSearcgAPDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeSurveyDlg, "CBridgeSearcgAPDlg", kBridgeWidth, 170, kDlgChild, "",
      {
          {ids::bridge_survey::kCaption, K::SkinLabel, "SearchOtherAP", 8, 2, 120, 10},
          {ids::bridge_survey::kRefreshButton, K::PictureButton, "", 130, 1, 10, 10},
          {ids::bridge_survey::kBusyPicture, K::Picture, "", 150, 0, 16, 15, kCtlHidden},
          {ids::bridge_survey::kScanningLabel, K::SkinLabel, "Scanning...", 170, 2, 80, 10, kCtlHidden},
-         {ids::bridge_survey::kGrid, K::Grid, "", 4, 16, 338, 150},
+         {ids::bridge_survey::kGrid, K::Grid, "", 4, 16, kBridgeWidth - 8, 150},
      }},
     // Security step; the WEP sub-form covers the cipher and key rows (hidden in WEP mode).
-    {ids::kBridgeSecureDlg, "CBridgeSecureDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeSecureDlg, "CBridgeSecureDlg", kBridgeWidth, 170, kDlgChild, "",
      {
          {ids::bridge_secure::kSsidLabel, K::Label, "BridgeSSID", kLabelX, RowY(0) + 2, 88, 8},
          {ids::bridge_secure::kSsidEdit, K::Edit, "", kFieldX, RowY(0), 140, 12},
@@ -175,7 +178,7 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_secure::kKeyEdit, K::Edit, "", kFieldX, RowY(4), 180, 12},
      }},
     // WEP sub-form of the security step, in the 86 units below its 135th pixel.
-    {ids::kBridgeWepDlg, "CBridgeWepDlg", 346, 86, kDlgChild, "",
+    {ids::kBridgeWepDlg, "CBridgeWepDlg", kBridgeWidth, 86, kDlgChild, "",
      {
          {1105, K::Label, "Authentication", kLabelX, WepRowY(0) + 2, 88, 8},
          {ids::bridge_wep::kAuthList, K::DropList, "", kFieldX, WepRowY(0), 70, 40},
@@ -195,26 +198,26 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_wep::kKeyTypeLists[3], K::DropList, "", 228, WepRowY(4), 50, 40},
      }},
     // IP step.
-    {ids::kBridgeIpDlg, "CBridgeIPSetDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeIpDlg, "CBridgeIPSetDlg", kBridgeWidth, 170, kDlgChild, "",
      {
-         {ids::bridge_ip::kHint, K::Label, "Toptip", 10, 4, 326, 10, kCtlCentre},
-         {1069, K::Label, "IP_Address", 60, 24, 88, 8},
-         {ids::bridge_ip::kAddressFields[0], K::IpAddress, "", 150, 22, 100, 12},
-         {1068, K::Label, "Sub_Network", 60, 42, 88, 8},
-         {ids::bridge_ip::kAddressFields[1], K::IpAddress, "", 150, 40, 100, 12},
-         {1046, K::Label, "Gate_Way", 60, 60, 88, 8},
-         {ids::bridge_ip::kAddressFields[2], K::IpAddress, "", 150, 58, 100, 12},
-         {1049, K::Label, "Major_Dns", 60, 78, 88, 8},
-         {ids::bridge_ip::kAddressFields[3], K::IpAddress, "", 150, 76, 100, 12},
-         {1050, K::Label, "Dns", 60, 96, 88, 8},
-         {ids::bridge_ip::kAddressFields[4], K::IpAddress, "", 150, 94, 100, 12},
+         {ids::bridge_ip::kHint, K::Label, "Toptip", 10, 4, kBridgeWidth - 20, 10, kCtlCentre},
+         {1069, K::Label, "IP_Address", kIpLabelX, 24, 88, 8},
+         {ids::bridge_ip::kAddressFields[0], K::IpAddress, "", kIpLabelX + 90, 22, 100, 12},
+         {1068, K::Label, "Sub_Network", kIpLabelX, 42, 88, 8},
+         {ids::bridge_ip::kAddressFields[1], K::IpAddress, "", kIpLabelX + 90, 40, 100, 12},
+         {1046, K::Label, "Gate_Way", kIpLabelX, 60, 88, 8},
+         {ids::bridge_ip::kAddressFields[2], K::IpAddress, "", kIpLabelX + 90, 58, 100, 12},
+         {1049, K::Label, "Major_Dns", kIpLabelX, 78, 88, 8},
+         {ids::bridge_ip::kAddressFields[3], K::IpAddress, "", kIpLabelX + 90, 76, 100, 12},
+         {1050, K::Label, "Dns", kIpLabelX, 96, 88, 8},
+         {ids::bridge_ip::kAddressFields[4], K::IpAddress, "", kIpLabelX + 90, 94, 100, 12},
      }},
     // Finish step.
-    {ids::kBridgeFinishDlg, "CBridgeFinishDlg", 346, 170, kDlgChild, "",
+    {ids::kBridgeFinishDlg, "CBridgeFinishDlg", kBridgeWidth, 170, kDlgChild, "",
      {
-         {ids::bridge_finish::kPicture, K::PictureButton, "", 8, 4, 330, 132},
-         {ids::bridge_finish::kText, K::Label, "You are configuring the device to work as Station mode.", 8, 142, 330,
-          10, kCtlCentre},
+         {ids::bridge_finish::kPicture, K::PictureButton, "", (kBridgeWidth - 330) / 2, 4, 330, 132},
+         {ids::bridge_finish::kText, K::Label, "You are configuring the device to work as Station mode.", 8, 142,
+          kBridgeWidth - 16, 10, kCtlCentre},
      }},
     // Upgrade dialog.
     {ids::kUpgradeConfigDlg, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
