@@ -14,21 +14,21 @@
 
 namespace cpe {
 
-inline constexpr int kBridgeSecurityModeCount = 5;   // None, WEP and the three pre-shared key modes
-inline constexpr std::uint8_t kStationMode = 2;      // operation mode of a bridged device
+inline constexpr int kBridgeSecurityModeCount = 5;  // None, WEP and the three pre-shared key modes
+inline constexpr std::uint8_t kStationMode = 2;     // operation mode of a bridged device
 
 struct BridgeWepEntries {
-    int authType = 0;     // 0 Open, 1 Share
-    int defaultKey = 0;   // position 0-3 ("Key 1" to "Key 4")
+    int authType = 0;    // 0 Open, 1 Share
+    int defaultKey = 0;  // position 0-3 ("Key 1" to "Key 4")
     WepKeyEntries keys;
 };
 
 // What the operator typed and chose, as the step's controls hold it.
 struct BridgeSecurityEntries {
     std::string ssid;
-    int channel = 0;      // item data of the channel entry; 0 is Auto
+    int channel = 0;  // item data of the channel entry; 0 is Auto
     int secureMode = 0;
-    int cipher = 0;       // kCipher...; -1 when no cipher radio is checked
+    int cipher = 0;  // kCipher...; -1 when no cipher radio is checked
     std::string key;
     BridgeWepEntries wep;
 };
@@ -44,11 +44,11 @@ Choices BridgeDefaultKeyChoices(int position);
 // What the step shows for an access point heard in the survey. Keys are not preset: the step
 // keeps what the operator typed.
 struct BridgeSecurityPreset {
-    std::string ssid;        // UTF-8
+    std::string ssid;  // UTF-8
     Choices channels;
     int secureMode = 0;
-    int cipher = -1;         // the cipher radio to check; kCipherUnchanged leaves them
-    bool wepOpen = false;    // WEP authentication goes back to "Open"
+    int cipher = -1;       // the cipher radio to check; kCipherUnchanged leaves them
+    bool wepOpen = false;  // WEP authentication goes back to "Open"
 };
 BridgeSecurityPreset PresetFor(std::uint8_t rfType, const config_otherwl_basic& entry);
 

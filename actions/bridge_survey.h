@@ -21,9 +21,9 @@ inline constexpr int kCipherUnchanged = -1;
 // A survey entry's security code (a code space of its own): the grid's "Secure" text, and the
 // security mode and cipher the security step starts from.
 struct SurveySecurity {
-    std::string_view text;   // shown as it is
-    int secureMode;          // 0 None, 1 WEP, 2 WPA-PSK, 3 WPA2-PSK, 4 Mixed WPA/WPA2-PSK
-    int cipher;              // kCipher...; kCipherUnchanged leaves the radios as they are
+    std::string_view text;  // shown as it is
+    int secureMode;         // 0 None, 1 WEP, 2 WPA-PSK, 3 WPA2-PSK, 4 Mixed WPA/WPA2-PSK
+    int cipher;             // kCipher...; kCipherUnchanged leaves the radios as they are
 };
 SurveySecurity SurveySecurityOf(int code);
 

@@ -24,7 +24,7 @@ class CBridgeConfigDlg : public CTDialog {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kBridgeConfigDlg;
-    static constexpr int kStepTop = 35;   // pixels from the wizard's top to its steps
+    static constexpr int kStepTop = 35;  // pixels from the wizard's top to its steps
 
     // `device` is the device's record from the store (all zero when it has none). The first
     // scan starts here.

@@ -4,16 +4,11 @@
 
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"
-#include "ui/translate_window.h"
 
 namespace cpe {
 
-CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
 {
-    BuildDialog(this, kDialogId);
-    TranslateWindow(this);
-    m_bFill = true;
-    m_crFill = Skin().childBkColor;
     // A picture in the form of a button: every state shows it and a click does nothing.
     auto* picture = DlgItem<CTButtonPicture>(this, ids::bridge_finish::kPicture);
     SetButtonPicture(*picture, Skin().paths.bridgeFinish);

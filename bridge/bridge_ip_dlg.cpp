@@ -1,7 +1,6 @@
 #include "bridge/bridge_ip_dlg.h"
 
 #include "ui/dialog_template.h"
-#include "ui/translate_window.h"
 
 #include <QLineEdit>
 
@@ -13,12 +12,8 @@ constexpr std::array<ConfigField, 5> kFields = {ConfigField::ip, ConfigField::ma
 
 }  // namespace
 
-CBridgeIPSetDlg::CBridgeIPSetDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+CBridgeIPSetDlg::CBridgeIPSetDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
 {
-    BuildDialog(this, kDialogId);
-    TranslateWindow(this);
-    m_bFill = true;
-    m_crFill = Skin().childBkColor;
     for (std::size_t i = 0; i < m_fields.size(); ++i)
         m_fields[i] = DlgItem<QLineEdit>(this, ids::bridge_ip::kAddressFields[i]);
 }

@@ -5,14 +5,14 @@
 #include <array>
 
 #include "actions/ip_rules.h"
-#include "ui/ct_dialog.h"
+#include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
 class QLineEdit;
 
 namespace cpe {
 
-class CBridgeIPSetDlg : public CTDialog {
+class CBridgeIPSetDlg : public CBridgeStepDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kBridgeIpDlg;

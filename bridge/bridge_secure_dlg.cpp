@@ -5,7 +5,6 @@
 #include "bridge/bridge_wep_dlg.h"
 #include "bridge/combo_choices.h"
 #include "ui/dialog_template.h"
-#include "ui/translate_window.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,20 +16,15 @@ namespace {
 constexpr int kCipherRadios[] = {ids::bridge_secure::kAesRadio, ids::bridge_secure::kTkipRadio,
                                  ids::bridge_secure::kTkipAesRadio};
 // The controls of the pre-shared key modes.
-constexpr int kPskControls[] = {ids::bridge_secure::kCipherLabel, ids::bridge_secure::kAesRadio,
-                                ids::bridge_secure::kAesText,     ids::bridge_secure::kTkipRadio,
-                                ids::bridge_secure::kTkipText,    ids::bridge_secure::kTkipAesRadio,
-                                ids::bridge_secure::kTkipAesText, ids::bridge_secure::kKeyLabel,
-                                ids::bridge_secure::kKeyEdit};
+constexpr int kPskControls[] = {
+    ids::bridge_secure::kCipherLabel, ids::bridge_secure::kAesRadio, ids::bridge_secure::kAesText,
+    ids::bridge_secure::kTkipRadio,   ids::bridge_secure::kTkipText, ids::bridge_secure::kTkipAesRadio,
+    ids::bridge_secure::kTkipAesText, ids::bridge_secure::kKeyLabel, ids::bridge_secure::kKeyEdit};
 
 }  // namespace
 
-CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
 {
-    BuildDialog(this, kDialogId);
-    TranslateWindow(this);
-    m_bFill = true;
-    m_crFill = Skin().childBkColor;
 
     m_pSsid = DlgItem<QLineEdit>(this, ids::bridge_secure::kSsidEdit);
     m_pSsid->setMaxLength(static_cast<int>(kSsidMaxChars));

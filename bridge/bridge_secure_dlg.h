@@ -4,7 +4,7 @@
 #pragma once
 
 #include "actions/bridge_security.h"
-#include "ui/ct_dialog.h"
+#include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
 class QComboBox;
@@ -15,7 +15,7 @@ namespace cpe {
 
 class CBridgeWepDlg;
 
-class CBridgeSecureDlg : public CTDialog {
+class CBridgeSecureDlg : public CBridgeStepDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kBridgeSecureDlg;

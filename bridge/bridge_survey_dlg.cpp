@@ -12,7 +12,6 @@
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
 #include "ui/skin_qt.h"
-#include "ui/translate_window.h"
 
 #include <QImage>
 #include <QPainter>
@@ -54,12 +53,8 @@ CImageList SignalImages()
 
 CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings,
                                        QWidget* parent)
-    : CTDialog(parent, Qt::Widget), m_host(host), m_services(services), m_wait(host.Target().model, timings)
+    : CBridgeStepDlg(kDialogId, parent), m_host(host), m_services(services), m_wait(host.Target().model, timings)
 {
-    BuildDialog(this, kDialogId);
-    TranslateWindow(this);
-    m_bFill = true;
-    m_crFill = Skin().childBkColor;
 
     const SkinPaths& paths = Skin().paths;
     m_pGrid = DlgItem<CGridCtrl>(this, ids::bridge_survey::kGrid);
@@ -169,7 +164,7 @@ bool CBridgeSearcgAPDlg::event(QEvent* e)
         OnGridNotify(*static_cast<GridNotifyEvent*>(e));
         return true;
     }
-    return CTDialog::event(e);
+    return CBridgeStepDlg::event(e);
 }
 
 void CBridgeSearcgAPDlg::OnGridNotify(const GridNotifyEvent& e)

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "actions/bridge_survey.h"
+#include "bridge/bridge_step_dlg.h"
 #include "pages/page_host.h"
-#include "ui/ct_dialog.h"
 #include "ui/grid/image_list.h"
 #include "ui/resource_ids.h"
 
@@ -21,14 +21,13 @@ class CTPicture;
 class CTStatic;
 class GridNotifyEvent;
 
-class CBridgeSearcgAPDlg : public CTDialog {
+class CBridgeSearcgAPDlg : public CBridgeStepDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kBridgeSurveyDlg;
     enum Column { kSelect, kSsid, kChannel, kMac, kSecure, kSignal, kColumnCount };
 
-    CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings,
-                       QWidget* parent);
+    CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings, QWidget* parent);
 
     // Empties the list and starts a new scan (the refresh button does the same).
     void Scan();

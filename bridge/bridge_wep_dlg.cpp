@@ -3,19 +3,14 @@
 #include "actions/edit_limits.h"
 #include "bridge/combo_choices.h"
 #include "ui/dialog_template.h"
-#include "ui/translate_window.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 namespace cpe {
 
-CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
+CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
 {
-    BuildDialog(this, kDialogId);
-    TranslateWindow(this);
-    m_bFill = true;
-    m_crFill = Skin().childBkColor;
 
     m_pAuth = DlgItem<QComboBox>(this, ids::bridge_wep::kAuthList);
     m_pDefaultKey = DlgItem<QComboBox>(this, ids::bridge_wep::kDefaultKeyList);

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "actions/bridge_security.h"
-#include "ui/ct_dialog.h"
+#include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
 class QComboBox;
@@ -13,7 +13,7 @@ class QLineEdit;
 
 namespace cpe {
 
-class CBridgeWepDlg : public CTDialog {
+class CBridgeWepDlg : public CBridgeStepDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kBridgeWepDlg;

@@ -121,16 +121,18 @@ TEST_F(BridgeSecurity, ChecksInOrder) {
         return KeyOf(CollectBridgeSecurity(copy, {}).failure);
     };
     EXPECT_EQ(check([](auto&) {}), "");
-    EXPECT_EQ(check([](auto& c) { c.ssid.clear(); c.key.clear(); }), message::kSsidEmpty);
+    EXPECT_EQ(check([](auto& c) { c.ssid.clear(); }), message::kSsidEmpty);
     EXPECT_EQ(check([](auto& c) { c.ssid = Ideographs(10) + "ab"; }), "") << "32 bytes as sent";
     EXPECT_EQ(check([](auto& c) { c.ssid = Ideographs(10) + "abc"; }), message::kSsidTooLong);
-    EXPECT_EQ(check([](auto& c) { c.ssid = Ideographs(11); c.key.clear(); }), message::kSsidTooLong);
+    EXPECT_EQ(check([](auto& c) { c.ssid = Ideographs(11); }), message::kSsidTooLong);
     EXPECT_EQ(check([](auto& c) { c.key = "1234567"; }), message::kPskLength);
     EXPECT_EQ(check([](auto& c) { c.key = std::string(64, 'k'); }), "");
     EXPECT_EQ(check([](auto& c) { c.key = std::string(65, 'k'); }), message::kPskLength);
     EXPECT_EQ(check([](auto& c) { c.key = "abc\\defgh"; }), message::kPskBackslash);
     EXPECT_EQ(check([](auto& c) { c.key = "schl\xC3\xBCssel"; }), message::kPskNotAscii);
-    EXPECT_EQ(check([](auto& c) { c.secureMode = 0; c.key.clear(); }), "") << "no key without security";
+    const BridgeSecurityEntries open{"far-ap", 0, 0, 0, "", {}};
+    EXPECT_FALSE(CollectBridgeSecurity(open, {}).failure) << "no key without security";
+    EXPECT_EQ(KeyOf(CollectBridgeSecurity({"", 0, 0, 0, "", {}}, {}).failure), message::kSsidEmpty);
 }
 
 TEST_F(BridgeSecurity, WepChecksAreTheWirelessFormsWithAZeroBasedDefaultKey) {
@@ -166,12 +168,12 @@ TEST_F(BridgeSecurity, WepChecksAreTheWirelessFormsWithAZeroBasedDefaultKey) {
 
 TEST_F(BridgeSecurity, BridgeBlockFieldByField) {
     BridgeSecurityEntries e;
-    e.ssid = "\xE4\xB8\xAD" "far";   // one ideograph: four characters, six bytes in UTF-8
+    e.ssid = Ideographs(1) + "far";  // four characters, six bytes
     e.channel = 11;
     e.secureMode = 4;
     e.cipher = kCipherTkip;
     e.key = "passphrase";
-    e.wep.keys[1] = {"abcde", 0};   // not WEP: the WEP keys stay out of the block
+    e.wep.keys[1] = {"abcde", 0};  // not WEP: the WEP keys stay out of the block
     const RawMac ap{0x02, 0xc9, 0x5e, 0x00, 0x00, 0x03};
     const BridgeSecurityCollected c = CollectBridgeSecurity(e, ap);
     ASSERT_FALSE(c.failure);
@@ -245,7 +247,7 @@ TEST_F(BridgeWizard, StepsGoForwardOnlyThroughTheirChecksAndStartAgainFromTheirS
 
 TEST_F(BridgeWizard, IpStepIsStrictAboutGatewayAndPrimaryDnsAndAlwaysChecks) {
     ap_info_stu device = Device5();
-    device.ip_gateway = ParseIp("10.9.9.1");   // the device's own gateway is in another subnet
+    device.ip_gateway = ParseIp("10.9.9.1");  // the device's own gateway is in another subnet
     BridgeWizardModel wizard(device);
     wizard.ChooseAccessPoint(Entry(0));
     ASSERT_FALSE(wizard.SubmitSecurity({"far-ap", 0, 0, 0, "", {}}).failure);

@@ -92,8 +92,7 @@ protected:
             for (std::size_t i = p * 32; i < entries.size() && i < (p + 1) * 32; ++i)
                 packet.entries[packet.icount++] = entries[i];
             const auto datagram = BuildDevicePacket(engine_->PayloadKey(), static_cast<std::uint16_t>(model),
-                                                    ParseMac(DeviceMac(n)), MessageType::site_survey,
-                                                    BytesOf(packet));
+                                                    ParseMac(DeviceMac(n)), MessageType::site_survey, BytesOf(packet));
             sockaddr_in from{};
             from.sin_family = AF_INET;
             from.sin_port = htons(9787);

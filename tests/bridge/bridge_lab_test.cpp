@@ -32,10 +32,10 @@ constexpr int kDevices = 20;
 constexpr int kInvented = 30;
 // The fleet's access points are every device i with i % 5 of 0 or 2 (sim/README.md).
 constexpr int kFleetAps = 8;
-constexpr int kStation = 4;   // model 5 (set B), mode switch 0: surveys until the last packet
-constexpr int kAp = 2;        // WPA-PSK/AES, key "lab-passphrase-2", an SSID with CJK ideographs
-constexpr int kRefuser = 0;   // model 1, mode switch 0: surveys for one fixed wait
-constexpr int kOtherAp = 5;   // WPA2-PSK/TKIP, key "lab-passphrase-5"
+constexpr int kStation = 4;  // model 5 (set B), mode switch 0: surveys until the last packet
+constexpr int kAp = 2;       // WPA-PSK/AES, key "lab-passphrase-2", an SSID with CJK ideographs
+constexpr int kRefuser = 0;  // model 1, mode switch 0: surveys for one fixed wait
+constexpr int kOtherAp = 5;  // WPA2-PSK/TKIP, key "lab-passphrase-5"
 
 // Device i of the simulated fleet.
 std::string SimMac(int i)
@@ -45,7 +45,10 @@ std::string SimMac(int i)
     return text;
 }
 
-std::string ProgramDir() { return std::string(CPE_SOURCE_DIR) + "/resources/"; }
+std::string ProgramDir()
+{
+    return std::string(CPE_SOURCE_DIR) + "/resources/";
+}
 
 void ClickCell(CGridCtrl& grid, int row, int col)
 {
@@ -57,7 +60,7 @@ void SaveShot(QWidget& window, const std::string& name)
     const std::filesystem::path dir = CPE_SHOT_DIR;
     std::filesystem::create_directories(dir);
     const auto file = dir / name;
-    QTest::qWait(50);   // pending layouts (scroll bars) first
+    QTest::qWait(50);  // pending layouts (scroll bars) first
     EXPECT_TRUE(window.grab().save(QString::fromStdString(file.string()))) << file;
     std::printf("screenshot: %s\n", file.c_str());
 }

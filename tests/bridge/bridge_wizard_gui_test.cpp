@@ -105,7 +105,7 @@ TEST_F(BridgeWizard, ARescanListsOnlyItsOwnSurveyAndNoOtherDevicesReply)
     CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1), HeardAp(2)});
     ASSERT_EQ(SurveyRows(wizard), 2);
     QTest::mouseClick(wizard.SurveyStep()->RefreshButton(), Qt::LeftButton);
-    DeliverSurvey(2, {HeardAp(7), HeardAp(8)});   // a late reply to another device's survey
+    DeliverSurvey(2, {HeardAp(7), HeardAp(8)});  // a late reply to another device's survey
     DeliverSurvey(1, {HeardAp(3)}, kSetBModel);
     ASSERT_TRUE(WaitForScanEnd(wizard));
     ASSERT_EQ(SurveyRows(wizard), 1);
@@ -116,8 +116,8 @@ TEST_F(BridgeWizard, GridShowsTheSurveyAndAtMostOneTickEnablesNext)
 {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
-    CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1, 10, 0, -75), HeardAp(2, 12, 11, -74),
-                                                      HeardAp(3, 7, 6, -60), HeardAp(4, 1, 6, -59)});
+    CBridgeConfigDlg& wizard = OpenWithSurvey(
+        *page, {HeardAp(1, 10, 0, -75), HeardAp(2, 12, 11, -74), HeardAp(3, 7, 6, -60), HeardAp(4, 1, 6, -59)});
     CGridCtrl& grid = *wizard.SurveyStep()->Grid();
     ASSERT_EQ(SurveyRows(wizard), 4);
     EXPECT_EQ(grid.GetItemText(1, CBridgeSearcgAPDlg::kSsid), "ap-1");
@@ -284,14 +284,14 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps)
     EXPECT_EQ(s.wpa_key.len, 0);
     EXPECT_EQ(s.wpa_key_time.get(), 0u);
     const std::vector<std::uint8_t> ip(sent[0].payload.begin() + 304, sent[0].payload.end());
-    EXPECT_EQ(ip, (std::vector<std::uint8_t>{1, 10, 1, 0, 50, 255, 255, 0, 0, 10, 1, 0, 254, 10, 1, 0, 254, 10, 1, 0,
-                                             9, 0}));
+    EXPECT_EQ(
+        ip, (std::vector<std::uint8_t>{1, 10, 1, 0, 50, 255, 255, 0, 0, 10, 1, 0, 254, 10, 1, 0, 254, 10, 1, 0, 9, 0}));
     EXPECT_EQ(wizard.SavedTarget().mac, DeviceMac(1));
 
     // The status the device's reply leaves in the store shows one refresh later.
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(1), 2));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, RowOf(*page, 1), ListColumn::Status) == "Bridge success"; },
-                                2000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Cell(*page, RowOf(*page, 1), ListColumn::Status) == "Bridge success"; }, 2000));
     EXPECT_TRUE(host_.autoRefresh);
 }
 
