@@ -41,8 +41,6 @@ CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& 
     ShowStep();
 }
 
-CBridgeConfigDlg::~CBridgeConfigDlg() = default;
-
 void CBridgeConfigDlg::InitFrame()
 {
     BuildDialog(this, kDialogId);

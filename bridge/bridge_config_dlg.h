@@ -30,7 +30,6 @@ public:
     // scan starts here.
     CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& host, PageServices services,
                      const BridgeTimings& timings, QWidget* parent);
-    ~CBridgeConfigDlg() override;
 
     void OnNext();
     void OnBack();
