@@ -23,6 +23,8 @@ TimedRebootFormModel::TimedRebootFormModel(const ap_info_stu& device)
       enabled_(device.restart_en != 0),
       everyday_((device.restart_type & kAllDays) == kAllDays),
       days_(device.restart_type & kAllDays),
+      initialEnabled_(enabled_),
+      initialDays_(days_),
       initial_{std::to_string(device.restart_time.get() / kMinutesPerHour),
                std::to_string(device.restart_time.get() % kMinutesPerHour)} {}
 
@@ -41,6 +43,10 @@ void TimedRebootFormModel::SetWeekday(int day, bool checked) {
 
 Collected<RestartBlock> TimedRebootFormModel::Collect(const TimedRebootEntries& entries) const {
     Collected<RestartBlock> out;
+    if (enabled_ == initialEnabled_ && days_ == initialDays_ && entries == initial_) {
+        out.block = device_;
+        return out;
+    }
     ap_info_stu record;
     std::memset(&record, 0, sizeof record);
     if (enabled_) {

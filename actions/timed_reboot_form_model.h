@@ -13,6 +13,8 @@ namespace cpe {
 struct TimedRebootEntries {
     std::string hour;
     std::string minute;
+
+    bool operator==(const TimedRebootEntries&) const = default;
 };
 
 class TimedRebootFormModel {
@@ -39,7 +41,8 @@ public:
     const TimedRebootEntries& InitialEntries() const { return initial_; }
 
     // The restart block: four zero bytes when disabled, else 1, the weekday bits and the time
-    // of day in minutes. An hour above 23 or a minute above 59 is refused.
+    // of day in minutes. An hour above 23 or a minute above 59 is refused. A form the operator
+    // left as it was shown keeps the device's block, whatever it holds, and changes nothing.
     Collected<RestartBlock> Collect(const TimedRebootEntries& entries) const;
 
 private:
@@ -47,6 +50,8 @@ private:
     bool enabled_;
     bool everyday_;
     std::uint8_t days_;   // weekday bits 0x02 (Monday) .. 0x80 (Sunday)
+    const bool initialEnabled_;
+    const std::uint8_t initialDays_;
     TimedRebootEntries initial_;
 };
 

@@ -17,14 +17,23 @@ bool InRange(std::int64_t id) { return id >= kVlanIdMin && id <= kVlanIdMax; }
 }  // namespace
 
 VlanFormModel::VlanFormModel(const ap_info_stu& device)
-    : deviceEnabled_(device.vlan_en),
+    : device_(MakeVlanBlock(device)),
+      deviceEnabled_(device.vlan_en),
       deviceIds_{device.vlan_id.get(), device.vlan_id_wlan.get(), device.vlan_id_lan.get()},
       lanVisible_(!IsModelSetB(device.ap_type.get())),
       enabled_(device.vlan_en != 0),
       initial_{std::to_string(deviceIds_[0]), std::to_string(deviceIds_[1]), std::to_string(deviceIds_[2])} {}
 
+bool VlanFormModel::Untouched(const VlanEntries& entries) const {
+    return enabled_ == (deviceEnabled_ != 0) && entries == initial_;
+}
+
 Collected<VlanBlock> VlanFormModel::Collect(const VlanEntries& entries) const {
     Collected<VlanBlock> out;
+    if (Untouched(entries)) {
+        out.block = device_;
+        return out;
+    }
     ap_info_stu record;
     std::memset(&record, 0, sizeof record);
     if (!enabled_) {

@@ -18,6 +18,8 @@ struct VlanEntries {
     std::string manage;
     std::string wlan;
     std::string lan;
+
+    bool operator==(const VlanEntries&) const = default;
 };
 
 class VlanFormModel {
@@ -31,10 +33,14 @@ public:
     const VlanEntries& InitialEntries() const { return initial_; }
 
     // The VLAN block (apply flag 0): ten zero bytes when disabled, else the three ids, each
-    // checked to be 1-4094 (the wired-side one only where the model has it).
+    // checked to be 1-4094 (the wired-side one only where the model has it). A form the
+    // operator left as it was shown changes nothing and checks nothing.
     Collected<VlanBlock> Collect(const VlanEntries& entries) const;
 
 private:
+    bool Untouched(const VlanEntries& entries) const;
+
+    VlanBlock device_;
     std::uint8_t deviceEnabled_;
     std::array<std::uint16_t, 3> deviceIds_;   // management, wireless side, wired side
     bool lanVisible_;

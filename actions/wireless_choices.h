@@ -14,10 +14,12 @@
 namespace cpe {
 
 // One combo entry. `text` is a language-file key when `translate` is set, else shown as it is.
+// `deviceOnly` marks the device's own value where the form's lists do not offer it.
 struct ChoiceEntry {
     std::string text;
     bool translate = false;
     int data = 0;
+    bool deviceOnly = false;
 
     bool operator==(const ChoiceEntry&) const = default;
 };

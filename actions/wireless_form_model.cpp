@@ -14,11 +14,10 @@ namespace {
 bool IsClientMode(int workMode) { return workMode >= 2 && workMode <= 4; }
 
 int WidthOfBandwidth(int bandwidth) { return bandwidth == 0 || bandwidth == 1 ? bandwidth : 2; }
-int OrDefault(int value, int first, int last, int fallback) { return value >= first && value <= last ? value : fallback; }
+// A device value as a selection: itself when a control offers it, else -1 (nothing selected).
+int OrNone(int value, int first, int last) { return value >= first && value <= last ? value : -1; }
 
 constexpr std::uint8_t kNoExtension = 2;
-
-int DefaultKeyOf(const WepEntries& wep) { return std::clamp(wep.defaultKey, 1, 4); }
 
 WirelessEntries EntriesOf(const ap_info_stu& device) {
     const security_block& s = device.security;
@@ -27,19 +26,36 @@ WirelessEntries EntriesOf(const ap_info_stu& device) {
     e.ssid = AnsiToEntry(device.ssid.text());
     e.hideSsid = device.ssid_hide != 0;
     e.power = std::to_string(device.tx_power);
-    e.pskCipher = OrDefault(s.wpapsk_auth_type, 0, 2, -1);
+    e.pskCipher = OrNone(s.wpapsk_auth_type, 0, 2);
     e.pskKey = AnsiToEntry(s.wpapsk_key_value.text());
     e.pskInterval = std::to_string(s.wpapsk_key_time.get());
-    e.wep.authType = OrDefault(s.wep_auth_type, 0, 1, 0);
-    e.wep.defaultKey = OrDefault(s.wep_key_index, 1, 4, 1);
+    e.wep.authType = OrNone(s.wep_auth_type, 0, 1);
+    e.wep.defaultKey = OrNone(s.wep_key_index, 1, 4);
     for (std::size_t i = 0; i < e.wep.keys.size(); ++i) {
         e.wep.keys[i].text = AnsiToEntry(s.wep_keys[i].key_value.text());
-        e.wep.keys[i].type = OrDefault(s.wep_keys[i].key_type, 0, 1, 0);
+        e.wep.keys[i].type = OrNone(s.wep_keys[i].key_type, 0, 1);
     }
-    e.wpa.cipher = OrDefault(s.wpa_auth_type, 0, 2, 0);
+    e.wpa.cipher = OrNone(s.wpa_auth_type, 0, 2);
     e.wpa.radius = {FormatIp(s.wpa_radius_ip), std::to_string(s.wpa_radius_port.get()), AnsiToEntry(s.wpa_key.text()),
                     std::to_string(s.wpa_key_time.get())};
     return e;
+}
+
+// A name or SSID the operator left as the form showed it keeps the device's bytes, which the edit
+// may not show exactly (bytes the local code set does not define).
+DeviceTextCheck KeepDeviceText(DeviceTextCheck check, bool untouched, std::string_view deviceText) {
+    if (!untouched || (check.failure && check.failure->key != message::kTextNotSendable))
+        return check;
+    return {std::nullopt, std::string(deviceText)};
+}
+
+// Fields the form always sets the same way; they alone never make the block differ.
+void SetFixedFields(ap_info_stu& record) {
+    record.rf_count = 1;
+    record.rf_en = 1;
+    record.ssid_rf_type = record.rf_type;
+    record.ssid_id = 0;
+    record.ssid_count = 1;
 }
 
 }  // namespace
@@ -56,13 +72,21 @@ WirelessFormModel::WirelessFormModel(const ap_info_stu& device)
     ApplyWidthRules(band_, device.network_mode, widths_);
     widths_.checked = WidthOfBandwidth(device.bandwidth);
     RefillChannels(device.channel);
-    // Without a known country no channel list applies; the device's own channel stays on offer
-    // so that saving other settings does not move the device off it.
-    if (!country_ && device.channel != 0) {
-        channels_.entries.push_back({std::to_string(device.channel), false, device.channel});
-        channels_.SelectData(device.channel);
-    }
+    OfferDeviceChannel(device.channel);
     RefillExtensions(device.expand_channel);
+}
+
+// A channel the lists do not offer (a radar channel of the 5 GHz band, a channel outside the
+// country's list, or no known country at all) stays on offer as the device's own, in channel
+// order, so the form shows where the device is and saving other settings leaves it there.
+void WirelessFormModel::OfferDeviceChannel(int channel) {
+    if (channel == 0 || channels_.SelectData(channel))
+        return;
+    auto& entries = channels_.entries;
+    const auto after = std::find_if(entries.begin(), entries.end(),
+                                    [&](const ChoiceEntry& e) { return e.data != 0 && e.data > channel; });
+    entries.insert(after, ChoiceEntry{std::to_string(channel), false, channel, true});
+    channels_.SelectData(channel);
 }
 
 std::string WirelessFormModel::PowerRangeText() const {
@@ -73,6 +97,7 @@ void WirelessFormModel::SelectCountry(std::size_t position) {
     if (position >= CountryList(band_).size())
         return;
     country_ = position;
+    chosen_.country = chosen_.channel = chosen_.extension = true;
     RefillChannels(0);
     RefillExtensions(kNoExtension);
 }
@@ -81,6 +106,7 @@ void WirelessFormModel::SelectNetworkMode(int code) {
     if (!NetworkModeChoices(band_, 0).SelectData(code))
         return;
     networkMode_ = code;
+    chosen_.networkMode = chosen_.width = chosen_.channel = chosen_.extension = true;
     ApplyWidthRules(band_, code, widths_);
     RefillChannels(0);
     RefillExtensions(kNoExtension);
@@ -90,16 +116,22 @@ void WirelessFormModel::SelectWidth(int width) {
     if (width < 0 || width > 2 || !widths_.enabled[static_cast<std::size_t>(width)])
         return;
     widths_.checked = width;
+    chosen_.width = chosen_.channel = chosen_.extension = true;
     RefillChannels(0);
     RefillExtensions(kNoExtension);
 }
 
 void WirelessFormModel::SelectChannel(int channel) {
-    if (channels_.SelectData(channel))
-        RefillExtensions(kNoExtension);
+    if (!channels_.SelectData(channel))
+        return;
+    chosen_.channel = chosen_.extension = true;
+    RefillExtensions(kNoExtension);
 }
 
-void WirelessFormModel::SelectExtension(int data) { extensions_.SelectData(data); }
+void WirelessFormModel::SelectExtension(int data) {
+    if (extensions_.SelectData(data))
+        chosen_.extension = true;
+}
 
 void WirelessFormModel::SelectSecurityMode(int code) {
     if (code >= 0 && code < kSecurityModeCount)
@@ -135,8 +167,10 @@ std::optional<CheckFailure> WirelessFormModel::CheckEntries(const WirelessEntrie
         return CheckFailure{message::kPowerRange, ConfigField::power, {minPower, maxPower}};
     if (country_ && !CountryCodeOf(band_, *country_))
         return CheckFailure{message::kCountryWithoutCode, ConfigField::country, {}};
-    if (secureMode_ == kSecurityWep)
-        return CheckWepKeys(e.wep.keys, DefaultKeyOf(e.wep) - 1);
+    if (secureMode_ == kSecurityWep) {
+        const int defaultKey = e.wep.defaultKey >= 1 ? e.wep.defaultKey : device_.security.wep_key_index;
+        return CheckWepKeys(e.wep.keys, defaultKey - 1);
+    }
     if (IsPskMode(secureMode_)) {
         if (auto failure = CheckPskKey(e.pskKey))
             return failure;
@@ -150,29 +184,31 @@ std::optional<CheckFailure> WirelessFormModel::CheckEntries(const WirelessEntrie
 
 WirelessCollected WirelessFormModel::Collect(const WirelessEntries& entries) const {
     WirelessCollected out;
-    const DeviceTextCheck name = CheckDeviceName(entries.location);
+    const DeviceTextCheck name = KeepDeviceText(CheckDeviceName(entries.location),
+                                                entries.location == initial_.location, device_.ap_name.text());
     if ((out.failure = name.failure))
         return out;
-    const DeviceTextCheck ssid = CheckSsid(entries.ssid);
+    const DeviceTextCheck ssid =
+        KeepDeviceText(CheckSsid(entries.ssid), entries.ssid == initial_.ssid, device_.ssid.text());
     if ((out.failure = ssid.failure))
         return out;
     if ((out.failure = CheckEntries(entries)))
         return out;
 
     ap_info_stu record = device_;
-    record.ap_name.assign(name.ansi);
-    out.name = SliceOf<kNameBlockSize>(record, kNameBlockOffset);
     out.nameChanged = name.ansi != device_.ap_name.text();
+    if (out.nameChanged)
+        record.ap_name.assign(name.ansi);
+    out.name = SliceOf<kNameBlockSize>(record, kNameBlockOffset);
 
     ap_info_stu before = device_;
-    before.rf_count = 1;
-    before.ssid_count = 1;
-    record.ssid_count = 1;
+    SetFixedFields(before);
+    SetFixedFields(record);
     WriteRadio(record, entries);
-    record.ssid.assign(ssid.ansi);
-    record.ssid_rf_type = record.rf_type;
-    record.ssid_id = 0;
-    record.ssid_hide = entries.hideSsid ? 1 : 0;
+    if (ssid.ansi != device_.ssid.text())
+        record.ssid.assign(ssid.ansi);
+    if (entries.hideSsid != initial_.hideSsid)
+        record.ssid_hide = entries.hideSsid ? 1 : 0;
     WriteSecurity(record.security, entries);
     out.wireless = SliceOf<kWirelessBlockSize>(record, kWirelessBlockOffset);
     out.wirelessChanged = out.wireless != SliceOf<kWirelessBlockSize>(before, kWirelessBlockOffset);
@@ -180,14 +216,18 @@ WirelessCollected WirelessFormModel::Collect(const WirelessEntries& entries) con
 }
 
 void WirelessFormModel::WriteRadio(ap_info_stu& record, const WirelessEntries& entries) const {
-    record.rf_count = 1;
-    record.rf_en = 1;
-    if (country_)
+    if (chosen_.country && country_)
         record.country_code = CountryCodeOf(band_, *country_).value_or(record.country_code);
-    record.network_mode = static_cast<std::uint8_t>(networkMode_);
-    record.channel = static_cast<std::uint8_t>(channels_.SelectedData().value_or(0));
+    if (chosen_.networkMode)
+        record.network_mode = static_cast<std::uint8_t>(networkMode_);
+    if (chosen_.channel)
+        record.channel = static_cast<std::uint8_t>(channels_.SelectedData().value_or(0));
     record.tx_power = ClampTo<std::uint8_t>(ReadDecimal(entries.power));
     const int width = widths_.checked;
+    if (chosen_.width)
+        record.bandwidth = static_cast<std::uint8_t>(width);
+    if (!chosen_.extension)
+        return;
     const bool noExtension = record.channel == 0 || (record.rf_type == 0 && width == 0) ||
                              (record.rf_type == 1 && (width == 0 || width == 2));
     // Where the form knows no pair for the channel (no country, or a radio type it has no rules
@@ -196,22 +236,28 @@ void WirelessFormModel::WriteRadio(ap_info_stu& record, const WirelessEntries& e
         record.expand_channel = kNoExtension;
     else if (const auto selected = extensions_.SelectedData())
         record.expand_channel = static_cast<std::uint8_t>(*selected);
-    record.bandwidth = static_cast<std::uint8_t>(width);
 }
 
 void WirelessFormModel::WriteSecurity(security_block& s, const WirelessEntries& e) const {
+    const WirelessEntries& shown = initial_;
+    auto set = [](std::uint8_t& field, int selection) {
+        if (selection >= 0)
+            field = static_cast<std::uint8_t>(selection);
+    };
     s.secure_mode = static_cast<std::uint8_t>(secureMode_);
     if (secureMode_ == kSecurityWep) {
-        s.wep_auth_type = static_cast<std::uint8_t>(e.wep.authType);
-        s.wep_key_index = static_cast<std::uint8_t>(DefaultKeyOf(e.wep));
+        set(s.wep_auth_type, e.wep.authType);
+        set(s.wep_key_index, e.wep.defaultKey);
         WriteWepKeys(e.wep.keys, s);
     } else if (IsPskMode(secureMode_)) {
-        s.wpapsk_auth_type = static_cast<std::uint8_t>(e.pskCipher == 0 || e.pskCipher == 1 ? e.pskCipher : 2);
-        s.wpapsk_key_value.assign(e.pskKey);
+        set(s.wpapsk_auth_type, e.pskCipher);
+        if (e.pskKey != shown.pskKey)
+            s.wpapsk_key_value.assign(e.pskKey);
         s.wpapsk_key_time.set(ClampTo<std::uint32_t>(ReadDecimal(e.pskInterval)));
     } else if (IsRadiusMode(secureMode_)) {
-        s.wpa_auth_type = static_cast<std::uint8_t>(e.wpa.cipher);
-        s.wpa_key.assign(e.wpa.radius.key);
+        set(s.wpa_auth_type, e.wpa.cipher);
+        if (e.wpa.radius.key != shown.wpa.radius.key)
+            s.wpa_key.assign(e.wpa.radius.key);
         s.wpa_key_time.set(ClampTo<std::uint32_t>(ReadDecimal(e.wpa.radius.interval)));
         s.wpa_radius_ip = ParseIp(e.wpa.radius.server);
         s.wpa_radius_port.set(ClampTo<std::uint16_t>(ReadDecimal(e.wpa.radius.port)));

@@ -3,6 +3,10 @@
 // (country, network mode, channel width, channel, extension channel, security mode) and answers
 // what every combo and radio offers; the typed texts and the other selections come in at
 // collect, which checks them and builds the name and wireless blocks.
+//
+// The blocks start from the device's record and take only what the operator changed: a value
+// the form cannot show (a radar channel, a mode or code outside the lists, bytes the local code
+// set does not define) stays the device's unless the operator replaces it.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +20,8 @@
 
 namespace cpe {
 
+// Selections hold -1 where the device's value is none the combo or the radios offer: nothing is
+// selected then, and the device's value is kept.
 struct WepEntries {
     int authType = 0;     // 0 Open, 1 Shared
     int defaultKey = 1;   // 1-4
@@ -33,7 +39,7 @@ struct WirelessEntries {
     std::string ssid;
     bool hideSsid = false;
     std::string power;
-    int pskCipher = 0;    // 0 AES, 1 TKIP, 2 TKIP+AES; -1 when no cipher radio is checked
+    int pskCipher = 0;    // 0 AES, 1 TKIP, 2 TKIP+AES
     std::string pskKey;
     std::string pskInterval;
     WepEntries wep;
@@ -68,7 +74,8 @@ public:
     SecurityVisibility Visibility() const { return VisibilityFor(secureMode_); }
 
     // Reactions to the operator's choices. A new country, network mode or width starts again
-    // from "Auto"; a new channel offers its own extension channels.
+    // from "Auto"; a new channel offers its own extension channels. What a choice resets counts
+    // as chosen too.
     void SelectCountry(std::size_t position);
     void SelectNetworkMode(int code);
     void SelectWidth(int width);
@@ -81,7 +88,17 @@ public:
     WirelessCollected Collect(const WirelessEntries& entries) const;
 
 private:
+    // The radio settings the operator chose, directly or through a choice that reset them.
+    struct Chosen {
+        bool country = false;
+        bool networkMode = false;
+        bool width = false;
+        bool channel = false;
+        bool extension = false;
+    };
+
     const CountryEntry* SelectedCountry() const;
+    void OfferDeviceChannel(int channel);
     void RefillChannels(int wanted);
     void RefillExtensions(int wanted);
     std::optional<CheckFailure> CheckEntries(const WirelessEntries& entries) const;
@@ -97,6 +114,7 @@ private:
     Choices channels_;
     Choices extensions_;
     int secureMode_;
+    Chosen chosen_;
     WirelessEntries initial_;
 };
 

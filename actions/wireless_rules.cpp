@@ -107,7 +107,8 @@ std::optional<CheckFailure> CheckWepKeys(const WepKeyEntries& keys, int defaultK
 
 void WriteWepKeys(const WepKeyEntries& keys, security_block& block) {
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        block.wep_keys[i].key_type = static_cast<std::uint8_t>(keys[i].type);
+        if (keys[i].type >= 0)
+            block.wep_keys[i].key_type = static_cast<std::uint8_t>(keys[i].type);
         block.wep_keys[i].key_value.assign(WepKeyText(keys, i));
     }
 }

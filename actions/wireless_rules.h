@@ -29,7 +29,7 @@ std::optional<CheckFailure> CheckPskKey(std::string_view key);
 
 struct WepKeyEntry {
     std::string text;
-    int type = 0;   // 0 ASCII, 1 Hex
+    int type = 0;   // 0 ASCII, 1 Hex; -1 keeps the device's type (checked as ASCII)
 };
 inline constexpr int kWepKeyHex = 1;
 using WepKeyEntries = std::array<WepKeyEntry, 4>;

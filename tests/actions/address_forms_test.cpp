@@ -152,5 +152,32 @@ TEST(TimedRebootForm, EverydayAndBlocks) {
     EXPECT_EQ(off.block, RestartBlock{});
 }
 
+// A VLAN or timed-reboot form left as it was shown keeps the device's block as it is, even
+// where the form would write it differently or refuse it.
+TEST(UntouchedForms, KeepTheDevicesBlocks) {
+    ap_info_stu device = Device5();
+    device.vlan_en = 2;
+    device.vlan_id.set(0);
+    device.vlan_id_wlan.set(5000);
+    device.restart_en = 1;
+    device.restart_type = 0x03;     // Monday and the bit the form never sets
+    device.restart_time.set(1500);  // past midnight
+    const VlanFormModel vlan(device);
+    const Collected<VlanBlock> v = vlan.Collect(vlan.InitialEntries());
+    EXPECT_FALSE(v.failure);
+    EXPECT_FALSE(v.changed);
+    EXPECT_EQ(v.block, MakeVlanBlock(device));
+    TimedRebootFormModel reboot(device);
+    const Collected<RestartBlock> r = reboot.Collect(reboot.InitialEntries());
+    EXPECT_FALSE(r.failure);
+    EXPECT_FALSE(r.changed);
+    EXPECT_EQ(FailureKey(reboot.Collect({"26", "0"})), message::kHourRange);   // typed: checked
+
+    // A schedule kept while the timed reboot is off is not wiped by an unrelated Save.
+    device.restart_en = 0;
+    const TimedRebootFormModel off(device);
+    EXPECT_FALSE(off.Collect(off.InitialEntries()).changed);
+}
+
 }  // namespace
 }  // namespace cpe

@@ -90,6 +90,101 @@ TEST_F(WirelessFormTest, UntouchedFormChangesNothing) {
     EXPECT_EQ(Built(c).country_code, 40);
 }
 
+// What the form cannot show is never changed behind the operator's back: a Save that changes
+// other settings sends the device's own values for them, and a name alone never sends the
+// wireless block.
+TEST_F(WirelessFormTest, ValuesTheFormCannotShowStayTheDevices) {
+    auto withSsid = [](const WirelessFormModel& form, std::string ssid) {
+        WirelessEntries e = form.InitialEntries();
+        e.ssid = std::move(ssid);
+        return form.Collect(e);
+    };
+
+    // A radar channel is shown as the device's own entry, in channel order, and kept.
+    ap_info_stu radar = Device5();
+    radar.channel = 100;
+    radar.expand_channel = 1;
+    WirelessFormModel dfs(radar);
+    EXPECT_EQ(dfs.Channels().SelectedData(), 100);
+    const auto& channels = dfs.Channels().entries;
+    const auto shown = std::find_if(channels.begin(), channels.end(), [](const ChoiceEntry& c) { return c.data == 100; });
+    ASSERT_NE(shown, channels.end());
+    EXPECT_TRUE(shown->deviceOnly);
+    EXPECT_EQ(std::prev(shown)->data, 48);
+    EXPECT_EQ(std::next(shown)->data, 149);
+    const WirelessCollected renamed = withSsid(dfs, "renamed");
+    ASSERT_FALSE(renamed.failure);
+    EXPECT_TRUE(renamed.wirelessChanged);
+    const ap_info_stu kept = Built(renamed);
+    EXPECT_EQ(kept.channel, 100);
+    EXPECT_EQ(kept.expand_channel, 1);
+    EXPECT_EQ(kept.bandwidth, 1);
+    EXPECT_EQ(kept.ssid.text(), "renamed");
+    dfs.SelectChannel(149);   // chosen by the operator: taken, the radar entry stays on offer
+    EXPECT_EQ(Built(dfs.Collect(dfs.InitialEntries())).channel, 149);
+    EXPECT_EQ(Built(dfs.Collect(dfs.InitialEntries())).expand_channel, 0);
+    dfs.SelectWidth(1);       // a new width starts the lists again: the radar channel is gone
+    EXPECT_TRUE(std::none_of(dfs.Channels().entries.begin(), dfs.Channels().entries.end(),
+                             [](const ChoiceEntry& c) { return c.data == 100; }));
+
+    // Network mode 3 of a 2.4 GHz radio shows as the third entry but stays 3; so do codes and
+    // selections outside the combos, an unknown security mode, and a hide flag other than 0/1.
+    ap_info_stu odd = Device24();
+    odd.network_mode = 3;
+    odd.bandwidth = 7;
+    odd.expand_channel = 0;
+    odd.ssid_hide = 2;
+    odd.security.secure_mode = 9;
+    odd.security.wpapsk_auth_type = 5;
+    odd.security.wep_auth_type = 4;
+    odd.security.wep_key_index = 0;
+    odd.security.wpa_auth_type = 3;
+    const WirelessFormModel oddForm(odd);
+    EXPECT_EQ(oddForm.NetworkModes().selected, 2);
+    EXPECT_EQ(oddForm.SecurityModes().selected, -1);
+    EXPECT_EQ(oddForm.InitialEntries().pskCipher, -1);
+    EXPECT_EQ(oddForm.InitialEntries().wep.authType, -1);
+    EXPECT_EQ(oddForm.InitialEntries().wep.defaultKey, -1);
+    EXPECT_EQ(oddForm.InitialEntries().wpa.cipher, -1);
+    const ap_info_stu same = Built(withSsid(oddForm, "other"));
+    EXPECT_EQ(same.network_mode, 3);
+    EXPECT_EQ(same.bandwidth, 7);
+    EXPECT_EQ(same.expand_channel, 0);
+    EXPECT_EQ(same.ssid_hide, 2);
+    EXPECT_EQ(same.security.secure_mode, 9);
+    EXPECT_EQ(same.security.wpapsk_auth_type, 5);
+    EXPECT_EQ(same.security.wep_auth_type, 4);
+    EXPECT_EQ(same.security.wep_key_index, 0);
+    EXPECT_EQ(same.security.wpa_auth_type, 3);
+
+    // Only the name changes: no wireless block, even where the form would set fixed fields
+    // differently, or the device's texts carry bytes after their end.
+    ap_info_stu loose = Device5();
+    loose.rf_en = 0;
+    loose.ssid_id = 2;
+    loose.ssid_count = 3;
+    loose.ssid.data[6] = 'x';
+    loose.security.wpapsk_key_value.data[20] = 'y';
+    const WirelessFormModel looseForm(loose);
+    WirelessEntries nameOnly = looseForm.InitialEntries();
+    nameOnly.location = "tower-9";
+    const WirelessCollected c = looseForm.Collect(nameOnly);
+    ASSERT_FALSE(c.failure);
+    EXPECT_TRUE(c.nameChanged);
+    EXPECT_FALSE(c.wirelessChanged);
+
+    // An SSID the local code set cannot show is kept as the device's bytes while untouched.
+    platform::SetAnsiCodeset("CP936");
+    ap_info_stu undefinedBytes = Device5();
+    undefinedBytes.ssid.assign("net\x81");
+    const WirelessFormModel raw(undefinedBytes);
+    WirelessEntries e = raw.InitialEntries();
+    e.location = "tower-2";
+    const WirelessCollected rawSave = raw.Collect(e);
+    ASSERT_FALSE(rawSave.failure) << rawSave.failure->key;
+    EXPECT_FALSE(rawSave.wirelessChanged);
+}
+
 TEST_F(WirelessFormTest, NameAndSsidAreMeasuredAsSent) {
     const WirelessFormModel form(Device5());
     auto collect = [&](std::string location, std::string ssid) {
@@ -234,7 +329,7 @@ TEST_F(WirelessFormTest, BlocksCarryTheChoices) {
     e.location = "tower-2";
     e.hideSsid = true;
     e.power = "24";
-    e.pskCipher = -1;             // no cipher radio checked: TKIP+AES
+    e.pskCipher = -1;             // no cipher radio checked: the device's cipher stays
     const WirelessCollected c = form.Collect(e);
     ASSERT_FALSE(c.failure);
     EXPECT_TRUE(c.nameChanged);
@@ -247,7 +342,7 @@ TEST_F(WirelessFormTest, BlocksCarryTheChoices) {
     EXPECT_EQ(r.tx_power, 24);
     EXPECT_EQ(r.ssid_hide, 1);
     EXPECT_EQ(r.country_code, 28);
-    EXPECT_EQ(r.security.wpapsk_auth_type, 2);
+    EXPECT_EQ(r.security.wpapsk_auth_type, 0);
 
     // 2.4 GHz, 40 MHz on channel 6 with the upper extension.
     WirelessFormModel g(Device24());
