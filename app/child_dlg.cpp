@@ -4,6 +4,7 @@
 #include "app/install_help_dlg.h"
 #include "app/menu_dlg.h"
 #include "bridge/bridge_dlg.h"
+#include "config/management_dlg.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/dialog_template.h"
 #include "ui/translate_window.h"
@@ -38,6 +39,8 @@ CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageSe
         return new CInstallHelpDlg(parent);
     if (dialogId == CBridgeDlg::kDialogId)
         return new CBridgeDlg(parent, host, services);
+    if (dialogId == CManagementDlg::kDialogId)
+        return new CManagementDlg(parent, host, services);
     return CreatePage(dialogId, parent, host, services);
 }
 

@@ -2,11 +2,6 @@
 
 namespace cpe {
 
-CManagementDlg::CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
-{
-}
-
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {

@@ -1,19 +1,12 @@
-// The list pages whose own actions come with their dialogs: management and upgrade. Each shows
-// its list with the shared mechanics. (The reboot and restore pages have their own file; the
-// bridge page lives in bridge/.)
+// The list page whose own action comes with its dialog: upgrade. It shows its list with the shared
+// mechanics. (The reboot and restore pages have their own file; the management page lives in
+// config/, the bridge page in bridge/.)
 #pragma once
 
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
 
 namespace cpe {
-
-class CManagementDlg : public CListPageDlg {
-    Q_OBJECT
-public:
-    static constexpr int kDialogId = ids::kManagementDlg;
-    CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services);
-};
 
 class CUpgradeDlg : public CListPageDlg {
     Q_OBJECT

@@ -18,7 +18,6 @@ CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServ
 {
     switch (dialogId) {
     case CStatusDlg::kDialogId: return new CStatusDlg(parent, host, services);
-    case CManagementDlg::kDialogId: return new CManagementDlg(parent, host, services);
     case CRebootDlg::kDialogId: return new CRebootDlg(parent, host, services);
     case CUpgradeDlg::kDialogId: return new CUpgradeDlg(parent, host, services);
     case CRestoreDlg::kDialogId: return new CRestoreDlg(parent, host, services);

@@ -52,8 +52,8 @@ private:
     PageServices m_services;
 };
 
-// Builds the page of the given dialog id (133, 134, 136..138, 155) as a child of `parent`; null
-// for other ids (the bridge page comes from bridge/).
+// Builds the page of the given dialog id (133, 136..138, 155) as a child of `parent`; null for
+// other ids (the management page comes from config/, the bridge page from bridge/).
 CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services);
 
 }  // namespace cpe

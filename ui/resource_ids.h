@@ -167,4 +167,84 @@ inline constexpr int kGrid = 1103;
 inline constexpr int kHint = 1130;
 }  // namespace system_tool
 
+// ---- device configuration dialog and its forms ----------------------------------------------
+namespace config {
+inline constexpr int kSaveButton = 1001;
+inline constexpr int kWirelessTab = 1003;
+inline constexpr int kIpTab = 1004;
+inline constexpr int kCloseBox = 1005;
+inline constexpr int kTimeRebootTab = 1009;
+inline constexpr int kCancelButton = 1027;
+inline constexpr int kVlanTab = 1074;
+inline constexpr int kTitleStrip = 1131;
+inline constexpr int kTitle = 1142;
+inline constexpr int kTabLine = 1150;      // separator under the tab row
+inline constexpr int kButtonLine = 1151;   // separator over Save and Cancel
+}  // namespace config
+
+namespace wireless_set {
+inline constexpr int kLocation = 1009;
+inline constexpr int kSsid = 1010;
+inline constexpr int kNetworkMode = 1013;
+inline constexpr int kChannel = 1014;
+inline constexpr int kSecurityMode = 1015;
+inline constexpr int kPskAes = 1051;
+inline constexpr int kPskTkip = 1052;
+inline constexpr int kPskTkipAes = 1053;
+inline constexpr int kPskKey = 1054;
+inline constexpr int kPower = 1056;
+inline constexpr int kCountry = 1071;
+inline constexpr int kKeyInterval = 1072;
+inline constexpr int kExtension = 1094;
+inline constexpr int kWidth20 = 1099;
+inline constexpr int kWidth40 = 1100;
+inline constexpr int kWidthThird = 1101;
+inline constexpr int kWidthThirdLabel = 1102;
+inline constexpr int kHideSsid = 1123;
+inline constexpr int kPowerRange = 1149;
+inline constexpr int kPskCipherLabel = 1150;
+inline constexpr int kKeyIntervalLabel = 1151;
+inline constexpr int kPskKeyLabel = 1152;
+}  // namespace wireless_set
+
+namespace wep {
+inline constexpr int kAuthentication = 1013;
+inline constexpr int kDefaultKey = 1071;
+inline constexpr std::array<int, 4> kKeys = {1009, 1010, 1011, 1012};
+inline constexpr std::array<int, 4> kKeyTypes = {1107, 1110, 1112, 1114};
+}  // namespace wep
+
+namespace wpa {
+inline constexpr int kPort = 1009;
+inline constexpr int kCipher = 1013;
+inline constexpr int kKey = 1072;
+inline constexpr int kServer = 1111;
+inline constexpr int kKeyInterval = 1115;
+}  // namespace wpa
+
+namespace ip_set {
+inline constexpr int kIp = 1041;
+inline constexpr int kMask = 1042;
+inline constexpr int kGateway = 1043;
+inline constexpr int kPrimaryDns = 1044;
+inline constexpr int kSecondaryDns = 1045;
+}  // namespace ip_set
+
+namespace vlan {
+inline constexpr int kManage = 1009;
+inline constexpr int kWlan = 1072;
+inline constexpr int kLan = 1073;
+inline constexpr int kEnable = 1143;
+inline constexpr int kLanLabel = 1148;
+}  // namespace vlan
+
+namespace time_reboot {
+inline constexpr int kHour = 1009;
+inline constexpr int kMinute = 1010;
+inline constexpr int kEnable = 1028;
+// Monday .. Sunday, then "Everyday".
+inline constexpr std::array<int, 7> kWeekdays = {1033, 1034, 1035, 1036, 1037, 1038, 1039};
+inline constexpr int kEveryday = 1040;
+}  // namespace time_reboot
+
 }  // namespace cpe::ids

@@ -1,0 +1,58 @@
+// What the four forms of the configuration dialog share: each is a child dialog built from its
+// template, shows a refused check in its own style of message box and puts the focus on the
+// entry the check concerns; and the combo and edit helpers that bind controls to the models.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "actions/check_failure.h"
+#include "actions/wireless_choices.h"
+#include "pages/message_box.h"
+#include "ui/ct_dialog.h"
+#include "ui/dialog_template.h"
+
+class QComboBox;
+class QLineEdit;
+
+namespace cpe {
+
+class CConfigFormDlg : public CTDialog {
+    Q_OBJECT
+public:
+    struct FailureStyle {
+        MessageIcon icon;
+        MessageCaption caption;
+    };
+
+    CConfigFormDlg(int templateId, QWidget* parent, FailureStyle failureStyle);
+
+    // Shows the check's message and focuses its entry when the form is on screen; the shown tab
+    // never changes for a refusal.
+    void ShowFailure(const CheckFailure& failure);
+
+    // The control that holds an entry of this form, or null.
+    virtual QWidget* FieldControl(ConfigField field) const = 0;
+
+private:
+    FailureStyle m_failureStyle;
+};
+
+// Builds a form or sub-form from its template, translated, on the page background.
+void BuildConfigForm(CTDialog& form, int templateId);
+
+// The controls of a built form (they exist: the templates make them).
+QComboBox& ComboAt(const QWidget& form, int id);
+QLineEdit& EditAt(const QWidget& form, int id);
+
+// Fills a combo with the choices (translating the entries that ask for it, the device's own
+// values in italics) and selects the chosen one, without emitting any signal.
+void FillCombo(QComboBox& combo, const Choices& choices);
+// The item data of the selected entry, or -1 when none is selected.
+int SelectedData(const QComboBox& combo);
+
+std::string EntryText(const QLineEdit& edit);
+void SetEntryText(QLineEdit& edit, const std::string& text);
+QString Translated(std::string_view key);
+
+}  // namespace cpe

@@ -1,0 +1,76 @@
+#include "config/security_forms.h"
+
+#include "actions/edit_limits.h"
+#include "config/config_form.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace cpe {
+
+CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget)
+{
+    BuildConfigForm(*this, kDialogId);
+    FillCombo(ComboAt(*this, ids::wep::kAuthentication), WepAuthChoices(shown.authType));
+    FillCombo(ComboAt(*this, ids::wep::kDefaultKey), WepDefaultKeyChoices(shown.defaultKey));
+    for (std::size_t i = 0; i < shown.keys.size(); ++i) {
+        QLineEdit& key = EditAt(*this, ids::wep::kKeys[i]);
+        key.setMaxLength(static_cast<int>(kWepKeyMaxChars));
+        SetEntryText(key, shown.keys[i].text);
+        FillCombo(ComboAt(*this, ids::wep::kKeyTypes[i]), WepKeyTypeChoices(shown.keys[i].type));
+    }
+}
+
+WepEntries CWepDlg::Entries() const
+{
+    WepEntries e;
+    e.authType = SelectedData(ComboAt(*this, ids::wep::kAuthentication));
+    e.defaultKey = SelectedData(ComboAt(*this, ids::wep::kDefaultKey));
+    for (std::size_t i = 0; i < e.keys.size(); ++i)
+        e.keys[i] = {EntryText(EditAt(*this, ids::wep::kKeys[i])), SelectedData(ComboAt(*this, ids::wep::kKeyTypes[i]))};
+    return e;
+}
+
+QWidget* CWepDlg::FieldControl(ConfigField field) const
+{
+    const int index = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
+    if (index < 0 || index >= static_cast<int>(ids::wep::kKeys.size()))
+        return nullptr;
+    return DlgItemWidget(this, ids::wep::kKeys[static_cast<std::size_t>(index)]);
+}
+
+CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget)
+{
+    BuildConfigForm(*this, kDialogId);
+    FillCombo(ComboAt(*this, ids::wpa::kCipher), WpaCipherChoices(shown.cipher));
+    SetEntryText(EditAt(*this, ids::wpa::kServer), shown.radius.server);
+    SetEntryText(EditAt(*this, ids::wpa::kPort), shown.radius.port);
+    QLineEdit& key = EditAt(*this, ids::wpa::kKey);
+    key.setMaxLength(static_cast<int>(kKeyMaxChars));
+    SetEntryText(key, shown.radius.key);
+    QLineEdit& interval = EditAt(*this, ids::wpa::kKeyInterval);
+    interval.setMaxLength(static_cast<int>(kIntervalMaxDigits));
+    SetEntryText(interval, shown.radius.interval);
+}
+
+WpaEntries CWpaDlg::Entries() const
+{
+    WpaEntries e;
+    e.cipher = SelectedData(ComboAt(*this, ids::wpa::kCipher));
+    e.radius = {EntryText(EditAt(*this, ids::wpa::kServer)), EntryText(EditAt(*this, ids::wpa::kPort)),
+                EntryText(EditAt(*this, ids::wpa::kKey)), EntryText(EditAt(*this, ids::wpa::kKeyInterval))};
+    return e;
+}
+
+QWidget* CWpaDlg::FieldControl(ConfigField field) const
+{
+    switch (field) {
+    case ConfigField::radiusServer: return DlgItemWidget(this, ids::wpa::kServer);
+    case ConfigField::radiusPort: return DlgItemWidget(this, ids::wpa::kPort);
+    case ConfigField::radiusKey: return DlgItemWidget(this, ids::wpa::kKey);
+    case ConfigField::radiusInterval: return DlgItemWidget(this, ids::wpa::kKeyInterval);
+    default: return nullptr;
+    }
+}
+
+}  // namespace cpe
