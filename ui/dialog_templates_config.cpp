@@ -15,11 +15,13 @@ constexpr int RowY(int i) { return kTop + i * kRow; }
 constexpr int WepRowY(int i) { return 2 + i * 16; }
 constexpr int kBridgeWidth = 410;
 constexpr int kIpLabelX = (kBridgeWidth - 190) / 2;   // the IP step's labels and fields, centred
+// Rows of the wireless form's sub-forms, which continue the form's rows without a top margin.
+constexpr int SubRowY(int i) { return i * kRow; }
 
 const std::vector<DialogTemplate> kConfig = {
     // Device configuration dialog: title strip, four tabs, the form area (forms sit at 8, 46),
     // Save and Cancel.
-    {ids::kManagementConfigDlg, "CManagementConfigDlg", 330, 312, kDlgPopup, "Device management",
+    {ids::kManagementConfigDlg, "CManagementConfigDlg", 330, 318, kDlgPopup, "Device management",
      {
          {ids::config::kTitleStrip, K::SkinLabel, "", 0, 0, 330, 20},
          {ids::config::kTitle, K::SkinLabel, "Device management", 8, 5, 200, 10},
@@ -29,12 +31,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::config::kVlanTab, K::PictureButton, "VLAN", 136, 24, 64, 19},
          {ids::config::kTimeRebootTab, K::PictureButton, "TimeReboot", 200, 24, 64, 19},
          {ids::config::kTabLine, K::Picture, "", 0, 43, 330, 1},
-         {ids::config::kButtonLine, K::Picture, "", 0, 285, 330, 1},
-         {ids::config::kSaveButton, K::PictureButton, "Save", 196, 291, 50, 16},
-         {ids::config::kCancelButton, K::PictureButton, "Cancel", 254, 291, 50, 16},
+         {ids::config::kButtonLine, K::Picture, "", 0, 292, 330, 1},
+         {ids::config::kSaveButton, K::PictureButton, "Save", 196, 297, 50, 16},
+         {ids::config::kCancelButton, K::PictureButton, "Cancel", 254, 297, 50, 16},
      }},
     // Wireless form; the WEP and WPA sub-forms cover rows 8 to 12 when their mode is chosen.
-    {ids::kWirelessSetDlg, "CWirelessSetDlg", 314, 236, kDlgChild, "",
+    {ids::kWirelessSetDlg, "CWirelessSetDlg", 314, 244, kDlgChild, "",
      {
          {-1, K::Label, "Location", kLabelX, RowY(0) + 2, 88, 8},
          {ids::wireless_set::kLocation, K::Edit, "", kFieldX, RowY(0), 120, 12},
@@ -69,41 +71,41 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::wireless_set::kPskKey, K::Edit, "", kFieldX, RowY(10), 180, 12},
      }},
     // WEP sub-form of the wireless form.
-    {ids::kWepDlg, "CWepDlg", 300, 92, kDlgChild, "",
+    {ids::kWepDlg, "CWepDlg", 300, 88, kDlgChild, "",
      {
-         {-1, K::Label, "Authentication", kLabelX, RowY(0) + 2, 88, 8},
-         {ids::wep::kAuthentication, K::DropList, "", kFieldX, RowY(0), 70, 40},
-         {-1, K::Label, "Default_key", 180, RowY(0) + 2, 50, 8},
-         {ids::wep::kDefaultKey, K::DropList, "", 232, RowY(0), 60, 60},
-         {-1, K::Label, "Key1", kLabelX, RowY(1) + 2, 88, 8},
-         {ids::wep::kKeys[0], K::Edit, "", kFieldX, RowY(1), 120, 12},
-         {ids::wep::kKeyTypes[0], K::DropList, "", 228, RowY(1), 50, 40},
-         {-1, K::Label, "Key2", kLabelX, RowY(2) + 2, 88, 8},
-         {ids::wep::kKeys[1], K::Edit, "", kFieldX, RowY(2), 120, 12},
-         {ids::wep::kKeyTypes[1], K::DropList, "", 228, RowY(2), 50, 40},
-         {-1, K::Label, "Key3", kLabelX, RowY(3) + 2, 88, 8},
-         {ids::wep::kKeys[2], K::Edit, "", kFieldX, RowY(3), 120, 12},
-         {ids::wep::kKeyTypes[2], K::DropList, "", 228, RowY(3), 50, 40},
-         {-1, K::Label, "Key4", kLabelX, RowY(4) + 2, 88, 8},
-         {ids::wep::kKeys[3], K::Edit, "", kFieldX, RowY(4), 120, 12},
-         {ids::wep::kKeyTypes[3], K::DropList, "", 228, RowY(4), 50, 40},
+         {-1, K::Label, "Authentication", kLabelX, SubRowY(0) + 2, 88, 8},
+         {ids::wep::kAuthentication, K::DropList, "", kFieldX, SubRowY(0), 70, 40},
+         {-1, K::Label, "Default_key", 180, SubRowY(0) + 2, 50, 8},
+         {ids::wep::kDefaultKey, K::DropList, "", 232, SubRowY(0), 60, 60},
+         {-1, K::Label, "Key1", kLabelX, SubRowY(1) + 2, 88, 8},
+         {ids::wep::kKeys[0], K::Edit, "", kFieldX, SubRowY(1), 120, 12},
+         {ids::wep::kKeyTypes[0], K::DropList, "", 228, SubRowY(1), 50, 40},
+         {-1, K::Label, "Key2", kLabelX, SubRowY(2) + 2, 88, 8},
+         {ids::wep::kKeys[1], K::Edit, "", kFieldX, SubRowY(2), 120, 12},
+         {ids::wep::kKeyTypes[1], K::DropList, "", 228, SubRowY(2), 50, 40},
+         {-1, K::Label, "Key3", kLabelX, SubRowY(3) + 2, 88, 8},
+         {ids::wep::kKeys[2], K::Edit, "", kFieldX, SubRowY(3), 120, 12},
+         {ids::wep::kKeyTypes[2], K::DropList, "", 228, SubRowY(3), 50, 40},
+         {-1, K::Label, "Key4", kLabelX, SubRowY(4) + 2, 88, 8},
+         {ids::wep::kKeys[3], K::Edit, "", kFieldX, SubRowY(4), 120, 12},
+         {ids::wep::kKeyTypes[3], K::DropList, "", 228, SubRowY(4), 50, 40},
      }},
     // WPA (RADIUS) sub-form of the wireless form.
-    {ids::kWpaDlg, "CWpaDlg", 300, 92, kDlgChild, "",
+    {ids::kWpaDlg, "CWpaDlg", 300, 88, kDlgChild, "",
      {
-         {-1, K::Label, "Encryption_Type", kLabelX, RowY(0) + 2, 88, 8},
-         {ids::wpa::kCipher, K::DropList, "", kFieldX, RowY(0), 70, 50},
-         {-1, K::Label, "RADIUS server", kLabelX, RowY(1) + 2, 88, 8},
-         {ids::wpa::kServer, K::IpAddress, "", kFieldX, RowY(1), 100, 12},
-         {-1, K::Label, "RADIUS port", kLabelX, RowY(2) + 2, 88, 8},
-         {ids::wpa::kPort, K::Edit, "", kFieldX, RowY(2), 40, 12, kCtlNumber},
-         {-1, K::Label, "RADIUS key", kLabelX, RowY(3) + 2, 88, 8},
-         {ids::wpa::kKey, K::Edit, "", kFieldX, RowY(3), 120, 12},
-         {-1, K::Label, "Key update interval", kLabelX, RowY(4) + 2, 88, 8},
-         {ids::wpa::kKeyInterval, K::Edit, "", kFieldX, RowY(4), 40, 12, kCtlNumber},
+         {-1, K::Label, "Encryption_Type", kLabelX, SubRowY(0) + 2, 88, 8},
+         {ids::wpa::kCipher, K::DropList, "", kFieldX, SubRowY(0), 70, 50},
+         {-1, K::Label, "RADIUS server", kLabelX, SubRowY(1) + 2, 88, 8},
+         {ids::wpa::kServer, K::IpAddress, "", kFieldX, SubRowY(1), 100, 12},
+         {-1, K::Label, "RADIUS port", kLabelX, SubRowY(2) + 2, 88, 8},
+         {ids::wpa::kPort, K::Edit, "", kFieldX, SubRowY(2), 40, 12, kCtlNumber},
+         {-1, K::Label, "RADIUS key", kLabelX, SubRowY(3) + 2, 88, 8},
+         {ids::wpa::kKey, K::Edit, "", kFieldX, SubRowY(3), 120, 12},
+         {-1, K::Label, "Key update interval", kLabelX, SubRowY(4) + 2, 88, 8},
+         {ids::wpa::kKeyInterval, K::Edit, "", kFieldX, SubRowY(4), 40, 12, kCtlNumber},
      }},
     // IP form.
-    {ids::kIpSetDlg, "CIPSetDlg", 314, 236, kDlgChild, "",
+    {ids::kIpSetDlg, "CIPSetDlg", 314, 244, kDlgChild, "",
      {
          {-1, K::Label, "IP_Address", kLabelX, RowY(0) + 2, 88, 8},
          {ids::ip_set::kIp, K::IpAddress, "", kFieldX, RowY(0), 100, 12},
@@ -117,7 +119,7 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::ip_set::kSecondaryDns, K::IpAddress, "", kFieldX, RowY(4), 100, 12},
      }},
     // VLAN form.
-    {ids::kVlanDlg, "CVlanDlg", 314, 236, kDlgChild, "",
+    {ids::kVlanDlg, "CVlanDlg", 314, 244, kDlgChild, "",
      {
          {ids::vlan::kEnable, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Manage VLAN", kLabelX, RowY(1) + 2, 88, 8},
@@ -128,7 +130,7 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::vlan::kLan, K::Edit, "", kFieldX, RowY(3), 40, 12, kCtlNumber},
      }},
     // Timed-reboot form: the day boxes three to a row, "Everyday" after Sunday.
-    {ids::kTimeRebootDlg, "CTimeRebootDlg", 314, 236, kDlgChild, "",
+    {ids::kTimeRebootDlg, "CTimeRebootDlg", 314, 244, kDlgChild, "",
      {
          {ids::time_reboot::kEnable, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Hour", kLabelX, RowY(1) + 2, 40, 8},

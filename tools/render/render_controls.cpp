@@ -321,30 +321,6 @@ void SkinButton(QWidget& dlg, int id, const std::string& normal, const std::stri
 
 void RenderDialogs()
 {
-    CTDialog config;
-    BuildDialog(&config, 141);
-    TranslateWindow(&config);
-    config.m_bFill = true;
-    config.m_crFill = g_skin.childBkColor;
-    config.m_lines.push_back({0, 29, config.width(), 29});
-    auto* title = DlgItem<CTStatic>(&config, 1142);
-    ApplyLabelStyle(*title);
-    title->m_crText = g_skin.gridTitleTextColor;
-    SkinButton(config, 1005, g_skin.paths.closeConfig, g_skin.paths.closeConfig);
-    SkinButton(config, 1003, g_skin.paths.wirelessBasic, g_skin.paths.wirelessBasic);
-    for (int id : {1004, 1074, 1009})
-        SkinButton(config, id, g_skin.paths.wirelessConfig, g_skin.paths.wirelessConfig);
-    SkinButton(config, 1001, g_skin.paths.configBtn, g_skin.paths.configBtn);
-    SkinButton(config, 1027, g_skin.paths.btnConfig, g_skin.paths.btnConfig);
-    auto* form = new QWidget(&config);
-    BuildDialog(form, 144);
-    TranslateWindow(form);
-    form->move(8, 70);
-    form->show();
-    for (int id : {1013, 1071, 1014, 1094, 1015})
-        DlgItem<QComboBox>(form, id)->addItem(QStringLiteral("Auto"));
-    Shot(config, QStringLiteral("dialog_configuration_wireless"));
-
     CTDialog wizard;
     BuildDialog(&wizard, 145);
     TranslateWindow(&wizard);
