@@ -42,7 +42,7 @@ void CManagementDlg::OpenConfigDialog(int row)
     // A device that left the store since the list was drawn is not configured from a blank
     // record (that would send zeros for everything the operator does not retype): the list
     // reloads instead and no longer shows it.
-    if (!Services().store.GetDevice(mac, device)) {
+    if (!Services().store.GetDevice(mac, device) || std::string_view(device.mac) != mac) {
         RefreshList();
         return;
     }

@@ -1,0 +1,227 @@
+// The configuration dialog's wiring through real widgets: tabs, the order Save asks the forms in
+// and how a refusal is shown, the VLAN form of model set B, the timed-reboot day boxes, and the
+// wireless form's reactions.
+#include "config/ip_set_dlg.h"
+#include "config/security_forms.h"
+#include "config/time_reboot_dlg.h"
+#include "config/vlan_dlg.h"
+#include "config/wireless_set_dlg.h"
+#include "tests/config/config_page_fixture.h"
+#include "ui/ct_button_picture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace cpe::test {
+namespace {
+
+class RecordingTarget : public ConfigSaveTarget {
+public:
+    std::vector<std::string> DeviceIps() override { return ips; }
+    void SendConfiguration(const config_request& request) override { sent.push_back(request); }
+
+    std::vector<std::string> ips{"192.168.1.20", "192.168.1.30"};
+    std::vector<config_request> sent;
+};
+
+class ConfigDialog : public ConfigPageTest {
+protected:
+    std::unique_ptr<CManagementConfigDlg> Open(const ap_info_stu& device)
+    {
+        auto dialog = std::make_unique<CManagementConfigDlg>(device, target, nullptr, 2ms);
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return dialog;
+    }
+
+    static QLineEdit& Edit(QWidget* form, int id) { return *DlgItem<QLineEdit>(form, id); }
+    static QCheckBox& Box(QWidget* form, int id) { return *DlgItem<QCheckBox>(form, id); }
+    static QComboBox& Combo(QWidget* form, int id) { return *DlgItem<QComboBox>(form, id); }
+
+    // Chooses a combo entry the way the operator does.
+    static void Choose(QComboBox& combo, const QString& text)
+    {
+        const int index = combo.findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        combo.setCurrentIndex(index);
+        emit combo.activated(index);
+    }
+
+    RecordingTarget target;
+};
+
+TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab)
+{
+    auto dialog = Open(Device5());
+    const QWidget* forms[] = {dialog->WirelessForm(), dialog->IpForm(), dialog->VlanForm(), dialog->TimeRebootForm()};
+    const ConfigForm order[] = {ConfigForm::wireless, ConfigForm::ip, ConfigForm::vlan, ConfigForm::timedReboot};
+    for (ConfigForm shown : {ConfigForm::timedReboot, ConfigForm::ip, ConfigForm::vlan, ConfigForm::wireless}) {
+        QTest::mouseClick(dialog->Tab(shown), Qt::LeftButton);
+        EXPECT_EQ(dialog->ShownForm(), shown);
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(forms[i]->isVisible(), order[i] == shown);
+            EXPECT_EQ(dialog->Tab(order[i])->m_bSelected, order[i] == shown);
+        }
+    }
+    // Every form sits directly below the tab row, at the same place.
+    const int tabBottom = dialog->Tab(ConfigForm::wireless)->geometry().bottom();
+    for (const QWidget* form : forms) {
+        EXPECT_EQ(form->pos(), forms[0]->pos());
+        EXPECT_GT(form->y(), tabBottom);
+        EXPECT_LT(form->y() - tabBottom, 10);
+    }
+}
+
+// Save asks wireless, IP, VLAN and timed reboot in that order; the first refusal shows its
+// message in its form's style, keeps the shown tab and every entry, and sends nothing.
+TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
+{
+    auto dialog = Open(Device5());
+    QTest::mouseClick(dialog->Tab(ConfigForm::vlan), Qt::LeftButton);
+    Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.255");
+    ClickBox(Box(dialog->VlanForm(), ids::vlan::kEnable));   // and an empty VLAN: never reached
+    Edit(dialog->VlanForm(), ids::vlan::kManage).clear();
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
+    EXPECT_EQ(boxes[0].icon, MessageIcon::None);
+    EXPECT_EQ(boxes[0].caption, MessageCaption::ApplicationTitle);
+    EXPECT_EQ(dialog->ShownForm(), ConfigForm::vlan);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Edit(dialog->IpForm(), ids::ip_set::kIp).text(), "192.168.1.255");
+    EXPECT_TRUE(target.sent.empty());
+
+    // Another device's address is in use; the wireless form speaks first, with a warning.
+    Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.30");
+    Edit(dialog->WirelessForm(), ids::wireless_set::kSsid).clear();
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "The ssid can not be empty!");
+    EXPECT_EQ(boxes[1].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(boxes[1].caption, MessageCaption::Empty);
+    Edit(dialog->WirelessForm(), ids::wireless_set::kSsid).setText("net5");
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text, "The ip address is already in use, please respecify!");
+    EXPECT_EQ(dialog->ShownForm(), ConfigForm::vlan);
+
+    // Then the VLAN form, whose refusal is a warning.
+    Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.40");
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].text, "VLAN range:1-4094");
+    EXPECT_EQ(boxes[3].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(QApplication::focusWidget() == DlgItemWidget(dialog->VlanForm(), ids::vlan::kManage));
+    EXPECT_TRUE(target.sent.empty());
+}
+
+TEST_F(ConfigDialog, ModelSetBHasNoLanLine)
+{
+    ap_info_stu setB = Device5();
+    setB.ap_type.set(260);
+    auto b = Open(setB);
+    QTest::mouseClick(b->Tab(ConfigForm::vlan), Qt::LeftButton);
+    EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLanLabel)->isHidden());
+    EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLan)->isHidden());
+    EXPECT_FALSE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
+    ClickBox(Box(b->VlanForm(), ids::vlan::kEnable));
+    EXPECT_TRUE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
+
+    auto a = Open(Device5());
+    QTest::mouseClick(a->Tab(ConfigForm::vlan), Qt::LeftButton);
+    EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLanLabel)->isVisible());
+    EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLan)->isVisible());
+}
+
+TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays)
+{
+    auto dialog = Open(Device5());
+    QTest::mouseClick(dialog->Tab(ConfigForm::timedReboot), Qt::LeftButton);
+    QWidget* form = dialog->TimeRebootForm();
+    auto weekdays = [&](bool checked, bool enabled) {
+        for (int id : ids::time_reboot::kWeekdays) {
+            EXPECT_EQ(Box(form, id).isChecked(), checked) << id;
+            EXPECT_EQ(Box(form, id).isEnabled(), enabled) << id;
+        }
+    };
+    weekdays(false, false);   // the device's timed reboot is off
+    ClickBox(Box(form, ids::time_reboot::kEnable));
+    weekdays(false, true);
+    ClickBox(Box(form, ids::time_reboot::kEveryday));
+    weekdays(true, false);
+    ClickBox(Box(form, ids::time_reboot::kWeekdays[2]));   // locked
+    weekdays(true, false);
+    Edit(form, ids::time_reboot::kHour).setText("2");
+    Edit(form, ids::time_reboot::kMinute).setText("30");
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(target.sent.size(), 1u);
+    EXPECT_TRUE(target.sent[0].restart_changed);
+    EXPECT_EQ(target.sent[0].restart_block, (RestartBlock{1, 0xFE, 150, 0}));
+    EXPECT_FALSE(target.sent[0].vlan_changed || target.sent[0].ip_changed || target.sent[0].wireless_changed);
+
+    auto again = Open(Device5());
+    QWidget* second = again->TimeRebootForm();
+    QTest::mouseClick(again->Tab(ConfigForm::timedReboot), Qt::LeftButton);
+    ClickBox(Box(second, ids::time_reboot::kEnable));
+    ClickBox(Box(second, ids::time_reboot::kEveryday));
+    ClickBox(Box(second, ids::time_reboot::kEveryday));
+    for (int id : ids::time_reboot::kWeekdays) {
+        EXPECT_FALSE(Box(second, id).isChecked());
+        EXPECT_TRUE(Box(second, id).isEnabled());
+    }
+}
+
+TEST_F(ConfigDialog, WirelessControlsFollowTheChoices)
+{
+    auto dialog = Open(Device5());
+    QWidget* form = dialog->WirelessForm();
+    auto radio = [&](int id) -> QRadioButton& { return *DlgItem<QRadioButton>(form, id); };
+    EXPECT_EQ(DlgItem<QLabel>(form, ids::wireless_set::kWidthThirdLabel)->text(), "80MHz");
+    EXPECT_EQ(DlgItem<QLabel>(form, ids::wireless_set::kPowerRange)->text(), "(8-26)");
+    EXPECT_TRUE(radio(ids::wireless_set::kWidth40).isChecked());
+    EXPECT_EQ(Combo(form, ids::wireless_set::kExtension).currentText(), "40");
+
+    // 11a allows 20 MHz only and starts the channel again from "Auto".
+    Choose(Combo(form, ids::wireless_set::kNetworkMode), "11a");
+    EXPECT_TRUE(radio(ids::wireless_set::kWidth20).isChecked());
+    EXPECT_FALSE(radio(ids::wireless_set::kWidth40).isEnabled());
+    EXPECT_EQ(Combo(form, ids::wireless_set::kChannel).currentText(), "Auto");
+    EXPECT_FALSE(Combo(form, ids::wireless_set::kExtension).isEnabled());
+    Choose(Combo(form, ids::wireless_set::kNetworkMode), "11a/n");
+    QTest::mouseClick(&radio(ids::wireless_set::kWidth40), Qt::LeftButton);
+    Choose(Combo(form, ids::wireless_set::kChannel), "149");
+    EXPECT_EQ(Combo(form, ids::wireless_set::kExtension).currentText(), "153");
+    QStringList channels;
+    for (int i = 0; i < Combo(form, ids::wireless_set::kChannel).count(); ++i)
+        channels << Combo(form, ids::wireless_set::kChannel).itemText(i);
+    EXPECT_EQ(channels, QStringList({"Auto", "36", "40", "44", "48", "149", "153", "157", "161"}));
+
+    // The security mode shows the pre-shared key, the WEP or the WPA sub-form, or none.
+    auto shown = [&] {
+        return std::array<bool, 3>{DlgItemWidget(form, ids::wireless_set::kPskKey)->isVisible(),
+                                   dialog->WirelessForm()->WepForm()->isVisible(),
+                                   dialog->WirelessForm()->WpaForm()->isVisible()};
+    };
+    EXPECT_EQ(shown(), (std::array<bool, 3>{true, false, false}));
+    Choose(Combo(form, ids::wireless_set::kSecurityMode), "WEP");
+    EXPECT_EQ(shown(), (std::array<bool, 3>{false, true, false}));
+    EXPECT_FALSE(DlgItemWidget(form, ids::wireless_set::kPskKeyLabel)->isVisible());
+    Choose(Combo(form, ids::wireless_set::kSecurityMode), "WPA2");
+    EXPECT_EQ(shown(), (std::array<bool, 3>{false, false, true}));
+    Choose(Combo(form, ids::wireless_set::kSecurityMode), "None");
+    EXPECT_EQ(shown(), (std::array<bool, 3>{false, false, false}));
+
+    // A station is shown, not edited.
+    ap_info_stu station = Device5();
+    station.work_mode = 2;
+    auto stationDialog = Open(station);
+    for (int id : {ids::wireless_set::kLocation, ids::wireless_set::kChannel, ids::wireless_set::kPskKey})
+        EXPECT_FALSE(DlgItemWidget(stationDialog->WirelessForm(), id)->isEnabled()) << id;
+    EXPECT_FALSE(stationDialog->WirelessForm()->WepForm()->isEnabled());
+}
+
+}  // namespace
+}  // namespace cpe::test
