@@ -21,9 +21,10 @@ std::uint32_t SimDevice::UpTimeSeconds(Clock::time_point now) const {
     return s < 0 ? 0 : static_cast<std::uint32_t>(s);
 }
 
-void SimDevice::NoteRequest(const std::string& name, Clock::time_point now) {
+void SimDevice::NoteRequest(const std::string& name, Clock::time_point now, std::span<const std::uint8_t> payload) {
     ++received[name];
     lastReceivedMs[name] = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    lastPayload[name].assign(payload.begin(), payload.end());
     recent.push_back(name);
     if (recent.size() > kRecentRequests) recent.pop_front();
 }

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,10 +65,11 @@ struct SimDevice {
     std::map<std::string, std::uint32_t> received;  // request name -> count
     std::deque<std::string> recent;                 // last requests, oldest first
     std::map<std::string, std::int64_t> lastReceivedMs;  // request name -> steady clock ms of the last one
+    std::map<std::string, std::vector<std::uint8_t>> lastPayload;  // request name -> its last payload
     UpgradeStatus upgrade;
 
     std::uint32_t UpTimeSeconds(Clock::time_point now) const;
-    void NoteRequest(const std::string& name, Clock::time_point now);
+    void NoteRequest(const std::string& name, Clock::time_point now, std::span<const std::uint8_t> payload);
 
     // Payloads as the device sends them.
     std::vector<std::uint8_t> SearchSummary(Clock::time_point now) const;

@@ -93,7 +93,7 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
     auto answer = [&](SimDevice& d) {
         if (d.power != Power::on) return;
         d.manager = src.ip;
-        d.NoteRequest("search", now);
+        d.NoteRequest("search", now, {});
         ++d.searchReplies;
         Millis delay{0};
         if (options_.replySpread.count() > 0)
@@ -140,7 +140,7 @@ void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint s
         ++d.heartbeatAcks;
         return;
     }
-    d.NoteRequest(RequestName(type), now);
+    d.NoteRequest(RequestName(type), now, payload);
     switch (static_cast<MessageType>(type)) {
     case MessageType::search: {
         d.manager = src.ip;

@@ -17,6 +17,17 @@ std::string MacText(const RawMac& m) {
     return buf;
 }
 
+std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return out;
+}
+
 std::string Hex64(std::uint64_t v) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
@@ -55,6 +66,9 @@ void WriteDevice(JsonWriter& w, const SimDevice& d, Clock::time_point now) {
     // Steady-clock times, comparable between the devices of one machine.
     w.Key("last_received_ms").BeginObject();
     for (const auto& [name, ms] : d.lastReceivedMs) w.Field(name, ms);
+    w.EndObject();
+    w.Key("payloads").BeginObject();
+    for (const auto& [name, bytes] : d.lastPayload) w.Field(name, HexBytes(bytes));
     w.EndObject();
     w.Key("upgrade").BeginObject();
     w.Field("phase", std::string(UpgradePhaseName(d.upgrade.phase))).Field("file", d.upgrade.file);

@@ -141,6 +141,9 @@ TEST_F(DeviceNetworkTest, ConfigurationBlocksChangeTheRecord) {
     EXPECT_EQ(r.restart_en, 1);
     EXPECT_EQ(r.restart_time.get(), 90);
     EXPECT_EQ(r.vlan_id.get(), 42);
+    // The last payload of each kind stays on view, as it arrived.
+    EXPECT_EQ(Dev(3).lastPayload.at("set_restart"),
+              std::vector<std::uint8_t>(base + kRestartBlockOffset, base + kRestartBlockOffset + kRestartBlockSize));
     const auto sent = out.Take();
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[3].header.type.get(), 13);
