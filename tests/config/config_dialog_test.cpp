@@ -15,6 +15,11 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <filesystem>
+#include <set>
+
+#include "platform/ini_file.h"
+
 namespace cpe::test {
 namespace {
 
@@ -221,6 +226,38 @@ TEST_F(ConfigDialog, WirelessControlsFollowTheChoices)
     for (int id : {ids::wireless_set::kLocation, ids::wireless_set::kChannel, ids::wireless_set::kPskKey})
         EXPECT_FALSE(DlgItemWidget(stationDialog->WirelessForm(), id)->isEnabled()) << id;
     EXPECT_FALSE(stationDialog->WirelessForm()->WepForm()->isEnabled());
+}
+
+// Every text the dialog and its forms show through the language files has an entry in each
+// shipped file: the template texts and the combo entries that are translated.
+TEST(ConfigTexts, EveryTranslatedTextIsInBothLanguageFiles)
+{
+    std::set<std::string> keys;
+    for (int id : {ids::kManagementConfigDlg, ids::kWirelessSetDlg, ids::kWepDlg, ids::kWpaDlg, ids::kIpSetDlg,
+                   ids::kVlanDlg, ids::kTimeRebootDlg}) {
+        const DialogTemplate* tpl = FindDialogTemplate(id);
+        ASSERT_NE(tpl, nullptr) << id;
+        if (*tpl->title)
+            keys.insert(tpl->title);
+        for (const ControlTemplate& control : tpl->controls)
+            if (control.text && *control.text)
+                keys.insert(control.text);
+    }
+    std::vector<Choices> translated = {WepDefaultKeyChoices(1), ChannelChoices("0", 0)};
+    for (RadioBand band : {RadioBand::ghz24, RadioBand::ghz5}) {
+        translated.push_back(NetworkModeChoices(band, 0));
+        translated.push_back(CountryChoices(band, std::nullopt));
+        keys.insert(std::string(InitialWidthRadios(band).thirdLabel));
+    }
+    for (const Choices& choices : translated)
+        for (const ChoiceEntry& entry : choices.entries)
+            if (entry.translate)
+                keys.insert(entry.text);
+    const std::filesystem::path languages = std::filesystem::path(CPE_SOURCE_DIR) / "resources" / "Languages";
+    for (const char* file : {"English.lng", "Chinese.lng"})
+        for (const std::string& key : keys)
+            EXPECT_NE(platform::GetPrivateProfileString("ProgramOutStr", key, "\x01", 1024, languages / file), "\x01")
+                << file << " lacks \"" << key << "\"";
 }
 
 }  // namespace
