@@ -145,8 +145,7 @@ void CManagementConfigDlg::ShowForm(ConfigForm form)
 
 void CManagementConfigDlg::OnSave()
 {
-    const ConfigEntries entries{m_pWireless->Entries(), m_pIp->Entries(), m_pVlan->Entries(),
-                                m_pTimeReboot->Entries()};
+    const ConfigEntries entries{m_pWireless->Entries(), m_pIp->Entries(), m_pVlan->Entries(), m_pTimeReboot->Entries()};
     const SaveOutcome outcome = m_model.Save(entries, m_target.DeviceIps());
     if (outcome.failure) {
         Form(outcome.failure->form)->ShowFailure(outcome.failure->failure);

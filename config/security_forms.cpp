@@ -27,7 +27,8 @@ WepEntries CWepDlg::Entries() const
     e.authType = SelectedData(ComboAt(*this, ids::wep::kAuthentication));
     e.defaultKey = SelectedData(ComboAt(*this, ids::wep::kDefaultKey));
     for (std::size_t i = 0; i < e.keys.size(); ++i)
-        e.keys[i] = {EntryText(EditAt(*this, ids::wep::kKeys[i])), SelectedData(ComboAt(*this, ids::wep::kKeyTypes[i]))};
+        e.keys[i] = {EntryText(EditAt(*this, ids::wep::kKeys[i])),
+                     SelectedData(ComboAt(*this, ids::wep::kKeyTypes[i]))};
     return e;
 }
 

@@ -18,7 +18,7 @@ namespace w = ids::wireless_set;
 constexpr int kWidthButtons[] = {w::kWidth20, w::kWidth40, w::kWidthThird};
 constexpr int kCipherButtons[] = {w::kPskAes, w::kPskTkip, w::kPskTkipAes};
 // The pre-shared key's controls with their labels: shown only for the PSK modes.
-constexpr int kPskControls[] = {w::kPskCipherLabel, w::kPskAes,    w::kPskTkip,  w::kPskTkipAes,
+constexpr int kPskControls[] = {w::kPskCipherLabel,   w::kPskAes,      w::kPskTkip,     w::kPskTkipAes,
                                 w::kKeyIntervalLabel, w::kKeyInterval, w::kPskKeyLabel, w::kPskKey};
 
 QButtonGroup* GroupOf(QWidget& form, const int (&ids)[3])
@@ -83,9 +83,7 @@ void CWirelessSetDlg::Connect()
 {
     auto onActivated = [this](int comboId, auto&& react) {
         QComboBox& combo = ComboAt(*this, comboId);
-        connect(&combo, &QComboBox::activated, this, [this, &combo, react] {
-            react(SelectedData(combo));
-        });
+        connect(&combo, &QComboBox::activated, this, [this, &combo, react] { react(SelectedData(combo)); });
     };
     onActivated(w::kNetworkMode, [this](int code) {
         m_model.SelectNetworkMode(code);

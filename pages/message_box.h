@@ -28,8 +28,8 @@ struct MessageBoxRequest {
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 
 // Shows the box modally (or asks the hook) and returns IDOK or IDCANCEL.
-int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon,
-                   MessageButtons buttons = MessageButtons::Ok, MessageCaption caption = MessageCaption::Empty);
+int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok,
+                   MessageCaption caption = MessageCaption::Empty);
 // Installs a hook answering every box instead of the screen; returns the previous one. An empty
 // hook restores the real boxes.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);

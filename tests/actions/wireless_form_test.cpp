@@ -107,7 +107,8 @@ TEST_F(WirelessFormTest, ValuesTheFormCannotShowStayTheDevices) {
     WirelessFormModel dfs(radar);
     EXPECT_EQ(dfs.Channels().SelectedData(), 100);
     const auto& channels = dfs.Channels().entries;
-    const auto shown = std::find_if(channels.begin(), channels.end(), [](const ChoiceEntry& c) { return c.data == 100; });
+    const auto shown =
+        std::find_if(channels.begin(), channels.end(), [](const ChoiceEntry& c) { return c.data == 100; });
     ASSERT_NE(shown, channels.end());
     EXPECT_TRUE(shown->deviceOnly);
     EXPECT_EQ(std::prev(shown)->data, 48);

@@ -87,7 +87,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
     auto dialog = Open(Device5());
     QTest::mouseClick(dialog->Tab(ConfigForm::vlan), Qt::LeftButton);
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.255");
-    ClickBox(Box(dialog->VlanForm(), ids::vlan::kEnable));   // and an empty VLAN: never reached
+    ClickBox(Box(dialog->VlanForm(), ids::vlan::kEnable));  // and an empty VLAN: never reached
     Edit(dialog->VlanForm(), ids::vlan::kManage).clear();
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
@@ -152,12 +152,12 @@ TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays)
             EXPECT_EQ(Box(form, id).isEnabled(), enabled) << id;
         }
     };
-    weekdays(false, false);   // the device's timed reboot is off
+    weekdays(false, false);  // the device's timed reboot is off
     ClickBox(Box(form, ids::time_reboot::kEnable));
     weekdays(false, true);
     ClickBox(Box(form, ids::time_reboot::kEveryday));
     weekdays(true, false);
-    ClickBox(Box(form, ids::time_reboot::kWeekdays[2]));   // locked
+    ClickBox(Box(form, ids::time_reboot::kWeekdays[2]));  // locked
     weekdays(true, false);
     Edit(form, ids::time_reboot::kHour).setText("2");
     Edit(form, ids::time_reboot::kMinute).setText("30");

@@ -26,7 +26,10 @@ constexpr std::size_t kDevices = 13;
 constexpr std::size_t kFullChange = 0;
 constexpr std::size_t kRebootOnly = 12;
 
-QLineEdit& Edit(QWidget* form, int id) { return *DlgItem<QLineEdit>(form, id); }
+QLineEdit& Edit(QWidget* form, int id)
+{
+    return *DlgItem<QLineEdit>(form, id);
+}
 
 // Chooses the entry carrying `data`, the way the operator does.
 void Choose(QWidget* form, int comboId, int data)
@@ -112,11 +115,11 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
         QWidget* wireless = dialog.WirelessForm();
         Edit(wireless, ids::wireless_set::kLocation).setText("lab-tower-1");
         Edit(wireless, ids::wireless_set::kSsid).setText("lab-net");
-        Choose(wireless, ids::wireless_set::kCountry, 31);          // United States
-        Choose(wireless, ids::wireless_set::kNetworkMode, 1);       // 11a/n
+        Choose(wireless, ids::wireless_set::kCountry, 31);     // United States
+        Choose(wireless, ids::wireless_set::kNetworkMode, 1);  // 11a/n
         QTest::mouseClick(DlgItem<QRadioButton>(wireless, ids::wireless_set::kWidth40), Qt::LeftButton);
         Choose(wireless, ids::wireless_set::kChannel, 149);
-        Choose(wireless, ids::wireless_set::kSecurityMode, 3);      // WPA2-PSK
+        Choose(wireless, ids::wireless_set::kSecurityMode, 3);  // WPA2-PSK
         QTest::mouseClick(DlgItem<QRadioButton>(wireless, ids::wireless_set::kPskAes), Qt::LeftButton);
         Edit(wireless, ids::wireless_set::kPskKey).setText("lab-passphrase-new");
 

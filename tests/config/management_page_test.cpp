@@ -14,9 +14,15 @@
 namespace cpe::test {
 namespace {
 
-constexpr std::uint16_t Type(MessageType t) { return TypeCode(t); }
+constexpr std::uint16_t Type(MessageType t)
+{
+    return TypeCode(t);
+}
 
-QLineEdit& Edit(QWidget& form, int id) { return *DlgItem<QLineEdit>(&form, id); }
+QLineEdit& Edit(QWidget& form, int id)
+{
+    return *DlgItem<QLineEdit>(&form, id);
+}
 
 using ManagementPage = ConfigPageTest;
 
@@ -60,9 +66,8 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
     EXPECT_GE(std::chrono::steady_clock::now() - closed, 900ms);
 
     // The close box closes the same way.
-    Operate(*page, Device5().mac, [](CManagementConfigDlg& dialog) {
-        QTest::mouseClick(dialog.CloseBox(), Qt::LeftButton);
-    });
+    Operate(*page, Device5().mac,
+            [](CManagementConfigDlg& dialog) { QTest::mouseClick(dialog.CloseBox(), Qt::LeftButton); });
     EXPECT_TRUE(host_.autoRefresh);
     EXPECT_TRUE(page->RefreshPending());
     EXPECT_TRUE(ConfigurationSent().empty());
@@ -139,9 +144,9 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
     ASSERT_EQ(ipOnly.size(), 1u);
     EXPECT_EQ(ipOnly[0].payload[kIpApplyFlagByte], 1);
 
-    EXPECT_EQ(save([](CManagementConfigDlg& d) { Edit(*d.WirelessForm(), ids::wireless_set::kSsid).setText("x"); },
-                   false),
-              0);
+    EXPECT_EQ(
+        save([](CManagementConfigDlg& d) { Edit(*d.WirelessForm(), ids::wireless_set::kSsid).setText("x"); }, false),
+        0);
     EXPECT_EQ(TypesOf(ConfigurationSent()), std::vector<std::uint16_t>{Type(MessageType::set_wireless)});
 }
 

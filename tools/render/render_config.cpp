@@ -26,8 +26,7 @@ public:
 };
 
 // A 5 GHz access point on channel 36 at 40 MHz with WPA2-PSK, VLANs and a nightly reboot.
-ap_info_stu SampleDevice()
-{
+ap_info_stu SampleDevice() {
     ap_info_stu r;
     std::memset(&r, 0, sizeof r);
     std::strcpy(r.mac, "00:1a:2b:3c:4d:5e");
@@ -66,8 +65,7 @@ ap_info_stu SampleDevice()
     return r;
 }
 
-void Shot(QWidget& w, const QString& dir, const QString& name)
-{
+void Shot(QWidget& w, const QString& dir, const QString& name) {
     QImage img(w.size(), QImage::Format_RGB32);
     img.fill(Qt::white);
     w.render(&img);
@@ -76,8 +74,7 @@ void Shot(QWidget& w, const QString& dir, const QString& name)
     std::printf("%s\n", qPrintable(path));
 }
 
-void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& prefix, bool allTabs)
-{
+void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& prefix, bool allTabs) {
     NoTarget target;
     CManagementConfigDlg dialog(device, target);
     dialog.show();
@@ -96,9 +93,9 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <resources folder> <output folder> [lcid]\n", argv[0]);
