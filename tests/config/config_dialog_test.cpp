@@ -13,10 +13,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 #include "platform/ini_file.h"
 
@@ -93,7 +95,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
     EXPECT_EQ(boxes[0].icon, MessageIcon::None);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::ApplicationTitle);
+    EXPECT_EQ(boxes[0].caption, MessageCaption::Application);
     EXPECT_EQ(dialog->ShownForm(), ConfigForm::vlan);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(Edit(dialog->IpForm(), ids::ip_set::kIp).text(), "192.168.1.255");
@@ -121,6 +123,32 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
     EXPECT_EQ(boxes[3].icon, MessageIcon::Exclamation);
     EXPECT_TRUE(QApplication::focusWidget() == DlgItemWidget(dialog->VlanForm(), ids::vlan::kManage));
     EXPECT_TRUE(target.sent.empty());
+}
+
+// Without a hook the refusal is a real box: the IP form's plain, titled with the program's name;
+// the wireless form's a warning without a title.
+TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle)
+{
+    SetMessageBoxHook({});
+    auto dialog = Open(Device5());
+    Edit(dialog->IpForm(), ids::ip_set::kIp).setText("0.1.2.3");
+    std::vector<std::tuple<QString, QString, QMessageBox::Icon>> shown;
+    auto answer = [&] {
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
+            shown.emplace_back(box.windowTitle(), box.text(), box.icon());
+            box.accept();
+        });
+    };
+    answer();
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    Edit(dialog->WirelessForm(), ids::wireless_set::kLocation).clear();
+    answer();
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0],
+              std::make_tuple(QString("CPEManagement"), QString("The ip address is invalid!"), QMessageBox::NoIcon));
+    EXPECT_EQ(shown[1], std::make_tuple(QString(), QString("The device name can not be empty!"), QMessageBox::Warning));
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(ConfigDialog, ModelSetBHasNoLanLine)
