@@ -1,6 +1,5 @@
 #include "config/management_dlg.h"
 
-#include "engine/net_management.h"
 #include "store/sql_management.h"
 
 #include <cstring>
@@ -14,12 +13,6 @@ CManagementDlg::CManagementDlg(QWidget* parent, PageHostLink& host, PageServices
     m_refreshAfterDialog.setInterval(m_timings.refreshAfterDialog);
     connect(&m_refreshAfterDialog, &QTimer::timeout, this,
             [this] { RefreshPage(CurrentPage(), CurrentAscending(), SortColumn(), SearchText()); });
-}
-
-CManagementDlg::~CManagementDlg()
-{
-    m_refreshAfterDialog.stop();
-    m_sender.Stop();
 }
 
 void CManagementDlg::SetTimings(const Timings& timings)

@@ -28,7 +28,6 @@ public:
     };
 
     CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services);
-    ~CManagementDlg() override;
 
     void SetTimings(const Timings& timings);
 
