@@ -3,7 +3,7 @@
 #include "actions/bridge_survey.h"
 #include "actions/edit_limits.h"
 #include "bridge/bridge_wep_dlg.h"
-#include "bridge/combo_choices.h"
+#include "pages/combo_choices.h"
 #include "ui/dialog_template.h"
 
 #include <QComboBox>

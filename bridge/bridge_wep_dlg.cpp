@@ -1,7 +1,7 @@
 #include "bridge/bridge_wep_dlg.h"
 
 #include "actions/edit_limits.h"
-#include "bridge/combo_choices.h"
+#include "pages/combo_choices.h"
 #include "ui/dialog_template.h"
 
 #include <QComboBox>

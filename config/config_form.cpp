@@ -1,11 +1,9 @@
 #include "config/config_form.h"
 
-#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QSignalBlocker>
 
 namespace cpe {
 
@@ -41,25 +39,9 @@ QLineEdit& EditAt(const QWidget& form, int id)
     return *DlgItem<QLineEdit>(&form, id);
 }
 
-void FillCombo(QComboBox& combo, const Choices& choices)
+int SelectedOrNone(const QComboBox& combo)
 {
-    const QSignalBlocker quiet(combo);
-    combo.clear();
-    for (const ChoiceEntry& entry : choices.entries) {
-        combo.addItem(entry.translate ? Translated(entry.text) : QString::fromStdString(entry.text), entry.data);
-        if (entry.deviceOnly) {
-            QFont italic = combo.font();
-            italic.setItalic(true);
-            combo.setItemData(combo.count() - 1, italic, Qt::FontRole);
-        }
-    }
-    combo.setCurrentIndex(choices.selected);
-    combo.setEnabled(choices.enabled);
-}
-
-int SelectedData(const QComboBox& combo)
-{
-    return combo.currentIndex() < 0 ? -1 : combo.currentData().toInt();
+    return SelectedData(combo).value_or(-1);
 }
 
 std::string EntryText(const QLineEdit& edit)
@@ -70,11 +52,6 @@ std::string EntryText(const QLineEdit& edit)
 void SetEntryText(QLineEdit& edit, const std::string& text)
 {
     edit.setText(QString::fromStdString(text));
-}
-
-QString Translated(std::string_view key)
-{
-    return QString::fromStdString(TranslateString(key));
 }
 
 }  // namespace cpe

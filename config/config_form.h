@@ -1,13 +1,13 @@
 // What the four forms of the configuration dialog share: each is a child dialog built from its
 // template, shows a refused check in its own style of message box and puts the focus on the
-// entry the check concerns; and the combo and edit helpers that bind controls to the models.
+// entry the check concerns; and the edit helpers that bind controls to the models.
 #pragma once
 
 #include <QString>
 #include <string>
 
 #include "actions/check_failure.h"
-#include "actions/wireless_choices.h"
+#include "pages/combo_choices.h"
 #include "pages/message_box.h"
 #include "ui/ct_dialog.h"
 #include "ui/dialog_template.h"
@@ -45,14 +45,10 @@ void BuildConfigForm(CTDialog& form, int templateId);
 QComboBox& ComboAt(const QWidget& form, int id);
 QLineEdit& EditAt(const QWidget& form, int id);
 
-// Fills a combo with the choices (translating the entries that ask for it, the device's own
-// values in italics) and selects the chosen one, without emitting any signal.
-void FillCombo(QComboBox& combo, const Choices& choices);
-// The item data of the selected entry, or -1 when none is selected.
-int SelectedData(const QComboBox& combo);
+// The item data of the selected entry, or -1 (what the models take for "none") when none is.
+int SelectedOrNone(const QComboBox& combo);
 
 std::string EntryText(const QLineEdit& edit);
 void SetEntryText(QLineEdit& edit, const std::string& text);
-QString Translated(std::string_view key);
 
 }  // namespace cpe

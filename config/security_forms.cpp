@@ -24,11 +24,11 @@ CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt
 WepEntries CWepDlg::Entries() const
 {
     WepEntries e;
-    e.authType = SelectedData(ComboAt(*this, ids::wep::kAuthentication));
-    e.defaultKey = SelectedData(ComboAt(*this, ids::wep::kDefaultKey));
+    e.authType = SelectedOrNone(ComboAt(*this, ids::wep::kAuthentication));
+    e.defaultKey = SelectedOrNone(ComboAt(*this, ids::wep::kDefaultKey));
     for (std::size_t i = 0; i < e.keys.size(); ++i)
         e.keys[i] = {EntryText(EditAt(*this, ids::wep::kKeys[i])),
-                     SelectedData(ComboAt(*this, ids::wep::kKeyTypes[i]))};
+                     SelectedOrNone(ComboAt(*this, ids::wep::kKeyTypes[i]))};
     return e;
 }
 
@@ -57,7 +57,7 @@ CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt
 WpaEntries CWpaDlg::Entries() const
 {
     WpaEntries e;
-    e.cipher = SelectedData(ComboAt(*this, ids::wpa::kCipher));
+    e.cipher = SelectedOrNone(ComboAt(*this, ids::wpa::kCipher));
     e.radius = {EntryText(EditAt(*this, ids::wpa::kServer)), EntryText(EditAt(*this, ids::wpa::kPort)),
                 EntryText(EditAt(*this, ids::wpa::kKey)), EntryText(EditAt(*this, ids::wpa::kKeyInterval))};
     return e;

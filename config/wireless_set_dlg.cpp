@@ -2,6 +2,7 @@
 
 #include "actions/edit_limits.h"
 #include "config/security_forms.h"
+#include "pages/page_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -83,7 +84,7 @@ void CWirelessSetDlg::Connect()
 {
     auto onActivated = [this](int comboId, auto&& react) {
         QComboBox& combo = ComboAt(*this, comboId);
-        connect(&combo, &QComboBox::activated, this, [this, &combo, react] { react(SelectedData(combo)); });
+        connect(&combo, &QComboBox::activated, this, [this, &combo, react] { react(SelectedOrNone(combo)); });
     };
     onActivated(w::kNetworkMode, [this](int code) {
         m_model.SelectNetworkMode(code);
@@ -123,7 +124,7 @@ void CWirelessSetDlg::ShowWidths()
     for (int i = 0; i < 3; ++i)
         m_pWidths->button(i)->setEnabled(widths.enabled[static_cast<std::size_t>(i)]);
     m_pWidths->button(widths.checked)->setChecked(true);
-    DlgItem<QLabel>(this, w::kWidthThirdLabel)->setText(Translated(widths.thirdLabel));
+    DlgItem<QLabel>(this, w::kWidthThirdLabel)->setText(PageText(std::string(widths.thirdLabel).c_str()));
 }
 
 void CWirelessSetDlg::ShowChannels()

@@ -1,5 +1,6 @@
 // Drop-down lists filled from the choices the action layer makes: entries translated where the
-// choice says so, the item data of each entry, the selection and the enabled state.
+// choice says so, the device's own values (which the lists do not offer) in italics, the item
+// data of each entry, the selection and the enabled state. Filling emits no signal.
 #pragma once
 
 #include <optional>

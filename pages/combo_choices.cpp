@@ -1,4 +1,4 @@
-#include "bridge/combo_choices.h"
+#include "pages/combo_choices.h"
 
 #include "pages/page_text.h"
 
@@ -13,6 +13,11 @@ void FillCombo(QComboBox& combo, const Choices& choices)
     for (const ChoiceEntry& entry : choices.entries) {
         const QString text = entry.translate ? PageText(entry.text.c_str()) : QString::fromStdString(entry.text);
         combo.addItem(text, entry.data);
+        if (entry.deviceOnly) {
+            QFont italic = combo.font();
+            italic.setItalic(true);
+            combo.setItemData(combo.count() - 1, italic, Qt::FontRole);
+        }
     }
     combo.setCurrentIndex(choices.selected);
     combo.setEnabled(choices.enabled);
