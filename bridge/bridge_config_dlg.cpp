@@ -4,7 +4,6 @@
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_survey_dlg.h"
-#include "bridge/skin_buttons.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
 #include "store/sql_management.h"

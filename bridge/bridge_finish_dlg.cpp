@@ -1,6 +1,6 @@
 #include "bridge/bridge_finish_dlg.h"
 
-#include "bridge/skin_buttons.h"
+#include "ui/skin_qt.h"
 
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"

@@ -1,7 +1,6 @@
 #include "bridge/bridge_survey_dlg.h"
 
 #include "bridge/bridge_wizard_host.h"
-#include "bridge/skin_buttons.h"
 #include "engine/net_management.h"
 #include "pages/page_text.h"
 #include "store/sql_management.h"

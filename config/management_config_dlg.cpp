@@ -30,13 +30,6 @@ constexpr TabOf kTabs[] = {
 // The forms sit directly below the tab row.
 constexpr QPoint kFormOrigin(8, 46);
 
-void SetPictures(CTButtonPicture& button, const std::string& normal, const std::string& down)
-{
-    const QString n = QString::fromStdString(normal);
-    const QString d = QString::fromStdString(down);
-    button.SetImages(n, d, d, n);
-}
-
 }  // namespace
 
 CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSaveTarget& target, QWidget* parent,
@@ -67,13 +60,13 @@ void CManagementConfigDlg::InitSkin()
     strip->m_crBk = skin.gridTitleBkColor;
     ApplyLabelStyle(*DlgItem<CTStatic>(this, c::kTitle));
 
-    SetPictures(*CloseBox(), skin.paths.closeConfig, skin.paths.closeConfig);
+    SetButtonPicture(*CloseBox(), skin.paths.closeConfig);
     for (int id : {c::kSaveButton, c::kCancelButton}) {
         auto* button = DlgItem<CTButtonPicture>(this, id);
         ApplyButtonStyle(*button, button->text());
     }
-    SetPictures(*SaveButton(), skin.paths.configBtn, skin.paths.configBtn);
-    SetPictures(*CancelButton(), skin.paths.btnConfig, skin.paths.btnConfig);
+    SetButtonPicture(*SaveButton(), skin.paths.configBtn);
+    SetButtonPicture(*CancelButton(), skin.paths.btnConfig);
     for (const TabOf& tab : kTabs)
         ApplyButtonStyle(*Tab(tab.form), Tab(tab.form)->text());
     for (int id : {c::kTabLine, c::kButtonLine}) {
@@ -137,7 +130,7 @@ void CManagementConfigDlg::ShowForm(ConfigForm form)
         Form(tab.form)->setVisible(selected);
         CTButtonPicture& button = *Tab(tab.form);
         const std::string& picture = selected ? paths.wirelessBasic : paths.wirelessConfig;
-        SetPictures(button, picture, picture);
+        SetButtonPicture(button, picture);
         button.m_bSelected = selected;
         button.update();
     }

@@ -63,6 +63,15 @@ void ApplyButtonStyle(CTButtonPicture& button, const QString& text)
     button.update();
 }
 
+void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down)
+{
+    if (normal.empty())
+        return;
+    const QString up = QString::fromStdString(normal);
+    const QString pressed = down.empty() ? up : QString::fromStdString(down);
+    button.SetImages(up, pressed, pressed, up);
+}
+
 void ApplyLabelStyle(CTStatic& label)
 {
     const SkinSettings& s = Skin();

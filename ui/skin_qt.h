@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <string>
 
 namespace cpe {
 
@@ -27,5 +28,9 @@ void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text);
 void ApplyButtonStyle(CTButtonPicture& button, const QString& text);
 // The label style: menu face, label weight, height and colours.
 void ApplyLabelStyle(CTStatic& label);
+// Skin pictures of a picture button: `normal` for the normal and disabled states, `down` (or
+// `normal` when empty) for hover and pressed. A skin without the picture (an empty path) leaves
+// the button as it is.
+void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down = {});
 
 }  // namespace cpe
