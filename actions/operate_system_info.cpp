@@ -75,6 +75,11 @@ HelperLayout HelperLayoutFor(const std::filesystem::path& programDir) {
     return layout;
 }
 
+COperateSystemInfo& COperateSystemInfo::GetInstance() {
+    static COperateSystemInfo instance;
+    return instance;
+}
+
 COperateSystemInfo::COperateSystemInfo(HelperLayout layout) : layout_(std::move(layout)) {}
 
 COperateSystemInfo::~COperateSystemInfo() { StopHelpers(); }

@@ -51,6 +51,10 @@ HelperLayout DefaultHelperLayout();
 
 class COperateSystemInfo {
 public:
+    // The program's own instance, with the layout of its folder; built on first use, and its
+    // helpers ended when the program ends.
+    static COperateSystemInfo& GetInstance();
+
     explicit COperateSystemInfo(HelperLayout layout = DefaultHelperLayout());
     ~COperateSystemInfo();
     COperateSystemInfo(const COperateSystemInfo&) = delete;

@@ -71,11 +71,9 @@ void UpgradeRun::TickFollowUp() {
 void UpgradeRun::TickTransfer() {
     if (!Armed(UpgradeTimer::transfer)) return;
     ++transferTicks_;
-    if (transferTicks_ >= transferTotal_ && !done_ && (firstBatchPending_ || !waiting_.empty())) {
-        const int stillQueued = static_cast<int>(waiting_.size()) + (firstBatchPending_ ? static_cast<int>(batch_.size()) : 0);
-        transferTotal_ = transferTicks_ + std::max(TransferTotalFor(static_cast<std::size_t>(stillQueued)),
+    if (transferTicks_ >= transferTotal_ && !done_ && Unsent() > 0)
+        transferTotal_ = transferTicks_ + std::max(TransferTotalFor(static_cast<std::size_t>(Unsent())),
                                                    kTransferTicksPerBatch);
-    }
     if (transferTicks_ < transferTotal_ && !done_) {
         position_ = transferTicks_;
         return;
@@ -94,6 +92,10 @@ void UpgradeRun::TickFlash() {
     position_ = kFlashTicks;
     phase_ = UpgradePhase::finished;
     std::fill(std::begin(armed_), std::end(armed_), false);
+}
+
+int UpgradeRun::Unsent() const {
+    return static_cast<int>(waiting_.size()) + (firstBatchPending_ ? static_cast<int>(batch_.size()) : 0);
 }
 
 std::vector<DeviceStatus> UpgradeRun::TickStatus() {

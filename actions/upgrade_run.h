@@ -56,6 +56,9 @@ public:
     // Devices of the chosen model not yet sent a request (the operator must hear of any left
     // when the dialog closes early).
     const std::vector<UpgradeTarget>& Waiting() const { return waiting_; }
+    // Devices of the chosen model not yet sent a request: the waiting queue, and the first batch
+    // until the send thread reports it sent.
+    int Unsent() const;
 
 private:
     UpgradeBatch TakeBatch();

@@ -8,6 +8,7 @@
 #include "ui/ct_multi_pages.h"
 #include "ui/dialog_template.h"
 #include "ui/translate_window.h"
+#include "upgrade/upgrade_dlg.h"
 
 #include <QTimerEvent>
 
@@ -41,6 +42,8 @@ CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageSe
         return new CBridgeDlg(parent, host, services);
     if (dialogId == CManagementDlg::kDialogId)
         return new CManagementDlg(parent, host, services);
+    if (dialogId == CUpgradeDlg::kDialogId)
+        return new CUpgradeDlg(parent, host, services);
     return CreatePage(dialogId, parent, host, services);
 }
 

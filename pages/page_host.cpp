@@ -1,6 +1,5 @@
 #include "pages/page_host.h"
 
-#include "pages/list_pages.h"
 #include "pages/reboot_restore_dlg.h"
 #include "pages/status_dlg.h"
 #include "pages/system_tool_dlg.h"
@@ -19,7 +18,6 @@ CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServ
     switch (dialogId) {
     case CStatusDlg::kDialogId: return new CStatusDlg(parent, host, services);
     case CRebootDlg::kDialogId: return new CRebootDlg(parent, host, services);
-    case CUpgradeDlg::kDialogId: return new CUpgradeDlg(parent, host, services);
     case CRestoreDlg::kDialogId: return new CRestoreDlg(parent, host, services);
     case CSystemToolDlg::kDialogId: return new CSystemToolDlg(parent, host, services);
     default: return nullptr;

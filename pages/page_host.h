@@ -52,8 +52,9 @@ private:
     PageServices m_services;
 };
 
-// Builds the page of the given dialog id (133, 136..138, 155) as a child of `parent`; null for
-// other ids (the management page comes from config/, the bridge page from bridge/).
+// Builds the page of the given dialog id (133, 136, 138, 155) as a child of `parent`; null for
+// other ids (the management page comes from config/, the bridge page from bridge/, the upgrade
+// page from upgrade/).
 CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services);
 
 }  // namespace cpe

@@ -226,19 +226,22 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_finish::kText, K::Label, "You are configuring the device to work as Station mode.", 8, 142,
           kBridgeWidth - 16, 10, kCtlCentre},
      }},
-    // Upgrade dialog.
+    // Upgrade dialog: title strip, model and file choice; the progress bar and its label are
+    // shown once an upgrade runs.
     {ids::kUpgradeConfigDlg, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
      {
-         {-1, K::SkinLabel, "Device upgrade", 8, 4, 200, 10},
-         {1003, K::PictureButton, "", 266, 3, 11, 10},
+         {ids::upgrade_config::kTitleStrip, K::Label, "", 0, 0, 280, 18},
+         {ids::upgrade_config::kTitle, K::SkinLabel, "Device upgrade", 8, 4, 200, 10},
+         {ids::upgrade_config::kCloseButton, K::PictureButton, "", 266, 4, 11, 10},
          {-1, K::Label, "Type", 10, 30, 60, 8},
-         {1013, K::DropList, "", 72, 28, 100, 80},
+         {ids::upgrade_config::kTypeList, K::DropList, "", 72, 28, 100, 80},
          {-1, K::Label, "ChooseFile", 10, 50, 60, 8},
-         {1009, K::Edit, "", 72, 48, 140, 12, kCtlReadOnly},
-         {1001, K::PictureButton, "Scan", 218, 46, 50, 16},
-         {1026, K::Label, "Upgrade file transfer progress", 10, 72, 200, 8},
-         {1091, K::Progress, "", 10, 84, 260, 10},
-         {1006, K::PictureButton, "Upgrade", 218, 106, 50, 16},
+         {ids::upgrade_config::kFileEdit, K::Edit, "", 72, 48, 140, 12, kCtlReadOnly},
+         {ids::upgrade_config::kScanButton, K::PictureButton, "Scan", 218, 46, 50, 16},
+         {ids::upgrade_config::kSeparator, K::Picture, "", 10, 70, 260, 1},
+         {ids::upgrade_config::kProgressLabel, K::Label, "Upgrade file transfer progress", 10, 80, 260, 8, kCtlHidden},
+         {ids::upgrade_config::kProgress, K::Progress, "", 10, 92, 260, 10, kCtlHidden},
+         {ids::upgrade_config::kUpgradeButton, K::PictureButton, "Upgrade", 218, 106, 50, 16},
      }},
 };
 

@@ -159,6 +159,20 @@ inline constexpr int kPicture = 1003;
 inline constexpr int kText = 1117;
 }  // namespace bridge_finish
 
+// ---- upgrade dialog -------------------------------------------------------------------------
+namespace upgrade_config {
+inline constexpr int kScanButton = 1001;
+inline constexpr int kCloseButton = 1003;
+inline constexpr int kUpgradeButton = 1006;
+inline constexpr int kFileEdit = 1009;
+inline constexpr int kTypeList = 1013;
+inline constexpr int kProgressLabel = 1026;
+inline constexpr int kProgress = 1091;
+inline constexpr int kSeparator = 1092;
+inline constexpr int kTitleStrip = 1131;
+inline constexpr int kTitle = 1139;
+}  // namespace upgrade_config
+
 // ---- adapter page ---------------------------------------------------------------------------
 namespace system_tool {
 inline constexpr int kSeparator = 1012;

@@ -2,8 +2,6 @@
 // instance, failures reported with their reason, and waits that a stop request cuts short.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 
@@ -15,9 +13,9 @@
 #include "actions/upgrade_send_thread.h"
 #include "platform/ini_file.h"
 #include "platform/system_info.h"
-#include "platform/unique_fd.h"
 #include "sim/firmware_fetch.h"
 #include "tests/actions/upgrade_fakes.h"
+#include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
 namespace cpe::actions::test {
@@ -91,20 +89,8 @@ protected:
         cpe::test::WriteBytes(www_ / "fw.bin", std::string(5000, 'f'));
         layout_.serviceDir = std::filesystem::path(CPE_HELPER_DIR);
         layout_.iniDir = ini_.path();
-        layout_.tftpPort = FreePort(SOCK_DGRAM);
-        layout_.httpPort = FreePort(SOCK_STREAM);
-    }
-    // A port nobody uses on loopback right now.
-    static std::uint16_t FreePort(int type) {
-        platform::UniqueFd fd(::socket(AF_INET, type, 0));
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-            ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&a), &len) != 0)
-            return 0;
-        return ntohs(a.sin_port);
+        layout_.tftpPort = cpe::test::FreeLoopbackPort(SOCK_DGRAM);
+        layout_.httpPort = cpe::test::FreeLoopbackPort(SOCK_STREAM);
     }
     std::string Ini(const std::string& file, const std::string& section, const std::string& key) {
         return platform::GetPrivateProfileString(section, key, "", 1024, ini_.path() / file);

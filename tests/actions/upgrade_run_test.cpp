@@ -164,14 +164,17 @@ TEST_F(UpgradeRunTest, FollowUpStartsOnlyOnceTheSendThreadSentTheFirstBatch) {
     EXPECT_EQ(first.size(), 10u);
     EXPECT_TRUE(sender_.Upgrades().empty()) << "Start only builds the batch";
     EXPECT_FALSE(run.Armed(UpgradeTimer::followUp));
+    EXPECT_EQ(run.Unsent(), 12) << "the first batch counts as unsent until the thread reports it";
     store_.SetAll(targets, 8);
     for (int s = 0; s < 5; ++s) Second(run);
     EXPECT_TRUE(sender_.Upgrades().empty());
     EXPECT_EQ(run.TickStatus().size(), 10u);
     SendBatch(first, sender_);
     run.FirstBatchSent();
+    EXPECT_EQ(run.Unsent(), 2);
     Second(run);
     EXPECT_EQ(sender_.Upgrades().size(), 12u);
+    EXPECT_EQ(run.Unsent(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // List mechanics through real widgets: header sorting, search, page size, the online count, the
 // pager, row numbering, check boxes and status texts.
-#include "pages/list_pages.h"
 #include "pages/reboot_restore_dlg.h"
 #include "pages/status_dlg.h"
 #include "tests/pages/page_fixture.h"
@@ -100,8 +99,10 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
     ClickCell(*bridge->Grid(), 0, 0);
     EXPECT_EQ(bridge->Grid()->GetSortColumn(), bridge->Traits().ColumnOf(ListColumn::Status));
 
-    // The upgrade page's "Status" header sorts by status too.
-    auto upgrade = MakePage<CUpgradeDlg>();
+    // The upgrade page's list (its own action is upgrade/'s): its "Status" header sorts by status too.
+    auto upgrade = std::make_unique<CListPageDlg>(*FindListPageTraits(ids::kUpgradeDlg), nullptr, host_, Services());
+    upgrade->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(upgrade.get()));
     ClickCell(*upgrade->Grid(), 0, upgrade->Traits().ColumnOf(ListColumn::Status));
     EXPECT_EQ(Column(*upgrade, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
 
@@ -152,7 +153,7 @@ TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult
 
 TEST_F(SearchAndPaging, PageSizesOfferedWithThirtyChosen)
 {
-    auto page = MakePage<CUpgradeDlg>();
+    auto page = MakePage<CRestoreDlg>();
     QStringList items;
     for (int i = 0; i < page->PageSizeList()->count(); ++i)
         items << page->PageSizeList()->itemText(i);

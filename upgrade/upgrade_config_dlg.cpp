@@ -1,0 +1,307 @@
+#include "upgrade/upgrade_config_dlg.h"
+
+#include "actions/operate_system_info.h"
+#include "engine/net_management.h"
+#include "pages/message_box.h"
+#include "pages/page_text.h"
+#include "protocol/codes.h"
+#include "ui/ct_button_picture.h"
+#include "ui/ct_picture.h"
+#include "ui/ct_static.h"
+#include "ui/dialog_template.h"
+#include "ui/skin_qt.h"
+#include "ui/translate_window.h"
+#include "upgrade/upgrade_messages.h"
+#include "upgrade/upgrade_texts.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimerEvent>
+#include <utility>
+
+namespace cpe {
+namespace {
+
+using actions::UpgradeTimer;
+namespace id = ids::upgrade_config;
+
+struct TimerSlot {
+    UpgradeTimer timer;
+    int timerId;
+    std::chrono::milliseconds actions::UpgradeTimings::*period;
+};
+
+constexpr TimerSlot kTimerSlots[] = {
+    {UpgradeTimer::transfer, CUpgradeConfigDlg::TIMER_TRANSFER, &actions::UpgradeTimings::transferPeriod},
+    {UpgradeTimer::flashing, CUpgradeConfigDlg::TIMER_FLASH, &actions::UpgradeTimings::flashPeriod},
+    {UpgradeTimer::followUp, CUpgradeConfigDlg::TIMER_FOLLOW_UP, &actions::UpgradeTimings::followUpPeriod},
+    {UpgradeTimer::status, CUpgradeConfigDlg::TIMER_STATUS, &actions::UpgradeTimings::statusPeriod},
+};
+
+void SetPictures(CTButtonPicture& button, const std::string& path)
+{
+    if (path.empty())
+        return;
+    const QString picture = QString::fromStdString(path);
+    button.SetImages(picture, picture, picture, picture);
+}
+
+}  // namespace
+
+CUpgradeConfigDlg::CUpgradeConfigDlg(std::vector<actions::UpgradeTarget> targets, UpgradeServices services,
+                                     QWidget* parent)
+    : CTDialog(parent, Qt::Dialog), m_targets(std::move(targets)), m_services(services)
+{
+    BuildDialog(this, kDialogId);
+    TranslateWindow(this);
+    InitControls();
+}
+
+CUpgradeConfigDlg::~CUpgradeConfigDlg()
+{
+    EndUpgrade();
+}
+
+void CUpgradeConfigDlg::InitControls()
+{
+    const SkinSettings& skin = Skin();
+    m_bDrag = true;
+    m_bFill = true;
+    m_crFill = skin.childBkColor;
+
+    if (auto* strip = DlgItem<QLabel>(this, id::kTitleStrip)) {
+        QPalette palette = strip->palette();
+        palette.setColor(QPalette::Window, ToQColor(skin.gridTitleBkColor));
+        strip->setPalette(palette);
+        strip->setAutoFillBackground(true);
+    }
+    if (auto* title = DlgItem<CTStatic>(this, id::kTitle))
+        ApplyLabelStyle(*title);
+    if (auto* separator = DlgItem<CTPicture>(this, id::kSeparator);
+        separator && !skin.paths.orangeLine.empty() &&
+        separator->LoadFile(QString::fromStdString(skin.paths.orangeLine)))
+        separator->DrawPicture();
+
+    m_pType = DlgItem<QComboBox>(this, id::kTypeList);
+    m_pFile = DlgItem<QLineEdit>(this, id::kFileEdit);
+    m_pScan = DlgItem<CTButtonPicture>(this, id::kScanButton);
+    m_pUpgrade = DlgItem<CTButtonPicture>(this, id::kUpgradeButton);
+    m_pClose = DlgItem<CTButtonPicture>(this, id::kCloseButton);
+    m_pProgress = DlgItem<QProgressBar>(this, id::kProgress);
+    m_pProgressLabel = DlgItem<QLabel>(this, id::kProgressLabel);
+
+    SetPictures(*m_pClose, skin.paths.closeConfig);
+    SetPictures(*m_pScan, skin.paths.btnConfig);
+    SetPictures(*m_pUpgrade, skin.paths.configBtn);
+    ApplyButtonStyle(*m_pScan, PageText("Scan"));
+    ApplyButtonStyle(*m_pUpgrade, PageText("Upgrade"));
+    connect(m_pScan, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnScan);
+    connect(m_pUpgrade, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnUpgrade);
+    connect(m_pClose, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnClose);
+
+    // Model names are names, not texts to translate: the list is filled after the translation.
+    for (int model : actions::DistinctModels(m_targets))
+        m_pType->addItem(QString::fromStdString(ModelName(model)), model);
+    m_pType->setCurrentIndex(0);
+}
+
+void CUpgradeConfigDlg::OnScan()
+{
+    QFileDialog dialog(this, QString(), m_strFolder, QStringLiteral("* Files (*)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QFileInfo chosen(dialog.selectedFiles().constFirst());
+    m_strFileName = chosen.fileName();
+    m_strFolder = chosen.absolutePath();
+    m_pFile->setText(QDir::toNativeSeparators(chosen.absoluteFilePath()));
+}
+
+void CUpgradeConfigDlg::OnUpgrade()
+{
+    if (m_strFileName.isEmpty()) {
+        ShowMessageBox(this, PageText(upgrade_message::kSelectFile), MessageIcon::Exclamation);
+        return;
+    }
+    if (ShowMessageBox(this, PageText(upgrade_message::kConfirm), MessageIcon::Question, MessageButtons::OkCancel) !=
+        IDOK)
+        return;
+    const int model = m_pType->currentData().toInt();
+    if (!StartHelper(model, actions::WaitingQueueOf(m_targets, model)))
+        return;
+    // The devices ask the helper for the name as the file system holds it; a Linux file name
+    // (at most 255 bytes) always fits the request whole.
+    StartRun(model, QFile::encodeName(m_strFileName).toStdString());
+}
+
+bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue)
+{
+    const std::string folder = QFile::encodeName(m_strFolder).toStdString();
+    actions::COperateSystemInfo& helpers = m_services.helpers;
+    if (IsModelSetB(model)) {
+        const actions::HelperStart started = helpers.StartFileServerHelper(folder);
+        if (!started.ok)
+            ReportHelperFailure(started);
+        return started.ok;
+    }
+    std::vector<std::string> deviceIps;
+    for (const actions::UpgradeTarget& target : queue)
+        deviceIps.push_back(target.ip);
+    std::vector<std::string> localIps;
+    for (const LocalAddress& local : m_services.engine.LocalAddressesFor(deviceIps))
+        localIps.push_back(local.ip);
+    if (localIps.empty()) {
+        ShowMessageBox(this, PageText(upgrade_message::kNoLocalAddress), MessageIcon::Exclamation);
+        return false;
+    }
+    const actions::HelperStart started = helpers.StartTftpHelper(folder, localIps);
+    if (!started.ok)
+        ReportHelperFailure(started);
+    return started.ok;
+}
+
+void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure)
+{
+    ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::Exclamation);
+}
+
+void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName)
+{
+    const bool modelSetB = IsModelSetB(model);
+    m_pScan->setEnabled(false);
+    m_pUpgrade->hide();
+    m_pProgressLabel->show();
+    m_pProgress->show();
+
+    // The engine reads the replies to the first request by this model.
+    m_services.engine.SetUpgradeModelCode(model);
+    m_queries = std::make_unique<actions::StoreUpgradeQueries>(m_services.store);
+    m_sender = std::make_unique<actions::EngineUpgradeSender>(m_services.engine, fileName);
+    m_run = std::make_unique<actions::UpgradeRun>(m_targets, model, modelSetB, *m_queries, *m_sender);
+    actions::UpgradeBatch first = m_run->Start();
+    m_bRunning = true;
+    ShowProgress();
+
+    std::function<void(std::stop_token)> before;
+    if (modelSetB)
+        before = [&helpers = m_services.helpers, timings = m_services.timings](std::stop_token stop) {
+            helpers.WaitForFileServer(stop, timings);
+        };
+    m_sendThread.Start(std::move(first), *m_sender, std::move(before), [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnFirstBatchSent(); }, Qt::QueuedConnection);
+    });
+    FollowRunTimers();
+}
+
+void CUpgradeConfigDlg::OnFirstBatchSent()
+{
+    if (!m_bRunning)
+        return;
+    m_run->FirstBatchSent();
+    FollowRunTimers();
+}
+
+void CUpgradeConfigDlg::FollowRunTimers()
+{
+    for (const TimerSlot& slot : kTimerSlots) {
+        QBasicTimer& timer = Timer(slot.timer);
+        if (!m_run->Armed(slot.timer))
+            timer.stop();
+        else if (!timer.isActive())
+            timer.start(static_cast<int>((m_services.timings.*slot.period).count()), this);
+    }
+}
+
+bool CUpgradeConfigDlg::TimerRunning(int timerId) const
+{
+    for (const TimerSlot& slot : kTimerSlots)
+        if (slot.timerId == timerId)
+            return m_timers[static_cast<std::size_t>(slot.timer)].isActive();
+    return false;
+}
+
+void CUpgradeConfigDlg::timerEvent(QTimerEvent* event)
+{
+    for (const TimerSlot& slot : kTimerSlots) {
+        if (event->timerId() == Timer(slot.timer).timerId()) {
+            OnTimer(slot.timerId);
+            return;
+        }
+    }
+    CTDialog::timerEvent(event);
+}
+
+void CUpgradeConfigDlg::OnTimer(int timerId)
+{
+    if (!m_bRunning)
+        return;
+    switch (timerId) {
+    case TIMER_TRANSFER:
+        m_run->TickTransfer();
+        ShowProgress();
+        break;
+    case TIMER_FLASH:
+        m_run->TickFlash();
+        ShowProgress();
+        break;
+    case TIMER_FOLLOW_UP: m_run->TickFollowUp(); break;
+    case TIMER_STATUS:
+        for (const actions::DeviceStatus& device : m_run->TickStatus())
+            emit DeviceStatusRead(QString::fromStdString(device.mac), device.status);
+        break;
+    default: return;
+    }
+    if (m_run->Phase() == actions::UpgradePhase::finished)
+        Finish();
+    else
+        FollowRunTimers();
+}
+
+void CUpgradeConfigDlg::ShowProgress()
+{
+    const bool transfer = m_run->Phase() == actions::UpgradePhase::transfer;
+    m_pProgressLabel->setText(
+        PageText(transfer ? upgrade_message::kTransferProgress : upgrade_message::kFlashProgress));
+    m_pProgress->setRange(0, m_run->ProgressRange());
+    m_pProgress->setValue(m_run->ProgressPosition());
+}
+
+void CUpgradeConfigDlg::Finish()
+{
+    EndUpgrade();
+    m_pScan->setEnabled(true);
+    m_pUpgrade->show();
+    accept();
+}
+
+void CUpgradeConfigDlg::OnClose()
+{
+    if (m_bRunning && m_run->Unsent() > 0) {
+        const QString question = FilledText(upgrade_message::kUnsentOnClose, {QString::number(m_run->Unsent())});
+        if (ShowMessageBox(this, question, MessageIcon::Question, MessageButtons::OkCancel) != IDOK)
+            return;
+        // The upgrade may have come to its end while the operator was asked.
+        if (m_run->Phase() == actions::UpgradePhase::finished)
+            return;
+    }
+    EndUpgrade();
+    reject();
+}
+
+void CUpgradeConfigDlg::EndUpgrade()
+{
+    m_bRunning = false;
+    for (QBasicTimer& timer : m_timers)
+        timer.stop();
+    m_sendThread.Stop();
+    m_services.helpers.StopHelpers();
+}
+
+}  // namespace cpe
