@@ -40,6 +40,7 @@ UpgradeBatch UpgradeRun::TakeBatch() {
 
 void UpgradeRun::SendNextBatch() {
     batchTicks_ = 0;
+    earlier_.insert(earlier_.end(), batch_.begin(), batch_.end());
     batch_ = TakeBatch();
     if (batch_.empty()) return;
     SendBatch(batch_, sender_);
@@ -101,7 +102,8 @@ int UpgradeRun::Unsent() const {
 std::vector<DeviceStatus> UpgradeRun::TickStatus() {
     std::vector<DeviceStatus> out;
     if (!Armed(UpgradeTimer::status)) return out;
-    for (const auto& target : batch_) out.push_back({target.mac, store_.GetDeviceStatus(target.mac)});
+    for (const auto* list : {&earlier_, &batch_})
+        for (const auto& target : *list) out.push_back({target.mac, store_.GetDeviceStatus(target.mac)});
     return out;
 }
 

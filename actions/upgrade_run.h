@@ -43,7 +43,9 @@ public:
     void TickTransfer();
     void TickFlash();
     void TickFollowUp();
-    // The status of every device of the current batch, for the list's Status column.
+    // The status of every device sent a request so far, for the list's Status column: earlier
+    // batches too, so that a device that failed or finished after its batch was left behind
+    // is not shown as still upgrading.
     std::vector<DeviceStatus> TickStatus();
 
     bool Armed(UpgradeTimer timer) const { return armed_[static_cast<int>(timer)]; }
@@ -70,6 +72,7 @@ private:
     UpgradeSender& sender_;
     bool modelSetB_;
     std::vector<UpgradeTarget> waiting_;
+    std::vector<UpgradeTarget> earlier_;  // the batches before the current one
     UpgradeBatch batch_;
     int queued_ = 0;
     bool armed_[4] = {};

@@ -120,7 +120,9 @@ void CUpgradeConfigDlg::OnScan()
     const QFileInfo chosen(dialog.selectedFiles().constFirst());
     m_strFileName = chosen.fileName();
     m_strFolder = chosen.absolutePath();
+    // The edit shows the end of a long path, the file name; the whole path is its tool tip.
     m_pFile->setText(QDir::toNativeSeparators(chosen.absoluteFilePath()));
+    m_pFile->setToolTip(m_pFile->text());
 }
 
 void CUpgradeConfigDlg::OnUpgrade()

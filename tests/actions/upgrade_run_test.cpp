@@ -69,10 +69,13 @@ TEST_F(UpgradeRunTest, FollowUpWaitsForSettledStatusesOrTheBatchLimit) {
     EXPECT_EQ(sender_.Upgrades().size(), 25u);
     EXPECT_EQ(run->BatchesSent(), 3);
 
+    // The list follows every device sent a request so far, earlier batches included.
     const auto shown = run->TickStatus();
-    ASSERT_EQ(shown.size(), 5u);
-    EXPECT_EQ(shown.front().mac, "m21");
-    EXPECT_EQ(shown.front().status, 7);
+    ASSERT_EQ(shown.size(), 25u);
+    EXPECT_EQ(shown.front().mac, "m1");
+    EXPECT_EQ(shown.front().status, 8);
+    EXPECT_EQ(shown.back().mac, "m25");
+    EXPECT_EQ(shown.back().status, 7);
 }
 
 TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
