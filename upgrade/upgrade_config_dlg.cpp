@@ -14,6 +14,7 @@
 #include "upgrade/upgrade_messages.h"
 #include "upgrade/upgrade_texts.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -295,6 +296,12 @@ void CUpgradeConfigDlg::OnClose()
     }
     EndUpgrade();
     reject();
+}
+
+void CUpgradeConfigDlg::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    OnClose();
 }
 
 void CUpgradeConfigDlg::EndUpgrade()

@@ -83,6 +83,8 @@ signals:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    // Closing the window (Alt+F4) is the close button.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void InitControls();

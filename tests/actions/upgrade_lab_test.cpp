@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include <atomic>
-#include <fstream>
 #include <set>
 #include <thread>
 
@@ -13,8 +12,8 @@
 #include "actions/upgrade_run.h"
 #include "actions/upgrade_send_thread.h"
 #include "protocol/codes.h"
-#include "sim/firmware_fetch.h"
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/firmware_image.h"
 #include "tests/support/temp_dir.h"
 
 namespace cpe::lab {
@@ -25,12 +24,6 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kTick{50};
 
-std::string Hex(std::uint64_t v) {
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
-    return buf;
-}
-
 struct Outcome {
     std::vector<std::size_t> batchSizes;
     std::set<std::string> succeeded;  // "Upgrade success" in the store at some tick
@@ -39,12 +32,7 @@ struct Outcome {
 
 class UpgradeLabTest : public LabTest {
 protected:
-    void WriteImage(const std::string& name, std::size_t size) {
-        image_.resize(size);
-        for (std::size_t i = 0; i < size; ++i) image_[i] = static_cast<std::uint8_t>(i * 7 + i / 1000);
-        std::ofstream(firmware_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(image_.data()), static_cast<std::streamsize>(size));
-    }
+    void WriteImage(const std::string& name, std::size_t size) { image_ = FirmwareImage(firmware_.path(), name, size); }
     std::vector<UpgradeTarget> Targets() const {
         std::vector<UpgradeTarget> out;
         for (const auto& d : Devices()) out.push_back({d["ip"].Str(), d["mac"].Str(), static_cast<int>(d["model"].Int())});
@@ -83,15 +71,10 @@ protected:
         out.finished = run.Phase() == UpgradePhase::finished;
         return out;
     }
-    void ExpectFetched(const std::string& mac, const char* protocol) {
-        const auto d = sim_->Device(mac);
-        EXPECT_EQ(d["upgrade"]["protocol"].Str(), protocol) << mac;
-        EXPECT_EQ(d["upgrade"]["bytes"].Int(), static_cast<std::int64_t>(image_.size())) << mac;
-        EXPECT_EQ(d["upgrade"]["fnv1a"].Str(), Hex(sim::Fnv1a(sim::kFnvOffset, image_.data(), image_.size()))) << mac;
-    }
+    void ExpectFetched(const std::string& mac, const char* protocol) { image_.ExpectFetchedBy(*sim_, mac, protocol); }
 
     cpe::test::TempDir firmware_, ini_;
-    std::vector<std::uint8_t> image_;
+    FirmwareImage image_;
 };
 
 TEST_F(UpgradeLabTest, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches) {

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QProgressBar>
 
-#include <fstream>
 #include <set>
 
 #include "engine/payload_blocks.h"
@@ -16,8 +15,8 @@
 #include "pages/code_texts.h"
 #include "platform/system_info.h"
 #include "protocol/codes.h"
-#include "sim/firmware_fetch.h"
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/firmware_image.h"
 #include "tests/upgrade/upgrade_fixture.h"
 #include "ui/skin_settings.h"
 
@@ -31,13 +30,6 @@ using test::WhenModalOpens;
 void ClickCell(CGridCtrl& grid, int row, int col)
 {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, col).center());
-}
-
-std::string Hex(std::uint64_t v)
-{
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
-    return text;
 }
 
 // What the test saw while the dialog ran.
@@ -85,15 +77,7 @@ protected:
         InitSkinPaths(skin_, programDir, lcid);
         InstallSkin(&skin_);
     }
-    void WriteImage(const std::string& name, std::size_t size)
-    {
-        image_.resize(size);
-        for (std::size_t i = 0; i < size; ++i)
-            image_[i] = static_cast<std::uint8_t>(i * 13 + i / 4099);
-        std::ofstream(firmware_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(image_.data()), static_cast<std::streamsize>(size));
-        imageName_ = name;
-    }
+    void WriteImage(const std::string& name, std::size_t size) { image_ = FirmwareImage(firmware_.path(), name, size); }
     // The page over the utility, its list sorted by model and showing `pageSize` rows, all ticked.
     void ShowPageTickingAll(int pageSize)
     {
@@ -112,7 +96,7 @@ protected:
         Watched seen;
         WhenModalOpens<CUpgradeConfigDlg>([&](CUpgradeConfigDlg& dialog) {
             dialog.TypeList()->setCurrentIndex(dialog.TypeList()->findData(model));
-            test::AnswerFileDialog(QString::fromStdString((firmware_ / imageName_).string()));
+            test::AnswerFileDialog(QString::fromStdString(image_.Path().string()));
             QTest::mouseClick(dialog.ScanButton(), Qt::LeftButton);
             QTest::mouseClick(dialog.UpgradeButton(), Qt::LeftButton);
             if (!dialog.Run()) {
@@ -175,14 +159,7 @@ protected:
         const auto file = dir / (std::string(prefix) + "-" + what + ".png");
         EXPECT_TRUE(window.grab().save(QString::fromStdString(file.string()))) << file;
     }
-    void ExpectFetched(const std::string& mac, const char* protocol)
-    {
-        const auto d = sim_->Device(mac);
-        EXPECT_EQ(d["upgrade"]["file"].Str(), imageName_) << mac;
-        EXPECT_EQ(d["upgrade"]["protocol"].Str(), protocol) << mac;
-        EXPECT_EQ(d["upgrade"]["bytes"].Int(), static_cast<std::int64_t>(image_.size())) << mac;
-        EXPECT_EQ(d["upgrade"]["fnv1a"].Str(), Hex(sim::Fnv1a(sim::kFnvOffset, image_.data(), image_.size()))) << mac;
-    }
+    void ExpectFetched(const std::string& mac, const char* protocol) { image_.ExpectFetchedBy(*sim_, mac, protocol); }
     // The devices of a model among the ticked rows, and those of the others.
     std::pair<std::vector<std::string>, std::vector<std::string>> TickedByModel(int model) const
     {
@@ -204,8 +181,7 @@ protected:
     std::unique_ptr<actions::COperateSystemInfo> helpers_;
     actions::UpgradeTimings timings_;
     SkinSettings skin_;
-    std::vector<std::uint8_t> image_;
-    std::string imageName_;
+    FirmwareImage image_;
     test::FakeHost host_;
     std::unique_ptr<CUpgradeDlg> page_;
 };
@@ -299,7 +275,7 @@ TEST_F(UpgradeLab, ClosingTheDialogDuringTheTransferLeavesNoHelperRunning)
     bool fetching = false;
     WhenModalOpens<CUpgradeConfigDlg>([&](CUpgradeConfigDlg& dialog) {
         dialog.TypeList()->setCurrentIndex(dialog.TypeList()->findData(1));
-        test::AnswerFileDialog(QString::fromStdString((firmware_ / imageName_).string()));
+        test::AnswerFileDialog(QString::fromStdString(image_.Path().string()));
         QTest::mouseClick(dialog.ScanButton(), Qt::LeftButton);
         QTest::mouseClick(dialog.UpgradeButton(), Qt::LeftButton);
         helper = helpers_->FindProcess("cpe-tftpd");
