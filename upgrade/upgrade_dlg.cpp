@@ -22,8 +22,7 @@ constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 }  // namespace
 
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services),
-      m_pHelpers(&actions::COperateSystemInfo::GetInstance())
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {
     m_pUpgrade = DlgItem<CTButtonPicture>(this, Traits().actionId);
     if (const std::string& picture = Skin().paths.btnSearch; !picture.empty()) {
@@ -66,8 +65,9 @@ void CUpgradeDlg::OnUpgradeButton()
         return;
     }
     {
+        actions::COperateSystemInfo& helpers = m_pHelpers ? *m_pHelpers : actions::COperateSystemInfo::GetInstance();
         CUpgradeConfigDlg dialog(std::move(targets),
-                                 UpgradeServices{Services().engine, Services().store, *m_pHelpers, m_timings}, this);
+                                 UpgradeServices{Services().engine, Services().store, helpers, m_timings}, this);
         connect(&dialog, &CUpgradeConfigDlg::DeviceStatusRead, this, &CUpgradeDlg::ShowDeviceStatus);
         dialog.exec();
     }

@@ -42,7 +42,7 @@ public:
 
 private:
     CTButtonPicture* m_pUpgrade = nullptr;
-    actions::COperateSystemInfo* m_pHelpers;
+    actions::COperateSystemInfo* m_pHelpers = nullptr;  // null: the program's own
     actions::UpgradeTimings m_timings;
     QTimer m_refresh;
 };

@@ -17,6 +17,6 @@ inline constexpr const char* kTftpFailed = "The TFTP server %s could not start o
 inline constexpr const char* kFileServerFailed = "The file server %s could not start: %s";
 // Closing the dialog before every device of the chosen model was sent its request.
 inline constexpr const char* kUnsentOnClose =
-    "%d devices have not been sent the upgrade yet and will not be upgraded. Close anyway?";
+    "Devices not yet sent the upgrade: %d. If you close now, they will not be upgraded. Close anyway?";
 
 }  // namespace cpe::upgrade_message
