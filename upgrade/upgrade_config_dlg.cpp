@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimerEvent>
+#include <functional>
 #include <utility>
 
 namespace cpe {
