@@ -7,29 +7,17 @@
 #include "pages/page_text.h"
 #include "protocol/codes.h"
 #include "ui/ct_button_picture.h"
-#include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
-#include "ui/skin_qt.h"
 #include "upgrade/upgrade_config_dlg.h"
 #include "upgrade/upgrade_messages.h"
 
 namespace cpe {
-namespace {
-
-constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-
-}  // namespace
 
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
 {
-    m_pUpgrade = DlgItem<CTButtonPicture>(this, Traits().actionId);
-    if (const std::string& picture = Skin().paths.btnSearch; !picture.empty()) {
-        const QString path = QString::fromStdString(picture);
-        m_pUpgrade->SetImages(path, path, path, path);
-    }
-    ApplyButtonStyle(*m_pUpgrade, PageText("Upgrade"));
+    m_pUpgrade = SetUpActionButton(Traits().actionId, "Upgrade");
     m_pUpgrade->show();
     connect(m_pUpgrade, &QAbstractButton::clicked, this, &CUpgradeDlg::OnUpgradeButton);
 
