@@ -49,15 +49,8 @@ void CBridgeConfigDlg::InitFrame()
     m_crFill = skin.childBkColor;
     m_bDrag = true;
 
-    auto* strip = DlgItem<QLabel>(this, ids::bridge_wizard::kTitleStrip);
-    strip->setAutoFillBackground(true);
-    QPalette palette = strip->palette();
-    palette.setColor(QPalette::Window, ToQColor(skin.gridTitleBkColor));
-    strip->setPalette(palette);
-    auto* title = DlgItem<CTStatic>(this, ids::bridge_wizard::kTitle);
-    ApplyLabelStyle(*title);
-    title->m_bTransparent = true;
-    title->raise();
+    ApplyTitleStrip(*DlgItem<QLabel>(this, ids::bridge_wizard::kTitleStrip),
+                    *DlgItem<CTStatic>(this, ids::bridge_wizard::kTitle));
 
     m_pClose = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kCloseButton);
     SetButtonPicture(*m_pClose, skin.paths.closeConfig);

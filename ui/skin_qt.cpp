@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QLabel>
+#include <QPalette>
+
 namespace cpe {
 
 QFont MakeFont(const QString& face, int height, int weight)
@@ -61,6 +64,17 @@ void ApplyButtonStyle(CTButtonPicture& button, const QString& text)
     const SkinSettings& s = Skin();
     ApplyButtonFont(button, text, s.buttonFontWeight, s.buttonFontHeight, s.buttonFontColor);
     button.update();
+}
+
+void ApplyTitleStrip(QLabel& strip, CTStatic& title)
+{
+    strip.setAutoFillBackground(true);
+    QPalette palette = strip.palette();
+    palette.setColor(QPalette::Window, ToQColor(Skin().gridTitleBkColor));
+    strip.setPalette(palette);
+    ApplyLabelStyle(title);
+    title.m_bTransparent = true;
+    title.raise();
 }
 
 void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down)

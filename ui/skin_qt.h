@@ -9,6 +9,8 @@
 #include <QString>
 #include <string>
 
+class QLabel;
+
 namespace cpe {
 
 class CTButtonPicture;
@@ -28,7 +30,10 @@ void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text);
 void ApplyButtonStyle(CTButtonPicture& button, const QString& text);
 // The label style: menu face, label weight, height and colours.
 void ApplyLabelStyle(CTStatic& label);
-// Skin pictures of a picture button: `normal` for the normal and disabled states, `down` (or
+// The title strip of the configuration dialogs: the strip filled with the skin's title colour,
+// the title on top of it in the label style.
+void ApplyTitleStrip(QLabel& strip, CTStatic& title);
+// A skin picture on a picture button: `normal` for the normal and disabled states, `down` (or
 // `normal` when empty) for hover and pressed. A skin without the picture (an empty path) leaves
 // the button as it is.
 void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down = {});

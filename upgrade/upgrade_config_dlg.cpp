@@ -46,14 +46,6 @@ constexpr TimerSlot kTimerSlots[] = {
     {UpgradeTimer::status, CUpgradeConfigDlg::TIMER_STATUS, &actions::UpgradeTimings::statusPeriod},
 };
 
-void SetPictures(CTButtonPicture& button, const std::string& path)
-{
-    if (path.empty())
-        return;
-    const QString picture = QString::fromStdString(path);
-    button.SetImages(picture, picture, picture, picture);
-}
-
 }  // namespace
 
 CUpgradeConfigDlg::CUpgradeConfigDlg(std::vector<actions::UpgradeTarget> targets, UpgradeServices services,
@@ -77,14 +69,7 @@ void CUpgradeConfigDlg::InitControls()
     m_bFill = true;
     m_crFill = skin.childBkColor;
 
-    if (auto* strip = DlgItem<QLabel>(this, id::kTitleStrip)) {
-        QPalette palette = strip->palette();
-        palette.setColor(QPalette::Window, ToQColor(skin.gridTitleBkColor));
-        strip->setPalette(palette);
-        strip->setAutoFillBackground(true);
-    }
-    if (auto* title = DlgItem<CTStatic>(this, id::kTitle))
-        ApplyLabelStyle(*title);
+    ApplyTitleStrip(*DlgItem<QLabel>(this, id::kTitleStrip), *DlgItem<CTStatic>(this, id::kTitle));
     if (auto* separator = DlgItem<CTPicture>(this, id::kSeparator);
         separator && !skin.paths.orangeLine.empty() &&
         separator->LoadFile(QString::fromStdString(skin.paths.orangeLine)))
@@ -98,9 +83,9 @@ void CUpgradeConfigDlg::InitControls()
     m_pProgress = DlgItem<QProgressBar>(this, id::kProgress);
     m_pProgressLabel = DlgItem<QLabel>(this, id::kProgressLabel);
 
-    SetPictures(*m_pClose, skin.paths.closeConfig);
-    SetPictures(*m_pScan, skin.paths.btnConfig);
-    SetPictures(*m_pUpgrade, skin.paths.configBtn);
+    SetButtonPicture(*m_pClose, skin.paths.closeConfig);
+    SetButtonPicture(*m_pScan, skin.paths.btnConfig);
+    SetButtonPicture(*m_pUpgrade, skin.paths.configBtn);
     ApplyButtonStyle(*m_pScan, PageText("Scan"));
     ApplyButtonStyle(*m_pUpgrade, PageText("Upgrade"));
     connect(m_pScan, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnScan);
