@@ -63,7 +63,7 @@ HelperLayout DefaultHelperLayout() { return HelperLayoutFor(platform::GetProgram
 HelperLayout HelperLayoutFor(const std::filesystem::path& programDir) {
     HelperLayout layout;
     layout.serviceDir = programDir / "service";
-    if (::access(layout.serviceDir.c_str(), W_OK | X_OK) == 0) {
+    if (platform::MayWriteInProgramFolder(layout.serviceDir.string())) {
         layout.iniDir = layout.serviceDir;
         return layout;
     }

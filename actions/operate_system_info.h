@@ -43,8 +43,8 @@ struct HelperLayout {
     std::chrono::milliseconds readyLimit{5000};  // how long a helper may take to say it listens
 };
 
-// "service/" in `programDir`; the ini files go there when it is writable, else into the user's
-// runtime folder (an installed program's folder is not the user's to write).
+// "service/" in `programDir`; the ini files go there when the program may write there, else into
+// the user's runtime folder (an installed program's folder is the package's, not the user's).
 HelperLayout HelperLayoutFor(const std::filesystem::path& programDir);
 // The layout for this program's own folder.
 HelperLayout DefaultHelperLayout();

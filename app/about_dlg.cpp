@@ -1,8 +1,10 @@
 #include "app/about_dlg.h"
 
 #include "ui/ct_picture.h"
+#include "platform/system_info.h"
 #include "ui/dialog_template.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace cpe {
@@ -17,6 +19,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : CTDialog(parent, Qt::Dialog | Qt::MSWind
     for (auto* picture : findChildren<CTPicture*>(Qt::FindDirectChildrenOnly))
         if (!icon.isEmpty() && picture->LoadFile(icon))
             picture->DrawPicture();
+    if (auto* name = DlgItem<QLabel>(this, ids::about::kProgramName))
+        name->setText(name->text() + ' ' + QString::fromStdString(platform::VersionText()));
     if (auto* ok = DlgItem<QPushButton>(this, 1)) {
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,4 +1,5 @@
-// The About box: the program icon and two fixed lines, closed by its OK button.
+// The About box: the program icon, its name with the version and a fixed line, closed by its OK
+// button.
 #pragma once
 
 #include "ui/ct_dialog.h"

@@ -1,6 +1,7 @@
 #include "app/application_app.h"
 
 #include "app/application_dlg.h"
+#include "app/command_line.h"
 #include "app/quit_signals.h"
 #include "platform/system_info.h"
 #include "engine/net_management.h"
@@ -31,7 +32,10 @@ CApplicationApp* CApplicationApp::Current() { return g_app; }
 
 int CApplicationApp::Run(int argc, char** argv)
 {
-    // The program takes no command-line options: the toolkit sees the program name only.
+    // --help and --version answer before anything starts: no lock, no display, no engine.
+    if (const int status = AnswerCommandLine(ParseCommandLine(argc, argv)); status >= 0)
+        return status;
+    // The toolkit sees the program name only.
     m_argc = argc > 0 ? 1 : 0;
     m_argv = argv;
     InitInstance();

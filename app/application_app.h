@@ -35,7 +35,8 @@ public:
     // The application object of the process (null before it is built and after it is gone).
     static CApplicationApp* Current();
 
-    // Start-up, then shutdown; the process exit code.
+    // Start-up, then shutdown; the process exit code. --help and --version (and an unknown
+    // argument) are answered on the terminal without starting anything.
     int Run(int argc, char** argv);
     // Start-up and the main window's run. Returns false always: there is no loop after it.
     bool InitInstance();

@@ -6,6 +6,9 @@ if(CPE_WERROR)
   target_compile_options(cpe_options INTERFACE -Werror)
 endif()
 target_compile_definitions(cpe_options INTERFACE CPE_VERSION_TEXT="${PROJECT_VERSION}")
+# The program folder under the install prefix (cmake/Install.cmake): executable, adapter library,
+# resources and the helper servers.
+set(CPE_INSTALL_PROGRAM_DIR lib/cpe-manager)
 
 if(CPE_SANITIZE)
   string(REPLACE ";" "," _cpe_san "${CPE_SANITIZE}")

@@ -70,6 +70,23 @@ std::string RuntimeDir() {
     return dir + "/";
 }
 
+std::string_view InstalledProgramDir() {
+#ifdef CPE_INSTALLED_PROGRAM_DIR
+    return CPE_INSTALLED_PROGRAM_DIR;
+#else
+    return {};
+#endif
+}
+
+bool MayWriteInProgramFolder(std::string_view folder, std::string_view installedDir) {
+    if (folder.empty()) return false;
+    if (!installedDir.empty()) {
+        const std::string inside = WithTrailingSlash(std::string(folder));
+        if (inside.starts_with(WithTrailingSlash(std::string(installedDir)))) return false;
+    }
+    return ::access(std::string(folder).c_str(), W_OK | X_OK) == 0;
+}
+
 SingleInstance::SingleInstance(std::string_view name) {
     const std::string dir = RuntimeDir();
     if (!IsPrivateFolder(dir)) return;

@@ -39,4 +39,11 @@ private:
 // The user's runtime folder (XDG_RUNTIME_DIR, else /tmp/cpe-manager-<uid>) with a trailing '/'.
 std::string RuntimeDir();
 
+// The folder `cmake --install` puts the program in ("/usr/lib/cpe-manager/"), with a trailing '/'.
+std::string_view InstalledProgramDir();
+// Whether the program may keep its files of one run in `folder` (its own folder or one inside it):
+// the user can write there and it is not inside `installedDir`, which belongs to the package
+// even when root runs the program.
+bool MayWriteInProgramFolder(std::string_view folder, std::string_view installedDir = InstalledProgramDir());
+
 }  // namespace cpe::platform

@@ -1,7 +1,5 @@
 #include "store/database_file.h"
 
-#include <unistd.h>
-
 #include <system_error>
 
 #include "platform/system_info.h"
@@ -21,7 +19,7 @@ std::string ConnectionStringFor(const std::filesystem::path& file) {
 
 std::filesystem::path DefaultDatabaseFile() {
     const std::string& programDir = platform::GetProgramDir();
-    if (!programDir.empty() && ::access(programDir.c_str(), W_OK | X_OK) == 0)
+    if (platform::MayWriteInProgramFolder(programDir))
         return DatabaseFileIn(programDir);
     const std::string runtimeDir = platform::RuntimeDir();
     std::error_code ignored;

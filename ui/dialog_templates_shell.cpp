@@ -40,7 +40,7 @@ const std::vector<DialogTemplate> kShell = {
     {ids::kAboutDlg, "CAboutDlg", 170, 62, kDlgPopup | kDlgCaption, "About CPEManagement",
      {
          {-1, K::Picture, "", 14, 14, 21, 20},
-         {-1, K::Label, "CPEManagement", 42, 14, 114, 8},
+         {ids::about::kProgramName, K::Label, "CPEManagement", 42, 14, 114, 8},
          {-1, K::Label, "Wireless CPE management utility", 42, 26, 114, 8},
          {1, K::PushButton, "OK", 113, 41, 50, 14},
      }},

@@ -80,6 +80,11 @@ inline constexpr int kPicture = 102;
 inline constexpr int kHint = 1130;
 }  // namespace install_help
 
+// ---- About box --------------------------------------------------------------------------------
+namespace about {
+inline constexpr int kProgramName = 1000;  // the program's name, followed by its version
+}  // namespace about
+
 // ---- device list pages ----------------------------------------------------------------------
 namespace list_page {
 inline constexpr int kRebootButton = 1001;   // reboot page

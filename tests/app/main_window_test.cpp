@@ -13,6 +13,7 @@
 #include "ui/ct_static.h"
 #include "ui/scroll_bitmap_wnd.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -168,6 +169,9 @@ TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses)
         auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         aboutSeen = true;
+        auto* name = DlgItem<QLabel>(about, ids::about::kProgramName);
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text().toStdString(), "CPEManagement " + platform::VersionText());
         QTest::mouseClick(DlgItem<QPushButton>(about, 1), Qt::LeftButton);
     });
     menu->actions()[0]->trigger();

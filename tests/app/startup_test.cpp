@@ -4,6 +4,7 @@
 
 #include "app/application_app.h"
 #include "app/application_dlg.h"
+#include "app/command_line.h"
 #include "app/tray_icon.h"
 #include "platform/system_info.h"
 #include "lang/language.h"
@@ -104,6 +105,48 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds)
     }
     EXPECT_TRUE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst()) << "lock kept after exit";
     EXPECT_NE(&Skin(), nullptr);
+}
+
+TEST_F(StartupTest, HelpVersionAndUnknownArgumentsAnswerOnTheTerminalWithoutStartingAnything)
+{
+    struct Case {
+        std::vector<const char*> args;
+        int status;
+        std::string out;       // all of standard output
+        std::string errStart;  // how standard error begins
+    };
+    const std::string help = CommandLineHelp();
+    const std::string version = std::string("cpe-manager ") + platform::VersionText().substr(1) + "\n";
+    const std::vector<Case> cases = {
+        {{"--version"}, 0, version, ""},
+        {{"--help"}, 0, help, ""},
+        {{"-h"}, 0, help, ""},
+        {{"--version", "--help"}, 0, help, ""},
+        {{"--frobnicate"}, 2, "", "cpe-manager: unknown argument '--frobnicate'\nUsage: cpe-manager"},
+        {{"--version", "extra"}, 2, "", "cpe-manager: unknown argument 'extra'\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<char*> argv{const_cast<char*>("cpe-manager")};
+        for (const char* a : c.args)
+            argv.push_back(const_cast<char*>(a));
+        CApplicationApp app;
+        Provide(app, services_);
+        app.m_onMainWindow = [](CApplicationDlg& w) {
+            ADD_FAILURE() << "an answered command line opened the main window";
+            QTimer::singleShot(0, &w, [&w] { w.OnOK(); });
+        };
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int status = app.Run(static_cast<int>(argv.size()), argv.data());
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        SCOPED_TRACE(c.args.front());
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(out, c.out);
+        EXPECT_EQ(err.substr(0, c.errStart.size()), c.errStart);
+        EXPECT_TRUE(steps_.empty()) << "the engine or the store was built";
+        EXPECT_TRUE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst()) << "the lock was taken";
+    }
 }
 
 TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder)

@@ -1,5 +1,6 @@
 #include "platform/system_info.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -21,6 +22,23 @@ TEST(ProgramDir, IsTheFolderOfTheExecutableWithTrailingSlash) {
     const auto exe = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(dir, exe.parent_path().string() + "/");
     EXPECT_EQ(&GetProgramDir(), &dir);  // cached
+}
+
+TEST(ProgramFolder, TheInstalledFolderAndWhatIsInsideItAreNeverWrittenEvenWhenWritable) {
+    test::TempDir dir;
+    const std::string installed = dir.dirText() + "lib/cpe-manager/";
+    std::filesystem::create_directories(dir / "lib/cpe-manager/service");
+    std::filesystem::create_directories(dir / "lib/cpe-manager-build");
+    EXPECT_TRUE(MayWriteInProgramFolder(dir.dirText(), installed));
+    EXPECT_FALSE(MayWriteInProgramFolder(installed, installed));
+    EXPECT_FALSE(MayWriteInProgramFolder((dir / "lib/cpe-manager").string(), installed));
+    EXPECT_FALSE(MayWriteInProgramFolder((dir / "lib/cpe-manager/service").string(), installed));
+    // A folder whose name only begins like the installed one is another folder.
+    EXPECT_TRUE(MayWriteInProgramFolder((dir / "lib/cpe-manager-build").string(), installed));
+    // Without an install location writability alone decides; a missing folder is not writable.
+    EXPECT_TRUE(MayWriteInProgramFolder(installed, ""));
+    EXPECT_FALSE(MayWriteInProgramFolder((dir / "missing").string(), ""));
+    EXPECT_FALSE(MayWriteInProgramFolder("", ""));
 }
 
 TEST(Version, IsTheProjectVersionAfterAV) { EXPECT_EQ(VersionText(), "V0.20.5.10"); }
@@ -132,6 +150,33 @@ TEST_F(SingleInstanceTest, ALockLeftByAKilledProcessDoesNotBlock) {
     EXPECT_TRUE(SingleInstance("Orvana_Brimlink").IsFirst());
     // The stale lock file is still there; only the kernel lock mattered.
     EXPECT_TRUE(std::filesystem::exists(runtime_ / "Orvana_Brimlink.lock"));
+}
+
+// Another user on the same machine (root switches a child to "nobody"): that user's copy takes
+// its own lock while ours is held, and cannot write into a folder that is not theirs.
+TEST_F(SingleInstanceTest, AnotherUsersCopyIsNotBlockedByOursAndKeepsOutOfOurFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "switching users needs root";
+    constexpr uid_t kNobody = 65534;
+    SingleInstance mine("Orvana_Brimlink");
+    ASSERT_TRUE(mine.HoldsLock());
+    test::TempDir theirs;
+    ASSERT_EQ(::chown(theirs.path().c_str(), kNobody, kNobody), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("XDG_RUNTIME_DIR", theirs.path().c_str(), 1);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(10);
+        SingleInstance lock("Orvana_Brimlink");
+        int result = 0;
+        if (!lock.IsFirst() || !lock.HoldsLock()) result |= 1;
+        if (MayWriteInProgramFolder(runtime_.dirText(), "")) result |= 2;
+        ::_exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: blocked by our lock, 2: may write into our folder, 10: no switch";
+    EXPECT_TRUE(std::filesystem::exists(theirs / "Orvana_Brimlink.lock"));
 }
 
 TEST_F(SingleInstanceTest, AFolderOthersCanWriteToIsNotTrustedButDoesNotStopTheProgram) {
