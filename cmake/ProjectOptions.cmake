@@ -5,6 +5,10 @@ target_compile_options(cpe_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -
 if(CPE_WERROR)
   target_compile_options(cpe_options INTERFACE -Werror)
 endif()
+# Optimising, GCC 12 reports a false -Wrestrict inside std::string's operator+ (GCC bug 105651).
+if(CMAKE_CXX_COMPILER_ID STREQUAL GNU AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  target_compile_options(cpe_options INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Wno-restrict>)
+endif()
 target_compile_definitions(cpe_options INTERFACE CPE_VERSION_TEXT="${PROJECT_VERSION}")
 # The program folder under the install prefix (cmake/Install.cmake): executable, adapter library,
 # resources and the helper servers.

@@ -3,17 +3,25 @@
 # inside the project's network lab. Nothing leaves the lab; the lab is removed when you leave.
 #
 #   sudo --preserve-env=DISPLAY,XAUTHORITY tools/demo.sh            the utility on your display
-#   sudo tools/demo.sh --headless [--shots DIR]                      under Xvfb, with screenshots
+#   sudo tools/demo.sh --headless [--shots DIR] [--expect N]         under Xvfb, with screenshots
+#
+#   --utility PATH   run this cpe-manager (an installed or extracted one) instead of the build's
+#   --user NAME      run the utility as this unprivileged user (headless only), with a clean
+#                    environment and a runtime folder and home of its own
+#   --expect N       fail unless the utility's store holds N devices at the end (headless only)
 #
 # With a display: the utility opens on it. Press "Search" on the status page; a discovery run
 # takes 30 seconds. Leaving the utility (close button, tray "Exit", Ctrl+C here) ends the demo.
 # Without a display (or with --headless): the utility runs under Xvfb, the script presses Search,
-# waits for the run, opens the adapter page, writes screenshots to a folder it names, and ends.
+# waits for the run, opens the adapter page, writes screenshots to a folder it names, prints how
+# many devices the utility's store holds, and ends.
 #
 # The display must be reachable through a socket file (/tmp/.X11-unix/X<n>): the lab's network
 # namespace has its own abstract sockets and no way to the host's TCP ports, so a forwarded
 # display (ssh -X, DISPLAY=localhost:10) is not usable; the script then runs headless.
-set -euo pipefail
+set -Eeuo pipefail
+# Every early exit says why: a failing command names itself.
+trap 'echo "demo: stopped: \"$BASH_COMMAND\" failed with status $? (line $LINENO)" >&2' ERR
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 readonly ROOT LAB=demo SUBNETS=2 DEVICES=40 PRESET=debug
@@ -25,26 +33,49 @@ readonly NETLAB="$ROOT/tools/netlab.sh"
 say() { echo "demo: $*" >&2; }
 die() { say "$*"; exit 1; }
 
-headless=0; shots=""
+headless=0; shots=""; utility=""; run_as=""; expect=""
 while (($#)); do
     case "$1" in
         --headless) headless=1; shift ;;
-        --shots) shots=$2; shift 2 ;;
+        --shots|--utility|--user|--expect)
+            (($# >= 2)) || die "$1 needs a value (see --help)"
+            case "$1" in
+                --shots) shots=$2 ;;
+                --utility) utility=$2 ;;
+                --user) run_as=$2 ;;
+                --expect) expect=$2 ;;
+            esac
+            shift 2 ;;
         -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
         *) die "unknown option $1 (see --help)" ;;
     esac
 done
 [[ $(id -u) -eq 0 ]] || die "the network lab needs root: sudo tools/demo.sh"
+[[ -z "$expect" || "$expect" =~ ^[0-9]+$ ]] || die "--expect takes a number of devices"
+if [[ -n "$run_as" ]]; then
+    id -u "$run_as" >/dev/null 2>&1 || die "no user $run_as"
+    [[ $(id -u "$run_as") -ne 0 ]] || die "--user must name an unprivileged user"
+    command -v setpriv >/dev/null || die "setpriv is missing (package util-linux)"
+fi
+if [[ -n "$utility" ]]; then
+    [[ -x "$utility" ]] || die "$utility is not an executable"
+    utility=$(realpath "$utility")
+fi
 
 # --- build -------------------------------------------------------------------------------
 if [[ ! -f "$BUILD/build.ninja" ]]; then
     [[ -z "${CPE_BUILD_DIR:-}" ]] || die "$BUILD is not a configured build tree"
     tools/setup.sh "$PRESET"
 fi
-say "building cpe-manager and cpe-sim in $BUILD"
-cmake --build "$BUILD" --target cpe-manager cpe-sim
-readonly UTILITY="$BUILD/app/cpe-manager" SIM="$BUILD/sim/cpe-sim"
-[[ -x "$UTILITY" && -x "$SIM" ]] || die "build did not produce $UTILITY and $SIM"
+if [[ -n "$utility" ]]; then
+    say "building cpe-sim in $BUILD"
+    cmake --build "$BUILD" --target cpe-sim
+else
+    say "building cpe-manager and cpe-sim in $BUILD"
+    cmake --build "$BUILD" --target cpe-manager cpe-sim
+fi
+readonly UTILITY="${utility:-$BUILD/app/cpe-manager}" SIM="$BUILD/sim/cpe-sim"
+[[ -x "$UTILITY" && -x "$SIM" ]] || die "no $UTILITY or $SIM after the build"
 
 # --- display -----------------------------------------------------------------------------
 # The X socket file of a local display (":0", ":0.0", "unix:0"), or nothing.
@@ -55,6 +86,10 @@ x_socket_of() {
     [[ -S "$s" ]] && echo "$s"
 }
 
+if ((!headless)) && [[ -n "$run_as$expect" ]]; then
+    say "--user and --expect run headless"
+    headless=1
+fi
 if ((!headless)); then
     if [[ -z "${DISPLAY:-}" ]]; then
         say "no DISPLAY (under sudo, pass it: sudo --preserve-env=DISPLAY,XAUTHORITY tools/demo.sh); running headless"
@@ -72,7 +107,7 @@ fi
 RUN_DIR=$(mktemp -d /tmp/cpe-demo.XXXXXX)
 chmod 700 "$RUN_DIR"
 readonly RUN_DIR
-xvfb_pid=""; sim_pid=""; util_pid=""
+xvfb_pid=""; sim_pid=""; util_pid=""; user_dir=""
 
 cleanup() {
     local rc=$?
@@ -85,7 +120,7 @@ cleanup() {
     if [[ -n "$sim_pid" ]]; then kill -TERM "$sim_pid" 2>/dev/null || true; fi
     "$NETLAB" down --lab "$LAB" || true
     if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$RUN_DIR"
+    rm -rf "$RUN_DIR" "${user_dir:-}"
     say "lab removed"
     exit "$rc"
 }
@@ -105,9 +140,11 @@ if ((headless)); then
     shots=${shots:-"$ROOT/build/demo-shots-$(date +%Y%m%d-%H%M%S)"}
     mkdir -p "$shots"
     # xdotool presses Search, ImageMagick's import takes the screenshots.
+    # sqlite3 counts the devices in the utility's store.
     tools_missing=()
     command -v xdotool >/dev/null || tools_missing+=(xdotool)
     command -v import >/dev/null || tools_missing+=(imagemagick)
+    command -v sqlite3 >/dev/null || tools_missing+=(sqlite3)
     if ((${#tools_missing[@]})); then
         say "installing ${tools_missing[*]} for the headless run"
         { DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
@@ -126,9 +163,23 @@ for _ in $(seq 100); do [[ -S "$RUN_DIR/sim.sock" ]] && break; sleep 0.1; done
 "$NETLAB" info --lab "$LAB" | sed -n 's/^CPE_LAB_\(UTIL_ADDRS\|DEVICE_SUBNETS\)=/  \1 /p' >&2
 
 # --- the utility -------------------------------------------------------------------------
+# Its runtime folder (instance lock, and data.mdb when the program folder is not writable).
 mkdir -m 700 "$RUN_DIR/xdg"
 export XDG_RUNTIME_DIR="$RUN_DIR/xdg" QT_QPA_PLATFORM=xcb
-"$NETLAB" exec --lab "$LAB" util -- "$UTILITY" >"$RUN_DIR/utility.log" 2>&1 &
+launch=("$UTILITY")
+if [[ -n "$run_as" ]]; then
+    # As a normal user in a fresh session: only what a desktop would give it.
+    user_dir=$(mktemp -d /tmp/cpe-demo-user.XXXXXX)
+    mkdir -m 700 "$user_dir/xdg" "$user_dir/home"
+    chown -R "$run_as:$(id -gn "$run_as")" "$user_dir"
+    chmod 755 "$user_dir"
+    XDG_RUNTIME_DIR="$user_dir/xdg"
+    launch=(setpriv --reuid="$run_as" --regid="$(id -g "$run_as")" --clear-groups --
+            env -i HOME="$user_dir/home" USER="$run_as" LOGNAME="$run_as" PATH=/usr/bin:/bin
+            DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" QT_QPA_PLATFORM=xcb "$UTILITY")
+    say "running $UTILITY as $run_as"
+fi
+"$NETLAB" exec --lab "$LAB" util -- "${launch[@]}" >"$RUN_DIR/utility.log" 2>&1 &
 util_pid=$!
 
 if ((!headless)); then
@@ -175,4 +226,37 @@ shot 06-adapters
 click "$STATUS_X" "$STATUS_Y" || true
 sleep 1
 shot 07-status
+
+# The store is the utility's own record of what it found: data.mdb next to the program when it
+# may write there, else in its runtime folder. It is held locked while the utility runs, so it
+# is read as a file, and read again if a write was caught half way.
+count_devices() {
+    local db n
+    for db in "$(dirname "$UTILITY")/data.mdb" "$XDG_RUNTIME_DIR/data.mdb"; do
+        [[ -f "$db" ]] || continue
+        for _ in 1 2 3; do
+            n=$(sqlite3 -readonly "file:$db?immutable=1" 'select count(*) from ap_info' 2>/dev/null) &&
+                { echo "$n"; return 0; }
+            sleep 0.2
+        done
+    done
+    return 1
+}
+if ! kill -0 "$util_pid" 2>/dev/null; then
+    die "cpe-manager ended early: $(cat "$RUN_DIR/utility.log")"
+fi
+devices=""
+if command -v sqlite3 >/dev/null; then
+    devices=$(count_devices) || say "no readable data.mdb next to the program or in $XDG_RUNTIME_DIR"
+else
+    say "sqlite3 is missing: cannot count the devices in the store"
+fi
+say "the utility's store holds ${devices:-an unknown number of} devices"
 say "done; screenshots are in $shots"
+if [[ -n "$expect" ]]; then
+    [[ "$devices" == "$expect" ]] || die "expected $expect devices in the store"
+    for f in 01-started 05-devices 06-adapters; do
+        [[ -s "$shots/$f.png" ]] || die "screenshot $f.png is missing"
+    done
+    [[ -n "$window" ]] || die "the utility's window never appeared"
+fi

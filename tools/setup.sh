@@ -15,6 +15,10 @@ PACKAGES=(
 )
 # The fuzz preset needs clang with its sanitizer runtimes.
 if [[ "${1:-debug}" == fuzz ]]; then PACKAGES+=(clang libclang-rt-14-dev); fi
+# The package preset builds the Debian package (tools/package.sh) and checks it (tools/check_package.sh).
+if [[ "${1:-debug}" == package ]]; then
+  PACKAGES+=(dpkg-dev file lintian desktop-file-utils appstream libcap2-bin sqlite3 xdotool imagemagick)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

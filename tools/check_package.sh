@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Checks the Debian package as an operator would meet it:
+#   - lintian (fails on errors; the warnings are listed), desktop-file-validate, appstreamcli;
+#   - its contents: the program folder with the link in /usr/bin, icons, metainfo, manual page,
+#     dependencies computed from the shared libraries, nothing setuid;
+#   - the maintainer script: it gives the two helper servers CAP_NET_BIND_SERVICE and nothing
+#     else, and with it a normal user's helper serves on port 69 and 80 (inside the network lab);
+#   - the extracted utility run by an unprivileged user: --help and --version without a display,
+#     then tools/demo.sh --headless in the network lab against cpe-sim: it must find the 40
+#     devices and write nothing into its program folder.
+#   sudo tools/check_package.sh [DEB]     (default: the package tools/package.sh made)
+# Needs root (the lab) and builds cpe-sim in build/debug when it is missing.
+set -Eeuo pipefail
+trap 'echo "check_package: stopped: \"$BASH_COMMAND\" failed with status $? (line $LINENO)" >&2' ERR
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+readonly ROOT NETLAB="$ROOT/tools/netlab.sh" DEVICES=40
+readonly RUN_AS=${CPE_PACKAGE_USER:-nobody}
+
+say() { echo "check_package: $*" >&2; }
+die() { say "$*"; exit 1; }
+failures=0
+check() {  # check "what" command...: runs the command, counts a failure
+    local what=$1; shift
+    if "$@"; then say "ok: $what"; else say "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+[[ $(id -u) -eq 0 ]] || die "needs root (the network lab, the capability check): sudo tools/check_package.sh"
+if (($#)); then deb=$1; else
+    shopt -s nullglob
+    debs=(build/package/packages/cpe-manager_*.deb)
+    ((${#debs[@]} == 1)) || die "no single package in build/package/packages (run tools/package.sh)"
+    deb=${debs[0]}
+fi
+[[ -f "$deb" ]] || die "$deb does not exist"
+deb=$(realpath "$deb")
+for tool in lintian desktop-file-validate appstreamcli dpkg-deb setcap getcap setpriv file; do
+    command -v "$tool" >/dev/null || die "$tool is missing (tools/setup.sh package installs it)"
+done
+id -u "$RUN_AS" >/dev/null 2>&1 || die "no user $RUN_AS (set CPE_PACKAGE_USER)"
+run_gid=$(id -g "$RUN_AS")
+as_user() { setpriv --reuid="$RUN_AS" --regid="$run_gid" --clear-groups -- env -i PATH=/usr/bin:/bin HOME=/ "$@"; }
+
+WORK=$(mktemp -d /tmp/cpe-package-check.XXXXXX)
+readonly WORK
+trap 'rm -rf "$WORK"' EXIT
+chmod 755 "$WORK"
+readonly TREE="$WORK/root" PROG="$WORK/root/usr/lib/cpe-manager"
+version=$(dpkg-deb -f "$deb" Version)
+say "checking $deb (version $version)"
+
+# --- lintian and the validators -------------------------------------------------------------
+lintian_out="$WORK/lintian.txt"
+lintian_rc=0
+# lintian needs no privilege; it reads the package as the unprivileged user.
+as_user TMPDIR=/tmp lintian --fail-on error --tag-display-limit 0 "$deb" >"$lintian_out" 2>&1 || lintian_rc=$?
+say "lintian said:"; sed 's/^/    /' "$lintian_out" >&2
+check "lintian finds no errors" test "$lintian_rc" -eq 0
+say "lintian warnings: $(grep -c '^W: ' "$lintian_out" || true)"
+
+dpkg-deb -x "$deb" "$TREE"
+dpkg-deb -e "$deb" "$WORK/control"
+chmod 755 "$TREE"
+check "desktop-file-validate" desktop-file-validate "$TREE"/usr/share/applications/*.desktop
+check "appstreamcli validate" appstreamcli validate --no-net "$TREE"/usr/share/metainfo/*.metainfo.xml
+
+# --- contents -------------------------------------------------------------------------------
+has_all() {
+    local f missing=0
+    for f in cpe-manager libLocalAdapter.so Setting.ini Skin/Application.ico Languages/Language.ini \
+             Languages/English.lng help/index.html service/cpe-tftpd service/cpe-httpd; do
+        [[ -e "$PROG/$f" ]] || { say "  missing /usr/lib/cpe-manager/$f"; missing=1; }
+    done
+    return "$missing"
+}
+check "the program folder holds the program, its library, resources and helpers" has_all
+check "/usr/bin/cpe-manager links into the program folder" \
+    test "$(readlink "$TREE/usr/bin/cpe-manager")" = ../lib/cpe-manager/cpe-manager
+icons_ok() {
+    local png size n=0
+    for png in "$TREE"/usr/share/icons/hicolor/*/apps/cpe-manager.png; do
+        size=$(basename "$(dirname "$(dirname "$png")")")
+        file -b "$png" | grep -q "PNG image data, ${size%x*} x ${size#*x}," || { say "  $png is not $size"; return 1; }
+        n=$((n + 1))
+    done
+    ((n >= 4)) || { say "  only $n icon sizes"; return 1; }
+}
+check "hicolor icons in several sizes" icons_ok
+check "manual page and package documents" test -s "$TREE/usr/share/man/man1/cpe-manager.1.gz" \
+    -a -s "$TREE/usr/share/doc/cpe-manager/copyright" -a -s "$TREE/usr/share/doc/cpe-manager/changelog.gz"
+depends=$(dpkg-deb -f "$deb" Depends)
+say "Depends: $depends"
+check "dependencies come from the shared libraries" \
+    bash -c '[[ "$1" == *libc6* && "$1" == *libqt6widgets6* && "$1" == *libsqlite3-0* ]]' _ "$depends"
+check "nothing in the package is setuid or setgid" test -z "$(find "$TREE" -perm /6000)"
+
+# --- capabilities ---------------------------------------------------------------------------
+# The maintainer script, run against the extracted tree: the two helpers get exactly
+# CAP_NET_BIND_SERVICE, and with it (only with it) a normal user's helper serves on a low port.
+helper_serves() {  # helper port -> true when it listens, run as the unprivileged user in the lab
+    local helper=$1 port=$2 log="$WORK/$1-$2.log" rc=0
+    "$NETLAB" run --lab pkgcap --subnets 1 -- setpriv --reuid="$RUN_AS" --regid="$run_gid" --clear-groups -- \
+        timeout 2 "$PROG/service/$helper" --ini "$WORK/serve/$helper.ini" --port "$port" >"$log" 2>&1 || rc=$?
+    ((rc == 124)) && grep -q "serving" "$log"
+}
+mkdir -p "$WORK/serve/www"
+printf '[TFTPD32]\nBaseDirectory=%s\nLocalIP=10.77.0.1\n' "$WORK/serve/www" >"$WORK/serve/cpe-tftpd.ini"
+printf '[SERVER]\nDirectory=%s\n' "$WORK/serve/www" >"$WORK/serve/cpe-httpd.ini"
+chmod -R a+rX "$WORK/serve"
+helper_refused() { ! helper_serves "$@"; }
+check "without the capability a normal user's cpe-tftpd cannot serve on port 69" helper_refused cpe-tftpd 69
+sed "s#/usr/lib/cpe-manager/#$PROG/#g" "$WORK/control/postinst" >"$WORK/postinst"
+sh "$WORK/postinst" configure
+caps=$(getcap -r "$TREE" | sed "s#$TREE##" | sort)
+say "capabilities after the maintainer script:"; echo "$caps" | sed 's/^/    /' >&2
+check "only the two helpers get CAP_NET_BIND_SERVICE" test "$caps" = \
+    "$(printf '%s\n' '/usr/lib/cpe-manager/service/cpe-httpd cap_net_bind_service=ep' \
+                     '/usr/lib/cpe-manager/service/cpe-tftpd cap_net_bind_service=ep')"
+check "a normal user's cpe-tftpd serves on port 69" helper_serves cpe-tftpd 69
+check "a normal user's cpe-httpd serves on port 80" helper_serves cpe-httpd 80
+
+# --- the utility as a normal user -------------------------------------------------------------
+check "--version on standard output, without a display" \
+    test "$(as_user "$TREE/usr/bin/cpe-manager" --version)" = "cpe-manager $version"
+help_ok() { as_user "$TREE/usr/bin/cpe-manager" --help | grep -q "^Usage: cpe-manager"; }
+check "--help on standard output, without a display" help_ok
+
+listing() { find "$PROG" -printf '%P %s %m %u %T@\n' | sort; }
+listing >"$WORK/before.txt"
+shots="$ROOT/build/package/check-shots"
+rm -rf "$shots"
+demo_rc=0
+tools/demo.sh --headless --utility "$TREE/usr/bin/cpe-manager" --user "$RUN_AS" --expect "$DEVICES" \
+    --shots "$shots" || demo_rc=$?
+check "the extracted utility, run by $RUN_AS in the lab, finds the $DEVICES devices" test "$demo_rc" -eq 0
+listing >"$WORK/after.txt"
+check "the utility wrote nothing into its program folder" diff "$WORK/before.txt" "$WORK/after.txt"
+
+if ((failures > 0)); then die "$failures check(s) failed"; fi
+say "all checks passed; screenshots in $shots"
