@@ -37,12 +37,12 @@ const std::vector<DialogTemplate> kShell = {
      {
          {ids::install_help::kHint, K::SkinLabel, "", 7, 346, 230, 23},
      }},
-    {ids::kAboutDlg, "CAboutDlg", 170, 62, kDlgPopup | kDlgCaption, "About CPEManagement",
+    {ids::kAboutDlg, "CAboutDlg", 200, 62, kDlgPopup | kDlgCaption, "About CPEManagement",
      {
          {-1, K::Picture, "", 14, 14, 21, 20},
-         {ids::about::kProgramName, K::Label, "CPEManagement", 42, 14, 114, 8},
-         {-1, K::Label, "Wireless CPE management utility", 42, 26, 114, 8},
-         {1, K::PushButton, "OK", 113, 41, 50, 14},
+         {ids::about::kProgramName, K::Label, "CPEManagement", 42, 14, 150, 8},
+         {-1, K::Label, "Wireless CPE management utility", 42, 26, 150, 8},
+         {1, K::PushButton, "OK", 143, 41, 50, 14},
      }},
 };
 
