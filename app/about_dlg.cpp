@@ -1,7 +1,7 @@
 #include "app/about_dlg.h"
 
-#include "ui/ct_picture.h"
 #include "platform/system_info.h"
+#include "ui/ct_picture.h"
 #include "ui/dialog_template.h"
 
 #include <QLabel>

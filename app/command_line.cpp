@@ -55,14 +55,9 @@ std::string CommandLineVersion()
 int AnswerCommandLine(const CommandLine& line)
 {
     switch (line.action) {
-    case CommandLine::Action::kRun:
-        return -1;
-    case CommandLine::Action::kHelp:
-        std::fputs(CommandLineHelp().c_str(), stdout);
-        return 0;
-    case CommandLine::Action::kVersion:
-        std::fputs(CommandLineVersion().c_str(), stdout);
-        return 0;
+    case CommandLine::Action::kRun: return -1;
+    case CommandLine::Action::kHelp: std::fputs(CommandLineHelp().c_str(), stdout); return 0;
+    case CommandLine::Action::kVersion: std::fputs(CommandLineVersion().c_str(), stdout); return 0;
     case CommandLine::Action::kInvalid:
         std::fprintf(stderr, "cpe-manager: unknown argument '%s'\n%s", line.invalidArgument.c_str(),
                      CommandLineHelp().c_str());

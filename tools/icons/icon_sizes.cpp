@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <map>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 5) {
