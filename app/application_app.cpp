@@ -2,11 +2,14 @@
 
 #include "app/application_dlg.h"
 #include "app/command_line.h"
+
+#include "app/engine_start_message.h"
 #include "app/quit_signals.h"
 #include "platform/system_info.h"
 #include "engine/net_management.h"
 #include "store/sql_management.h"
 #include "lang/language.h"
+#include "pages/message_box.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -69,10 +72,12 @@ bool CApplicationApp::InitInstance()
     InstallSkin(&m_skin);
 
     // Building the engine builds the store (and its fresh database file) first. A failed start
-    // (a port taken) leaves the pages without answers; the program runs on.
+    // (a port taken) leaves the pages without answers: the operator is told which port and that
+    // no devices can be found, and the program runs on.
     CNetManagement& engine = m_engineProvider ? m_engineProvider() : CNetManagement::GetInstance();
     m_pNetManagement = &engine;
-    engine.Start();
+    if (const EngineStartResult started = engine.Start(); !started)
+        ShowMessageBox(nullptr, EngineStartMessage(started), MessageIcon::Exclamation);
 
     CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::GetInstance();
     m_pSqlManagement = &store;

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -53,6 +54,8 @@ struct recv_record {
 };
 
 enum class SocketRole : std::uint8_t { discovery = 0, searchReply = 1, heartbeat = 2, request = 3 };
+// What a socket of that role is for, in words ("search replies").
+std::string_view SocketPurpose(SocketRole role);
 // The three receiving ports, in receiver/worker order.
 enum class PortRole : std::uint8_t { searchReply = 0, heartbeat = 1, request = 2 };
 
@@ -95,6 +98,28 @@ struct EngineCounters {
     std::uint64_t onlineFull = 0;                 // search replies of new devices refused by a full list
 };
 
+// How Start ended: started, or the first step that failed with the system's error code. A port
+// step names the socket and the local port it was to be bound to, so a caller can tell the
+// operator which port another program holds.
+struct EngineStartResult {
+    enum class Step : std::uint8_t { kNone, kWakePipe, kSocket, kSocketOption, kBind, kThread };
+    Step failed = Step::kNone;
+    SocketRole role = SocketRole::discovery;  // with kSocket, kSocketOption and kBind
+    std::uint16_t port = 0;                   // the port asked for; 0 when the system chooses
+    int error = 0;                            // errno of the failing call
+
+    bool Started() const { return failed == Step::kNone; }
+    explicit operator bool() const { return Started(); }
+    bool ConcernsPort() const {
+        return failed == Step::kSocket || failed == Step::kSocketOption || failed == Step::kBind;
+    }
+    // Another socket holds the address: another program (or another copy) owns the port.
+    bool PortInUse() const { return failed == Step::kBind && error == EADDRINUSE; }
+    // One English line for logs and the command line, e.g.
+    // "cannot bind UDP port 9785 (search replies): Address already in use".
+    std::string Describe() const;
+};
+
 // A selected device of the reboot and restore pages.
 struct DeviceTarget {
     std::string mac;
@@ -118,8 +143,8 @@ public:
     CNetManagement& operator=(const CNetManagement&) = delete;
 
     // Opens the four sockets (discovery, searchReply, heartbeat, request) and starts the seven
-    // threads. Stops at the first failure and returns false, leaving what was opened.
-    bool Start();
+    // threads. Stops at the first failure and says which step failed, leaving what was opened.
+    EngineStartResult Start();
     // Stops and joins every thread, then closes the sockets. Idempotent; also run on destruction.
     void Shutdown();
     // The port a socket is bound to (useful when the configuration asked for port 0), or 0.
@@ -221,7 +246,7 @@ private:
         std::atomic<int> fd_{-1};
     };
 
-    bool OpenSocket(SocketRole role, std::uint16_t port, bool broadcast, int bufferBytes);
+    EngineStartResult OpenSocket(SocketRole role, std::uint16_t port, bool broadcast, int bufferBytes);
     bool OpenWakePipe();
     void StopThreads();
     void ReceiverLoop(PortRole port);

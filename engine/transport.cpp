@@ -51,6 +51,30 @@ void ClosePipe(std::array<int, 2>& pipe) {
 
 }  // namespace
 
+std::string_view SocketPurpose(SocketRole role) {
+    switch (role) {
+    case SocketRole::discovery: return "discovery";
+    case SocketRole::searchReply: return "search replies";
+    case SocketRole::heartbeat: return "heartbeats";
+    case SocketRole::request: return "requests";
+    }
+    return "unknown";
+}
+
+std::string EngineStartResult::Describe() const {
+    const std::string reason = std::strerror(error);
+    const std::string socket = "UDP port " + std::to_string(port) + " (" + std::string(SocketPurpose(role)) + ")";
+    switch (failed) {
+    case Step::kNone: return "started";
+    case Step::kWakePipe: return "cannot make the engine's wake-up pipe: " + reason;
+    case Step::kSocket: return "cannot open a socket for " + socket + ": " + reason;
+    case Step::kSocketOption: return "cannot set the options of " + socket + ": " + reason;
+    case Step::kBind: return "cannot bind " + socket + ": " + reason;
+    case Step::kThread: return "cannot start the engine's threads: " + reason;
+    }
+    return reason;
+}
+
 std::string SenderIpText(const sockaddr_in& from) {
     RawIp raw;
     std::memcpy(raw.data(), &from.sin_addr.s_addr, raw.size());  // network order: a.b.c.d
@@ -81,20 +105,30 @@ CNetManagement::CNetManagement(CSqlManagement& store, EngineConfig config)
 
 CNetManagement::~CNetManagement() { Shutdown(); }
 
-bool CNetManagement::Start() {
+EngineStartResult CNetManagement::Start() {
+    using Step = EngineStartResult::Step;
     StopThreads();
     stopping_.store(false);
     for (auto& queue : queues_)
         queue.Restart();
     if (!OpenWakePipe())
-        return false;
+        return {Step::kWakePipe, SocketRole::discovery, 0, errno};
 
     const EngineEndpoints& ep = config_.endpoints;
-    if (!OpenSocket(SocketRole::discovery, ep.discoveryPort, true, kBufferBytes) ||
-        !OpenSocket(SocketRole::searchReply, ep.searchReplyPort, false, kBufferBytes) ||
-        !OpenSocket(SocketRole::heartbeat, ep.heartbeatPort, false, kBufferBytes) ||
-        !OpenSocket(SocketRole::request, ep.requestPort, false, kRequestBufferBytes))
-        return false;
+    const struct {
+        SocketRole role;
+        std::uint16_t port;
+        bool broadcast;
+        int bufferBytes;
+    } sockets[] = {
+        {SocketRole::discovery, ep.discoveryPort, true, kBufferBytes},
+        {SocketRole::searchReply, ep.searchReplyPort, false, kBufferBytes},
+        {SocketRole::heartbeat, ep.heartbeatPort, false, kBufferBytes},
+        {SocketRole::request, ep.requestPort, false, kRequestBufferBytes},
+    };
+    for (const auto& s : sockets)
+        if (const EngineStartResult opened = OpenSocket(s.role, s.port, s.broadcast, s.bufferBytes); !opened)
+            return opened;
 
     try {
         for (PortRole port : {PortRole::searchReply, PortRole::heartbeat, PortRole::request})
@@ -102,10 +136,10 @@ bool CNetManagement::Start() {
         for (PortRole port : {PortRole::searchReply, PortRole::heartbeat, PortRole::request})
             threads_.emplace_back(&CNetManagement::WorkerLoop, this, port);
         threads_.emplace_back(&CNetManagement::AgerLoop, this);
-    } catch (const std::system_error&) {
-        return false;
+    } catch (const std::system_error& e) {
+        return {Step::kThread, SocketRole::discovery, 0, e.code().value()};
     }
-    return true;
+    return {};
 }
 
 void CNetManagement::Shutdown() {
@@ -138,29 +172,33 @@ bool CNetManagement::OpenWakePipe() {
     return pipe2(wakePipe_.data(), O_CLOEXEC | O_NONBLOCK) == 0;
 }
 
-bool CNetManagement::OpenSocket(SocketRole role, std::uint16_t port, bool broadcast, int bufferBytes) {
+EngineStartResult CNetManagement::OpenSocket(SocketRole role, std::uint16_t port, bool broadcast, int bufferBytes) {
+    using Step = EngineStartResult::Step;
+    const auto failed = [&](Step step, int error) { return EngineStartResult{step, role, port, error}; };
     SocketHandle& handle = sockets_[Index(role)];
     handle.Reset();
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
     if (fd < 0)
-        return false;
+        return failed(Step::kSocket, errno);
     handle.Reset(fd);
 
     const int one = 1;
     if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0)
-        return false;
+        return failed(Step::kSocketOption, errno);
     if (broadcast && setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one) != 0)
-        return false;
+        return failed(Step::kSocketOption, errno);
     if (!SetBufferSize(fd, SO_SNDBUFFORCE, SO_SNDBUF, bufferBytes) ||
         !SetBufferSize(fd, SO_RCVBUFFORCE, SO_RCVBUF, bufferBytes))
-        return false;
+        return failed(Step::kSocketOption, errno);
 
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     if (inet_pton(AF_INET, config_.endpoints.bindAddress.c_str(), &address.sin_addr) != 1)
-        return false;
-    return bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        return failed(Step::kBind, EADDRNOTAVAIL);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return failed(Step::kBind, errno);
+    return {};
 }
 
 std::uint16_t CNetManagement::LocalPort(SocketRole role) const {

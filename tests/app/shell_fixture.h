@@ -43,11 +43,14 @@ inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds
 // adapters; nothing it would send leaves the process.
 class LoopbackServices {
 public:
-    // The store's file is "data.mdb" in a fresh temporary folder unless another is given.
-    explicit LoopbackServices(std::filesystem::path storeFile = {})
+    // The store's file is "data.mdb" in a fresh temporary folder unless another is given; the
+    // engine binds the given loopback ports (by default the system chooses).
+    explicit LoopbackServices(std::filesystem::path storeFile = {},
+                              EngineEndpoints endpoints = LoopbackEngineConfig().endpoints)
     {
         store_ = std::make_unique<CSqlManagement>(storeFile.empty() ? dir_ / "data.mdb" : storeFile);
         EngineConfig config = LoopbackEngineConfig();
+        config.endpoints = std::move(endpoints);
         config.sendHook = [this](SocketRole, std::string_view, std::uint16_t, std::uint16_t,
                                  std::span<const std::uint8_t>) {
             std::lock_guard guard(lock_);

@@ -1,20 +1,30 @@
 // Start-up and shutdown of the application object: the single-instance gate, the order of the
-// steps, the store's start-up message, and the ways the run ends.
+// steps, the store's and the engine's start-up messages, and the ways the run ends.
 #include "tests/app/shell_fixture.h"
 
 #include "app/application_app.h"
 #include "app/application_dlg.h"
 #include "app/command_line.h"
+
+#include "app/engine_start_message.h"
 #include "app/tray_icon.h"
 #include "platform/system_info.h"
 #include "lang/language.h"
+#include "pages/message_box.h"
 
 #include <QAction>
 #include <QMessageBox>
 #include <QTimer>
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -188,6 +198,96 @@ TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow)
     EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "store", "message", "window"}));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], TranslateString(CSqlManagement::kOpenFailedKey));
+}
+
+// A UDP port on 127.0.0.1 held the way another program holds it: without address reuse.
+class HeldPort {
+public:
+    HeldPort()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t size = sizeof a;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size);
+        m_port = ntohs(a.sin_port);
+    }
+    ~HeldPort() { ::close(m_fd); }
+    std::uint16_t Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    std::uint16_t m_port = 0;
+};
+
+TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn)
+{
+    HeldPort held;
+    ASSERT_NE(held.Port(), 0);
+    EngineEndpoints endpoints = LoopbackEngineConfig().endpoints;
+    endpoints.searchReplyPort = held.Port();
+    LoopbackServices blocked({}, endpoints);
+
+    CApplicationApp app;
+    Provide(app, blocked);
+    std::vector<MessageBoxRequest> boxes;
+    SetMessageBoxHook([&](const MessageBoxRequest& r) {
+        boxes.push_back(r);
+        steps_.push_back("message");
+        return int(IDOK);
+    });
+    app.m_onMainWindow = [&](CApplicationDlg& w) {
+        steps_.push_back("window");
+        QTimer::singleShot(0, &w, [&w] { w.OnOK(); });
+    };
+    EXPECT_FALSE(app.InitInstance());
+    SetMessageBoxHook({});
+    EXPECT_TRUE(app.MainWindowRan());
+    EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "message", "store", "window"}));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
+    const std::string port = std::to_string(held.Port());
+    EXPECT_EQ(boxes[0].text.toStdString(), "UDP port " + port +
+                                               " is used by another program, so no devices can be found. Close that "
+                                               "program and start this one again.");
+    // The discovery socket opened before the failure stays; the program simply finds nothing.
+    EXPECT_NE(blocked.Engine().LocalPort(SocketRole::discovery), 0);
+    EXPECT_EQ(blocked.Engine().LocalPort(SocketRole::heartbeat), 0);
+}
+
+TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTheTranslation)
+{
+    using Step = EngineStartResult::Step;
+    const EngineStartResult inUse{Step::kBind, SocketRole::heartbeat, 9787, EADDRINUSE};
+    const EngineStartResult refused{Step::kSocketOption, SocketRole::request, 9788, ENOBUFS};
+    const EngineStartResult noThreads{Step::kThread, SocketRole::discovery, 0, EAGAIN};
+    EXPECT_TRUE(EngineStartMessage(EngineStartResult{}).isEmpty());
+
+    InitLanguage(CPE_SOURCE_DIR "/resources/", 2052);
+    const QString chinese = EngineStartMessage(inUse);
+    EXPECT_TRUE(chinese.contains(QStringLiteral("9787"))) << chinese.toStdString();
+    EXPECT_TRUE(chinese.contains(QStringLiteral("占用"))) << chinese.toStdString();
+    EXPECT_FALSE(chinese.contains(QStringLiteral("%d")));
+
+    InitLanguage(CPE_SOURCE_DIR "/resources/", 1033);
+    EXPECT_EQ(EngineStartMessage(refused).toStdString(),
+              std::string("UDP port 9788 cannot be opened (") + std::strerror(ENOBUFS) +
+                  "), so no devices can be found.");
+    EXPECT_EQ(EngineStartMessage(noThreads).toStdString(),
+              std::string("The network engine cannot start (") + std::strerror(EAGAIN) +
+                  "), so no devices can be found.");
+
+    // A translation with more placeholders than the message fills keeps them as text.
+    TempDir dir;
+    std::filesystem::create_directories(dir / "Languages");
+    std::ofstream(dir / "Languages" / "Language.ini") << "[LCID]\n1031=Deutsch\n";
+    std::ofstream(dir / "Languages" / "Deutsch.lng")
+        << "[ProgramOutStr]\n" << kEnginePortFailedKey << "=%s %s %d %n %d\n";
+    InitLanguage(dir.dirText(), 1031);
+    EXPECT_EQ(EngineStartMessage(refused).toStdString(), std::string(std::strerror(ENOBUFS)) + " %s 9788 %n %d");
+    InitLanguage(platform::GetProgramDir());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <thread>
 
@@ -236,7 +237,7 @@ TEST(EngineAger, DropsSilentDevicesOnItsOwnTicks) {
     EXPECT_TRUE(WaitFor([&] { return !h.Row(MacText(1), row); }));
 }
 
-TEST(EngineStart, FailsWhenAPortIsTaken) {
+TEST(EngineStart, SaysWhichPortIsTakenAndWhy) {
     UdpPeer taken(false);
     TempDir dir;
     CSqlManagement store(dir / "data.db");
@@ -244,8 +245,27 @@ TEST(EngineStart, FailsWhenAPortIsTaken) {
     config.endpoints = {kLoopback, 0, 0, 0, taken.port(), 9, 9};
     config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{});
     CNetManagement engine(store, config);
-    EXPECT_FALSE(engine.Start());
+    const EngineStartResult result = engine.Start();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.failed, EngineStartResult::Step::kBind);
+    EXPECT_EQ(result.role, SocketRole::request);
+    EXPECT_EQ(result.port, taken.port());
+    EXPECT_EQ(result.error, EADDRINUSE);
+    EXPECT_TRUE(result.PortInUse());
+    EXPECT_EQ(result.Describe(), "cannot bind UDP port " + std::to_string(taken.port()) +
+                                     " (requests): " + std::strerror(EADDRINUSE));
     EXPECT_NE(engine.LocalPort(SocketRole::heartbeat), 0) << "what was opened stays";
+
+    // An address that is not this machine's is a port failure of another kind.
+    config.endpoints = {"192.0.2.1", 0, 0, 0, 0, 9, 9};
+    CNetManagement elsewhere(store, config);
+    const EngineStartResult notLocal = elsewhere.Start();
+    EXPECT_EQ(notLocal.failed, EngineStartResult::Step::kBind);
+    EXPECT_EQ(notLocal.role, SocketRole::discovery);
+    EXPECT_EQ(notLocal.error, EADDRNOTAVAIL);
+    EXPECT_TRUE(notLocal.ConcernsPort());
+    EXPECT_FALSE(notLocal.PortInUse());
+    EXPECT_TRUE(EngineStartResult{}.Started());
 }
 
 std::vector<std::uint8_t> Bytes(std::size_t size, std::uint8_t fill) { return std::vector<std::uint8_t>(size, fill); }
