@@ -50,6 +50,9 @@ std::optional<std::string> ReadReport(int fd, std::chrono::milliseconds limit) {
     }
 }
 
+// The ini file tells a helper which folder to serve; one that others could change is not used.
+constexpr const char* kNoIniFolder = "no private folder for the helper's ini file";
+
 std::string IniNameFor(std::size_t instance) {
     return instance == 0 ? "tftpd32.ini" : "tftpd32-" + std::to_string(instance + 1) + ".ini";
 }
@@ -67,11 +70,8 @@ HelperLayout HelperLayoutFor(const std::filesystem::path& programDir) {
         layout.iniDir = layout.serviceDir;
         return layout;
     }
+    // Empty when the user has no private runtime folder: the helpers then do not start.
     layout.iniDir = platform::RuntimeDir();
-    std::error_code ignored;
-    if (std::filesystem::create_directories(layout.iniDir, ignored))
-        std::filesystem::permissions(layout.iniDir, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, ignored);
     return layout;
 }
 
@@ -175,6 +175,8 @@ HelperStart COperateSystemInfo::StartTftpHelper(const std::string& folder,
     KillProcesses(layout_.tftpExecutable);
     if (localAddresses.empty())
         return {false, HelperKind::tftp, {}, "no local address shares a subnet with the devices"};
+    if (layout_.iniDir.empty())
+        return {false, HelperKind::tftp, {}, kNoIniFolder};
     for (std::size_t i = 0; i < localAddresses.size(); ++i) {
         const auto ini = layout_.iniDir / IniNameFor(i);
         const std::string& address = localAddresses[i];
@@ -192,6 +194,8 @@ HelperStart COperateSystemInfo::StartTftpHelper(const std::string& folder,
 
 HelperStart COperateSystemInfo::StartFileServerHelper(const std::string& folder) {
     KillProcesses(layout_.fileServerExecutable);
+    if (layout_.iniDir.empty())
+        return {false, HelperKind::fileServer, {}, kNoIniFolder};
     const auto ini = layout_.iniDir / "FileServer.ini";
     if (!platform::WritePrivateProfileString("SERVER", "Directory", folder, ini))
         return {false, HelperKind::fileServer, {}, "cannot write " + ini.string()};

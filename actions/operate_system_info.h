@@ -35,7 +35,7 @@ struct HelperStart {
 
 struct HelperLayout {
     std::filesystem::path serviceDir;  // where the helper executables are
-    std::filesystem::path iniDir;      // where their ini files are written
+    std::filesystem::path iniDir;      // where their ini files are written; empty: nowhere private
     std::string tftpExecutable = "cpe-tftpd";
     std::string fileServerExecutable = "cpe-httpd";
     std::optional<std::uint16_t> tftpPort;  // instead of the standard ports (tests)

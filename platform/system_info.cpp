@@ -32,7 +32,8 @@ std::string WithTrailingSlash(std::string dir) {
     return dir;
 }
 
-// A lock file only means something in a folder no one else can write to.
+// A folder only the user can change: a real folder (not a link), owned by the user, that neither
+// the group nor others can write to.
 bool IsPrivateFolder(const std::string& dir) {
     struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
@@ -64,10 +65,17 @@ std::string VersionText() {
 
 std::string RuntimeDir() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    if (xdg != nullptr && xdg[0] == '/') return WithTrailingSlash(xdg);
-    const std::string dir = "/tmp/cpe-manager-" + std::to_string(::getuid());
-    ::mkdir(dir.c_str(), 0700);  // may exist already; checked where it matters
-    return dir + "/";
+    std::string dir;
+    if (xdg != nullptr && xdg[0] == '/') {
+        dir = xdg;
+    } else {
+        // In a folder everyone can write to, another user may have made this name first: mkdir
+        // then fails and the check below refuses what is there.
+        dir = "/tmp/cpe-manager-" + std::to_string(::getuid());
+        ::mkdir(dir.c_str(), 0700);
+    }
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();  // lstat must see a link as a link
+    return IsPrivateFolder(dir) ? WithTrailingSlash(dir) : std::string();
 }
 
 std::string_view InstalledProgramDir() {
@@ -89,7 +97,7 @@ bool MayWriteInProgramFolder(std::string_view folder, std::string_view installed
 
 SingleInstance::SingleInstance(std::string_view name) {
     const std::string dir = RuntimeDir();
-    if (!IsPrivateFolder(dir)) return;
+    if (dir.empty()) return;
     const std::string path = dir + LockFileName(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return;

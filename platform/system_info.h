@@ -36,7 +36,11 @@ private:
     bool heldElsewhere_ = false;
 };
 
-// The user's runtime folder (XDG_RUNTIME_DIR, else /tmp/cpe-manager-<uid>) with a trailing '/'.
+// The user's private runtime folder with a trailing '/': XDG_RUNTIME_DIR when it is an absolute
+// path, else /tmp/cpe-manager-<uid>, made 0700 when missing. The device store (Wi-Fi keys) and the
+// helpers' ini files may live there, so the folder must be the user's alone: empty when it is
+// missing, is not a folder (a link to one included), belongs to another user or others can write
+// to it. Callers then go without the folder rather than trust it.
 std::string RuntimeDir();
 
 // The folder `cmake --install` puts the program in ("/usr/lib/cpe-manager/"), with a trailing '/'.

@@ -1,7 +1,5 @@
 #include "store/database_file.h"
 
-#include <system_error>
-
 #include "platform/system_info.h"
 
 namespace cpe::store {
@@ -22,10 +20,8 @@ std::filesystem::path DefaultDatabaseFile() {
     if (platform::MayWriteInProgramFolder(programDir))
         return DatabaseFileIn(programDir);
     const std::string runtimeDir = platform::RuntimeDir();
-    std::error_code ignored;
-    if (std::filesystem::create_directories(runtimeDir, ignored))
-        std::filesystem::permissions(runtimeDir, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, ignored);
+    if (runtimeDir.empty())
+        return {};
     return DatabaseFileIn(runtimeDir);
 }
 

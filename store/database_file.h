@@ -15,7 +15,8 @@ inline constexpr std::string_view kDatabaseFileName = "data.mdb";
 std::string DatabaseFileIn(std::string_view folder);
 // "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" followed by the path.
 std::string ConnectionStringFor(const std::filesystem::path& file);
-// The program folder's file when the program may write there, else the runtime folder's.
+// The program folder's file when the program may write there, else the private runtime folder's;
+// empty when there is no private runtime folder either (the store then cannot open).
 std::filesystem::path DefaultDatabaseFile();
 
 }  // namespace cpe::store

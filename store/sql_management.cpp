@@ -148,6 +148,12 @@ CSqlManagement& CSqlManagement::GetInstance() {
 CSqlManagement::CSqlManagement(const std::filesystem::path& databaseFile) : impl_(std::make_unique<Impl>()) {
     impl_->file = databaseFile;
     impl_->connectionString = store::ConnectionStringFor(databaseFile);
+    // No file (no folder could be trusted with it): the store stays closed and says so.
+    if (databaseFile.empty()) {
+        impl_->openFailed = true;
+        impl_->result.Bind(impl_->database);
+        return;
+    }
     std::error_code ignored;
     std::filesystem::remove(databaseFile, ignored);
     // A file that could not be deleted is used as it stands.
@@ -171,7 +177,8 @@ CSqlManagement::~CSqlManagement() {
         impl_->database.Disconnect();
     }
     std::error_code ignored;
-    std::filesystem::remove(impl_->file, ignored);
+    if (!impl_->file.empty())
+        std::filesystem::remove(impl_->file, ignored);
 }
 
 bool CSqlManagement::OpenFailed() const { return impl_->openFailed; }

@@ -28,7 +28,8 @@ public:
     static CSqlManagement& GetInstance();
 
     // A store over the given database file: deletes it, creates it afresh with the device
-    // tables and opens it. The file is deleted again by the destructor.
+    // tables and opens it. The file is deleted again by the destructor. An empty path gives a
+    // store that failed to open.
     explicit CSqlManagement(const std::filesystem::path& databaseFile);
     ~CSqlManagement();
     CSqlManagement(const CSqlManagement&) = delete;

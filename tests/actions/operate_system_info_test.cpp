@@ -80,6 +80,20 @@ TEST_F(OwnProcessesTest, IniFilesGoNextToTheHelpersOrIntoTheRuntimeFolder) {
     const auto installed = HelperLayoutFor(dir_ / "usr-lib-cpe-manager");
     EXPECT_EQ(installed.serviceDir, dir_ / "usr-lib-cpe-manager" / "service");
     EXPECT_EQ(installed.iniDir, std::filesystem::path(platform::RuntimeDir()));
+
+    // Without a private runtime folder nothing is written anywhere and no helper starts.
+    HelperLayout nowhere = Layout();
+    nowhere.iniDir.clear();
+    COperateSystemInfo osi(nowhere);
+    const HelperStart tftp = osi.StartTftpHelper(dir_.path(), {"127.0.0.1"});
+    const HelperStart http = osi.StartFileServerHelper(dir_.path());
+    EXPECT_FALSE(tftp.ok);
+    EXPECT_FALSE(http.ok);
+    EXPECT_EQ(tftp.reason, "no private folder for the helper's ini file");
+    EXPECT_EQ(http.reason, tftp.reason);
+    EXPECT_FALSE(std::filesystem::exists("tftpd32.ini"));
+    EXPECT_FALSE(std::filesystem::exists("FileServer.ini"));
+    EXPECT_EQ(osi.FindProcess("cpe-tftpd"), 0);
 }
 
 // The real helper programs on loopback addresses.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "tests/platform/scoped_env.h"
 #include "tests/support/temp_dir.h"
@@ -177,6 +178,38 @@ TEST_F(SingleInstanceTest, AnotherUsersCopyIsNotBlockedByOursAndKeepsOutOfOurFol
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: blocked by our lock, 2: may write into our folder, 10: no switch";
     EXPECT_TRUE(std::filesystem::exists(theirs / "Orvana_Brimlink.lock"));
+}
+
+TEST_F(SingleInstanceTest, ARuntimeFolderThatIsNotTheUsersAloneIsRefused) {
+    ASSERT_EQ(::chmod(runtime_.path().c_str(), 0755), 0);
+    EXPECT_EQ(RuntimeDir(), runtime_.dirText()) << "others may read, not write";
+    ScopedEnv trailing("XDG_RUNTIME_DIR", runtime_.dirText().c_str());
+    EXPECT_EQ(RuntimeDir(), runtime_.dirText());
+
+    for (const mode_t mode : {0777, 0770, 0703}) {
+        ASSERT_EQ(::chmod(runtime_.path().c_str(), mode), 0);
+        EXPECT_EQ(RuntimeDir(), "") << std::oct << mode;
+    }
+    ASSERT_EQ(::chmod(runtime_.path().c_str(), 0700), 0);
+
+    test::TempDir other;
+    const auto link = other / "link";
+    std::filesystem::create_directory_symlink(runtime_.path(), link);
+    ScopedEnv linked("XDG_RUNTIME_DIR", link.c_str());
+    EXPECT_EQ(RuntimeDir(), "") << "a link to a private folder";
+    linked.Set((other / "missing").c_str());
+    EXPECT_EQ(RuntimeDir(), "") << "a runtime folder that is not there is not made";
+    EXPECT_FALSE(std::filesystem::exists(other / "missing"));
+    std::ofstream(other / "file") << "x";
+    linked.Set((other / "file").c_str());
+    EXPECT_EQ(RuntimeDir(), "");
+
+    if (::getuid() == 0) {
+        ASSERT_EQ(::chown(other.path().c_str(), 65534, 65534), 0);
+        linked.Set(other.path().c_str());
+        EXPECT_EQ(RuntimeDir(), "") << "a folder of another user";
+        ASSERT_EQ(::chown(other.path().c_str(), 0, 0), 0);
+    }
 }
 
 TEST_F(SingleInstanceTest, AFolderOthersCanWriteToIsNotTrustedButDoesNotStopTheProgram) {

@@ -78,6 +78,7 @@ TEST(StoreFile, TablesHaveTheirColumnsInOrder) {
 
 TEST(StoreFile, AStoreThatCannotOpenAnswersEmpty) {
     test::ScratchFolder folder;
+    EXPECT_TRUE(CSqlManagement(std::filesystem::path()).OpenFailed()) << "no file to open";
     CSqlManagement store(folder.File("no-such-folder/data.mdb"));
     ASSERT_TRUE(store.OpenFailed());
     EXPECT_STREQ(CSqlManagement::kOpenFailedKey, "Failed to open database, unable to get data.");
