@@ -20,6 +20,14 @@ if(CPE_SANITIZE)
   add_link_options(-fsanitize=${_cpe_san})
 endif()
 
+# The fuzz build instruments every target for coverage and AddressSanitizer + UBSan, so a fuzzer
+# is guided by the code it reaches in the libraries too, not only by its own entry file.
+if(CPE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # cpe_add_test(NAME name LABEL unit|gui|e2e|bench SOURCES ... LIBS ... [TIMEOUT s])
 function(cpe_add_test)
   cmake_parse_arguments(T "" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -34,24 +42,26 @@ function(cpe_add_test)
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# cpe_add_fuzzer(NAME name SOURCES fuzz-entry.cpp LIBS ... [FUZZ_LIBS ...] CORPUS folder)
-# A libFuzzer entry. With CPE_FUZZ (clang) it builds the fuzzer `name`, linked with FUZZ_LIBS
-# (LIBS when none); in every preset `name`_replay replays the seed corpus as the unit test
+# cpe_add_fuzzer(NAME name SOURCES fuzz-entry.cpp LIBS ... CORPUS folder)
+# A libFuzzer entry. With CPE_FUZZ (clang) it builds the fuzzer `name` (all of them: target
+# `fuzzers`; their list with binaries and corpora: fuzzers.txt in the build tree, read by
+# tools/fuzz.sh); in every preset `name`_replay replays the seed corpus as the unit test
 # `name`_corpus.
 function(cpe_add_fuzzer)
-  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS;FUZZ_LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SOURCES;LIBS" ${ARGN})
   add_executable(${F_NAME}_replay ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz_replay_main.cpp)
   target_link_libraries(${F_NAME}_replay PRIVATE cpe_options ${F_LIBS})
   add_test(NAME ${F_NAME}_corpus COMMAND ${F_NAME}_replay ${F_CORPUS})
-  set_tests_properties(${F_NAME}_corpus PROPERTIES LABELS unit TIMEOUT 120)
+  set_tests_properties(${F_NAME}_corpus PROPERTIES LABELS unit TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(CPE_FUZZ)
-    if(NOT F_FUZZ_LIBS)
-      set(F_FUZZ_LIBS ${F_LIBS})
-    endif()
     add_executable(${F_NAME} ${F_SOURCES})
-    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_libraries(${F_NAME} PRIVATE cpe_options ${F_FUZZ_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${F_NAME} PRIVATE cpe_options ${F_LIBS})
+    if(NOT TARGET fuzzers)
+      add_custom_target(fuzzers)
+    endif()
+    add_dependencies(fuzzers ${F_NAME})
+    set_property(GLOBAL APPEND PROPERTY CPE_FUZZERS "${F_NAME} $<TARGET_FILE:${F_NAME}> ${F_CORPUS}")
   endif()
 endfunction()
 

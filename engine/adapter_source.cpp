@@ -11,9 +11,6 @@
 namespace cpe {
 namespace {
 
-// A chain longer than this is taken as corrupt; no computer has that many adapters.
-constexpr std::size_t kMaxAdapterRecords = 1024;
-
 template <std::size_t N>
 void CopyText(char (&dst)[N], std::string_view src) {
     const std::size_t n = std::min(src.size(), N - 1);
@@ -50,13 +47,22 @@ std::vector<adapter_record> LocalAdapterLibrary::Read() {
     using ClearFn = decltype(&ClearLocalAdapterInfo);
     const auto get = reinterpret_cast<GetFn>(dlsym(handle_, kGetLocalAdapterInfoSymbol));
     const auto clear = reinterpret_cast<ClearFn>(dlsym(handle_, kClearLocalAdapterInfoSymbol));
-    if (get != nullptr) {
-        for (const adapter_record* r = get(); r != nullptr && records.size() < kMaxAdapterRecords;
-             r = NextAdapterRecord(r))
-            records.push_back(*r);
-    }
+    if (get != nullptr)
+        records = CopyAdapterChain(get());
     if (clear != nullptr)
         clear();
+    return records;
+}
+
+std::vector<adapter_record> CopyAdapterChain(const adapter_record* first) {
+    std::vector<adapter_record> records;
+    for (const adapter_record* r = first; r != nullptr && records.size() < kMaxAdapterRecords;) {
+        records.push_back(*r);
+        const std::uint32_t distance = r->next.get();
+        if (distance != 0 && distance < sizeof(adapter_record))
+            break;
+        r = NextAdapterRecord(r);
+    }
     return records;
 }
 

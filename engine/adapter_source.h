@@ -49,6 +49,12 @@ private:
     std::vector<adapter_record> records_;
 };
 
+// Copies the chain the local-adapter library hands out, in order. The chain is the library's word
+// for its own memory; a link shorter than a record (records would overlap or loop) ends it, and
+// so does the kMaxAdapterRecords-th record.
+inline constexpr std::size_t kMaxAdapterRecords = 1024;
+std::vector<adapter_record> CopyAdapterChain(const adapter_record* first);
+
 // Builds an in-use adapter record with the given (ip, mask) pairs; a helper for fixed lists.
 adapter_record MakeAdapterRecord(std::string_view name, const RawMac& mac,
                                  const std::vector<std::pair<std::string, std::string>>& addresses);

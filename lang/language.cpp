@@ -1,17 +1,13 @@
 #include "lang/language.h"
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <unordered_map>
 #include <vector>
 
+#include "lang/translation_table.h"
 #include "platform/ini_file.h"
 #include "platform/system_info.h"
-#include "platform/unicode_text.h"
 
 namespace cpe {
 
@@ -19,17 +15,12 @@ namespace {
 
 constexpr std::uint16_t kEnglishLcid = 1033;
 constexpr std::size_t kIndexValueChars = 260;
-// Translations are read into a 1023-character buffer: at most 1022 characters survive.
-constexpr std::size_t kTranslationBufferChars = 1023;
 
 struct LanguageState {
     std::uint16_t lcid = kEnglishLcid;
     std::string name = "English";
     std::string filePath;
-    // Case-folded key -> translation with its markers replaced. An entry with an empty value
-    // maps to nullopt (the key is shown) and still hides any later entry of the same key, as a
-    // file lookup would; a value made only of the removal marker maps to an empty text.
-    std::unordered_map<std::string, std::optional<std::string>> texts;
+    TranslationTable texts;
 };
 
 // Lookups run on many threads at once and take no lock: they read the state published last.
@@ -43,27 +34,6 @@ const LanguageState& CurrentState() {
     static const LanguageState english;
     const LanguageState* state = g_current.load(std::memory_order_acquire);
     return state != nullptr ? *state : english;
-}
-
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-    std::size_t pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
-    }
-}
-
-std::string ReplaceMarkers(std::string text) {
-    ReplaceAll(text, "\\r\\n", "\r\n");
-    ReplaceAll(text, "\\n", "\n");
-    ReplaceAll(text, "[~NullInfoVexa~]", "");
-    ReplaceAll(text, "[~Null~]", " ");
-    return text;
-}
-
-bool IsNonEmptyFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
 }
 
 }  // namespace
@@ -85,16 +55,7 @@ bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid) {
         state->name = name;
     }
     state->filePath = dir + "Languages/" + state->name + ".lng";
-
-    if (IsNonEmptyFile(state->filePath)) {
-        for (auto& [key, value] :
-             platform::ReadProfileSection("ProgramOutStr", kTranslationBufferChars, state->filePath)) {
-            std::optional<std::string> text;
-            if (!value.empty())
-                text = ReplaceMarkers(std::move(value));
-            state->texts.try_emplace(platform::FoldCase(key), std::move(text));
-        }
-    }
+    state->texts = TranslationTable::Read(state->filePath);
 
     std::lock_guard lock(g_publishMutex);
     g_states.push_back(std::move(state));
@@ -105,13 +66,8 @@ bool InitLanguage(std::string_view programDir, std::uint16_t systemLcid) {
 std::string TranslateString(std::string_view key) {
     if (key.data() == nullptr)
         return {};
-    const LanguageState& state = CurrentState();
-    if (state.texts.empty())
-        return std::string(key);
-    const auto it = state.texts.find(platform::FoldCase(platform::TrimBlanks(key)));
-    if (it == state.texts.end() || !it->second)
-        return std::string(key);
-    return *it->second;
+    const std::string* text = CurrentState().texts.Find(key);
+    return text != nullptr ? *text : std::string(key);
 }
 
 std::uint16_t LanguageLcid() { return CurrentState().lcid; }

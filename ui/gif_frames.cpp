@@ -53,6 +53,8 @@ bool SplitGif(const QByteArray& data, GifFile& out)
     r.Skip(6);
     out.width = r.U16();
     out.height = r.U16();
+    if (static_cast<long long>(out.width) * out.height > kMaxGifScreenPixels)
+        return false;
     const std::uint8_t screenFlags = r.U8();
     const std::uint8_t background = r.U8();
     r.Skip(1);
@@ -66,6 +68,7 @@ bool SplitGif(const QByteArray& data, GifFile& out)
     }
 
     int delay = 0, disposal = 0;
+    long long framePixels = 0;
     QByteArray control;  // graphic control block of the next image
     while (r.Has(1)) {
         const std::uint8_t block = r.U8();
@@ -94,6 +97,11 @@ bool SplitGif(const QByteArray& data, GifFile& out)
         f.top = r.U16();
         f.width = r.U16();
         f.height = r.U16();
+        framePixels += static_cast<long long>(f.width) * f.height;
+        if (framePixels > kMaxGifFramePixels || out.frames.size() >= kMaxGifFrames) {
+            out.frames.clear();
+            return false;
+        }
         const std::uint8_t imageFlags = r.U8();
         const int localSize = (imageFlags & 0x80) ? 3 * (1 << ((imageFlags & 7) + 1)) : 0;
         if (!r.Has(localSize + 1))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <cstddef>
 #include <vector>
 
 namespace cpe {
@@ -24,7 +25,16 @@ struct GifFile {
     std::vector<GifFrame> frames;
 };
 
-// False when the data is not a GIF or is cut short before its first image.
+// What a skin picture may ask for once split: the picture's canvas, all frames decoded together,
+// and the number of frames. A few bytes can describe a 65535 x 65535 screen or thousands of
+// large frames; such a file is not split (it then loads as one picture, under the image
+// reader's own limits).
+inline constexpr long long kMaxGifScreenPixels = 4096LL * 4096;
+inline constexpr long long kMaxGifFramePixels = 4096LL * 4096;
+inline constexpr std::size_t kMaxGifFrames = 1024;
+
+// False when the data is not a GIF, is cut short before its first image, or asks for more than
+// the limits above.
 bool SplitGif(const QByteArray& data, GifFile& out);
 
 }  // namespace cpe

@@ -15,11 +15,10 @@ QFont MakeFont(const QString& face, int height, int weight)
 {
     QFont f(face.isEmpty() ? QStringLiteral("Arial") : face);
     f.setStyleHint(QFont::SansSerif);  // the Swiss family
-    // A positive height is the character cell (ascent + descent); the em is about 7/8 of it.
-    int pixels = height > 0 ? static_cast<int>(std::lround(height * 0.875)) : -height;
-    if (pixels <= 0)
-        pixels = 12;
-    f.setPixelSize(pixels);
+    // A positive height is the character cell (ascent + descent); the em is about 7/8 of it. The
+    // settings file may ask for any int: sizes no window could show are cut to kMaxFontPixels.
+    const long long wanted = height > 0 ? std::llround(height * 0.875) : -static_cast<long long>(height);
+    f.setPixelSize(wanted <= 0 ? 12 : static_cast<int>(std::min<long long>(wanted, kMaxFontPixels)));
     if (weight > 0)
         f.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 1, 1000)));
     else

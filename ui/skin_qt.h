@@ -19,6 +19,9 @@ class CTStatic;
 inline QColor ToQColor(ColorRef c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 inline ColorRef FromQColor(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
 
+// The largest font size made, in pixels.
+inline constexpr int kMaxFontPixels = 256;
+
 // A font from a face, a cell height in pixels (negative: character height) and a weight
 // (0 default, 700 bold), as the settings describe it.
 QFont MakeFont(const QString& face, int height, int weight);

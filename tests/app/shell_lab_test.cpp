@@ -4,6 +4,7 @@
 // of the main window, the status page with devices and the adapter page go to CPE_SHOT_DIR.
 #include "tests/app/shell_fixture.h"
 #include "tests/e2e/lab_support.h"
+#include "tests/e2e/program_copy.h"
 
 #include "app/application_dlg.h"
 #include "app/menu_dlg.h"
@@ -18,13 +19,11 @@
 
 #include <arpa/inet.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
-#include <thread>
 
 namespace cpe::test {
 namespace {
@@ -190,78 +189,22 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
 
 // --- the executable ----------------------------------------------------------------------
 
-class ProgramCopy {
-public:
-    // cpe-manager and its adapter library in a private folder, so its data.mdb is its own.
-    ProgramCopy()
-    {
-        dir_ = std::filesystem::temp_directory_path() / ("cpe-app-lab-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "run");
-        std::filesystem::permissions(dir_ / "run", std::filesystem::perms::owner_all);
-        std::filesystem::copy_file(CPE_MANAGER_BINARY, dir_ / "cpe-manager");
-        std::filesystem::copy_file(CPE_LOCAL_ADAPTER_LIBRARY, dir_ / std::filesystem::path(CPE_LOCAL_ADAPTER_LIBRARY).filename());
-    }
-    ~ProgramCopy()
-    {
-        for (pid_t pid : started_)
-            if (::kill(pid, 0) == 0) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, nullptr, 0);
-            }
-        std::filesystem::remove_all(dir_);
-    }
-
-    pid_t Start()
-    {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            ::setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
-            const std::string exe = (dir_ / "cpe-manager").string();
-            ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        started_.push_back(pid);
-        return pid;
-    }
-
-    // The exit status, or -1 when the process did not end within the limit.
-    static int WaitExit(pid_t pid, std::chrono::milliseconds limit)
-    {
-        const auto deadline = Clock::now() + limit;
-        int status = 0;
-        while (::waitpid(pid, &status, WNOHANG) == 0) {
-            if (Clock::now() >= deadline)
-                return -1;
-            std::this_thread::sleep_for(20ms);
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-    std::filesystem::path Database() const { return dir_ / "data.mdb"; }
-
-private:
-    std::filesystem::path dir_;
-    std::vector<pid_t> started_;
-};
-
 TEST_F(ShellLabTest, TheProgramRunsOnceAndRemovesItsDatabaseWhenItEnds)
 {
-    ProgramCopy program;
+    lab::ProgramCopy program(CPE_MANAGER_BINARY, CPE_LOCAL_ADAPTER_LIBRARY);
     const pid_t first = program.Start();
     ASSERT_TRUE(lab::WaitUntil([&] { return std::filesystem::exists(program.Database()); }, 10s))
         << "the first copy did not create its database";
 
     // A second copy ends at once and silently, and leaves the first one's database alone.
     const pid_t second = program.Start();
-    EXPECT_EQ(ProgramCopy::WaitExit(second, 5s), 0);
+    EXPECT_EQ(lab::ProgramCopy::WaitExit(second, 5s), 0);
     EXPECT_EQ(::kill(first, 0), 0) << "the first copy went away";
     EXPECT_TRUE(std::filesystem::exists(program.Database()));
 
     // Ended from outside, the first copy still shuts down in order.
     ASSERT_EQ(::kill(first, SIGTERM), 0);
-    EXPECT_EQ(ProgramCopy::WaitExit(first, 10s), 0);
+    EXPECT_EQ(lab::ProgramCopy::WaitExit(first, 10s), 0);
     EXPECT_FALSE(std::filesystem::exists(program.Database())) << "data.mdb left behind";
 }
 

@@ -1,13 +1,20 @@
 #include "tests/e2e/lab_support.h"
 
 #include <signal.h>
+#include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <limits>
 #include <sstream>
 #include <thread>
 
+#include "engine/adapter_source.h"
+#include "platform/unique_fd.h"
+#include "protocol/packet.h"
 #include "sim/control_client.h"
 #include "sim/state_view.h"
 
@@ -123,6 +130,78 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 
 sim::JsonValue KernelUdpCounters() {
     return sim::ParseJson(sim::KernelUdpCountersJson()).value_or(sim::JsonValue{});
+}
+
+void BroadcastSearch(const LabEnv& lab) {
+    platform::UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const int one = 1;
+    ::setsockopt(fd.Get(), SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    for (const std::string& address : lab.utilAddresses)
+        if (const auto broadcast = BroadcastOf(address, "255.255.0.0"))
+            SendPacket(DefaultPayloadKey(), fd.Get(), *broadcast, 9786, MessageType::search, nullptr, 0);
+}
+
+std::map<std::uint16_t, std::uint64_t> UdpDropsByPort() {
+    // "sl local_address rem_address st tx:rx tr tm->when retrnsmt uid timeout inode ref pointer drops"
+    std::map<std::uint16_t, std::uint64_t> drops;
+    std::ifstream in("/proc/net/udp");
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, skip;
+        fields >> slot >> local;
+        for (int i = 0; i < 10; ++i)
+            fields >> skip;
+        std::uint64_t dropped = 0;
+        fields >> dropped;
+        const auto colon = local.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const auto port = static_cast<std::uint16_t>(std::stoul(local.substr(colon + 1), nullptr, 16));
+        drops[port] += dropped;
+    }
+    return drops;
+}
+
+std::optional<ProcessMemory> ReadMemory(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    if (!in)
+        return std::nullopt;
+    ProcessMemory memory;
+    for (std::string name; in >> name;) {
+        std::uint64_t value = 0;
+        if (name == "VmRSS:" && in >> value)
+            memory.rssKiB = value;
+        else if (name == "VmHWM:" && in >> value)
+            memory.peakKiB = value;
+        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    return memory;
+}
+
+bool ResetPeakMemory(pid_t pid) {
+    std::ofstream out("/proc/" + std::to_string(pid) + "/clear_refs");
+    return static_cast<bool>(out << "5" << std::flush);
+}
+
+std::optional<std::size_t> CountDeviceRows(const std::filesystem::path& databaseFile) {
+    const auto copy = std::filesystem::temp_directory_path() / ("cpe-lab-rows-" + std::to_string(::getpid()) + ".db");
+    std::error_code error;
+    std::filesystem::copy_file(databaseFile, copy, std::filesystem::copy_options::overwrite_existing, error);
+    if (error)
+        return std::nullopt;
+    std::optional<std::size_t> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* count = nullptr;
+    if (sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "select count(*) from ap_info", -1, &count, nullptr) == SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW)
+        rows = static_cast<std::size_t>(sqlite3_column_int64(count, 0));
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+    std::filesystem::remove(copy, error);
+    return rows;
 }
 
 }  // namespace cpe::lab

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,27 @@ private:
     std::unique_ptr<CNetManagement> engine_;
     bool started_ = false;
 };
+
+// What the utility's peers would send: a discovery search to every subnet of the lab (their
+// broadcast address, device discovery port), from this side of the lab. The devices then answer
+// the utility listening on this side, whichever process that is.
+void BroadcastSearch(const LabEnv& lab);
+
+// The UDP sockets of this network namespace by local port: how many datagrams the kernel dropped
+// at each because its receive buffer was full.
+std::map<std::uint16_t, std::uint64_t> UdpDropsByPort();
+
+// Resident memory of a process, in KiB: now and at its peak.
+struct ProcessMemory {
+    std::uint64_t rssKiB = 0;
+    std::uint64_t peakKiB = 0;
+};
+std::optional<ProcessMemory> ReadMemory(pid_t pid);
+// Starts a new peak from what the process holds now (Linux: clear_refs 5).
+bool ResetPeakMemory(pid_t pid);
+
+// The number of device rows in a store's file that another process holds open (read from a copy).
+std::optional<std::size_t> CountDeviceRows(const std::filesystem::path& databaseFile);
 
 // Polls `done` every `step` until it holds or `limit` passes; true when it held.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit,

@@ -11,6 +11,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Optional, as with libFuzzer: a fuzzer that needs one-time set-up defines it.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
@@ -35,6 +37,8 @@ std::vector<std::filesystem::path> Inputs(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize != nullptr)
+        LLVMFuzzerInitialize(&argc, &argv);
     const std::vector<std::filesystem::path> files = Inputs(argc, argv);
     if (files.empty()) {
         std::fprintf(stderr, "fuzz replay: no inputs\n");

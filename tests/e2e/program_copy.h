@@ -1,0 +1,36 @@
+// The cpe-manager executable run from a private copy of its folder (the program and its adapter
+// library), so that its data.mdb and its runtime folder, and with them its instance lock, are its
+// own. Processes it started and that still run are killed when it goes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace cpe::lab {
+
+class ProgramCopy {
+public:
+    ProgramCopy(const std::filesystem::path& program, const std::filesystem::path& adapterLibrary);
+    ~ProgramCopy();
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+
+    // Starts the copy on the offscreen platform; its process id.
+    pid_t Start();
+    // The exit status (128 + the signal for a killed process), or -1 when the process did not
+    // end within the limit.
+    static int WaitExit(pid_t pid, std::chrono::milliseconds limit);
+
+    std::filesystem::path Database() const { return dir_ / "data.mdb"; }
+    std::filesystem::path RuntimeFolder() const { return dir_ / "run"; }
+
+private:
+    std::filesystem::path dir_;
+    std::vector<pid_t> started_;
+};
+
+}  // namespace cpe::lab
