@@ -79,12 +79,13 @@ struct EngineConfig {
     // Null: the local-adapter library from the program folder (or the system search path).
     std::shared_ptr<AdapterSource> adapters;
     SendHook sendHook;
-    // Datagrams and bytes each queue may hold; beyond either, datagrams are dropped and counted.
-    // A search to 10,000 devices brings 10,000 replies to the search-reply queue and 20,000 (their
-    // summaries and device records, about 9 MiB) to the reply queue, which drains at the store's
-    // pace; the bounds leave room for that and more while keeping a flood under 24 MiB a queue.
+    // Datagrams and bytes each port may hold, queued or in its worker's hands; beyond either,
+    // datagrams are dropped and counted. A search to 10,000 devices brings 10,000 replies to the
+    // search-reply queue and 20,000 (their summaries and device records, about 9 MiB) to the reply
+    // queue, which drains at the store's pace; the bounds leave room for that while a flood at all
+    // ports holds the three of them under 36 MiB.
     std::size_t queueCapacity = 65536;
-    std::size_t queueBytes = 24 * 1024 * 1024;
+    std::size_t queueBytes = 12 * 1024 * 1024;
     // Devices the online list may hold; replies of further devices are refused and counted.
     std::size_t onlineCapacity = COnlineList::kDefaultCapacity;
     std::chrono::milliseconds agePeriod{10000};

@@ -5,7 +5,9 @@
 // room of the largest datagram, so a discovery burst of thousands of devices fits in a few MiB.
 // The storage travels between the queue and its worker, so a steady stream allocates nothing.
 // The queue is bounded in datagrams and in bytes so that a flood of well-formed datagrams cannot
-// grow memory without limit: what does not fit is dropped and counted.
+// grow memory without limit: what does not fit is dropped and counted. The byte bound covers the
+// batch the worker is still handling too, so a worker that falls behind holds the port to its
+// bound rather than to twice that.
 #pragma once
 
 #include <netinet/in.h>
@@ -90,13 +92,14 @@ public:
         {
             std::lock_guard lock(mutex_);
             const std::size_t bytes = queued_.Bytes() + footprint;
-            if (queued_.Count() >= maxDatagrams_ || bytes > maxBytes_) {
+            if (queued_.Count() >= maxDatagrams_ || inFlight_ + bytes > maxBytes_) {
                 dropped_.fetch_add(1, std::memory_order_relaxed);
                 return false;
             }
             // Grow by doubling, but never past the bound.
             if (bytes > queued_.Capacity())
-                queued_.Reserve(std::min(maxBytes_, std::max({bytes, 2 * queued_.Capacity(), kInitialBytes})));
+                queued_.Reserve(
+                    std::min(maxBytes_ - inFlight_, std::max({bytes, 2 * queued_.Capacity(), kInitialBytes})));
             queued_.Append(from, datagram);
         }
         ready_.notify_one();
@@ -109,10 +112,12 @@ public:
     bool WaitAndTakeAll(DatagramBatch& batch) {
         batch.Clear(kKeptBytes);
         std::unique_lock lock(mutex_);
+        inFlight_ = 0;
         ready_.wait(lock, [&] { return stopped_ || queued_.Count() > 0; });
         if (stopped_)
             return false;
         queued_.Swap(batch);
+        inFlight_ = batch.Bytes();
         return true;
     }
 
@@ -128,6 +133,7 @@ public:
     void Restart() {
         std::lock_guard lock(mutex_);
         stopped_ = false;
+        inFlight_ = 0;
         queued_.Clear(kKeptBytes);
     }
 
@@ -143,6 +149,7 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_;
     DatagramBatch queued_;
+    std::size_t inFlight_ = 0;  // bytes of the batch the worker took last and still handles
     bool stopped_ = false;
     std::atomic<std::uint64_t> dropped_{0};
 };

@@ -425,6 +425,12 @@ bool CSqlManagement::SaveSurveyPacket(const survey_packet& packet) {
     if (!impl_->database.IsConnected())
         return false;
     CADORecordset& result = impl_->result;
+    int rows = 0;
+    {
+        QueryScope scope(result);
+        if (!impl_->Open("select count(*) as row_count from ap_other_info", {}) || !result.ReadInt("row_count", rows))
+            return false;
+    }
     bool all = true;
     impl_->database.BeginTransaction();
     for (std::size_t i = 0; i < count; ++i) {
@@ -435,7 +441,14 @@ bool CSqlManagement::SaveSurveyPacket(const survey_packet& packet) {
             all = false;
             continue;
         }
-        const bool begun = result.RowCount() > 0 ? result.BeginEdit() : result.BeginNewRow();
+        const bool known = result.RowCount() > 0;
+        // Survey packets arrive unasked from anyone on the network: a full table takes no more.
+        if (!known && rows >= kMaxSurveyRows) {
+            all = false;
+            continue;
+        }
+        rows += known ? 0 : 1;
+        const bool begun = known ? result.BeginEdit() : result.BeginNewRow();
         all &= begun && store::WriteSurveyRow(result, packet, entry, codeset) && result.CommitRow();
     }
     impl_->database.CommitTransaction();

@@ -64,6 +64,10 @@ public:
     bool FindBridgePeer(std::string_view mac, std::string& peerMac);
     bool GetSurveyList(std::vector<config_otherwl_basic>& out);
     bool GetSurveyEntry(std::string_view mac, config_otherwl_basic& out);
+    // Updates the rows of the packet's access points and adds the new ones while the table
+    // holds fewer than kMaxSurveyRows (what one survey can carry: 255 packets of 32 entries);
+    // false when an entry could not be stored.
+    static constexpr int kMaxSurveyRows = 255 * 32;
     bool SaveSurveyPacket(const survey_packet& packet);
     bool ClearSurvey();
 

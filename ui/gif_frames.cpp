@@ -78,13 +78,17 @@ bool SplitGif(const QByteArray& data, GifFile& out)
             if (!r.Has(1))
                 return !out.frames.empty();
             const std::uint8_t label = r.U8();
-            if (label == 0xF9 && r.Has(6) && static_cast<std::uint8_t>(data[r.Pos()]) == 4) {
+            // A graphic control block is one 4-byte sub-block and its terminator; it is copied
+            // into the frame, so any other shape is skipped like an unknown extension.
+            const auto at = [&](int offset) { return static_cast<std::uint8_t>(data[r.Pos() + offset]); };
+            if (label == 0xF9 && r.Has(6) && at(0) == 4 && at(5) == 0) {
                 control = data.mid(r.Pos() - 2, 8);
                 r.Skip(1);
                 const std::uint8_t flags = r.U8();
                 disposal = (flags >> 2) & 7;
                 delay = r.U16();
-                r.Skip(1);
+                r.Skip(2);
+                continue;
             }
             if (!r.SkipSubBlocks())
                 return !out.frames.empty();

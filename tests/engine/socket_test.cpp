@@ -320,6 +320,21 @@ TEST(DatagramQueue, BoundedInDatagramsAndInBytes) {
     ASSERT_TRUE(byBytes.WaitAndTakeAll(batch));
     EXPECT_EQ(batch.Count(), 3u);
     EXPECT_LE(batch.Capacity(), 2 * DatagramBatch::Footprint(1472)) << "storage never grows past the bound";
+
+    // The batch the worker handles still counts: a port holds its bound, not twice that, until
+    // the worker comes back for more.
+    EXPECT_FALSE(byBytes.Push(Sender(kLoopback), Bytes(0, 5)));
+    EXPECT_EQ(byBytes.Dropped(), 2u);
+    std::thread worker([&] { EXPECT_TRUE(byBytes.WaitAndTakeAll(batch)); });
+    bool accepted = false;
+    for (int tries = 0; tries < 2000 && !accepted; ++tries) {
+        accepted = byBytes.Push(Sender(kLoopback), Bytes(1472, 6));
+        if (!accepted)
+            std::this_thread::sleep_for(1ms);
+    }
+    worker.join();
+    EXPECT_TRUE(accepted) << "room again once the worker came back";
+    EXPECT_EQ(batch.Count(), 1u);
 }
 
 TEST(DatagramQueue, StopWakesTheWorker) {

@@ -73,6 +73,31 @@ TEST_F(SurveyStoreTest, EntryCountNeverReachesBeyondThePacket) {
     EXPECT_EQ(list.size(), kMaxSurveyEntries);
 }
 
+TEST_F(SurveyStoreTest, UnaskedPacketsCannotGrowTheTableBeyondOneSurvey) {
+    const int packets = CSqlManagement::kMaxSurveyRows / static_cast<int>(kMaxSurveyEntries);
+    survey_packet packet{};
+    packet.icount = kMaxSurveyEntries;
+    for (int p = 0; p <= packets; ++p) {
+        for (std::size_t i = 0; i < kMaxSurveyEntries; ++i)
+            packet.entries[i] = Entry(p * 32 + static_cast<int>(i) + 1, -60, "ap");
+        EXPECT_EQ(store.SaveSurveyPacket(packet), p < packets) << "packet " << p;
+    }
+    std::vector<config_otherwl_basic> list;
+    ASSERT_TRUE(store.GetSurveyList(list));
+    EXPECT_EQ(list.size(), static_cast<std::size_t>(CSqlManagement::kMaxSurveyRows));
+
+    // Access points already listed are still refreshed; after a clear the table fills again.
+    packet.icount = 1;
+    packet.entries[0] = Entry(1, -20, "again");
+    EXPECT_TRUE(store.SaveSurveyPacket(packet));
+    config_otherwl_basic entry;
+    ASSERT_TRUE(store.GetSurveyEntry(test::MacText(1), entry));
+    EXPECT_EQ(entry.signal, -20);
+    ASSERT_TRUE(store.ClearSurvey());
+    packet.entries[0] = Entry(packets * 32 + 1, -30, "new");
+    EXPECT_TRUE(store.SaveSurveyPacket(packet));
+}
+
 TEST_F(SurveyStoreTest, LongSsidIsCappedAtItsArray) {
     survey_packet packet{};
     packet.icount = 1;
