@@ -2,7 +2,9 @@
 // N devices are rows in the store, searching again every 3 s as the status page does, for 100,
 // 1,000 and 10,000 devices on two subnets, without and with 5 % loss in both directions. Also
 // counts the datagrams lost on each side: in the receive buffers of either namespace, in the
-// engine's queues, and by the injected loss.
+// engine's queues, and by the injected loss. Last, the program itself (cpe-manager, offscreen,
+// its status page shown) identifies 10,000 devices: its peak resident memory.
+#include <signal.h>
 #include <unistd.h>
 
 #include <array>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "tests/e2e/lab_support.h"
+#include "tests/e2e/program_copy.h"
 
 namespace {
 
@@ -106,6 +109,47 @@ Run Measure(const lab::LabEnv& env, std::size_t devices, double loss) {
     return run;
 }
 
+struct ProgramRun {
+    std::size_t identified = 0;
+    double seconds = -1;
+    lab::ProcessMemory atRest, after;
+};
+
+// The program with `devices` devices identified: searched for the way its status page does, from
+// its side of the lab, then left to show its list for a while (the page host refreshes every 10 s).
+ProgramRun MeasureProgram(const lab::LabEnv& env, std::size_t devices) {
+    ProgramRun run;
+    lab::SimProcess sim(env, {"--devices", std::to_string(devices)});
+    lab::ProgramCopy program(CPE_MANAGER_BINARY, CPE_LOCAL_ADAPTER_LIBRARY);
+    const pid_t pid = program.Start();
+    if (!sim.Ready() ||
+        !lab::WaitUntil([] { return lab::UdpDropsByPort().count(9785) > 0; }, std::chrono::seconds(10))) {
+        std::fprintf(stderr, "bench: cpe-sim or the program did not start\n");
+        std::exit(1);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    run.atRest = lab::ReadMemory(pid).value_or(lab::ProcessMemory{});
+    const auto start = Clock::now();
+    auto nextSearch = start;
+    lab::WaitUntil(
+        [&] {
+            if (Clock::now() >= nextSearch) {
+                lab::BroadcastSearch(env);
+                nextSearch += kCycle;
+            }
+            run.identified = lab::CountDeviceRows(program.Database()).value_or(run.identified);
+            return run.identified >= devices;
+        },
+        std::chrono::seconds(60), std::chrono::milliseconds(500));
+    if (run.identified >= devices)
+        run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::this_thread::sleep_for(std::chrono::seconds(12));
+    run.after = lab::ReadMemory(pid).value_or(lab::ProcessMemory{});
+    ::kill(pid, SIGTERM);
+    lab::ProgramCopy::WaitExit(pid, std::chrono::seconds(10));
+    return run;
+}
+
 }  // namespace
 
 int main() {
@@ -151,5 +195,16 @@ int main() {
     };
     std::printf("\nTargets: 1,000 devices within one 3-s cycle without loss: %s; 10,000 within 10 s: %s\n",
                 target(1000, 0.0, 3.0), target(10000, 0.0, 10.0));
+
+    constexpr std::size_t kProgramDevices = 10000;
+    const ProgramRun program = MeasureProgram(*env, kProgramDevices);
+    constexpr std::uint64_t kMemoryTargetKiB = 150 * 1024;
+    std::printf("\nThe program (cpe-manager, offscreen, status page shown) with %zu of %zu devices identified%s: "
+                "peak RSS %.1f MiB (at rest before the search: %.1f MiB); target < 150 MiB: %s\n",
+                program.identified, kProgramDevices,
+                program.seconds >= 0 ? (" after " + std::to_string(static_cast<int>(program.seconds)) + " s").c_str()
+                                     : "",
+                static_cast<double>(program.after.peakKiB) / 1024, static_cast<double>(program.atRest.rssKiB) / 1024,
+                program.identified >= kProgramDevices && program.after.peakKiB < kMemoryTargetKiB ? "met" : "MISSED");
     return 0;
 }

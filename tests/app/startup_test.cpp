@@ -257,6 +257,19 @@ TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn)
     EXPECT_EQ(blocked.Engine().LocalPort(SocketRole::heartbeat), 0);
 }
 
+// The message as the real box shows it, saved to CPE_SHOT_DIR.
+void SaveMessageShot(const QString& text, const char* name) {
+    QTimer::singleShot(50, [name] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        const std::filesystem::path dir = CPE_SHOT_DIR;
+        std::filesystem::create_directories(dir);
+        EXPECT_TRUE(box->grab().save(QString::fromStdString((dir / name).string())));
+        box->close();
+    });
+    ShowMessageBox(nullptr, text, MessageIcon::Exclamation);
+}
+
 TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTheTranslation)
 {
     using Step = EngineStartResult::Step;
@@ -270,8 +283,10 @@ TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTh
     EXPECT_TRUE(chinese.contains(QStringLiteral("9787"))) << chinese.toStdString();
     EXPECT_TRUE(chinese.contains(QStringLiteral("占用"))) << chinese.toStdString();
     EXPECT_FALSE(chinese.contains(QStringLiteral("%d")));
+    SaveMessageShot(chinese, "engine-port-in-use-2052.png");
 
     InitLanguage(CPE_SOURCE_DIR "/resources/", 1033);
+    SaveMessageShot(EngineStartMessage(inUse), "engine-port-in-use-1033.png");
     EXPECT_EQ(EngineStartMessage(refused).toStdString(),
               std::string("UDP port 9788 cannot be opened (") + std::strerror(ENOBUFS) +
                   "), so no devices can be found.");
