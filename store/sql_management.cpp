@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/codepage.h"
+#include "platform/fair_mutex.h"
 #include "protocol/codes.h"
 #include "store/ado_database.h"
 #include "store/ado_recordset.h"
@@ -109,8 +110,9 @@ struct CSqlManagement::Impl {
     std::filesystem::path file;
     std::string connectionString;
     // Held for the whole of every operation. Nothing that takes another lock is called under
-    // it: the ANSI code set is named before it is taken.
-    std::mutex lock;
+    // it: the ANSI code set is named before it is taken. Served in arrival order, so the pages'
+    // reads wait behind the workers' writes, never for all of them.
+    platform::FairMutex lock;
     CADODatabase database;
     CADORecordset result;
     bool openFailed = false;
