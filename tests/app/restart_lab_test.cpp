@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "tests/e2e/lab_support.h"
 #include "tests/e2e/program_copy.h"
@@ -80,6 +81,9 @@ TEST_F(RestartLabTest, AProgramKilledMidRunStartsAgainNormally) {
     ASSERT_TRUE(std::filesystem::exists(lockFile)) << "no stale lock file to start over";
     const auto staleRows = CountDeviceRows(program.Database());
     std::printf("killed with %zu device rows written\n", staleRows.value_or(0));
+    // Records the first copy asked for are still on their way (spread over 2 s); they would land
+    // in the second copy's fresh store before the test sees it empty.
+    std::this_thread::sleep_for(2500ms);
 
     const pid_t second = program.Start();
     ASSERT_TRUE(WaitUntil([&] { return CountDeviceRows(program.Database()) == std::size_t{0}; }, 10s))
