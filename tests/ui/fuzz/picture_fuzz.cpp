@@ -3,7 +3,6 @@
 //
 // Properties: every frame the splitter cuts is itself a GIF the splitter reads as one frame of
 // the same size; the control loads what it can and steps through every frame.
-#include <unistd.h>
 
 #include <QApplication>
 #include <QByteArray>
@@ -14,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/temp_dir.h"
 #include "ui/ct_picture.h"
 #include "ui/gif_frames.h"
 
@@ -23,22 +23,6 @@ void Check(bool holds) {
     if (!holds)
         std::abort();
 }
-
-class Folder {
-public:
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cpe-picture-fuzz-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::filesystem::path File() const { return path_ / "picture.gif"; }
-
-private:
-    std::filesystem::path path_;
-};
 
 void CheckFrames(const QByteArray& bytes) {
     cpe::GifFile gif;
@@ -62,13 +46,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const Folder folder;
+    static const cpe::test::TempDir folder;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     CheckFrames(bytes);
 
-    std::ofstream(folder.File(), std::ios::binary | std::ios::trunc).write(bytes.constData(), bytes.size());
+    std::ofstream(folder / "picture.gif", std::ios::binary | std::ios::trunc).write(bytes.constData(), bytes.size());
     cpe::CTPicture picture;
-    if (!picture.LoadFile(QString::fromStdString(folder.File().string())))
+    if (!picture.LoadFile(QString::fromStdString((folder / "picture.gif").string())))
         return 0;
     picture.DrawPicture();
     for (int i = 0; i < picture.FrameCount() && i < 64; ++i)

@@ -4,7 +4,6 @@
 //
 // Properties: a number follows the C rule (strtol, saturated to int); a colour is three fields or
 // nothing; every font of the settings can be made and draws a text.
-#include <unistd.h>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -19,6 +18,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/temp_dir.h"
 #include "ui/skin_qt.h"
 #include "ui/skin_settings.h"
 
@@ -28,22 +28,6 @@ void Check(bool holds) {
     if (!holds)
         std::abort();
 }
-
-class Folder {
-public:
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cpe-settings-fuzz-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Dir() const { return path_.string() + "/"; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // What strtol makes of the text, saturated to int: the C integer rule of the settings.
 int ReferenceInt(const std::string& text) {
@@ -71,7 +55,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const Folder folder;
+    static const cpe::test::TempDir folder;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 
     if (bytes.find('\0') == std::string::npos)
@@ -82,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         Check(color <= 0xFFFFFF);
 
-    std::ofstream(folder.Dir() + "Setting.ini", std::ios::binary | std::ios::trunc)
+    std::ofstream(folder.dirText() + "Setting.ini", std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(size));
     cpe::SkinSettings skin;
-    cpe::LoadSkinSettings(skin, folder.Dir(), "V1");
+    cpe::LoadSkinSettings(skin, folder.dirText(), "V1");
     Check(skin.gridFont.faceName.size() <= cpe::LogFont::kFaceChars);
     Check(skin.buttonMenuFontName.size() <= 63 * 3);
     const QString face = QString::fromStdString(skin.buttonMenuFontName);
