@@ -3,6 +3,7 @@
 // protocol engine with the device store, then the main window until it closes); shutdown follows.
 #pragma once
 
+#include "platform/system_info.h"
 #include "ui/skin_settings.h"
 
 #include <QPointer>
@@ -18,14 +19,10 @@ namespace cpe {
 class CApplicationDlg;
 class CNetManagement;
 class CSqlManagement;
-namespace platform {
-class SingleInstance;
-}
-
 class CApplicationApp {
 public:
     // The name of the single-instance lock.
-    static constexpr const char* kInstanceName = "Orvana_Brimlink";
+    static constexpr const char* kInstanceName = platform::kProgramInstanceName;
 
     CApplicationApp();
     ~CApplicationApp();

@@ -1,5 +1,6 @@
 #include "pages/device_cells.h"
 
+#include "actions/up_time_text.h"
 #include "pages/code_texts.h"
 #include "platform/codepage.h"
 #include "protocol/codes.h"
@@ -20,13 +21,7 @@ std::string ToAnsi(const QString& text)
 
 QString UpTimeText(std::uint32_t seconds)
 {
-    const std::uint32_t days = seconds / 86400;
-    const std::uint32_t hours = (seconds / 3600) % 24;
-    const std::uint32_t minutes = (seconds / 60) % 60;
-    const std::uint32_t secs = seconds % 60;
-    if (days == 0)
-        return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(secs);
-    return QStringLiteral("%1 %2:%3:%4").arg(days).arg(hours).arg(minutes).arg(secs);
+    return QString::fromStdString(actions::UpTimeText(seconds));
 }
 
 QString RecordCellText(ListColumn column, const ap_info_stu& r)
@@ -47,21 +42,6 @@ QString RecordCellText(ListColumn column, const ap_info_stu& r)
     case ListColumn::Check:
     case ListColumn::Serial:
     case ListColumn::Operate: break;
-    }
-    return {};
-}
-
-std::string AnsiPrefix(std::u16string_view name, std::size_t maxBytes)
-{
-    std::size_t keep = name.size();
-    while (keep > 0) {
-        std::string ansi = platform::WideToAnsi(name.substr(0, keep));
-        if (ansi.size() <= maxBytes && !ansi.empty())
-            return ansi;
-        --keep;
-        // Never keep half of a surrogate pair.
-        if (keep > 0 && name[keep - 1] >= 0xD800 && name[keep - 1] <= 0xDBFF)
-            --keep;
     }
     return {};
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "actions/device_name.h"
 #include "protocol/records.h"
 
 namespace cpe {
@@ -40,9 +41,5 @@ QString UpTimeText(std::uint32_t seconds);
 // The text of a record's cell in a column that shows record data; empty for Check, Serial and
 // Operate.
 QString RecordCellText(ListColumn column, const ap_info_stu& record);
-
-// The longest prefix of `name` whose ANSI form takes at most `maxBytes` bytes, in the ANSI code
-// set, never ending inside a character.
-std::string AnsiPrefix(std::u16string_view name, std::size_t maxBytes);
 
 }  // namespace cpe

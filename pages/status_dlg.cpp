@@ -3,7 +3,6 @@
 #include "engine/net_management.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
-#include "protocol/codes.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
 #include "ui/ct_picture.h"
@@ -17,7 +16,7 @@
 
 namespace cpe {
 CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_run(services.engine)
 {
     const SkinPaths& paths = Skin().paths;
     m_pSearch = SetUpActionButton(ids::list_page::kSearchButton, "Search");
@@ -49,7 +48,7 @@ void CStatusDlg::SetTimings(const Timings& timings)
 
 void CStatusDlg::OnSearchButton()
 {
-    if (m_bIdle)
+    if (!m_run.Running())
         StartDiscovery();
     else
         StopDiscovery();
@@ -57,11 +56,7 @@ void CStatusDlg::OnSearchButton()
 
 void CStatusDlg::StartDiscovery()
 {
-    m_bIdle = false;
-    CNetManagement& engine = Services().engine;
-    engine.ClearDiscovered();
-    engine.Search();
-    m_nTick = 0;
+    m_run.Start();
     SetSearchText(QString());
     SearchEdit()->clear();
     RefreshPage(1, CurrentAscending(), SortColumn(), QString());
@@ -76,7 +71,7 @@ void CStatusDlg::StartDiscovery()
 
 void CStatusDlg::StopDiscovery()
 {
-    m_bIdle = true;
+    m_run.Stop();
     m_discoveryTimer.stop();
     m_pBusy->StopAnimation();
     m_pBusy->hide();
@@ -89,14 +84,10 @@ void CStatusDlg::StopDiscovery()
 
 void CStatusDlg::OnDiscoveryTick()
 {
-    ++m_nTick;
-    if (m_nTick >= kRunTicks) {
-        StopDiscovery();
-        return;
-    }
-    if (m_nTick % kSearchEveryTicks == 0) {
-        Services().engine.Search();
-        RefreshPage(1, CurrentAscending(), SortColumn(), SearchText());
+    switch (m_run.Tick()) {
+    case actions::DiscoveryStep::kFinished: StopDiscovery(); return;
+    case actions::DiscoveryStep::kSearched: RefreshPage(1, CurrentAscending(), SortColumn(), SearchText()); return;
+    case actions::DiscoveryStep::kWaited: return;
     }
 }
 
@@ -148,20 +139,17 @@ void CStatusDlg::OnEndEdit(GridNotifyEvent& e)
     const QString name = Grid()->GetItemText(n.iRow, n.iColumn);
     if (name == m_strOldName)
         return;
-    const std::u16string wide = name.toStdU16String();
-    if (!HasNoCjk(wide)) {
-        ShowMessageBox(this, PageText("Device name cannot enter Chinese character!"), MessageIcon::Exclamation);
+    DeviceNameChange change = PrepareDeviceName(name.toStdU16String());
+    if (change.refused) {
+        ShowMessageBox(this, PageText(kNoChineseNameKey), MessageIcon::Exclamation);
         Grid()->SetItemText(n.iRow, n.iColumn, m_strOldName);
         e.SetResult(-1);
         return;
     }
-    const std::u16string cut = CutToDeviceBytes(wide, kNameBytes);
-    Grid()->SetItemText(n.iRow, n.iColumn, QString::fromStdU16String(cut));
-    std::string ansiName = AnsiPrefix(cut, kNameBytes);
-    // A name the local code set cannot hold is not sent: it would reach the device blank. The
-    // refresh then shows the name the device keeps.
-    if (cut.empty() || !ansiName.empty())
-        StartRenameSender(CellAnsi(n.iRow, ListColumn::Ip), std::move(ansiName));
+    Grid()->SetItemText(n.iRow, n.iColumn, QString::fromStdU16String(change.shown));
+    // A name that is not sent leaves the refresh to show the name the device keeps.
+    if (change.ansi)
+        StartRenameSender(CellAnsi(n.iRow, ListColumn::Ip), std::move(*change.ansi));
     m_renameRefresh.start();
 }
 

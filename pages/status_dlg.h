@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "actions/discovery_run.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
 
@@ -18,9 +19,7 @@ class CStatusDlg : public CListPageDlg {
     Q_OBJECT
 public:
     static constexpr int kDialogId = ids::kStatusDlg;
-    static constexpr int kRunTicks = 30;  // a discovery run lasts this many ticks
-    static constexpr int kSearchEveryTicks = 3;
-    static constexpr int kNameBytes = 32;  // device names are cut to this many bytes
+    static constexpr int kRunTicks = actions::DiscoveryRun::kRunTicks;  // a discovery run lasts this many ticks
 
     // Timer periods; tests shorten them.
     struct Timings {
@@ -34,8 +33,8 @@ public:
     void SetTimings(const Timings& timings);
     // The Search button: starts a discovery run when idle, stops the running one otherwise.
     void OnSearchButton();
-    bool IsIdle() const { return m_bIdle; }
-    int TickCount() const { return m_nTick; }
+    bool IsIdle() const { return !m_run.Running(); }
+    int TickCount() const { return m_run.Ticks(); }
     CTButtonPicture* SearchButton() const { return m_pSearch; }
     CTPicture* BusyPicture() const { return m_pBusy; }
 
@@ -56,8 +55,7 @@ private:
     CTPicture* m_pBusy = nullptr;
     QTimer m_discoveryTimer;
     QTimer m_renameRefresh;
-    bool m_bIdle = true;
-    int m_nTick = 0;
+    actions::DiscoveryRun m_run;
     QString m_strOldName;
     // Last member: stopped and joined before anything it could reach goes away.
     std::jthread m_renameSender;

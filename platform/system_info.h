@@ -18,6 +18,10 @@ std::uint16_t LcidFromLocaleName(std::string_view localeName);
 // LCID of the environment's locale (LC_ALL, then LC_MESSAGES, then LANG).
 std::uint16_t SystemDefaultLcid();
 
+// The single-instance lock of the program. The windowed utility and the command line both hold it
+// while they own the protocol ports, so that neither starts beside the other.
+inline constexpr const char* kProgramInstanceName = "Orvana_Brimlink";
+
 // Holds a named lock for the life of the object; a second holder of the same name fails.
 // A lock left by a crashed process does not block (the kernel drops it with the process).
 // Only a lock held by someone else makes IsFirst() false: when the lock file cannot be made at

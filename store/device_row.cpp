@@ -174,6 +174,8 @@ std::string RecordMacToUtf8(const ap_info_stu& r, const std::string& codeset) {
     return AnsiToUtf8(std::string_view(r.mac, strnlen(r.mac, sizeof r.mac)), codeset);
 }
 
+constexpr const char* kStatusColumn = "ap_status";
+
 using A = ap_info_stu;
 using S = security_block;
 using B = bridge_block;
@@ -187,7 +189,7 @@ const DeviceColumn kDeviceColumns[] = {
      }},
     Long<&A::ap_type>("ap_type", 0),
     // Storing a device's record makes it online, whatever status the record carried.
-    {"ap_status", "long", 0, [](const ap_info_stu&) -> std::uint32_t { return 1; }, nullptr,
+    {kStatusColumn, "long", 0, [](const ap_info_stu&) -> std::uint32_t { return 1; }, nullptr,
      [](RowReader& in, const char* c, ap_info_stu& r) { r.ap_status.set(in.Int(c)); }},
     Long<&A::work_mode>("work_mode", 0),
     Long<&A::mode_btn_status>("mode_btn_status", 0),
@@ -304,6 +306,25 @@ DeviceRowTexts::DeviceRowTexts(const ap_info_stu& record, const std::string& cod
     columns.reserve(std::size(kDeviceColumns));
     for (const DeviceColumn& column : kDeviceColumns)
         columns.push_back(column.text != nullptr ? column.text(record, codeset) : std::string());
+}
+
+std::vector<DeviceField> DeviceRecordFields(const ap_info_stu& record, const std::string& codeset) {
+    std::vector<DeviceField> fields;
+    fields.reserve(std::size(kDeviceColumns));
+    for (const DeviceColumn& column : kDeviceColumns) {
+        if (column.read == nullptr)
+            continue;
+        DeviceField& field = fields.emplace_back();
+        field.name = column.name;
+        field.isText = column.text != nullptr;
+        if (field.isText)
+            field.text = column.text(record, codeset);
+        else if (std::string_view(column.name) == kStatusColumn)
+            field.number = record.ap_status.get();  // the column's writer always stores 1
+        else
+            field.number = column.number(record);
+    }
+    return fields;
 }
 
 bool WriteDeviceRow(CADORecordset& row, const ap_info_stu& record, const DeviceRowTexts& texts) {

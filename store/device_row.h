@@ -35,6 +35,18 @@ struct DeviceRowTexts {
     std::vector<std::string> columns;  // per column of the table; empty for numeric ones
 };
 
+// One field of a device record under its column's name, as an export shows it: a number, or a
+// UTF-8 text.
+struct DeviceField {
+    const char* name;
+    bool isText = false;
+    std::int64_t number = 0;
+    std::string text;
+};
+// The fields a record read from the store carries, in table order: every column but ip_num and
+// the bridge columns, which reading leaves zero. ap_status is the record's own status.
+std::vector<DeviceField> DeviceRecordFields(const ap_info_stu& record, const std::string& codeset);
+
 // Writes every column but ID into the pending row: ap_status always 1, ip_num from the
 // address. False when any write was refused.
 bool WriteDeviceRow(CADORecordset& row, const ap_info_stu& record, const DeviceRowTexts& texts);

@@ -1,6 +1,7 @@
 #include "upgrade/upgrade_config_dlg.h"
 
 #include "actions/operate_system_info.h"
+#include "actions/upgrade_helpers.h"
 #include "engine/net_management.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
@@ -131,28 +132,13 @@ void CUpgradeConfigDlg::OnUpgrade()
 
 bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue)
 {
-    const std::string folder = QFile::encodeName(m_strFolder).toStdString();
-    actions::COperateSystemInfo& helpers = m_services.helpers;
-    if (IsModelSetB(model)) {
-        const actions::HelperStart started = helpers.StartFileServerHelper(folder);
-        if (!started.ok)
-            ReportHelperFailure(started);
-        return started.ok;
-    }
-    std::vector<std::string> deviceIps;
-    for (const actions::UpgradeTarget& target : queue)
-        deviceIps.push_back(target.ip);
-    std::vector<std::string> localIps;
-    for (const LocalAddress& local : m_services.engine.LocalAddressesFor(deviceIps))
-        localIps.push_back(local.ip);
-    if (localIps.empty()) {
+    const actions::UpgradeHelperStart started = actions::StartUpgradeHelper(
+        m_services.helpers, m_services.engine, model, QFile::encodeName(m_strFolder).toStdString(), queue);
+    if (started.noLocalAddress)
         ShowMessageBox(this, PageText(upgrade_message::kNoLocalAddress), MessageIcon::Exclamation);
-        return false;
-    }
-    const actions::HelperStart started = helpers.StartTftpHelper(folder, localIps);
-    if (!started.ok)
-        ReportHelperFailure(started);
-    return started.ok;
+    else if (!started.helper.ok)
+        ReportHelperFailure(started.helper);
+    return started.Ok();
 }
 
 void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure)
@@ -177,12 +163,7 @@ void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName)
     m_bRunning = true;
     ShowProgress();
 
-    std::function<void(std::stop_token)> before;
-    if (modelSetB)
-        before = [&helpers = m_services.helpers, timings = m_services.timings](std::stop_token stop) {
-            helpers.WaitForFileServer(stop, timings);
-        };
-    m_sendThread.Start(std::move(first), *m_sender, std::move(before), [this] {
+    m_sendThread.Start(std::move(first), *m_sender, actions::BeforeFirstBatch(m_services.helpers, model, m_services.timings), [this] {
         QMetaObject::invokeMethod(
             this, [this] { OnFirstBatchSent(); }, Qt::QueuedConnection);
     });

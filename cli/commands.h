@@ -1,0 +1,32 @@
+// The commands, each run on an open session once its command line was found sound. Each returns
+// the program's exit status.
+#pragma once
+
+#include <string>
+
+#include "cli/command_line.h"
+#include "cli/session.h"
+#include "cli/upgrade_request.h"
+
+namespace cpe::cli {
+
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitDeviceFailed = 1,
+    kExitUsage = 2,
+    kExitCannotStart = 3,
+    kExitSignalBase = 128,  // plus the signal's number
+};
+
+int RunDiscover(Session& session, const Invocation& run);
+int RunShow(Session& session, const Invocation& run);
+// `name` is the new name as the rename rule took it, in the local code set.
+int RunRename(Session& session, const Invocation& run, const std::string& name);
+int RunRebootRestore(Session& session, const Invocation& run);
+int RunSurvey(Session& session, const Invocation& run);
+int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request);
+
+// The exit status of a run a signal ended.
+int Interrupted(Session& session);
+
+}  // namespace cpe::cli

@@ -1,0 +1,145 @@
+#include "cli/help_texts.h"
+
+#include "platform/system_info.h"
+
+namespace cpe::cli {
+namespace {
+
+constexpr const char* kExitStatuses = R"(Exit status:
+  0    done: every device named answered as asked
+  1    some device failed: not found, did not answer, or did not report success
+  2    usage: the command line is wrong (nothing was sent)
+  3    cannot start: cpe-manager or another cpe-cli holds the protocol ports, no
+       network adapter, no device store, or the upgrade's file server did not start
+  128+N  ended by signal N (130 for Ctrl-C); what was started is stopped first
+)";
+
+constexpr const char* kDevices = R"(A device is named by its MAC (aa:bb:cc:dd:ee:ff, also upper case or with '-')
+or its IP address. cpe-cli starts afresh each time: it first runs a discovery
+(a search every 3 s) until every device named has sent its record and, for
+reboot, restore and upgrade, the network has gone quiet for two seconds, so
+that access points with bridged stations are known. --seconds N bounds that
+discovery (default 30).
+)";
+
+}  // namespace
+
+std::string VersionLine() { return "cpe-cli " + platform::VersionText() + "\n"; }
+
+std::string ProgramHelp() {
+    return std::string(R"(Usage: cpe-cli COMMAND [OPTIONS] [ARGUMENTS]
+
+The jobs of cpe-manager from a terminal or a script, with the same engine,
+device store and actions: find the CPE units and access points on the local
+subnets, export them, rename, reboot or reset them, survey, upgrade firmware.
+
+Commands:
+  discover   find the devices and print every one (table, JSON or CSV)
+  show       print one device's whole record
+  rename     give a device a new name
+  reboot     restart devices (access points with bridged stations first)
+  restore    reset devices to factory settings (same order)
+  survey     the access points a device hears
+  upgrade    upgrade firmware in batches of ten through a file-server helper
+
+Run "cpe-cli COMMAND --help" (or "cpe-cli help COMMAND") for a command's
+options. Progress goes to standard error when it is a terminal; results go to
+standard output in UTF-8. Texts are English.
+
+)") + kExitStatuses +
+           R"(
+Example:
+  cpe-cli discover --until-stable --format csv > devices.csv
+)";
+}
+
+std::string CommandHelp(Command command) {
+    switch (command) {
+    case Command::kDiscover:
+        return std::string(R"(Usage: cpe-cli discover [--seconds N] [--until-stable] [--format table|json|csv]
+                        [--fields LIST]
+
+Runs the status page's discovery: a search at once and every 3 s, for N seconds
+(default 30), then prints every device that sent its record, by IP address.
+
+  --seconds N       length of the run, 1 to 3600
+  --until-stable    end early, once two seconds in a row brought no new device
+                    (on a network that loses datagrams, prefer the whole run)
+  --format FORMAT   table (default): the status list's columns, aligned;
+                    json: one object per device, one device a line;
+                    csv: RFC 4180 with a header row (a text that starts with
+                    = + - @ is written with a leading ' so that a spreadsheet
+                    does not run it as a formula)
+  --fields LIST     the fields to print, comma-separated, in that order
+
+Fields: the status list's columns (Serial, Location, Type, IP, MAC,
+OperationMode, SSID, Channel, Version, Time, Status), then the device record's
+fields under the device table's column names (mac, ap_type, ap_status,
+work_mode, ip, ip_mask, ap_name, ssid, channel, secure_mode, vlan_id, ...).
+json and csv print them all unless --fields chooses.
+
+)") + kExitStatuses;
+    case Command::kShow:
+        return std::string(R"(Usage: cpe-cli show MAC|IP [--seconds N] [--format table|json|csv] [--fields LIST]
+
+Prints every field of one device's record (see "cpe-cli discover --help" for
+the fields), as a list (table), one JSON object, or CSV.
+
+)") + kDevices + "\n" + kExitStatuses;
+    case Command::kRename:
+        return std::string(R"(Usage: cpe-cli rename MAC|IP NAME [--seconds N]
+
+Renames a device as the status list does: a name with a Chinese character is
+refused; a longer name is cut to the 32 bytes the device keeps. Waits up to 5 s
+for the device's record to show the new name and prints it. A name that starts
+with '-' follows "--".
+
+)") + kDevices + "\n" + kExitStatuses;
+    case Command::kReboot:
+    case Command::kRestore:
+        return std::string(command == Command::kReboot ? "Usage: cpe-cli reboot MAC|IP... [--seconds N]\n\nRestarts"
+                                                       : "Usage: cpe-cli restore MAC|IP... [--seconds N]\n\nResets")
+               + R"( the devices as the reboot and restore pages do: access points that
+carry bridged stations are sent the command first, the others 200 ms later.
+Then follows the devices for up to 60 s, printing each one's status as it
+changes, until every one reports it took the command. There is no question
+to confirm.
+
+)" + kDevices + "\n" + kExitStatuses;
+    case Command::kSurvey:
+        return std::string(R"(Usage: cpe-cli survey MAC|IP [--seconds N] [--format table|json|csv] [--fields LIST]
+
+Asks the device for a site survey, waits for it as the bridge wizard does, and
+prints the access points it heard: mac, ssid, channel, signal (dBm), secure
+(the security text), secure_mode, exchannel, bandwidth.
+
+)") + kDevices + "\n" + kExitStatuses;
+    case Command::kUpgrade:
+        return std::string(R"(Usage: cpe-cli upgrade --file FILE --model NAME|CODE MAC|IP... [--seconds N]
+
+Upgrades the devices' firmware as the upgrade dialog does: starts the helper
+that serves FILE (the file server for the models of set B, otherwise a TFTP
+server on each local address facing the devices), sends the upgrade request in
+batches of at most ten (access points with bridged stations first; for set B
+an access point and its station together), gives each batch up to 120 s,
+releases waiting set-B devices, and prints each device's status as it changes,
+then a summary. Ends when every device reported success or failure, at the
+latest when the upgrade's two phases are over; the helper is stopped then.
+Every device named must be of the model given (its name as cpe-cli discover
+shows it in "Type", or its code).
+
+)") + kDevices + "\n" + kExitStatuses;
+    }
+    return {};
+}
+
+std::string UsageHint(const UsageError& error) {
+    std::string hint = "cpe-cli: " + error.message + "\n";
+    if (error.command)
+        hint += "Try \"cpe-cli " + std::string(CommandName(*error.command)) + " --help\".\n";
+    else
+        hint += "Try \"cpe-cli --help\".\n";
+    return hint;
+}
+
+}  // namespace cpe::cli

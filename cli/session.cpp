@@ -1,0 +1,39 @@
+#include "cli/session.h"
+
+#include "cli/port_probe.h"
+#include "store/database_file.h"
+
+namespace cpe::cli {
+
+Session::~Session() {
+    if (engine_)
+        engine_->Shutdown();
+}
+
+std::filesystem::path Session::DatabaseFile() { return store::DefaultDatabaseFile().parent_path() / "cpe-cli.mdb"; }
+
+bool Session::Open() {
+    const auto refuse = [this](const std::string& why) {
+        console_.Error("cannot start: " + why);
+        return false;
+    };
+    instance_ = std::make_unique<platform::SingleInstance>(platform::kProgramInstanceName);
+    if (!instance_->IsFirst())
+        return refuse("cpe-manager or another cpe-cli is running and holds the protocol ports");
+    const EngineConfig config;
+    if (const auto held = HeldPort(config.endpoints))
+        return refuse(*held + " is held by another program");
+
+    const std::filesystem::path file = DatabaseFile();
+    store_ = std::make_unique<CSqlManagement>(file);
+    if (store_->OpenFailed())
+        return refuse("cannot create the device store " + file.string());
+    engine_ = std::make_unique<CNetManagement>(*store_, config);
+    if (engine_->BroadcastAddresses().empty())
+        return refuse("no network adapter with an IPv4 address is up");
+    if (!engine_->Start())
+        return refuse("cannot open the protocol ports");
+    return true;
+}
+
+}  // namespace cpe::cli

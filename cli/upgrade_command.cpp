@@ -1,0 +1,151 @@
+// upgrade: the upgrade dialog's run from the command line. The helper, the batches, the polls and
+// the limits are the dialog's own (actions/); this file only ticks the run's timers once a second,
+// prints each device's status as it changes, and ends the run early once every device of the
+// chosen model has reported success or failure: nothing would be sent any more.
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <optional>
+
+#include "actions/operate_system_info.h"
+#include "actions/upgrade_bindings.h"
+#include "actions/upgrade_helpers.h"
+#include "actions/upgrade_run.h"
+#include "actions/upgrade_send_thread.h"
+#include "cli/commands.h"
+#include "cli/discovery_loop.h"
+#include "protocol/codes.h"
+
+namespace cpe::cli {
+namespace {
+
+using actions::UpgradeTimer;
+
+constexpr int kUpgradeSuccess = 8;
+constexpr int kUpgradeFail = 9;
+
+// Why the helper did not start, in one line.
+std::string HelperFailure(const actions::UpgradeHelperStart& start, const actions::HelperLayout& layout) {
+    if (start.noLocalAddress)
+        return "no address of this computer is in the subnet of the devices, so the file cannot be served to them";
+    const actions::HelperStart& helper = start.helper;
+    if (helper.helper == actions::HelperKind::fileServer)
+        return "the file server " + layout.fileServerExecutable + " could not start: " + helper.reason;
+    return "the TFTP server " + layout.tftpExecutable + " could not start on " + helper.address + ": " + helper.reason;
+}
+
+// What the devices of the run reported, and the lines that say so.
+class StatusLog {
+public:
+    explicit StatusLog(const std::vector<FoundDevice>& devices) {
+        for (const FoundDevice& device : devices)
+            labels_[device.mac] = DeviceLabel(device);
+    }
+    // The line to print when the device's status changed.
+    std::optional<std::string> Note(const actions::DeviceStatus& device) {
+        int& shown = shown_.try_emplace(device.mac, -1).first->second;
+        if (device.status == kUpgradeSuccess || device.status == kUpgradeFail)
+            final_[device.mac] = device.status;
+        if (shown == device.status)
+            return std::nullopt;
+        shown = device.status;
+        const std::string_view key = StatusKey(device.status);
+        return labels_[device.mac] + " " + (key.empty() ? std::to_string(device.status) : std::string(key));
+    }
+    // Every device of the queue reported success or failure.
+    bool AllSettled(const std::vector<actions::UpgradeTarget>& queue) const {
+        return std::all_of(queue.begin(), queue.end(), [this](const auto& t) { return final_.count(t.mac) != 0; });
+    }
+    int Count(int status) const {
+        return static_cast<int>(std::count_if(final_.begin(), final_.end(), [status](const auto& f) { return f.second == status; }));
+    }
+
+private:
+    std::map<std::string, std::string> labels_;
+    std::map<std::string, int> shown_;
+    std::map<std::string, int> final_;  // success or failure, once reported
+};
+
+}  // namespace
+
+int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request) {
+    const FoundDevices devices = FindDevices(session, run.devices, run.seconds, true);
+    if (devices.interrupted)
+        return Interrupted(session);
+    std::vector<actions::UpgradeTarget> targets;
+    for (const FoundDevice& device : devices.found) {
+        if (device.model != request.model) {
+            session.Output().Error(DeviceLabel(device) + " is a " + ModelName(device.model) + ", not a " +
+                                   ModelName(request.model) + "; nothing was sent");
+            return kExitUsage;
+        }
+        targets.push_back({device.ip, device.mac, device.model});
+    }
+    if (targets.empty())
+        return kExitDeviceFailed;
+
+    CNetManagement& engine = session.Engine();
+    actions::COperateSystemInfo& helpers = actions::COperateSystemInfo::GetInstance();
+    const std::vector<actions::UpgradeTarget> queue = actions::WaitingQueueOf(targets, request.model);
+    const actions::UpgradeHelperStart helper =
+        actions::StartUpgradeHelper(helpers, engine, request.model, request.folder, queue);
+    if (!helper.Ok()) {
+        session.Output().Error("cannot start: " + HelperFailure(helper, helpers.Layout()));
+        return kExitCannotStart;
+    }
+
+    const actions::UpgradeTimings timings;
+    engine.SetUpgradeModelCode(request.model);
+    actions::StoreUpgradeQueries queries(session.Store());
+    actions::EngineUpgradeSender sender(engine, request.fileName);
+    actions::UpgradeRun upgrade(targets, request.model, IsModelSetB(request.model), queries, sender);
+    std::atomic<bool> firstSent = false;
+    actions::UpgradeSendThread sendThread;
+    sendThread.Start(upgrade.Start(), sender, actions::BeforeFirstBatch(helpers, request.model, timings),
+                     [&firstSent] { firstSent = true; });
+
+    StatusLog log(devices.found);
+    ProgressLine progress(session.Output());
+    bool interrupted = false;
+    while (upgrade.Phase() != actions::UpgradePhase::finished && !log.AllSettled(queue)) {
+        if (!session.Signals().Sleep(timings.statusPeriod)) {
+            interrupted = true;
+            break;
+        }
+        if (firstSent.exchange(false))
+            upgrade.FirstBatchSent();
+        const bool transfer = upgrade.Armed(UpgradeTimer::transfer), flashing = upgrade.Armed(UpgradeTimer::flashing),
+                   followUp = upgrade.Armed(UpgradeTimer::followUp), status = upgrade.Armed(UpgradeTimer::status);
+        if (transfer)
+            upgrade.TickTransfer();
+        if (flashing)
+            upgrade.TickFlash();
+        if (followUp)
+            upgrade.TickFollowUp();
+        if (status) {
+            for (const actions::DeviceStatus& device : upgrade.TickStatus()) {
+                if (const auto line = log.Note(device)) {
+                    progress.Clear();
+                    session.Output().out << *line << std::endl;
+                }
+            }
+        }
+        progress.Show(std::string(upgrade.Phase() == actions::UpgradePhase::transfer ? "transfer " : "flashing ") +
+                      std::to_string(upgrade.ProgressPosition()) + "/" + std::to_string(upgrade.ProgressRange()) +
+                      " s, batch " + std::to_string(upgrade.BatchesSent()));
+    }
+    progress.Done();
+    sendThread.Stop();
+    helpers.StopHelpers();
+    if (interrupted)
+        return Interrupted(session);
+
+    const int succeeded = log.Count(kUpgradeSuccess);
+    const int failed = log.Count(kUpgradeFail);
+    const int silent = static_cast<int>(queue.size()) - succeeded - failed;
+    session.Output().out << succeeded << " upgraded, " << failed << " failed, " << silent << " did not report, "
+                         << devices.missing.size() << " not found\n";
+    return succeeded == static_cast<int>(queue.size()) && devices.missing.empty() ? kExitOk : kExitDeviceFailed;
+}
+
+}  // namespace cpe::cli
