@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <charconv>
 #include <filesystem>
 
@@ -9,6 +10,9 @@
 #include "protocol/codes.h"
 
 namespace cpe::cli {
+
+// The request carries the file name whole, with its terminating zero: no file name is too long.
+static_assert(kUpgradeBlockSize > NAME_MAX);
 
 std::optional<int> ParseModel(const std::string& text) {
     int code = 0;
@@ -35,10 +39,6 @@ std::variant<UpgradeRequest, std::string> CheckUpgradeRequest(const Invocation& 
         return "cannot read the firmware file \"" + run.file + "\"";
     request.fileName = file.filename().string();
     request.folder = file.parent_path().string();
-    // The request carries the name whole; a longer one would be cut and the device would ask for
-    // another file.
-    if (request.fileName.size() >= kUpgradeBlockSize)
-        return "the firmware file's name is longer than " + std::to_string(kUpgradeBlockSize - 1) + " bytes";
     return request;
 }
 
