@@ -23,6 +23,17 @@ void FromDevice(CountedText<32>& text) {
     text.assign(COperateCharacter::FromDeviceText(received));
 }
 
+// The payload scrambling leaves zero bytes as they are, so a byte equal to the key arrives as 0
+// just like a zero: a device at a.b.c.<key> reports a.b.c.0. The sender's address is the
+// device's own; its byte fills each byte the scrambling may have lost.
+void RestoreScrambledAddress(RawIp& reported, const sockaddr_in& from, std::uint8_t key) {
+    RawIp sender;
+    std::memcpy(sender.data(), &from.sin_addr.s_addr, sender.size());
+    for (std::size_t i = 0; i < reported.size(); ++i)
+        if (reported[i] == 0 && sender[i] == key)
+            reported[i] = key;
+}
+
 }  // namespace
 
 void CNetManagement::Search() {
@@ -67,6 +78,7 @@ void CNetManagement::OnDeviceInfo(const Incoming& in) {
     std::memcpy(reinterpret_cast<std::uint8_t*>(&record) + kGetInfoPayloadOffset, in.payload.data(),
                 std::min(in.payload.size(), kGetInfoPayloadSize));
 
+    RestoreScrambledAddress(record.ip, in.from, key_);
     const std::string ip = FormatIp(record.ip);  // the record's own address, not the sender's
     const std::string mac = FormatMac(in.header.mac);
     const std::uint16_t model = in.header.model.get();

@@ -126,6 +126,23 @@ TEST_F(Discovery, DeviceRecordIdentifiesAndStores) {
     EXPECT_EQ(row.channel, 6);
 }
 
+TEST_F(Discovery, AddressBytesEqualToTheKeyThatTheScramblingZeroedComeFromTheSender) {
+    const std::string key = std::to_string(h.engine().PayloadKey());
+    const std::string ip = "10.0." + key + "." + key;
+    h.SearchReply(ip, Mac(1), Summary("V1"));
+    h.GetInfoReply(ip, Mac(1), DeviceRecord(ip));
+    EXPECT_EQ(h.engine().OnlineList().at(0).IpText(), ip);
+    ap_info_stu row;
+    ASSERT_TRUE(h.Row(MacText(1), row));
+    EXPECT_EQ(FormatIp(row.ip), ip);
+
+    // A zero the sender's address does not explain stays a zero: another address reported.
+    h.SearchReply("10.0.1." + key, Mac(2), Summary("V1"));
+    h.GetInfoReply("10.0.1." + key, Mac(2), DeviceRecord("10.0.0.7"));
+    ASSERT_TRUE(h.Row(MacText(2), row));
+    EXPECT_EQ(FormatIp(row.ip), "10.0.0.7");
+}
+
 TEST_F(Discovery, DeviceRecordsThatMatchNoEntryOrStealAnAddressAreDropped) {
     h.GetInfoReply("10.0.0.5", Mac(1), DeviceRecord("10.0.0.5"));
     ap_info_stu row;
