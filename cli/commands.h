@@ -2,9 +2,11 @@
 // the program's exit status.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/command_line.h"
+#include "cli/discovery_loop.h"
 #include "cli/session.h"
 #include "cli/upgrade_request.h"
 
@@ -28,5 +30,8 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
 
 // The exit status of a run a signal ended.
 int Interrupted(Session& session);
+// The exit status when the named devices leave nothing to do (a signal ended the search, or none
+// of them answered); nothing while at least one was found.
+std::optional<int> NothingToDo(Session& session, const FoundDevices& devices);
 
 }  // namespace cpe::cli

@@ -25,10 +25,8 @@ std::string StatusWord(int status) {
 
 int RunRename(Session& session, const Invocation& run, const std::string& name) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, false);
-    if (devices.interrupted)
-        return Interrupted(session);
-    if (devices.found.empty())
-        return kExitDeviceFailed;
+    if (const auto status = NothingToDo(session, devices))
+        return *status;
     const FoundDevice& device = devices.found.front();
     session.Engine().SendRename(device.ip, name);
 
@@ -47,10 +45,8 @@ int RunRename(Session& session, const Invocation& run, const std::string& name) 
 
 int RunRebootRestore(Session& session, const Invocation& run) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, true);
-    if (devices.interrupted)
-        return Interrupted(session);
-    if (devices.found.empty())
-        return kExitDeviceFailed;
+    if (const auto status = NothingToDo(session, devices))
+        return *status;
 
     const actions::RebootRestoreKind& kind =
         run.command == Command::kReboot ? actions::kRebootKind : actions::kRestoreKind;

@@ -30,6 +30,14 @@ bool Written(Session& session) {
 
 int Interrupted(Session& session) { return kExitSignalBase + session.Signals().Signal(); }
 
+std::optional<int> NothingToDo(Session& session, const FoundDevices& devices) {
+    if (devices.interrupted)
+        return Interrupted(session);
+    if (devices.found.empty())
+        return kExitDeviceFailed;
+    return std::nullopt;
+}
+
 int RunDiscover(Session& session, const Invocation& run) {
     actions::QuietWatch quiet;
     const bool ended = RunDiscovery(session, run.seconds, "discover", [&](const actions::DeviceCounts& counts) {
@@ -49,10 +57,8 @@ int RunDiscover(Session& session, const Invocation& run) {
 
 int RunShow(Session& session, const Invocation& run) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, false);
-    if (devices.interrupted)
-        return Interrupted(session);
-    if (devices.found.empty())
-        return kExitDeviceFailed;
+    if (const auto status = NothingToDo(session, devices))
+        return *status;
     RecordTable table = DeviceTable({devices.found.front().record}, platform::AnsiCodeset());
     ChooseFields(table, run, false);
     WriteRecords(table, run.format, session.Output().out, true);

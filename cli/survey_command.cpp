@@ -10,10 +10,8 @@ namespace cpe::cli {
 
 int RunSurvey(Session& session, const Invocation& run) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, false);
-    if (devices.interrupted)
-        return Interrupted(session);
-    if (devices.found.empty())
-        return kExitDeviceFailed;
+    if (const auto status = NothingToDo(session, devices))
+        return *status;
     const FoundDevice& device = devices.found.front();
 
     SurveyRequester requester(session.Engine());

@@ -70,8 +70,8 @@ private:
 
 int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, true);
-    if (devices.interrupted)
-        return Interrupted(session);
+    if (const auto status = NothingToDo(session, devices))
+        return *status;
     std::vector<actions::UpgradeTarget> targets;
     for (const FoundDevice& device : devices.found) {
         if (device.model != request.model) {
@@ -81,8 +81,6 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
         }
         targets.push_back({device.ip, device.mac, device.model});
     }
-    if (targets.empty())
-        return kExitDeviceFailed;
 
     CNetManagement& engine = session.Engine();
     actions::COperateSystemInfo& helpers = actions::COperateSystemInfo::GetInstance();
