@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <utility>
 
 #include "platform/unique_fd.h"
 
@@ -25,18 +26,15 @@ bool Held(const std::string& address, std::uint16_t port) {
 }  // namespace
 
 std::optional<std::string> HeldPort(const EngineEndpoints& endpoints) {
-    const struct {
-        std::uint16_t port;
-        const char* purpose;
-    } ports[] = {
-        {endpoints.discoveryPort, "discovery"},
-        {endpoints.searchReplyPort, "search replies"},
-        {endpoints.heartbeatPort, "heartbeats"},
-        {endpoints.requestPort, "requests"},
+    const std::pair<std::uint16_t, SocketRole> ports[] = {
+        {endpoints.discoveryPort, SocketRole::discovery},
+        {endpoints.searchReplyPort, SocketRole::searchReply},
+        {endpoints.heartbeatPort, SocketRole::heartbeat},
+        {endpoints.requestPort, SocketRole::request},
     };
-    for (const auto& p : ports)
-        if (p.port != 0 && Held(endpoints.bindAddress, p.port))
-            return "UDP port " + std::to_string(p.port) + " (" + p.purpose + ")";
+    for (const auto& [port, role] : ports)
+        if (port != 0 && Held(endpoints.bindAddress, port))
+            return "UDP port " + std::to_string(port) + " (" + std::string(SocketPurpose(role)) + ")";
     return std::nullopt;
 }
 

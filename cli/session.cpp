@@ -10,7 +10,10 @@ Session::~Session() {
         engine_->Shutdown();
 }
 
-std::filesystem::path Session::DatabaseFile() { return store::DefaultDatabaseFile().parent_path() / "cpe-cli.mdb"; }
+std::filesystem::path Session::DatabaseFile() {
+    const std::filesystem::path windowed = store::DefaultDatabaseFile();
+    return windowed.empty() ? windowed : windowed.parent_path() / "cpe-cli.mdb";
+}
 
 bool Session::Open() {
     const auto refuse = [this](const std::string& why) {
@@ -25,14 +28,16 @@ bool Session::Open() {
         return refuse(*held + " is held by another program");
 
     const std::filesystem::path file = DatabaseFile();
+    if (file.empty())
+        return refuse("no folder of this user's alone for the device store (see XDG_RUNTIME_DIR)");
     store_ = std::make_unique<CSqlManagement>(file);
     if (store_->OpenFailed())
         return refuse("cannot create the device store " + file.string());
     engine_ = std::make_unique<CNetManagement>(*store_, config);
     if (engine_->BroadcastAddresses().empty())
         return refuse("no network adapter with an IPv4 address is up");
-    if (!engine_->Start())
-        return refuse("cannot open the protocol ports");
+    if (const EngineStartResult started = engine_->Start(); !started)
+        return refuse(started.Describe());
     return true;
 }
 

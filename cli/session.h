@@ -30,7 +30,8 @@ public:
     const Console& Output() const { return console_; }
     SignalWait& Signals() { return signals_; }
 
-    // The store's file for a run of cpe-cli: beside the windowed utility's, under a name of its own.
+    // The store's file for a run of cpe-cli: beside the windowed utility's, under a name of its own;
+    // empty when there is no folder for it.
     static std::filesystem::path DatabaseFile();
 
 private:
