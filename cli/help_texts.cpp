@@ -1,7 +1,5 @@
 #include "cli/help_texts.h"
 
-#include "platform/system_info.h"
-
 namespace cpe::cli {
 namespace {
 
@@ -24,7 +22,7 @@ discovery (default 30).
 
 }  // namespace
 
-std::string VersionLine() { return "cpe-cli " + platform::VersionText() + "\n"; }
+std::string VersionLine() { return std::string("cpe-cli ") + CPE_VERSION_TEXT + "\n"; }
 
 std::string ProgramHelp() {
     return std::string(R"(Usage: cpe-cli COMMAND [OPTIONS] [ARGUMENTS]
