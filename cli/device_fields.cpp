@@ -41,6 +41,18 @@ const std::vector<std::string>& StatusListFields() {
     return names;
 }
 
+bool IsKeyField(std::string_view name) {
+    return name == "wpapsk_key_value" || name == "wpa_key" || name.starts_with("wep_key_value");
+}
+
+std::vector<std::string> ColumnsWithoutKeys(const RecordTable& table) {
+    std::vector<std::string> names;
+    for (const std::string& column : table.columns)
+        if (!IsKeyField(column))
+            names.push_back(column);
+    return names;
+}
+
 RecordTable DeviceTable(const std::vector<ap_info_stu>& devices, const std::string& codeset) {
     RecordTable table;
     table.columns = StatusListFields();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/record_table.h"
@@ -14,6 +15,12 @@ namespace cpe::cli {
 
 // The status list's columns, the table's default choice.
 const std::vector<std::string>& StatusListFields();
+
+// The record's keys (WPA passphrase, RADIUS secret, WEP keys): an inventory leaves the building
+// in mails and tickets, so they are printed only when --fields names them.
+bool IsKeyField(std::string_view name);
+// The table's columns without the keys, in their order.
+std::vector<std::string> ColumnsWithoutKeys(const RecordTable& table);
 
 // Devices as rows, numbered from 1 in "Serial" as the list numbers them. `codeset` is the ANSI
 // code set the records hold their texts in.

@@ -10,12 +10,14 @@ namespace cpe::cli {
 namespace {
 
 // The fields asked for, or the command's default: the status list's columns on a terminal
-// table of all devices, everything elsewhere.
+// table of all devices, every field but the keys elsewhere.
 void ChooseFields(RecordTable& table, const Invocation& run, bool listing) {
     if (!run.fields.empty())
         table.Select(run.fields);
     else if (listing && run.format == OutputFormat::kTable)
         table.Select(StatusListFields());
+    else
+        table.Select(ColumnsWithoutKeys(table));
 }
 
 bool Written(Session& session) {

@@ -74,14 +74,15 @@ Fields: the status list's columns (Serial, Location, Type, IP, MAC,
 OperationMode, SSID, Channel, Version, Time, Status), then the device record's
 fields under the device table's column names (mac, ap_type, ap_status,
 work_mode, ip, ip_mask, ap_name, ssid, channel, secure_mode, vlan_id, ...).
-json and csv print them all unless --fields chooses.
+json and csv print them all unless --fields chooses, but for the keys
+(wpapsk_key_value, wpa_key, wep_key_value0-3): only --fields prints those.
 
 )") + kExitStatuses;
     case Command::kShow:
         return std::string(R"(Usage: cpe-cli show MAC|IP [--seconds N] [--format table|json|csv] [--fields LIST]
 
-Prints every field of one device's record (see "cpe-cli discover --help" for
-the fields), as a list (table), one JSON object, or CSV.
+Prints every field of one device's record but its keys (see "cpe-cli discover
+--help" for the fields), as a list (table), one JSON object, or CSV.
 
 )") + kDevices + "\n" + kExitStatuses;
     case Command::kRename:

@@ -64,5 +64,22 @@ TEST(DeviceTable, StatusListColumnsThenRecordFieldsAllInUtf8) {
     EXPECT_FALSE(table.rows[0][1].number);  // Location
 }
 
+// Keys leave an export only when asked for by name; their neighbours (key times, indexes) stay.
+TEST(DeviceTable, KeysAreLeftOutUnlessNamed) {
+    ap_info_stu roof{};
+    roof.security.wpapsk_key_value.assign("secret-psk");
+    RecordTable table = DeviceTable({roof}, "UTF-8");
+    const std::vector<std::string> kept = ColumnsWithoutKeys(table);
+    for (const char* key : {"wpapsk_key_value", "wpa_key", "wep_key_value0", "wep_key_value3"}) {
+        EXPECT_NE(std::find(table.columns.begin(), table.columns.end(), key), table.columns.end()) << key;
+        EXPECT_EQ(std::find(kept.begin(), kept.end(), key), kept.end()) << key;
+    }
+    EXPECT_EQ(kept.size(), table.columns.size() - 6);
+    for (const char* field : {"wpapsk_key_time", "wep_key_index", "wep_key_type0", "wpa_radius_ip", "Serial"})
+        EXPECT_NE(std::find(kept.begin(), kept.end(), field), kept.end()) << field;
+    ASSERT_FALSE(table.Select({"mac", "wpapsk_key_value"}));
+    EXPECT_EQ(table.rows.at(0).at(1).text, "secret-psk");
+}
+
 }  // namespace
 }  // namespace cpe::cli
