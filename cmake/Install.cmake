@@ -60,17 +60,23 @@ install(DIRECTORY ${_cpe_staged}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/ic
 # Manual page and changelog, compressed as Debian wants them (no name, no time stamp).
 execute_process(COMMAND date -u -R -d "${CPE_RELEASE_DATE} 12:00"
                 OUTPUT_VARIABLE CPE_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-configure_file(${_cpe_packaging}/cpe-manager.1.in ${_cpe_staged}/cpe-manager.1 @ONLY)
+set(_cpe_manuals)
+foreach(program ${_cpe_programs})
+  configure_file(${_cpe_packaging}/${program}.1.in ${_cpe_staged}/${program}.1 @ONLY)
+  list(APPEND _cpe_manuals ${program}.1)
+endforeach()
 configure_file(${_cpe_packaging}/changelog.in ${_cpe_staged}/changelog @ONLY)
 set(_cpe_compressed)
-foreach(doc cpe-manager.1 changelog)
+foreach(doc ${_cpe_manuals} changelog)
   add_custom_command(OUTPUT ${_cpe_staged}/${doc}.gz
     COMMAND gzip -9nkf ${_cpe_staged}/${doc}
     DEPENDS ${_cpe_staged}/${doc}
     VERBATIM)
   list(APPEND _cpe_compressed ${_cpe_staged}/${doc}.gz)
 endforeach()
-install(FILES ${_cpe_staged}/cpe-manager.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+list(TRANSFORM _cpe_manuals APPEND .gz)
+list(TRANSFORM _cpe_manuals PREPEND ${_cpe_staged}/)
+install(FILES ${_cpe_manuals} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_cpe_staged}/changelog.gz ${_cpe_packaging}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 add_custom_target(cpe_install_files ALL DEPENDS ${_cpe_icons} ${_cpe_compressed})

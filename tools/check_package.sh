@@ -67,15 +67,17 @@ check "appstreamcli validate" appstreamcli validate --no-net "$TREE"/usr/share/m
 # --- contents -------------------------------------------------------------------------------
 has_all() {
     local f missing=0
-    for f in cpe-manager libLocalAdapter.so Setting.ini Skin/Application.ico Languages/Language.ini \
+    for f in cpe-manager cpe-cli libLocalAdapter.so Setting.ini Skin/Application.ico Languages/Language.ini \
              Languages/English.lng help/index.html service/cpe-tftpd service/cpe-httpd; do
         [[ -e "$PROG/$f" ]] || { say "  missing /usr/lib/cpe-manager/$f"; missing=1; }
     done
     return "$missing"
 }
 check "the program folder holds the program, its library, resources and helpers" has_all
-check "/usr/bin/cpe-manager links into the program folder" \
-    test "$(readlink "$TREE/usr/bin/cpe-manager")" = ../lib/cpe-manager/cpe-manager
+for program in cpe-manager cpe-cli; do
+    check "/usr/bin/$program links into the program folder" \
+        test "$(readlink "$TREE/usr/bin/$program")" = "../lib/cpe-manager/$program"
+done
 icons_ok() {
     local png size n=0
     for png in "$TREE"/usr/share/icons/hicolor/*/apps/cpe-manager.png; do
@@ -86,7 +88,8 @@ icons_ok() {
     ((n >= 4)) || { say "  only $n icon sizes"; return 1; }
 }
 check "hicolor icons in several sizes" icons_ok
-check "manual page and package documents" test -s "$TREE/usr/share/man/man1/cpe-manager.1.gz" \
+check "manual pages and package documents" test -s "$TREE/usr/share/man/man1/cpe-manager.1.gz" \
+    -a -s "$TREE/usr/share/man/man1/cpe-cli.1.gz" \
     -a -s "$TREE/usr/share/doc/cpe-manager/copyright" -a -s "$TREE/usr/share/doc/cpe-manager/changelog.gz"
 depends=$(dpkg-deb -f "$deb" Depends)
 say "Depends: $depends"
@@ -124,6 +127,10 @@ check "--version on standard output, without a display" \
     test "$(as_user "$TREE/usr/bin/cpe-manager" --version)" = "cpe-manager $version"
 help_ok() { as_user "$TREE/usr/bin/cpe-manager" --help | grep -q "^Usage: cpe-manager"; }
 check "--help on standard output, without a display" help_ok
+check "cpe-cli --version on standard output" \
+    test "$(as_user "$TREE/usr/bin/cpe-cli" --version)" = "cpe-cli $version"
+cli_help_ok() { as_user "$TREE/usr/bin/cpe-cli" discover --help | grep -q "^Usage: cpe-cli discover"; }
+check "cpe-cli discover --help on standard output" cli_help_ok
 
 listing() { find "$PROG" -printf '%P %s %m %u %T@\n' | sort; }
 listing >"$WORK/before.txt"
