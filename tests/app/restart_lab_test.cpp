@@ -19,6 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr std::size_t kDevices = 40;
+constexpr auto kReplySpread = 2s;
 
 class RestartLabTest : public ::testing::Test {
 protected:
@@ -64,8 +65,8 @@ bool ListensOnItsPorts() {
 
 TEST_F(RestartLabTest, AProgramKilledMidRunStartsAgainNormally) {
     // Answers spread over 2 s, so that the kill falls among the store's writes.
-    SimProcess sim(*lab_,
-                   {"--devices", std::to_string(kDevices), "--heartbeat-ms", "1000", "--reply-spread-ms", "2000"});
+    SimProcess sim(*lab_, {"--devices", std::to_string(kDevices), "--heartbeat-ms", "1000", "--reply-spread-ms",
+                           std::to_string(std::chrono::milliseconds(kReplySpread).count())});
     ASSERT_TRUE(sim.Ready()) << "cpe-sim did not start";
     ProgramCopy program(CPE_MANAGER_BINARY, CPE_LOCAL_ADAPTER_LIBRARY);
     const auto lockFile = program.RuntimeFolder() / "Orvana_Brimlink.lock";
@@ -81,13 +82,14 @@ TEST_F(RestartLabTest, AProgramKilledMidRunStartsAgainNormally) {
     ASSERT_TRUE(std::filesystem::exists(lockFile)) << "no stale lock file to start over";
     const auto staleRows = CountDeviceRows(program.Database());
     std::printf("killed with %zu device rows written\n", staleRows.value_or(0));
-    // Records the first copy asked for are still on their way (spread over 2 s); they would land
-    // in the second copy's fresh store before the test sees it empty.
-    std::this_thread::sleep_for(2500ms);
+    // The rest of the first search's replies would otherwise reach the new copy and fill its
+    // store before it is seen empty.
+    std::this_thread::sleep_for(kReplySpread + 1s);
 
     const pid_t second = program.Start();
     ASSERT_TRUE(WaitUntil([&] { return CountDeviceRows(program.Database()) == std::size_t{0}; }, 10s))
-        << "the restarted copy did not start from an empty store";
+        << "the restarted copy did not start from an empty store: " << CountDeviceRows(program.Database()).value_or(0)
+        << " rows, the copy " << (::kill(second, 0) == 0 ? "runs" : "has ended");
     ASSERT_TRUE(WaitUntil(ListensOnItsPorts, 10s)) << "the restarted copy did not bind its ports";
     EXPECT_TRUE(IdentifiesTheFleet(program)) << CountDeviceRows(program.Database()).value_or(0) << " of " << kDevices
                                              << " devices identified after the restart";
