@@ -35,6 +35,19 @@ using namespace std::chrono_literals;
 
 constexpr std::size_t kDevices = 100;
 constexpr std::uint64_t kGrowthLimitKiB = 64 * 1024;
+// AddressSanitizer keeps freed memory in quarantine, so its RSS says nothing about ours: the
+// memory target is printed there but not held.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryTargetHeld = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMemoryTargetHeld = false;
+#else
+constexpr bool kMemoryTargetHeld = true;
+#endif
+#else
+constexpr bool kMemoryTargetHeld = true;
+#endif
 
 // cpe-flood on the device side of the lab; its report is read when it has ended.
 class FloodProcess {
@@ -216,7 +229,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(countersAfter.onlineFull - countersBefore.onlineFull));
     std::printf("Memory: %s before the flood, peak %s during it: growth %s (target < 64 MiB: %s)\n",
                 load::Mib(before.rssKiB).c_str(), load::Mib(during.peakKiB).c_str(), load::Mib(growth).c_str(),
-                growth < kGrowthLimitKiB ? "met" : "MISSED");
+                growth < kGrowthLimitKiB ? "met" : kMemoryTargetHeld ? "MISSED" : "missed, not held under AddressSanitizer");
     std::printf("User-interface thread, worst lateness of a 10 ms timer: %.1f ms during the flood (%llu of %llu ticks "
                 "over 100 ms late), %.1f ms in the 10 s before it (%llu of %llu)\n",
                 probe.WorstLatenessMs(), static_cast<unsigned long long>(probe.LateTicks()),
@@ -227,7 +240,7 @@ int main(int argc, char** argv) {
                 worstMissing, missingAfterRun, kDevices, rows);
 
     const bool ok =
-        report && ran && worstMissing == 0 && missingAfterRun == 0 && rows == kDevices && growth < kGrowthLimitKiB;
+        report && ran && worstMissing == 0 && missingAfterRun == 0 && rows == kDevices && (growth < kGrowthLimitKiB || !kMemoryTargetHeld);
     std::printf("\nResult: %s\n", ok ? "passed" : "FAILED");
     return ok ? 0 : 1;
 }
