@@ -85,10 +85,10 @@ COperateSystemInfo::COperateSystemInfo(HelperLayout layout) : layout_(std::move(
 COperateSystemInfo::~COperateSystemInfo() { StopHelpers(); }
 
 bool COperateSystemInfo::LaunchProcess(const std::string& path, const std::vector<std::string>& params, bool wait) {
-    platform::LaunchSpec spec{path, params, {}, true, {}};
+    platform::LaunchRequest request{path, params, {}, true, {}};
     // The folder that holds the program; a bare name runs where we are.
-    if (const auto slash = path.rfind('/'); slash != std::string::npos) spec.workingDir = path.substr(0, slash + 1);
-    auto started = platform::ChildProcess::Launch(spec);
+    if (const auto slash = path.rfind('/'); slash != std::string::npos) request.workingDir = path.substr(0, slash + 1);
+    auto started = platform::ChildProcess::Launch(request);
     auto* child = std::get_if<platform::ChildProcess>(&started);
     if (!child) return false;
     if (wait) {
@@ -133,17 +133,17 @@ HelperStart COperateSystemInfo::StartHelper(HelperKind kind, const std::filesyst
     platform::UniqueFd readEnd(fds[0]);
     platform::UniqueFd writeEnd(fds[1]);
 
-    platform::LaunchSpec spec;
-    spec.path = (layout_.serviceDir / (tftp ? layout_.tftpExecutable : layout_.fileServerExecutable)).string();
-    spec.workingDir = layout_.serviceDir.string();
-    spec.args = {"--ini", ini.string(), "--parent", std::to_string(::getpid()), "--ready-fd",
+    platform::LaunchRequest request;
+    request.path = (layout_.serviceDir / (tftp ? layout_.tftpExecutable : layout_.fileServerExecutable)).string();
+    request.workingDir = layout_.serviceDir.string();
+    request.args = {"--ini", ini.string(), "--parent", std::to_string(::getpid()), "--ready-fd",
                  std::to_string(kReadyFdInChild)};
     if (const auto port = tftp ? layout_.tftpPort : layout_.httpPort) {
-        spec.args.push_back("--port");
-        spec.args.push_back(std::to_string(*port));
+        request.args.push_back("--port");
+        request.args.push_back(std::to_string(*port));
     }
-    spec.passFds = {{writeEnd.Get(), kReadyFdInChild}};
-    auto started = platform::ChildProcess::Launch(spec);
+    request.passFds = {{writeEnd.Get(), kReadyFdInChild}};
+    auto started = platform::ChildProcess::Launch(request);
     writeEnd.Reset();  // the helper holds the only write end now: its end closes the pipe
     if (auto* why = std::get_if<std::string>(&started)) {
         result.reason = *why;

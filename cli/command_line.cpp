@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kMaxSeconds = 3600;
 
-struct CommandSpec {
+struct CommandSyntax {
     Command command;
     const char* name;
     std::vector<std::string_view> options;  // besides --help and --seconds
@@ -22,8 +22,8 @@ struct CommandSpec {
     std::size_t maxDevices;  // the rename's name is its second argument
 };
 
-const std::array<CommandSpec, 7>& Specs() {
-    static const std::array<CommandSpec, 7> specs = {{
+const std::array<CommandSyntax, 7>& CommandTable() {
+    static const std::array<CommandSyntax, 7> table = {{
         {Command::kDiscover, "discover", {"--until-stable", "--format", "--fields"}, 0, 0},
         {Command::kShow, "show", {"--format", "--fields"}, 1, 1},
         {Command::kRename, "rename", {}, 1, 1},
@@ -32,13 +32,13 @@ const std::array<CommandSpec, 7>& Specs() {
         {Command::kSurvey, "survey", {"--format", "--fields"}, 1, 1},
         {Command::kUpgrade, "upgrade", {"--file", "--model"}, 1, SIZE_MAX},
     }};
-    return specs;
+    return table;
 }
 
-const CommandSpec* FindSpec(std::string_view name) {
-    for (const CommandSpec& spec : Specs())
-        if (name == spec.name)
-            return &spec;
+const CommandSyntax* FindCommand(std::string_view name) {
+    for (const CommandSyntax& syntax : CommandTable())
+        if (name == syntax.name)
+            return &syntax;
     return nullptr;
 }
 
@@ -109,8 +109,8 @@ bool IsDottedQuad(std::string_view text) {
     return parts == 4;
 }
 
-UsageError Error(std::string message, const CommandSpec* spec) {
-    return {std::move(message), spec ? std::optional<Command>(spec->command) : std::nullopt};
+UsageError Error(std::string message, const CommandSyntax* syntax) {
+    return {std::move(message), syntax ? std::optional<Command>(syntax->command) : std::nullopt};
 }
 
 // Applies one option with its value to the invocation; the error's text when the value is bad.
@@ -147,9 +147,9 @@ std::optional<std::string> ApplyOption(std::string_view option, const std::strin
 }  // namespace
 
 const char* CommandName(Command command) {
-    for (const CommandSpec& spec : Specs())
-        if (spec.command == command)
-            return spec.name;
+    for (const CommandSyntax& syntax : CommandTable())
+        if (syntax.command == command)
+            return syntax.name;
     return "";
 }
 
@@ -172,17 +172,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (first == "help") {
         if (args.size() == 1)
             return HelpRequest{ProgramHelp()};
-        const CommandSpec* spec = FindSpec(args[1]);
-        if (spec == nullptr || args.size() > 2)
+        const CommandSyntax* syntax = FindCommand(args[1]);
+        if (syntax == nullptr || args.size() > 2)
             return UsageError{"help takes one command name, not \"" + args[1] + "\"", std::nullopt};
-        return HelpRequest{CommandHelp(spec->command)};
+        return HelpRequest{CommandHelp(syntax->command)};
     }
-    const CommandSpec* spec = FindSpec(first);
-    if (spec == nullptr)
+    const CommandSyntax* syntax = FindCommand(first);
+    if (syntax == nullptr)
         return UsageError{"unknown command \"" + first + "\"", std::nullopt};
 
     Invocation run;
-    run.command = spec->command;
+    run.command = syntax->command;
     std::vector<std::string> positional;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -196,50 +196,50 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (word == "--help" || word == "-h")
-            return HelpRequest{CommandHelp(spec->command)};
+            return HelpRequest{CommandHelp(syntax->command)};
         const std::size_t equals = word.find('=');
         const std::string option = word.substr(0, equals);
         const bool known = option == "--seconds" ||
-                           std::find(spec->options.begin(), spec->options.end(), option) != spec->options.end();
+                           std::find(syntax->options.begin(), syntax->options.end(), option) != syntax->options.end();
         if (!known)
-            return Error("unknown option \"" + option + "\" for " + spec->name, spec);
+            return Error("unknown option \"" + option + "\" for " + syntax->name, syntax);
         std::string value;
         if (!TakesValue(option)) {
             if (equals != std::string::npos)
-                return Error(option + " takes no value", spec);
+                return Error(option + " takes no value", syntax);
         } else if (equals != std::string::npos) {
             value = word.substr(equals + 1);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            return Error(option + " needs a value", spec);
+            return Error(option + " needs a value", syntax);
         }
         if (auto bad = ApplyOption(option, value, run))
-            return Error(std::move(*bad), spec);
+            return Error(std::move(*bad), syntax);
     }
 
-    if (spec->command == Command::kRename) {
+    if (syntax->command == Command::kRename) {
         if (positional.size() != 2)
-            return Error("rename takes a device and its new name", spec);
+            return Error("rename takes a device and its new name", syntax);
         run.name = positional.back();
         positional.pop_back();
     }
-    if (positional.size() < spec->minDevices)
-        return Error(std::string(spec->name) + " needs " + (spec->maxDevices == 1 ? "a device" : "at least one device") +
+    if (positional.size() < syntax->minDevices)
+        return Error(std::string(syntax->name) + " needs " + (syntax->maxDevices == 1 ? "a device" : "at least one device") +
                          " (MAC or IP address)",
-                     spec);
-    if (positional.size() > spec->maxDevices)
-        return Error(spec->maxDevices == 0 ? std::string(spec->name) + " takes no arguments, not \"" + positional.front() + "\""
-                                           : std::string(spec->name) + " takes one device",
-                     spec);
+                     syntax);
+    if (positional.size() > syntax->maxDevices)
+        return Error(syntax->maxDevices == 0 ? std::string(syntax->name) + " takes no arguments, not \"" + positional.front() + "\""
+                                           : std::string(syntax->name) + " takes one device",
+                     syntax);
     for (const std::string& text : positional) {
         auto device = ParseDeviceRef(text);
         if (!device)
-            return Error("\"" + text + "\" is neither a MAC (aa:bb:cc:dd:ee:ff) nor an IP address", spec);
+            return Error("\"" + text + "\" is neither a MAC (aa:bb:cc:dd:ee:ff) nor an IP address", syntax);
         run.devices.push_back(std::move(*device));
     }
-    if (spec->command == Command::kUpgrade && (run.file.empty() || run.model.empty()))
-        return Error("upgrade needs --file and --model", spec);
+    if (syntax->command == Command::kUpgrade && (run.file.empty() || run.model.empty()))
+        return Error("upgrade needs --file and --model", syntax);
     return run;
 }
 

@@ -46,16 +46,16 @@ private:
 
 }  // namespace
 
-std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchSpec& spec) {
+std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchRequest& request) {
     SpawnSetup setup;
     int rc = 0;
     short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    if (spec.hidden) {
+    if (request.hidden) {
         flags |= POSIX_SPAWN_SETSID;
         rc = rc ? rc : ::posix_spawn_file_actions_addopen(setup.actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     }
     std::vector<UniqueFd> copies;
-    for (const auto& [from, to] : spec.passFds) {
+    for (const auto& [from, to] : request.passFds) {
         // A descriptor duplicated onto its own number would keep close-on-exec: pass a copy.
         int source = from;
         if (from == to) {
@@ -64,8 +64,8 @@ std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchSpec& s
         }
         rc = rc ? rc : ::posix_spawn_file_actions_adddup2(setup.actions(), source, to);
     }
-    if (!spec.workingDir.empty())
-        rc = rc ? rc : ::posix_spawn_file_actions_addchdir_np(setup.actions(), spec.workingDir.c_str());
+    if (!request.workingDir.empty())
+        rc = rc ? rc : ::posix_spawn_file_actions_addchdir_np(setup.actions(), request.workingDir.c_str());
     // The child starts with no blocked signals and default handlers, whatever this process uses.
     sigset_t none, all;
     sigemptyset(&none);
@@ -76,20 +76,20 @@ std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchSpec& s
     if (rc != 0) return std::string("cannot prepare the start: ") + std::strerror(rc);
 
     std::vector<std::string> argStore;
-    argStore.reserve(spec.args.size() + 1);
-    argStore.push_back(spec.path);
-    argStore.insert(argStore.end(), spec.args.begin(), spec.args.end());
+    argStore.reserve(request.args.size() + 1);
+    argStore.push_back(request.path);
+    argStore.insert(argStore.end(), request.args.begin(), request.args.end());
     std::vector<char*> argv;
     for (auto& a : argStore) argv.push_back(a.data());
     argv.push_back(nullptr);
 
     pid_t pid = -1;
-    rc = ::posix_spawn(&pid, spec.path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (rc != 0) return "cannot start " + spec.path + ": " + std::strerror(rc);
+    rc = ::posix_spawn(&pid, request.path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
+    if (rc != 0) return "cannot start " + request.path + ": " + std::strerror(rc);
     ChildProcess child;
     child.pid_ = pid;
-    child.ownGroup_ = spec.hidden;
-    child.path_ = spec.path;
+    child.ownGroup_ = request.hidden;
+    child.path_ = request.path;
     return child;
 }
 

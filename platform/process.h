@@ -15,7 +15,7 @@
 
 namespace cpe::platform {
 
-struct LaunchSpec {
+struct LaunchRequest {
     std::string path;                            // the executable
     std::vector<std::string> args;               // argv[1..]
     std::string workingDir;                      // empty: the caller's
@@ -26,7 +26,7 @@ struct LaunchSpec {
 class ChildProcess {
 public:
     // The started process, or why it could not be started.
-    static std::variant<ChildProcess, std::string> Launch(const LaunchSpec& spec);
+    static std::variant<ChildProcess, std::string> Launch(const LaunchRequest& request);
 
     ChildProcess() = default;
     ~ChildProcess();

@@ -26,12 +26,12 @@ ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
     using Kind = ByteRange::Kind;
     header = Trim(header);
     if (!StartsWithBytesUnit(header)) return {};
-    const std::string_view spec = Trim(header.substr(6));
-    if (spec.find(',') != std::string_view::npos) return {};  // several ranges: the whole file
-    const auto dash = spec.find('-');
+    const std::string_view ranges = Trim(header.substr(6));
+    if (ranges.find(',') != std::string_view::npos) return {};  // several ranges: the whole file
+    const auto dash = ranges.find('-');
     if (dash == std::string_view::npos) return {};
-    const std::string_view from = Trim(spec.substr(0, dash));
-    const std::string_view to = Trim(spec.substr(dash + 1));
+    const std::string_view from = Trim(ranges.substr(0, dash));
+    const std::string_view to = Trim(ranges.substr(dash + 1));
     if (from.empty()) {  // the last n bytes
         const auto n = ParseDecimal(to);
         if (!n) return {};

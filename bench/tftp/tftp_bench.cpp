@@ -123,8 +123,8 @@ public:
     }
 
 private:
-    static platform::ChildProcess Start(const platform::LaunchSpec& spec, bool server = true) {
-        auto started = platform::ChildProcess::Launch(spec);
+    static platform::ChildProcess Start(const platform::LaunchRequest& request, bool server = true) {
+        auto started = platform::ChildProcess::Launch(request);
         if (auto* why = std::get_if<std::string>(&started)) {
             std::fprintf(stderr, "tftp_bench: %s\n", why->c_str());
             std::exit(1);
@@ -133,7 +133,7 @@ private:
         if (!server) return child;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // until it listens
         if (!child.Running()) {
-            std::fprintf(stderr, "tftp_bench: %s ended at once\n", spec.path.c_str());
+            std::fprintf(stderr, "tftp_bench: %s ended at once\n", request.path.c_str());
             std::exit(1);
         }
         return child;
