@@ -74,11 +74,9 @@ CliRun RunCli(const std::filesystem::path& runtime) {
 }  // namespace
 
 int main() {
-    const auto env = lab::CurrentLab();
-    if (!env) {
-        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab clibench -- cli_bench\n");
-        return 77;
-    }
+    const auto env = lab::BenchLab("clibench", "cli_bench");
+    if (!env)
+        return lab::kNotInLab;
     // Heartbeats stay out of the measurement's way; the devices answer at once.
     lab::SimProcess sim(*env, {"--devices", std::to_string(kDevices), "--heartbeat-ms", "60000"});
     if (!sim.Ready()) {

@@ -153,12 +153,9 @@ ProgramRun MeasureProgram(const lab::LabEnv& env, std::size_t devices) {
 }  // namespace
 
 int main() {
-    const auto env = lab::CurrentLab();
-    if (!env) {
-        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab bench -- %s\n",
-                     "discovery_bench");
-        return 77;
-    }
+    const auto env = lab::BenchLab("bench", "discovery_bench");
+    if (!env)
+        return lab::kNotInLab;
     std::vector<Run> runs;
     for (double loss : {0.0, 0.05})
         for (std::size_t n : {100u, 1000u, 10000u}) {

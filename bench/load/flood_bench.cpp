@@ -137,11 +137,9 @@ std::size_t Missing(lab::Utility& utility, const std::vector<std::string>& macs)
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const auto env = lab::CurrentLab();
-    if (!env) {
-        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab flood -- flood_bench\n");
-        return 77;
-    }
+    const auto env = lab::BenchLab("flood", "flood_bench");
+    if (!env)
+        return lab::kNotInLab;
     const double seconds = load::EnvNumber("CPE_FLOOD_SECONDS", 30);
     const double rate = load::EnvNumber("CPE_FLOOD_RATE", 120000);
 

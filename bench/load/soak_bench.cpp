@@ -116,11 +116,9 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const auto env = lab::CurrentLab();
-    if (!env) {
-        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab soak -- soak_bench\n");
-        return 77;
-    }
+    const auto env = lab::BenchLab("soak", "soak_bench");
+    if (!env)
+        return lab::kNotInLab;
     const auto length = std::chrono::milliseconds(static_cast<long>(load::EnvNumber("CPE_SOAK_SECONDS", 45) * 1000));
     // Names and SSIDs stay UTF-8 end to end, so rows compare byte for byte with the simulator.
     platform::SetAnsiCodeset("UTF-8");

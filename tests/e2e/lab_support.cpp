@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
@@ -36,6 +37,13 @@ std::optional<LabEnv> CurrentLab() {
     LabEnv lab{name, Words(std::getenv("CPE_LAB_UTIL_ADDRS")), Words(std::getenv("CPE_LAB_DEVICE_SUBNETS"))};
     if (lab.utilAddresses.empty() || lab.deviceSubnets.empty()) return std::nullopt;
     return lab;
+}
+
+std::optional<LabEnv> BenchLab(const char* lab, const char* program) {
+    auto env = CurrentLab();
+    if (!env)
+        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab %s -- %s\n", lab, program);
+    return env;
 }
 
 SimProcess::SimProcess(const LabEnv& lab, std::vector<std::string> options) {

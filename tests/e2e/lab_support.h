@@ -28,6 +28,10 @@ struct LabEnv {
 
 // The lab this process runs in, or nothing when it was not started by tools/netlab.sh.
 std::optional<LabEnv> CurrentLab();
+// The same, for a benchmark's main: outside the lab it says how to run `program` in lab `lab`.
+std::optional<LabEnv> BenchLab(const char* lab, const char* program);
+// The exit status of a benchmark run outside the lab: skipped.
+inline constexpr int kNotInLab = 77;
 
 // cpe-sim on the device side of the lab, with a control socket; stopped on destruction.
 class SimProcess {
