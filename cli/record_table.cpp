@@ -10,38 +10,17 @@ namespace {
 
 constexpr std::string_view kColumnGap = "  ";
 
-void AppendJsonEscape(std::string& out, char32_t cp) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    switch (cp) {
-    case '"': out += "\\\""; return;
-    case '\\': out += "\\\\"; return;
-    case '\b': out += "\\b"; return;
-    case '\f': out += "\\f"; return;
-    case '\n': out += "\\n"; return;
-    case '\r': out += "\\r"; return;
-    case '\t': out += "\\t"; return;
-    default: break;
-    }
-    if (cp < 0x20) {
-        out += "\\u00";
-        out += kHex[cp >> 4];
-        out += kHex[cp & 0xF];
-        return;
-    }
-    platform::AppendUtf8(out, cp);
-}
-
 void AppendJsonObject(std::string& out, const RecordTable& table, const std::vector<Cell>& row) {
     out += '{';
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
         if (c > 0)
             out += ',';
-        AppendJsonString(out, table.columns[c]);
+        platform::AppendJsonString(out, table.columns[c]);
         out += ':';
         if (row[c].number)
             out += row[c].text;
         else
-            AppendJsonString(out, row[c].text);
+            platform::AppendJsonString(out, row[c].text);
     }
     out += '}';
 }
@@ -77,13 +56,6 @@ std::optional<std::string> RecordTable::Select(const std::vector<std::string>& n
     }
     *this = std::move(kept);
     return std::nullopt;
-}
-
-void AppendJsonString(std::string& out, std::string_view utf8) {
-    out += '"';
-    for (std::size_t pos = 0; pos < utf8.size();)
-        AppendJsonEscape(out, platform::DecodeUtf8(utf8, pos));
-    out += '"';
 }
 
 void AppendCsvField(std::string& out, const Cell& cell) {

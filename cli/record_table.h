@@ -41,7 +41,6 @@ void WriteFieldList(const RecordTable& table, std::ostream& out);
 void WriteRecords(const RecordTable& table, OutputFormat format, std::ostream& out, bool single = false);
 
 // The pieces, for the writers and their tests.
-void AppendJsonString(std::string& out, std::string_view utf8);
 void AppendCsvField(std::string& out, const Cell& cell);
 
 }  // namespace cpe::cli

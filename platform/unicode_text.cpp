@@ -196,4 +196,36 @@ std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
     return utf8.substr(0, pos);
 }
 
+namespace {
+
+void AppendJsonEscape(std::string& out, char32_t cp) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    switch (cp) {
+    case '"': out += "\\\""; return;
+    case '\\': out += "\\\\"; return;
+    case '\b': out += "\\b"; return;
+    case '\f': out += "\\f"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: break;
+    }
+    if (cp < 0x20) {
+        out += "\\u00";
+        out += kHex[cp >> 4];
+        out += kHex[cp & 0xF];
+        return;
+    }
+    AppendUtf8(out, cp);
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view utf8) {
+    out += '"';
+    for (std::size_t pos = 0; pos < utf8.size();)
+        AppendJsonEscape(out, DecodeUtf8(utf8, pos));
+    out += '"';
+}
+
 }  // namespace cpe::platform

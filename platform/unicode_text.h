@@ -25,6 +25,9 @@ bool IsAscii(std::string_view text);
 // Decodes one character at `pos` and advances `pos`; ill-formed bytes give U+FFFD and advance by
 // the maximal ill-formed subpart (at least one byte).
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
+// `utf8` as a JSON string (RFC 8259): quoted, with the short escapes, other controls as \u00XX,
+// ill-formed bytes as U+FFFD, so the result is always valid JSON in UTF-8.
+void AppendJsonString(std::string& out, std::string_view utf8);
 void AppendUtf8(std::string& out, char32_t cp);
 
 // Simple case folding (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic): enough for ini

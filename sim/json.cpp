@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include "platform/unicode_text.h"
+
 namespace cpe::sim {
 
 void JsonWriter::Separate() {
@@ -32,25 +34,7 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view value) {
     Separate();
-    out_ += '"';
-    for (unsigned char c : value) {
-        switch (c) {
-        case '"': out_ += "\\\""; break;
-        case '\\': out_ += "\\\\"; break;
-        case '\n': out_ += "\\n"; break;
-        case '\r': out_ += "\\r"; break;
-        case '\t': out_ += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out_ += buf;
-            } else {
-                out_ += static_cast<char>(c);  // UTF-8 passes through
-            }
-        }
-    }
-    out_ += '"';
+    platform::AppendJsonString(out_, value);
     return *this;
 }
 

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "platform/unicode_text.h"
 #include "sim/json.h"
 
 namespace cpe::cli {
@@ -18,7 +19,7 @@ std::string Csv(const Cell& cell) {
 
 std::string Json(std::string_view text) {
     std::string out;
-    AppendJsonString(out, text);
+    platform::AppendJsonString(out, text);
     return out;
 }
 
