@@ -6,6 +6,7 @@
 #include "config/wireless_set_dlg.h"
 #include "lang/language.h"
 #include "protocol/codes.h"
+#include "tools/render/render_shot.h"
 #include "ui/skin_settings.h"
 
 #include <QApplication>
@@ -65,14 +66,7 @@ ap_info_stu SampleDevice() {
     return r;
 }
 
-void Shot(QWidget& w, const QString& dir, const QString& name) {
-    QImage img(w.size(), QImage::Format_RGB32);
-    img.fill(Qt::white);
-    w.render(&img);
-    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-    img.save(path);
-    std::printf("%s\n", qPrintable(path));
-}
+void Shot(QWidget& w, const QString& dir, const QString& name) { render::SaveShot(w, dir, name); }
 
 void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& prefix, bool allTabs) {
     NoTarget target;

@@ -16,6 +16,7 @@
 #include "ui/scroll_bitmap_wnd.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
+#include "tools/render/render_shot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,15 +37,7 @@ using namespace cpe;
 QString g_out;
 SkinSettings g_skin;
 
-void Shot(QWidget& w, const QString& name)
-{
-    QImage img(w.size(), QImage::Format_RGB32);
-    img.fill(Qt::white);
-    w.render(&img);
-    const QString path = g_out + QLatin1Char('/') + name + QStringLiteral(".png");
-    img.save(path);
-    std::printf("%s\n", qPrintable(path));
-}
+void Shot(QWidget& w, const QString& name) { render::SaveShot(w, g_out, name); }
 
 QString P(const std::string& s) { return QString::fromStdString(s); }
 QString T(const char* key) { return QString::fromStdString(TranslateString(key)); }
