@@ -1,7 +1,7 @@
-// Whether another program holds one of the engine's local ports. The engine binds its sockets
-// with address reuse, which lets a second program bind the same UDP port without an error and
-// then quietly take part of the replies; so the ports are tried first without it, and a port
-// another socket holds refuses the bind.
+// Whether another program holds one of the engine's local ports, asked before the run makes its
+// device store: a store is replaced when it is made, and the program on the ports may be another
+// cpe-cli (of another runtime folder) whose store lies in the same program folder. The engine's
+// own start finds the same ports held, but only once the store exists.
 #pragma once
 
 #include <optional>

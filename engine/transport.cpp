@@ -183,8 +183,6 @@ EngineStartResult CNetManagement::OpenSocket(SocketRole role, std::uint16_t port
     handle.Reset(fd);
 
     const int one = 1;
-    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0)
-        return failed(Step::kSocketOption, errno);
     if (broadcast && setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one) != 0)
         return failed(Step::kSocketOption, errno);
     if (!SetBufferSize(fd, SO_SNDBUFFORCE, SO_SNDBUF, bufferBytes) ||
@@ -196,8 +194,12 @@ EngineStartResult CNetManagement::OpenSocket(SocketRole role, std::uint16_t port
     address.sin_port = htons(port);
     if (inet_pton(AF_INET, config_.endpoints.bindAddress.c_str(), &address.sin_addr) != 1)
         return failed(Step::kBind, EADDRNOTAVAIL);
+    // Bound before address reuse is switched on: a port another program holds, with reuse or
+    // without, then refuses us instead of quietly sharing the devices' replies with it.
     if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return failed(Step::kBind, errno);
+    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0)
+        return failed(Step::kSocketOption, errno);
     return {};
 }
 

@@ -256,6 +256,12 @@ TEST(EngineStart, SaysWhichPortIsTakenAndWhy) {
                                      " (requests): " + std::strerror(EADDRINUSE));
     EXPECT_NE(engine.LocalPort(SocketRole::heartbeat), 0) << "what was opened stays";
 
+    // A program that holds the port with address reuse does not share it with us either.
+    UdpPeer sharing(true);
+    config.endpoints = {kLoopback, 0, 0, 0, sharing.port(), 9, 9};
+    CNetManagement beside(store, config);
+    EXPECT_TRUE(beside.Start().PortInUse());
+
     // An address that is not this machine's is a port failure of another kind.
     config.endpoints = {"192.0.2.1", 0, 0, 0, 0, 9, 9};
     CNetManagement elsewhere(store, config);
