@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/codes.h"
 #include "protocol/packet.h"
 
 namespace cpe {
@@ -32,8 +33,8 @@ struct RebootRestoreKind {
     int reportedStatus;      // the status code the device reports once it took the command
 };
 
-inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot, "Are you sure you want to restart?", 4};
-inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore, "Are you sure you want to reset?", 5};
+inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot, "Are you sure you want to restart?", kStatusRestarting};
+inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore, "Are you sure you want to reset?", kStatusReseting};
 inline constexpr const char* kSelectDevicesKey = "Please select the devices!";
 
 // The clock of the action; tests run it faster.

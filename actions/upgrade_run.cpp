@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include "protocol/codes.h"
+
 namespace cpe::actions {
 namespace {
 
 // Statuses after which a device no longer holds its batch: gone while restarting, waiting for
 // the poll (model set B), upgraded, failed.
-bool Settled(int status) { return status == 0 || status == 6 || status == 8 || status == 9; }
+bool Settled(int status) {
+    return status == kStatusOffline || status == kStatusUpgradeWait || status == kStatusUpgradeSuccess ||
+           status == kStatusUpgradeFail;
+}
 
 }  // namespace
 

@@ -7,7 +7,6 @@
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
 #include "platform/codepage.h"
-#include "protocol/codes.h"
 
 namespace cpe::cli {
 namespace {
@@ -15,11 +14,6 @@ namespace {
 constexpr std::chrono::milliseconds kFollowUpTick{1000};
 // The device answers a rename with its record, asked for kRenameRecordDelay after the name.
 constexpr int kRenameWaitTicks = 5;
-
-std::string StatusWord(int status) {
-    const std::string_view key = StatusKey(status);
-    return key.empty() ? std::to_string(status) : std::string(key);
-}
 
 }  // namespace
 

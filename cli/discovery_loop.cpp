@@ -83,4 +83,9 @@ FoundDevices FindDevices(Session& session, const std::vector<DeviceRef>& named, 
 
 std::string DeviceLabel(const FoundDevice& device) { return device.mac + " " + device.ip; }
 
+std::string StatusWord(int status) {
+    const std::string_view key = StatusKey(status);
+    return key.empty() ? std::to_string(status) : std::string(key);
+}
+
 }  // namespace cpe::cli

@@ -39,5 +39,7 @@ FoundDevices FindDevices(Session& session, const std::vector<DeviceRef>& named, 
 
 // "02:c9:5e:00:00:01 10.77.64.1", how the command lines name a device in their output.
 std::string DeviceLabel(const FoundDevice& device);
+// A status code as the command lines print it: its English key ("Restarting"), else the number.
+std::string StatusWord(int status);
 
 }  // namespace cpe::cli

@@ -21,9 +21,6 @@ namespace {
 
 using actions::UpgradeTimer;
 
-constexpr int kUpgradeSuccess = 8;
-constexpr int kUpgradeFail = 9;
-
 // Why the helper did not start, in one line.
 std::string HelperFailure(const actions::UpgradeHelperStart& start, const actions::HelperLayout& layout) {
     if (start.noLocalAddress)
@@ -44,13 +41,12 @@ public:
     // The line to print when the device's status changed.
     std::optional<std::string> Note(const actions::DeviceStatus& device) {
         int& shown = shown_.try_emplace(device.mac, -1).first->second;
-        if (device.status == kUpgradeSuccess || device.status == kUpgradeFail)
+        if (device.status == kStatusUpgradeSuccess || device.status == kStatusUpgradeFail)
             final_[device.mac] = device.status;
         if (shown == device.status)
             return std::nullopt;
         shown = device.status;
-        const std::string_view key = StatusKey(device.status);
-        return labels_[device.mac] + " " + (key.empty() ? std::to_string(device.status) : std::string(key));
+        return labels_[device.mac] + " " + StatusWord(device.status);
     }
     // Every device of the queue reported success or failure.
     bool AllSettled(const std::vector<actions::UpgradeTarget>& queue) const {
@@ -138,8 +134,8 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
     if (interrupted)
         return Interrupted(session);
 
-    const int succeeded = log.Count(kUpgradeSuccess);
-    const int failed = log.Count(kUpgradeFail);
+    const int succeeded = log.Count(kStatusUpgradeSuccess);
+    const int failed = log.Count(kStatusUpgradeFail);
     const int silent = static_cast<int>(queue.size()) - succeeded - failed;
     session.Output().out << succeeded << " upgraded, " << failed << " failed, " << silent << " did not report, "
                          << devices.missing.size() << " not found\n";

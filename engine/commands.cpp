@@ -13,18 +13,6 @@
 namespace cpe {
 namespace {
 
-// Device status codes written by command replies.
-enum Status : int {
-    kBridgeSuccess = 2,
-    kBridgeFail = 3,
-    kRestarting = 4,
-    kReseting = 5,
-    kUpgradeWait = 6,
-    kUpgrading = 7,
-    kUpgradeSuccess = 8,
-    kUpgradeFail = 9,
-};
-
 // Access points with stations bridged to them go first; the rest follow after this pause.
 constexpr auto kBridgedFirstDelay = std::chrono::milliseconds(200);
 
@@ -60,18 +48,18 @@ void CNetManagement::OnUpgradePoll(const Incoming& in) { store_.MarkUpgrading(Fo
 // A result reply without its result byte says nothing; it must not read as success.
 void CNetManagement::OnBridgeResult(const Incoming& in) {
     if (!in.payload.empty())
-        store_.SetDeviceStatus(FormatMac(in.header.mac), in.payload[0] == 0 ? kBridgeSuccess : kBridgeFail);
+        store_.SetDeviceStatus(FormatMac(in.header.mac), in.payload[0] == 0 ? kStatusBridgeSuccess : kStatusBridgeFail);
 }
 
 // reboot and set_vlan: the device restarts.
 void CNetManagement::OnRestartResult(const Incoming& in) {
     if (!in.payload.empty() && in.payload[0] == 0)
-        store_.SetDeviceStatus(FormatMac(in.header.mac), kRestarting);
+        store_.SetDeviceStatus(FormatMac(in.header.mac), kStatusRestarting);
 }
 
 void CNetManagement::OnRestoreResult(const Incoming& in) {
     if (!in.payload.empty() && in.payload[0] == 0)
-        store_.SetDeviceStatus(FormatMac(in.header.mac), kReseting);
+        store_.SetDeviceStatus(FormatMac(in.header.mac), kStatusReseting);
 }
 
 // 0: the upgrade runs (models of set B wait first); 1: it failed; any other value: it succeeded.
@@ -80,9 +68,9 @@ void CNetManagement::OnUpgradeState(const Incoming& in) {
         return;
     const std::uint8_t result = in.payload[0];
     if (result == 0)
-        store_.SetDeviceStatus(FormatMac(in.header.mac), IsModelSetB(upgradeModel_.load()) ? kUpgradeWait : kUpgrading);
+        store_.SetDeviceStatus(FormatMac(in.header.mac), IsModelSetB(upgradeModel_.load()) ? kStatusUpgradeWait : kStatusUpgrading);
     else
-        store_.SetDeviceStatus(FormatMac(in.header.mac), result == 1 ? kUpgradeFail : kUpgradeSuccess);
+        store_.SetDeviceStatus(FormatMac(in.header.mac), result == 1 ? kStatusUpgradeFail : kStatusUpgradeSuccess);
 }
 
 std::size_t CNetManagement::SendRebootRestore(std::vector<DeviceTarget> selection, MessageType type,

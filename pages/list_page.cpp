@@ -2,6 +2,7 @@
 
 #include "engine/net_management.h"
 #include "pages/page_text.h"
+#include "protocol/codes.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
@@ -235,7 +236,7 @@ void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool 
                 grid.SetItemImage(row, c, 0);
             break;
         case ListColumn::Status:
-            if (!discovered && status != 0)
+            if (!discovered && status != kStatusOffline)
                 SetOnlineCell(grid, row, c, RecordCellText(kind, record), kCellFormat);
             else
                 setCell(grid, row, c, RecordCellText(kind, record), kCellFormat);

@@ -14,6 +14,21 @@ std::string ModelName(int modelCode);  // untranslated; unknown code -> name of 
 int ModelCode(std::string_view name);  // exact, case-sensitive; no match -> 1
 bool IsModelSetB(int modelCode);       // 4, 5, 260, 261
 
+// A device row's status (column ap_status): online or not, then what the last command's reply
+// said.
+enum StatusCode : int {
+    kStatusOffline = 0,
+    kStatusOnline = 1,
+    kStatusBridgeSuccess = 2,
+    kStatusBridgeFail = 3,
+    kStatusRestarting = 4,
+    kStatusReseting = 5,
+    kStatusUpgradeWait = 6,
+    kStatusUpgrading = 7,
+    kStatusUpgradeSuccess = 8,
+    kStatusUpgradeFail = 9,
+};
+
 // The English keys of the code texts, translated where they are shown; "" for other codes.
 std::string_view StatusKey(int statusCode);      // codes 0..9
 std::string_view WorkModeKey(int workMode);      // codes 1..7

@@ -19,8 +19,6 @@ namespace {
 
 using store::SqlParam;
 
-constexpr int kStatusUpgradeWait = 6;
-constexpr int kStatusUpgrading = 7;
 constexpr int kModeStation = 2;
 
 // The site-survey table, in the engine's own dialect (the device table comes from its columns).

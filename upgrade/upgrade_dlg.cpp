@@ -72,7 +72,7 @@ void CUpgradeDlg::ShowDeviceStatus(const QString& mac, int status)
     for (int row = 1; row < grid.GetRowCount(); ++row) {
         if (grid.GetItemText(row, macColumn) != mac)
             continue;
-        (status != 0 ? SetOnlineCell : SetDataCell)(grid, row, statusColumn, text, kCellFormat);
+        (status != kStatusOffline ? SetOnlineCell : SetDataCell)(grid, row, statusColumn, text, kCellFormat);
         grid.RedrawCell(row, statusColumn);
     }
 }
