@@ -36,18 +36,8 @@ using namespace std::chrono_literals;
 constexpr std::size_t kDevices = 100;
 constexpr std::uint64_t kGrowthLimitKiB = 64 * 1024;
 // AddressSanitizer keeps freed memory in quarantine, so its RSS says nothing about ours: the
-// memory target is printed there but not held.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kMemoryTargetHeld = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kMemoryTargetHeld = false;
-#else
-constexpr bool kMemoryTargetHeld = true;
-#endif
-#else
-constexpr bool kMemoryTargetHeld = true;
-#endif
+// memory target is printed there but not held. The build says whether it is on.
+constexpr bool kMemoryTargetHeld = CPE_MEMORY_TARGET_HELD;
 
 // cpe-flood on the device side of the lab; its report is read when it has ended.
 class FloodProcess {

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QImage>
 
 #include <cstdio>
 #include <cstring>
@@ -66,14 +65,12 @@ ap_info_stu SampleDevice() {
     return r;
 }
 
-void Shot(QWidget& w, const QString& dir, const QString& name) { render::SaveShot(w, dir, name); }
-
 void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& prefix, bool allTabs) {
     NoTarget target;
     CManagementConfigDlg dialog(device, target);
     dialog.show();
     QApplication::processEvents();
-    Shot(dialog, dir, prefix + QStringLiteral("wireless"));
+    render::SaveShot(dialog, dir, prefix + QStringLiteral("wireless"));
     if (!allTabs)
         return;
     const std::pair<ConfigForm, const char*> tabs[] = {
@@ -81,7 +78,7 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
     for (const auto& [form, name] : tabs) {
         dialog.ShowForm(form);
         QApplication::processEvents();
-        Shot(dialog, dir, prefix + QString::fromLatin1(name));
+        render::SaveShot(dialog, dir, prefix + QString::fromLatin1(name));
     }
 }
 
