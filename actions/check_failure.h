@@ -40,9 +40,9 @@ enum class ConfigField : std::uint8_t {
 };
 
 struct CheckFailure {
-    std::string_view key;    // English key of the language files
-    ConfigField field;       // the entry to focus
-    std::vector<int> args;   // values for the key's "%d" places, in order
+    std::string_view key;   // English key of the language files
+    ConfigField field;      // the entry to focus
+    std::vector<int> args;  // values for the key's "%d" places, in order
 
     // The translated message with its values in place of its "%d" marks.
     std::string Text() const;

@@ -13,8 +13,7 @@ inline constexpr std::string_view kNameTooLong = "The device name cannot exceed 
 inline constexpr std::string_view kSsidEmpty = "The ssid can not be empty!";
 inline constexpr std::string_view kSsidTooLong =
     "SSID cannot exceed 32 characters (Chinese accounted for 3 characters)!";
-inline constexpr std::string_view kTextNotSendable =
-    "The text contains characters that cannot be sent to the device!";
+inline constexpr std::string_view kTextNotSendable = "The text contains characters that cannot be sent to the device!";
 
 // Radio.
 inline constexpr std::string_view kPowerRange = "Power value range:%d-%d";
@@ -35,8 +34,10 @@ inline constexpr std::string_view kWepHexLength = "WEP key is invalid! Please en
 inline constexpr std::string_view kWepHexChars =
     "WEP key includes invalid characters (It should only include 0-9,a-f,A-F)!";
 inline constexpr std::string_view kWepDefaultKeyEmpty[4] = {
-    "Please enter the WEP key1!", "Please enter the WEP key2!",
-    "Please enter the WEP key3!", "Please enter the WEP key4!",
+    "Please enter the WEP key1!",
+    "Please enter the WEP key2!",
+    "Please enter the WEP key3!",
+    "Please enter the WEP key4!",
 };
 
 // WPA-Enterprise.

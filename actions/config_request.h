@@ -54,13 +54,13 @@ struct ConfigEntries {
 };
 
 struct SaveFailure {
-    ConfigForm form;          // the form whose check failed; the view leaves the shown tab as it is
+    ConfigForm form;  // the form whose check failed; the view leaves the shown tab as it is
     CheckFailure failure;
 };
 
 struct SaveOutcome {
     std::optional<SaveFailure> failure;
-    config_request request;   // all zero after a failure
+    config_request request;  // all zero after a failure
     std::chrono::seconds wait{0};
 };
 

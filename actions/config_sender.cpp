@@ -4,8 +4,8 @@
 #include <mutex>
 
 #include "actions/record_slices.h"
-#include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "protocol/codes.h"
 
 namespace cpe {
 namespace {

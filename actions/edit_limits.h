@@ -7,10 +7,10 @@
 
 namespace cpe {
 
-inline constexpr std::size_t kLocationMaxChars = 32;       // device name (location)
+inline constexpr std::size_t kLocationMaxChars = 32;  // device name (location)
 inline constexpr std::size_t kSsidMaxChars = 32;
-inline constexpr std::size_t kKeyMaxChars = 64;            // pre-shared key, RADIUS key
-inline constexpr std::size_t kIntervalMaxDigits = 5;       // key update intervals
+inline constexpr std::size_t kKeyMaxChars = 64;       // pre-shared key, RADIUS key
+inline constexpr std::size_t kIntervalMaxDigits = 5;  // key update intervals
 inline constexpr std::size_t kWepKeyMaxChars = 26;
 
 // Device names and SSIDs travel in fields of this many bytes.

@@ -1,8 +1,8 @@
 #include "actions/entry_text.h"
 
+#include "lang/operate_character.h"
 #include "platform/codepage.h"
 #include "platform/unicode_text.h"
-#include "lang/operate_character.h"
 
 namespace cpe {
 

@@ -20,8 +20,8 @@ std::int64_t ReadDecimal(std::string_view text);
 // A value brought into the range of a device field; what lies outside becomes the nearest end.
 template <typename T>
 T ClampTo(std::int64_t value) {
-    return static_cast<T>(std::clamp<std::int64_t>(value, std::numeric_limits<T>::min(),
-                                                    std::numeric_limits<T>::max()));
+    return static_cast<T>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
 // An entered text in the local ANSI code set, as the device record holds it; nothing when the
@@ -36,6 +36,6 @@ std::size_t DeviceTextBytes(std::string_view ansi);
 // Characters as the edits count them (UTF-16 code units).
 std::size_t CharacterCount(std::string_view entry);
 int CountCjkIn(std::string_view entry);
-bool IsPrintableAscii(std::string_view text);   // 0x20..0x7E only
+bool IsPrintableAscii(std::string_view text);  // 0x20..0x7E only
 
 }  // namespace cpe

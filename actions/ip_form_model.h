@@ -22,7 +22,7 @@ public:
     Collected<IpBlock> Collect(const IpEntries& entries, std::span<const std::string> ipsInUse) const;
 
 private:
-    IpBlock device_;   // the device's block, its address mode taken as static
+    IpBlock device_;  // the device's block, its address mode taken as static
     RawIp currentIp_;
     IpEntries initial_;
 };

@@ -18,8 +18,8 @@ std::string Canonical(const std::string& text) { return FormatIp(ParseIp(text));
 
 }  // namespace
 
-std::optional<CheckFailure> CheckIpEntries(const IpEntries& entries, const IpCheckRules& rules,
-                                           const RawIp& currentIp, std::span<const std::string> ipsInUse) {
+std::optional<CheckFailure> CheckIpEntries(const IpEntries& entries, const IpCheckRules& rules, const RawIp& currentIp,
+                                           std::span<const std::string> ipsInUse) {
     if (!IsValidIp(entries.ip, false))
         return Fail(message::kIpInvalid, ConfigField::ip);
     if (!IsValidMask(entries.mask))

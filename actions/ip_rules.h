@@ -13,7 +13,7 @@
 
 namespace cpe {
 
-inline constexpr std::uint8_t kStaticAddressMode = 1;   // ip_mode of the blocks the forms build
+inline constexpr std::uint8_t kStaticAddressMode = 1;  // ip_mode of the blocks the forms build
 inline constexpr std::size_t kIpApplyFlagByte = offsetof(ap_info_stu, ip_apply) - kIpBlockOffset;
 
 // The five address controls as dotted quads; an all-blank control gives an empty text and a
@@ -27,16 +27,16 @@ struct IpEntries {
 };
 
 struct IpCheckRules {
-    bool gatewayMayBeEmpty = true;     // empty or 0.0.0.0 accepted
+    bool gatewayMayBeEmpty = true;  // empty or 0.0.0.0 accepted
     bool primaryDnsMayBeEmpty = true;
-    bool checkSecondaryDns = true;     // and it may always be empty
+    bool checkSecondaryDns = true;  // and it may always be empty
 };
 
 // In order: address, mask, gateway, address equal to the gateway, gateway outside the address's
 // subnet, primary DNS, secondary DNS, and an address taken by another device: one that differs
 // from `currentIp` and is among `ipsInUse` (the address texts of the devices in the store).
-std::optional<CheckFailure> CheckIpEntries(const IpEntries& entries, const IpCheckRules& rules,
-                                           const RawIp& currentIp, std::span<const std::string> ipsInUse);
+std::optional<CheckFailure> CheckIpEntries(const IpEntries& entries, const IpCheckRules& rules, const RawIp& currentIp,
+                                           std::span<const std::string> ipsInUse);
 
 // A static-address IP block of the entries with the given apply flag.
 IpBlock BuildIpBlock(const IpEntries& entries, std::uint8_t applyFlag);

@@ -36,17 +36,23 @@ std::optional<std::string> ReadReport(int fd, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return std::nullopt;
+        if (left <= 0)
+            return std::nullopt;
         pollfd p{fd, POLLIN, 0};
         const int r = ::poll(&p, 1, static_cast<int>(left));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return std::nullopt;
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return std::nullopt;
         char buffer[512];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return text;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return text;
         text.append(buffer, static_cast<std::size_t>(n));
-        if (const auto end = text.find('\n'); end != std::string::npos) return text.substr(0, end);
+        if (const auto end = text.find('\n'); end != std::string::npos)
+            return text.substr(0, end);
     }
 }
 
@@ -87,10 +93,12 @@ COperateSystemInfo::~COperateSystemInfo() { StopHelpers(); }
 bool COperateSystemInfo::LaunchProcess(const std::string& path, const std::vector<std::string>& params, bool wait) {
     platform::LaunchRequest request{path, params, {}, true, {}};
     // The folder that holds the program; a bare name runs where we are.
-    if (const auto slash = path.rfind('/'); slash != std::string::npos) request.workingDir = path.substr(0, slash + 1);
+    if (const auto slash = path.rfind('/'); slash != std::string::npos)
+        request.workingDir = path.substr(0, slash + 1);
     auto started = platform::ChildProcess::Launch(request);
     auto* child = std::get_if<platform::ChildProcess>(&started);
-    if (!child) return false;
+    if (!child)
+        return false;
     if (wait) {
         child->Wait();
         return true;
@@ -103,7 +111,8 @@ bool COperateSystemInfo::LaunchProcess(const std::string& path, const std::vecto
 pid_t COperateSystemInfo::FindProcess(std::string_view name) {
     std::lock_guard lock(mutex_);
     for (auto& child : children_)
-        if (FileNameOf(child.Path()) == name && child.Running()) return child.Pid();
+        if (FileNameOf(child.Path()) == name && child.Running())
+            return child.Pid();
     return 0;
 }
 
@@ -118,7 +127,8 @@ void COperateSystemInfo::KillProcesses(std::string_view name) {
         children_.erase(split, children_.end());
     }
     // Outside the lock: each may take the grace period to end.
-    for (auto& child : ending) child.Terminate();
+    for (auto& child : ending)
+        child.Terminate();
 }
 
 HelperStart COperateSystemInfo::StartHelper(HelperKind kind, const std::filesystem::path& ini,
@@ -136,8 +146,8 @@ HelperStart COperateSystemInfo::StartHelper(HelperKind kind, const std::filesyst
     platform::LaunchRequest request;
     request.path = (layout_.serviceDir / (tftp ? layout_.tftpExecutable : layout_.fileServerExecutable)).string();
     request.workingDir = layout_.serviceDir.string();
-    request.args = {"--ini", ini.string(), "--parent", std::to_string(::getpid()), "--ready-fd",
-                 std::to_string(kReadyFdInChild)};
+    request.args = {
+        "--ini", ini.string(), "--parent", std::to_string(::getpid()), "--ready-fd", std::to_string(kReadyFdInChild)};
     if (const auto port = tftp ? layout_.tftpPort : layout_.httpPort) {
         request.args.push_back("--port");
         request.args.push_back(std::to_string(*port));
@@ -164,7 +174,8 @@ HelperStart COperateSystemInfo::StartHelper(HelperKind kind, const std::filesyst
     } else {
         child.WaitFor(layout_.readyLimit);
         result.reason = "ended before listening";
-        if (const auto status = child.Status()) result.reason += " (" + platform::DescribeWaitStatus(*status) + ")";
+        if (const auto status = child.Status())
+            result.reason += " (" + platform::DescribeWaitStatus(*status) + ")";
     }
     child.Terminate();
     return result;
@@ -203,10 +214,13 @@ HelperStart COperateSystemInfo::StartFileServerHelper(const std::string& folder)
 }
 
 bool COperateSystemInfo::WaitForFileServer(std::stop_token stop, const UpgradeTimings& timings) {
-    if (!SleepUnlessStopped(stop, timings.fileServerFirstWait)) return false;
+    if (!SleepUnlessStopped(stop, timings.fileServerFirstWait))
+        return false;
     for (int check = 0; check < timings.fileServerChecks; ++check) {
-        if (FindProcess(layout_.fileServerExecutable) != 0) return true;
-        if (!SleepUnlessStopped(stop, timings.fileServerRetryWait)) return false;
+        if (FindProcess(layout_.fileServerExecutable) != 0)
+            return true;
+        if (!SleepUnlessStopped(stop, timings.fileServerRetryWait))
+            return false;
     }
     return false;
 }

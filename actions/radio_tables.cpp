@@ -25,10 +25,8 @@ constexpr std::string_view W2 = "0,52l,56u,60l,64u,149l,153u,157l,161u";
 constexpr std::string_view W3 =
     "0,36l,40u,44l,48u,52l,56u,60l,64u,100l,104u,108l,112u,116l,120u,124l,128u,132l,136u,140l,144u,149l,153u,"
     "157l,161u";
-constexpr std::string_view W4 =
-    "0,36l,40u,44l,48u,52l,56u,60l,64u,100l,104u,108l,112u,116l,120u,124l,128u,132l,136u";
-constexpr std::string_view W5 =
-    "0,52l,56u,60l,64u,100l,104u,108l,112u,120u,128u,132l,136u,140l,149l,153u,157l,161u";
+constexpr std::string_view W4 = "0,36l,40u,44l,48u,52l,56u,60l,64u,100l,104u,108l,112u,116l,120u,124l,128u,132l,136u";
+constexpr std::string_view W5 = "0,52l,56u,60l,64u,100l,104u,108l,112u,120u,128u,132l,136u,140l,149l,153u,157l,161u";
 
 // 5 GHz, 80 MHz.
 constexpr std::string_view V1 = "0,36,40,44,48,52,56,60,64,100,104,108,112,132,136,140,144,149,153,157,161";
@@ -41,19 +39,19 @@ constexpr std::string_view V6 = "0,36,40,44,48,52,56,60,64,100,104,108,112,116,1
 constexpr std::string_view V7 = "0,52,56,60,64,100,104,108,112,116,120,124,128,132,136,140,149,153,157,161";
 
 constexpr std::array<std::string_view, 58> kCodeTable24{
-    "CN/9", "US", "GB", "ES", "IT", "FR", "DE", "NL", "CZ", "PL",              //  0 ..  9
-    "EE", "RU/5", "TR", "SE", "CH", "DK", "BE", "BG", "AM", "FI",              // 10 .. 19
-    "SI", "SK", "RO", "PT", "AT", "GR", "CA/2", "MX", "BR/4", "AR",            // 20 .. 29
-    "CL", "CO", "PE", "LV", "IN/3", "ID/5", "PH", "VN", "TH/5", "KR/65",       // 30 .. 39
-    "HK/6", "TW/50", "MY", "NZ", "AU", "PK", "AE/6", "IQ", "SA/5", "ZA/6",     // 40 .. 49
-    "EG", "MA", "IL", "BD", "IR", "NP", "UA", "VE",                            // 50 .. 57
+    "CN/9", "US",    "GB", "ES", "IT",   "FR",   "DE",   "NL", "CZ",   "PL",     //  0 ..  9
+    "EE",   "RU/5",  "TR", "SE", "CH",   "DK",   "BE",   "BG", "AM",   "FI",     // 10 .. 19
+    "SI",   "SK",    "RO", "PT", "AT",   "GR",   "CA/2", "MX", "BR/4", "AR",     // 20 .. 29
+    "CL",   "CO",    "PE", "LV", "IN/3", "ID/5", "PH",   "VN", "TH/5", "KR/65",  // 30 .. 39
+    "HK/6", "TW/50", "MY", "NZ", "AU",   "PK",   "AE/6", "IQ", "SA/5", "ZA/6",   // 40 .. 49
+    "EG",   "MA",    "IL", "BD", "IR",   "NP",   "UA",   "VE",                   // 50 .. 57
 };
 
 constexpr std::array<std::string_view, 32> kCodeTable5{
-    "AR", "BD", "BR/4", "CA/2", "CN/9", "CO", "CZ", "GB", "FR", "DE",          //  0 ..  9
-    "HK/6", "IN/3", "ID/5", "IR", "IQ", "MX", "NP", "PK", "PH", "PL",          // 10 .. 19
-    "RO", "RU/5", "SA/5", "ZA/6", "ES", "TH/5", "TR", "AE/6", "US", "UA",      // 20 .. 29
-    "VE", "VN",                                                                // 30 .. 31
+    "AR",   "BD",   "BR/4", "CA/2", "CN/9", "CO",   "CZ", "GB",   "FR", "DE",  //  0 ..  9
+    "HK/6", "IN/3", "ID/5", "IR",   "IQ",   "MX",   "NP", "PK",   "PH", "PL",  // 10 .. 19
+    "RO",   "RU/5", "SA/5", "ZA/6", "ES",   "TH/5", "TR", "AE/6", "US", "UA",  // 20 .. 29
+    "VE",   "VN",                                                              // 30 .. 31
 };
 
 constexpr CountryEntry Country24(std::string_view name, std::string_view code, std::string_view list) {

@@ -33,8 +33,10 @@ struct RebootRestoreKind {
     int reportedStatus;      // the status code the device reports once it took the command
 };
 
-inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot, "Are you sure you want to restart?", kStatusRestarting};
-inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore, "Are you sure you want to reset?", kStatusReseting};
+inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot, "Are you sure you want to restart?",
+                                               kStatusRestarting};
+inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore, "Are you sure you want to reset?",
+                                                kStatusReseting};
 inline constexpr const char* kSelectDevicesKey = "Please select the devices!";
 
 // The clock of the action; tests run it faster.

@@ -19,7 +19,7 @@ struct TimedRebootEntries {
 
 class TimedRebootFormModel {
 public:
-    static constexpr int kDays = 7;   // Monday (0) .. Sunday (6)
+    static constexpr int kDays = 7;  // Monday (0) .. Sunday (6)
 
     explicit TimedRebootFormModel(const ap_info_stu& device);
 
@@ -49,7 +49,7 @@ private:
     RestartBlock device_;
     bool enabled_;
     bool everyday_;
-    std::uint8_t days_;   // weekday bits 0x02 (Monday) .. 0x80 (Sunday)
+    std::uint8_t days_;  // weekday bits 0x02 (Monday) .. 0x80 (Sunday)
     const bool initialEnabled_;
     const std::uint8_t initialDays_;
     TimedRebootEntries initial_;

@@ -13,7 +13,8 @@ bool StoreUpgradeQueries::HasBridgedStations(const std::string& mac) { return st
 
 std::optional<std::string> StoreUpgradeQueries::FindBridgePeer(const std::string& mac) {
     std::string peer;
-    if (!store_.FindBridgePeer(mac, peer)) return std::nullopt;
+    if (!store_.FindBridgePeer(mac, peer))
+        return std::nullopt;
     return peer;
 }
 

@@ -16,7 +16,8 @@ auto FindMac(std::vector<UpgradeTarget>& list, const std::string& mac) {
 std::vector<int> DistinctModels(const std::vector<UpgradeTarget>& targets) {
     std::vector<int> models;
     for (const auto& t : targets)
-        if (std::find(models.begin(), models.end(), t.modelCode) == models.end()) models.push_back(t.modelCode);
+        if (std::find(models.begin(), models.end(), t.modelCode) == models.end())
+            models.push_back(t.modelCode);
     return models;
 }
 
@@ -45,8 +46,10 @@ UpgradeBatch TakeOrdinaryBatch(std::vector<UpgradeTarget>& waiting, UpgradeQueri
             ++it;
         }
     }
-    if (!batch.empty()) return batch;
-    batch.assign(std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.begin() + static_cast<std::ptrdiff_t>(n)));
+    if (!batch.empty())
+        return batch;
+    batch.assign(std::make_move_iterator(waiting.begin()),
+                 std::make_move_iterator(waiting.begin() + static_cast<std::ptrdiff_t>(n)));
     waiting.erase(waiting.begin(), waiting.begin() + static_cast<std::ptrdiff_t>(n));
     return batch;
 }
@@ -77,13 +80,15 @@ UpgradeBatch TakeSetBBatch(std::vector<UpgradeTarget>& waiting, UpgradeQueries& 
         batch.push_back(std::move(waiting[i]));
         waiting.erase(at(std::max(i, p)));
         waiting.erase(at(std::min(i, p)));
-        if (p < i) --i;
+        if (p < i)
+            --i;
     }
     return batch;
 }
 
 void SendBatch(const UpgradeBatch& batch, UpgradeSender& sender) {
-    for (const auto& target : batch) sender.SendUpgrade(target);
+    for (const auto& target : batch)
+        sender.SendUpgrade(target);
 }
 
 }  // namespace cpe::actions

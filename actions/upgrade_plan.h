@@ -24,7 +24,7 @@ using UpgradeBatch = std::vector<UpgradeTarget>;
 class UpgradeQueries {
 public:
     virtual ~UpgradeQueries() = default;
-    virtual int GetDeviceStatus(const std::string& mac) = 0;       // 0 when unknown
+    virtual int GetDeviceStatus(const std::string& mac) = 0;  // 0 when unknown
     virtual bool HasUpgradeWaitStatus(const std::string& mac) = 0;
     virtual bool HasBridgedStations(const std::string& mac) = 0;
     virtual std::optional<std::string> FindBridgePeer(const std::string& mac) = 0;

@@ -32,7 +32,8 @@ UpgradeBatch UpgradeRun::Start() {
 }
 
 void UpgradeRun::FirstBatchSent() {
-    if (!firstBatchPending_) return;
+    if (!firstBatchPending_)
+        return;
     firstBatchPending_ = false;
     ++batchesSent_;
     batchTicks_ = 0;
@@ -47,24 +48,28 @@ void UpgradeRun::SendNextBatch() {
     batchTicks_ = 0;
     earlier_.insert(earlier_.end(), batch_.begin(), batch_.end());
     batch_ = TakeBatch();
-    if (batch_.empty()) return;
+    if (batch_.empty())
+        return;
     SendBatch(batch_, sender_);
     ++batchesSent_;
     Arm(UpgradeTimer::followUp, true);
 }
 
 void UpgradeRun::PollWaitingDevices() {
-    if (!modelSetB_) return;
+    if (!modelSetB_)
+        return;
     for (const auto& target : batch_)
-        if (store_.HasUpgradeWaitStatus(target.mac)) sender_.SendPoll(target);
+        if (store_.HasUpgradeWaitStatus(target.mac))
+            sender_.SendPoll(target);
 }
 
 void UpgradeRun::TickFollowUp() {
-    if (!Armed(UpgradeTimer::followUp)) return;
+    if (!Armed(UpgradeTimer::followUp))
+        return;
     ++batchTicks_;
-    if (batchTicks_ < kBatchLimitTicks &&
-        std::any_of(batch_.begin(), batch_.end(),
-                    [this](const UpgradeTarget& t) { return !Settled(store_.GetDeviceStatus(t.mac)); }))
+    if (batchTicks_ < kBatchLimitTicks && std::any_of(batch_.begin(), batch_.end(), [this](const UpgradeTarget& t) {
+            return !Settled(store_.GetDeviceStatus(t.mac));
+        }))
         return;
     Arm(UpgradeTimer::followUp, false);
     PollWaitingDevices();
@@ -75,11 +80,12 @@ void UpgradeRun::TickFollowUp() {
 }
 
 void UpgradeRun::TickTransfer() {
-    if (!Armed(UpgradeTimer::transfer)) return;
+    if (!Armed(UpgradeTimer::transfer))
+        return;
     ++transferTicks_;
     if (transferTicks_ >= transferTotal_ && !done_ && Unsent() > 0)
-        transferTotal_ = transferTicks_ + std::max(TransferTotalFor(static_cast<std::size_t>(Unsent())),
-                                                   kTransferTicksPerBatch);
+        transferTotal_ =
+            transferTicks_ + std::max(TransferTotalFor(static_cast<std::size_t>(Unsent())), kTransferTicksPerBatch);
     if (transferTicks_ < transferTotal_ && !done_) {
         position_ = transferTicks_;
         return;
@@ -91,10 +97,12 @@ void UpgradeRun::TickTransfer() {
 }
 
 void UpgradeRun::TickFlash() {
-    if (!Armed(UpgradeTimer::flashing)) return;
+    if (!Armed(UpgradeTimer::flashing))
+        return;
     ++flashTicks_;
     position_ = flashTicks_;
-    if (flashTicks_ < kFlashTicks) return;
+    if (flashTicks_ < kFlashTicks)
+        return;
     position_ = kFlashTicks;
     phase_ = UpgradePhase::finished;
     std::fill(std::begin(armed_), std::end(armed_), false);
@@ -106,9 +114,11 @@ int UpgradeRun::Unsent() const {
 
 std::vector<DeviceStatus> UpgradeRun::TickStatus() {
     std::vector<DeviceStatus> out;
-    if (!Armed(UpgradeTimer::status)) return out;
+    if (!Armed(UpgradeTimer::status))
+        return out;
     for (const auto* list : {&earlier_, &batch_})
-        for (const auto& target : *list) out.push_back({target.mac, store_.GetDeviceStatus(target.mac)});
+        for (const auto& target : *list)
+            out.push_back({target.mac, store_.GetDeviceStatus(target.mac)});
     return out;
 }
 

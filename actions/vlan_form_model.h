@@ -42,7 +42,7 @@ private:
 
     VlanBlock device_;
     std::uint8_t deviceEnabled_;
-    std::array<std::uint16_t, 3> deviceIds_;   // management, wireless side, wired side
+    std::array<std::uint16_t, 3> deviceIds_;  // management, wireless side, wired side
     bool lanVisible_;
     bool enabled_;
     VlanEntries initial_;

@@ -72,8 +72,8 @@ void Fill5Extension(const ExtensionQuery& q, Choices& out) {
     if (q.country == nullptr)
         return;
     const std::vector<ChannelElement> pairs = SplitChannelList(q.country->list40);
-    const auto it = std::find_if(pairs.begin(), pairs.end(),
-                                 [&](const ChannelElement& e) { return e.number == q.channel; });
+    const auto it =
+        std::find_if(pairs.begin(), pairs.end(), [&](const ChannelElement& e) { return e.number == q.channel; });
     if (it == pairs.end())
         return;
     if (it->number == 0) {
@@ -171,7 +171,8 @@ Choices ExtensionChoices(const ExtensionQuery& query) {
     if (out.entries.size() == 1)
         out.selected = 0;
     else if (out.entries.size() > 1)
-        out.selected = query.wanted >= 0 && static_cast<std::size_t>(query.wanted) < out.entries.size() ? query.wanted : 0;
+        out.selected =
+            query.wanted >= 0 && static_cast<std::size_t>(query.wanted) < out.entries.size() ? query.wanted : 0;
     return out;
 }
 
@@ -209,7 +210,9 @@ void ApplyWidthRules(RadioBand band, int networkMode, WidthRadios& radios) {
 }
 
 Choices WepAuthChoices(int authType) { return FixedChoices({"Open", "Share"}, false, 0, authType); }
-Choices WepDefaultKeyChoices(int keyIndex) { return FixedChoices({"Key 1", "Key 2", "Key 3", "Key 4"}, true, 1, keyIndex); }
+Choices WepDefaultKeyChoices(int keyIndex) {
+    return FixedChoices({"Key 1", "Key 2", "Key 3", "Key 4"}, true, 1, keyIndex);
+}
 Choices WepKeyTypeChoices(int type) { return FixedChoices({"ASCII", "Hex"}, false, 0, type); }
 Choices WpaCipherChoices(int cipher) { return FixedChoices({"AES", "TKIP", "AES/TKIP"}, false, 0, cipher); }
 

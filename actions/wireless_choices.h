@@ -26,7 +26,7 @@ struct ChoiceEntry {
 
 struct Choices {
     std::vector<ChoiceEntry> entries;
-    int selected = -1;     // position of the selected entry; -1 when none is
+    int selected = -1;  // position of the selected entry; -1 when none is
     bool enabled = true;
 
     std::optional<int> SelectedData() const;
@@ -50,10 +50,10 @@ struct ExtensionQuery {
     std::uint8_t rfType = 0;
     int networkMode = 0;
     int width = 0;
-    const CountryEntry* country = nullptr;   // none selected: no 40 MHz pairs are known
-    std::size_t channelEntries = 0;          // entries of the channel combo, "Auto" included
+    const CountryEntry* country = nullptr;  // none selected: no 40 MHz pairs are known
+    std::size_t channelEntries = 0;         // entries of the channel combo, "Auto" included
     int channel = 0;
-    int wanted = 2;                          // extension position to select; 2 selects the first
+    int wanted = 2;  // extension position to select; 2 selects the first
 };
 // The extension-channel combo: on 2.4 GHz (11b/g/n at 40 MHz or the third width) channel - 4
 // (data 0) and/or channel + 4 (data 1) as the band edges allow; on the 5 GHz radio (11a/n or
@@ -62,8 +62,8 @@ Choices ExtensionChoices(const ExtensionQuery& query);
 
 struct WidthRadios {
     std::array<bool, 3> enabled{true, true, true};  // 20 MHz, 40 MHz, third option
-    int checked = 0;                                 // width code: 0, 1 or 2
-    std::string_view thirdLabel;                     // "80MHz" on 5 GHz, "Auto" on 2.4 GHz
+    int checked = 0;                                // width code: 0, 1 or 2
+    std::string_view thirdLabel;                    // "80MHz" on 5 GHz, "Auto" on 2.4 GHz
 };
 WidthRadios InitialWidthRadios(RadioBand band);
 // Modes without 40 MHz force 20 MHz and disable the other widths; the others enable all three.
@@ -72,7 +72,7 @@ void ApplyWidthRules(RadioBand band, int networkMode, WidthRadios& radios);
 
 // Which security controls the form shows for a security mode.
 struct SecurityVisibility {
-    bool pskControls = false;   // cipher radios, key, key update interval
+    bool pskControls = false;  // cipher radios, key, key update interval
     bool wepForm = false;
     bool wpaForm = false;
 
@@ -81,10 +81,10 @@ struct SecurityVisibility {
 SecurityVisibility VisibilityFor(int secureMode);
 
 // The WEP and WPA sub-forms' combos.
-Choices WepAuthChoices(int authType);          // "Open" 0, "Share" 1
-Choices WepDefaultKeyChoices(int keyIndex);    // "Key 1" .. "Key 4" (translated), data 1-4
-Choices WepKeyTypeChoices(int type);           // "ASCII" 0, "Hex" 1
-Choices WpaCipherChoices(int cipher);          // "AES" 0, "TKIP" 1, "AES/TKIP" 2
+Choices WepAuthChoices(int authType);        // "Open" 0, "Share" 1
+Choices WepDefaultKeyChoices(int keyIndex);  // "Key 1" .. "Key 4" (translated), data 1-4
+Choices WepKeyTypeChoices(int type);         // "ASCII" 0, "Hex" 1
+Choices WpaCipherChoices(int cipher);        // "AES" 0, "TKIP" 1, "AES/TKIP" 2
 
 // Security mode codes.
 inline constexpr int kSecurityWep = 1;

@@ -23,13 +23,13 @@ namespace cpe {
 // Selections hold -1 where the device's value is none the combo or the radios offer: nothing is
 // selected then, and the device's value is kept.
 struct WepEntries {
-    int authType = 0;     // 0 Open, 1 Shared
-    int defaultKey = 1;   // 1-4
+    int authType = 0;    // 0 Open, 1 Shared
+    int defaultKey = 1;  // 1-4
     WepKeyEntries keys;
 };
 
 struct WpaEntries {
-    int cipher = 0;       // 0 AES, 1 TKIP, 2 AES/TKIP
+    int cipher = 0;  // 0 AES, 1 TKIP, 2 AES/TKIP
     RadiusEntries radius;
 };
 
@@ -39,7 +39,7 @@ struct WirelessEntries {
     std::string ssid;
     bool hideSsid = false;
     std::string power;
-    int pskCipher = 0;    // 0 AES, 1 TKIP, 2 TKIP+AES
+    int pskCipher = 0;  // 0 AES, 1 TKIP, 2 TKIP+AES
     std::string pskKey;
     std::string pskInterval;
     WepEntries wep;
@@ -49,9 +49,9 @@ struct WirelessEntries {
 struct WirelessCollected {
     std::optional<CheckFailure> failure;
     bool nameChanged = false;
-    NameBlock name{};             // name in the local code set
+    NameBlock name{};  // name in the local code set
     bool wirelessChanged = false;
-    WirelessBlock wireless{};     // SSID in the local code set
+    WirelessBlock wireless{};  // SSID in the local code set
 };
 
 class WirelessFormModel {

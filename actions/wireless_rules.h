@@ -29,7 +29,7 @@ std::optional<CheckFailure> CheckPskKey(std::string_view key);
 
 struct WepKeyEntry {
     std::string text;
-    int type = 0;   // 0 ASCII, 1 Hex; -1 keeps the device's type (checked as ASCII)
+    int type = 0;  // 0 ASCII, 1 Hex; -1 keeps the device's type (checked as ASCII)
 };
 inline constexpr int kWepKeyHex = 1;
 using WepKeyEntries = std::array<WepKeyEntry, 4>;
@@ -42,7 +42,7 @@ std::optional<CheckFailure> CheckWepKeys(const WepKeyEntries& keys, int defaultK
 void WriteWepKeys(const WepKeyEntries& keys, security_block& block);
 
 struct RadiusEntries {
-    std::string server;     // dotted quad; empty for a blank address control
+    std::string server;  // dotted quad; empty for a blank address control
     std::string port;
     std::string key;
     std::string interval;

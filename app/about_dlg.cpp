@@ -9,8 +9,7 @@
 
 namespace cpe {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CTDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
-{
+CAboutDlg::CAboutDlg(QWidget* parent) : CTDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     // The box keeps the texts of its template: they are not translated.
     BuildDialog(this, kDialogId);
     m_bFill = true;

@@ -5,11 +5,11 @@
 
 #include "app/engine_start_message.h"
 #include "app/quit_signals.h"
-#include "platform/system_info.h"
 #include "engine/net_management.h"
-#include "store/sql_management.h"
 #include "lang/language.h"
 #include "pages/message_box.h"
+#include "platform/system_info.h"
+#include "store/sql_management.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -23,8 +23,7 @@ CApplicationApp* g_app = nullptr;
 
 CApplicationApp::CApplicationApp() { g_app = this; }
 
-CApplicationApp::~CApplicationApp()
-{
+CApplicationApp::~CApplicationApp() {
     if (&Skin() == &m_skin)
         InstallSkin(nullptr);
     if (g_app == this)
@@ -33,8 +32,7 @@ CApplicationApp::~CApplicationApp()
 
 CApplicationApp* CApplicationApp::Current() { return g_app; }
 
-int CApplicationApp::Run(int argc, char** argv)
-{
+int CApplicationApp::Run(int argc, char** argv) {
     // --help and --version answer before anything starts: no lock, no display, no engine.
     if (const int status = AnswerCommandLine(ParseCommandLine(argc, argv)); status >= 0)
         return status;
@@ -45,8 +43,7 @@ int CApplicationApp::Run(int argc, char** argv)
     return ExitInstance();
 }
 
-bool CApplicationApp::InitInstance()
-{
+bool CApplicationApp::InitInstance() {
     m_bMainWindowRan = false;
 
     // A second copy ends here, silently, before it opens a window or touches the display; the
@@ -95,18 +92,16 @@ bool CApplicationApp::InitInstance()
     return false;
 }
 
-int CApplicationApp::ExitInstance()
-{
+int CApplicationApp::ExitInstance() {
     // The engine and the store stop at process exit, engine first; nothing of the toolkit is
     // used by them.
     m_qtApp.reset();
     return 0;
 }
 
-void CApplicationApp::ShowStoreMessage() const
-{
-    QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(TranslateString(CSqlManagement::kOpenFailedKey)),
-                    QMessageBox::Ok);
+void CApplicationApp::ShowStoreMessage() const {
+    QMessageBox box(QMessageBox::NoIcon, QString(),
+                    QString::fromStdString(TranslateString(CSqlManagement::kOpenFailedKey)), QMessageBox::Ok);
     box.exec();
 }
 

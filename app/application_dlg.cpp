@@ -4,12 +4,11 @@
 #include "app/help_menu.h"
 #include "app/menu_dlg.h"
 #include "app/tray_icon.h"
+#include "lang/language.h"
 #include "ui/ct_button_picture.h"
 #include "ui/dialog_template.h"
-#include "lang/language.h"
 #include "ui/translate_window.h"
 
-#include <algorithm>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -18,6 +17,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <algorithm>
 
 namespace cpe {
 namespace {
@@ -25,8 +25,7 @@ namespace {
 QString Path(const std::string& p) { return QString::fromStdString(p); }
 QString Tr(const char* key) { return QString::fromStdString(TranslateString(key)); }
 
-QIcon LoadIcon(const std::string& path)
-{
+QIcon LoadIcon(const std::string& path) {
     QIcon icon(Path(path));
     if (icon.availableSizes().isEmpty() && icon.pixmap(32).isNull())
         return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
@@ -38,8 +37,7 @@ QIcon LoadIcon(const std::string& path)
 CApplicationDlg::CApplicationDlg(PageServices services, Options options)
     : CTDialog(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint),
       m_icon(LoadIcon(Skin().paths.applicationIcon)),
-      m_bTrayAvailable(options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable()))
-{
+      m_bTrayAvailable(options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable())) {
     BuildDialog(this, kDialogId);
     setWindowIcon(m_icon);
     TranslateWindow(this);
@@ -61,16 +59,14 @@ CApplicationDlg::CApplicationDlg(PageServices services, Options options)
     CreatePanels(services, options.pageFactory);
 }
 
-CApplicationDlg::~CApplicationDlg()
-{
+CApplicationDlg::~CApplicationDlg() {
     delete m_pChildDlg;
     m_pChildDlg = nullptr;
     delete m_pMenuDlg;
     m_pMenuDlg = nullptr;
 }
 
-void CApplicationDlg::InitTitleButtons()
-{
+void CApplicationDlg::InitTitleButtons() {
     struct Title {
         int id;
         const char* tipKey;
@@ -90,8 +86,7 @@ void CApplicationDlg::InitTitleButtons()
     connect(TitleButton(kHelpButtonId), &CTButtonPicture::clicked, this, &CApplicationDlg::ShowHelpMenu);
 }
 
-void CApplicationDlg::InitTray()
-{
+void CApplicationDlg::InitTray() {
     m_pTray = new CTrayIcon(m_icon, this);
     connect(m_pTray, &CTrayIcon::ShowRequested, this, &CApplicationDlg::ShowFromTray);
     connect(m_pTray, &CTrayIcon::ExitRequested, this, &CApplicationDlg::OnOK);
@@ -99,14 +94,12 @@ void CApplicationDlg::InitTray()
         m_pTray->Add();  // a refusal of the desktop is ignored
 }
 
-void CApplicationDlg::CentreOnScreen()
-{
+void CApplicationDlg::CentreOnScreen() {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void CApplicationDlg::CreatePanels(PageServices services, const CChildDlg::PageFactory& factory)
-{
+void CApplicationDlg::CreatePanels(PageServices services, const CChildDlg::PageFactory& factory) {
     if (!m_pMenuDlg) {
         m_pMenuDlg = new CMenuDlg(this, [this] { return m_pChildDlg; });
         m_pMenuDlg->move(0, kPanelTop);
@@ -126,8 +119,7 @@ void CApplicationDlg::CreatePanels(PageServices services, const CChildDlg::PageF
 
 CTButtonPicture* CApplicationDlg::TitleButton(int id) const { return DlgItem<CTButtonPicture>(this, id); }
 
-int CApplicationDlg::RunModal()
-{
+int CApplicationDlg::RunModal() {
     setResult(0);
     QEventLoop loop;
     bool finished = false;
@@ -144,16 +136,14 @@ int CApplicationDlg::RunModal()
 
 void CApplicationDlg::OnOK() { done(Accepted); }
 
-void CApplicationDlg::OnMinimize()
-{
+void CApplicationDlg::OnMinimize() {
     if (m_bTrayAvailable)
         hide();
     else
         showMinimized();
 }
 
-void CApplicationDlg::ShowFromTray(bool toFront)
-{
+void CApplicationDlg::ShowFromTray(bool toFront) {
     if (isMinimized())
         showNormal();
     else
@@ -166,24 +156,21 @@ void CApplicationDlg::ShowFromTray(bool toFront)
 
 std::unique_ptr<QMenu> CApplicationDlg::MakeHelpMenu() { return BuildHelpMenu(this, m_helpPictures); }
 
-void CApplicationDlg::ShowHelpMenu()
-{
+void CApplicationDlg::ShowHelpMenu() {
     auto menu = MakeHelpMenu();
     raise();
     activateWindow();
     menu->exec(QCursor::pos() + QPoint(kHelpMenuOffsetX, kHelpMenuOffsetY));
 }
 
-std::unique_ptr<QMenu> CApplicationDlg::MakeSystemMenu()
-{
+std::unique_ptr<QMenu> CApplicationDlg::MakeSystemMenu() {
     auto menu = std::make_unique<QMenu>(this);
     QAction* about = menu->addAction(QString::fromUtf8(CAboutDlg::kMenuText));
     connect(about, &QAction::triggered, this, &CApplicationDlg::ShowAbout);
     return menu;
 }
 
-void CApplicationDlg::contextMenuEvent(QContextMenuEvent* event)
-{
+void CApplicationDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (event->pos().y() >= kPanelTop) {
         event->ignore();
         return;
@@ -193,8 +180,7 @@ void CApplicationDlg::contextMenuEvent(QContextMenuEvent* event)
     event->accept();
 }
 
-void CApplicationDlg::ShowAbout()
-{
+void CApplicationDlg::ShowAbout() {
     CAboutDlg about(this);
     about.exec();
 }

@@ -21,21 +21,18 @@ constexpr std::array<int, 8> kCreationOrder = {ids::kSystemToolDlg, ids::kStatus
                                                ids::kUpgradeDlg,    ids::kInstallHelpDlg};
 
 // Reboot, upgrade and restore lists refresh only when they are shown.
-bool RefreshesPeriodically(int dialogId)
-{
+bool RefreshesPeriodically(int dialogId) {
     return dialogId != ids::kRebootDlg && dialogId != ids::kUpgradeDlg && dialogId != ids::kRestoreDlg;
 }
 
-int SlotOfPage(int dialogId)
-{
+int SlotOfPage(int dialogId) {
     for (const PageSlot& s : kPageSlots)
         if (s.dialogId == dialogId)
             return s.slot;
     return -1;
 }
 
-CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services)
-{
+CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services) {
     if (dialogId == CInstallHelpDlg::kDialogId)
         return new CInstallHelpDlg(parent);
     if (dialogId == CBridgeDlg::kDialogId)
@@ -49,8 +46,7 @@ CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageSe
 
 }  // namespace
 
-int SlotOfButton(int buttonId)
-{
+int SlotOfButton(int buttonId) {
     for (const PageSlot& s : kPageSlots)
         if (s.buttonId == buttonId)
             return s.slot;
@@ -58,8 +54,7 @@ int SlotOfButton(int buttonId)
 }
 
 CChildDlg::CChildDlg(CMenuDlg* menu, PageServices services, QWidget* parent, PageFactory factory)
-    : CTDialog(parent, Qt::Widget), m_pMenu(menu)
-{
+    : CTDialog(parent, Qt::Widget), m_pMenu(menu) {
     BuildDialog(this, kDialogId);
     if (CApplicationApp* app = CApplicationApp::Current())
         app->m_pPageHost = this;
@@ -74,8 +69,7 @@ CChildDlg::CChildDlg(CMenuDlg* menu, PageServices services, QWidget* parent, Pag
     m_autoRefresh.start(static_cast<int>(kAutoRefreshPeriod.count()), this);
 }
 
-void CChildDlg::CreatePages(const PageFactory& factory, PageServices services)
-{
+void CChildDlg::CreatePages(const PageFactory& factory, PageServices services) {
     for (int id : kCreationOrder) {
         const auto slot = static_cast<std::size_t>(SlotOfPage(id));
         if (m_pages[slot])
@@ -88,38 +82,30 @@ void CChildDlg::CreatePages(const PageFactory& factory, PageServices services)
     }
 }
 
-void CChildDlg::EnableMenuButtons(bool enable)
-{
+void CChildDlg::EnableMenuButtons(bool enable) {
     if (m_pMenu)
         m_pMenu->EnableMenuButtons(enable);
 }
 
-CTDialog* CChildDlg::PageAt(int slot) const
-{
+CTDialog* CChildDlg::PageAt(int slot) const {
     if (slot < 0 || slot >= static_cast<int>(m_pages.size()))
         return nullptr;
     return m_pages[static_cast<std::size_t>(slot)];
 }
 
-CTDialog* CChildDlg::PageById(int dialogId) const
-{
-    return PageAt(SlotOfPage(dialogId));
-}
+CTDialog* CChildDlg::PageById(int dialogId) const { return PageAt(SlotOfPage(dialogId)); }
 
-CPageDlg* CChildDlg::ListPage(int dialogId) const
-{
+CPageDlg* CChildDlg::ListPage(int dialogId) const {
     return ids::IsListPage(dialogId) ? qobject_cast<CPageDlg*>(PageById(dialogId)) : nullptr;
 }
 
-void CChildDlg::ShowOnly(int slot)
-{
+void CChildDlg::ShowOnly(int slot) {
     for (int i = 0; i < static_cast<int>(m_pages.size()); ++i)
         if (CTDialog* page = PageAt(i))
             page->setVisible(i == slot);
 }
 
-void CChildDlg::ShowPageSlot(int slot)
-{
+void CChildDlg::ShowPageSlot(int slot) {
     if (slot < 0 || slot >= static_cast<int>(kPageSlots.size()))
         return;
     m_nCurPageId = kPageSlots[static_cast<std::size_t>(slot)].dialogId;
@@ -127,14 +113,12 @@ void CChildDlg::ShowPageSlot(int slot)
     m_pageShown.start(static_cast<int>(kPageShownDelay.count()), this);
 }
 
-void CChildDlg::RefreshCurrentPage()
-{
+void CChildDlg::RefreshCurrentPage() {
     if (CPageDlg* page = ListPage(m_nCurPageId))
         page->RefreshList();
 }
 
-void CChildDlg::OnTimer(int timerId)
-{
+void CChildDlg::OnTimer(int timerId) {
     switch (timerId) {
     case TIMER_PAGE_SHOWN:
         m_pageShown.stop();
@@ -148,8 +132,7 @@ void CChildDlg::OnTimer(int timerId)
     }
 }
 
-void CChildDlg::timerEvent(QTimerEvent* event)
-{
+void CChildDlg::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_pageShown.timerId())
         OnTimer(TIMER_PAGE_SHOWN);
     else if (event->timerId() == m_autoRefresh.timerId())
@@ -158,8 +141,7 @@ void CChildDlg::timerEvent(QTimerEvent* event)
         CTDialog::timerEvent(event);
 }
 
-bool CChildDlg::event(QEvent* event)
-{
+bool CChildDlg::event(QEvent* event) {
     if (event->type() == PagerSelectEvent::EventType()) {
         const auto* pager = static_cast<PagerSelectEvent*>(event);
         if (CPageDlg* page = ListPage(pager->OwnerPageId()))

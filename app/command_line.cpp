@@ -11,8 +11,7 @@ constexpr int kUsageError = 2;
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv)
-{
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
@@ -31,8 +30,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
     return line;
 }
 
-std::string CommandLineHelp()
-{
+std::string CommandLineHelp() {
     return "Usage: cpe-manager [--help | --version]\n"
            "\n"
            "Finds the CPE units and access points on the local network, shows their status,\n"
@@ -47,13 +45,9 @@ std::string CommandLineHelp()
            "program in a writable build folder, else in $XDG_RUNTIME_DIR (or /tmp/cpe-manager-UID).\n";
 }
 
-std::string CommandLineVersion()
-{
-    return std::string("cpe-manager ") + CPE_VERSION_TEXT + "\n";
-}
+std::string CommandLineVersion() { return std::string("cpe-manager ") + CPE_VERSION_TEXT + "\n"; }
 
-int AnswerCommandLine(const CommandLine& line)
-{
+int AnswerCommandLine(const CommandLine& line) {
     switch (line.action) {
     case CommandLine::Action::kRun: return -1;
     case CommandLine::Action::kHelp: std::fputs(CommandLineHelp().c_str(), stdout); return 0;

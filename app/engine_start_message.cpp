@@ -8,8 +8,7 @@
 namespace cpe {
 namespace {
 
-void FillFirst(QString& text, const QString& placeholder, const QString& value)
-{
+void FillFirst(QString& text, const QString& placeholder, const QString& value) {
     const qsizetype at = text.indexOf(placeholder);
     if (at >= 0)
         text.replace(at, placeholder.size(), value);
@@ -17,8 +16,7 @@ void FillFirst(QString& text, const QString& placeholder, const QString& value)
 
 }  // namespace
 
-QString EngineStartMessage(const EngineStartResult& result)
-{
+QString EngineStartMessage(const EngineStartResult& result) {
     if (result.Started())
         return {};
     const char* key = result.PortInUse()      ? kEnginePortInUseKey

@@ -1,7 +1,7 @@
 #include "app/help_menu.h"
 
-#include "platform/system_info.h"
 #include "lang/language.h"
+#include "platform/system_info.h"
 #include "ui/translate_window.h"
 
 #include <QDesktopServices>
@@ -11,8 +11,7 @@
 
 namespace cpe {
 
-std::unique_ptr<QMenu> BuildHelpMenu(QWidget* parent, const std::array<QPixmap, 4>& pictures)
-{
+std::unique_ptr<QMenu> BuildHelpMenu(QWidget* parent, const std::array<QPixmap, 4>& pictures) {
     auto menu = std::make_unique<QMenu>(parent);
     for (std::size_t i = 0; i < kHelpItems.size(); ++i) {
         const HelpItem& item = kHelpItems[i];
@@ -27,8 +26,7 @@ std::unique_ptr<QMenu> BuildHelpMenu(QWidget* parent, const std::array<QPixmap, 
     return menu;
 }
 
-QUrl ResolveHelpAddress(std::string_view text, std::string_view programDir)
-{
+QUrl ResolveHelpAddress(std::string_view text, std::string_view programDir) {
     const QString trimmed = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed();
     if (trimmed.isEmpty())
         return {};
@@ -49,8 +47,7 @@ QUrl ResolveHelpAddress(std::string_view text, std::string_view programDir)
     return file;
 }
 
-bool OpenHelpAddress(std::string_view urlKey)
-{
+bool OpenHelpAddress(std::string_view urlKey) {
     const QUrl url = ResolveHelpAddress(TranslateString(urlKey), platform::GetProgramDir());
     return !url.isEmpty() && QDesktopServices::openUrl(url);
 }

@@ -15,8 +15,7 @@ constexpr int kMargin = 5;
 
 }  // namespace
 
-CInstallHelpDlg::CInstallHelpDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
-{
+CInstallHelpDlg::CInstallHelpDlg(QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     m_crFill = Skin().childBkColor;

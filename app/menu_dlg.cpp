@@ -1,11 +1,11 @@
 #include "app/menu_dlg.h"
 
 #include "app/child_dlg.h"
+#include "lang/language.h"
 #include "platform/system_info.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
-#include "lang/language.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
 
@@ -14,8 +14,7 @@ namespace {
 
 QString Path(const std::string& p) { return QString::fromStdString(p); }
 
-const char* ButtonKey(int buttonId)
-{
+const char* ButtonKey(int buttonId) {
     for (const PageSlot& s : kPageSlots)
         if (s.buttonId == buttonId)
             return s.buttonKey;
@@ -25,8 +24,7 @@ const char* ButtonKey(int buttonId)
 }  // namespace
 
 CMenuDlg::CMenuDlg(QWidget* parent, std::function<CChildDlg*()> pageHost)
-    : CTDialog(parent, Qt::Widget), m_pageHost(std::move(pageHost))
-{
+    : CTDialog(parent, Qt::Widget), m_pageHost(std::move(pageHost)) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     SetBkImage(Path(Skin().paths.mainLeftBk));
@@ -35,8 +33,7 @@ CMenuDlg::CMenuDlg(QWidget* parent, std::function<CChildDlg*()> pageHost)
     InitVersionLabel();
 }
 
-void CMenuDlg::InitButtons()
-{
+void CMenuDlg::InitButtons() {
     const SkinPaths& p = Skin().paths;
     for (int id : kButtonIds) {
         CTButtonPicture* b = Button(id);
@@ -53,8 +50,7 @@ void CMenuDlg::InitButtons()
     }
 }
 
-void CMenuDlg::InitVersionLabel()
-{
+void CMenuDlg::InitVersionLabel() {
     const SkinSettings& s = Skin();
     CTStatic* label = VersionLabel();
     ApplyLabelStyle(*label);
@@ -63,8 +59,7 @@ void CMenuDlg::InitVersionLabel()
     label->setText(QString::fromStdString(s.versionText.empty() ? platform::VersionText() : s.versionText));
 }
 
-CTButtonPicture* CMenuDlg::Button(int buttonId) const
-{
+CTButtonPicture* CMenuDlg::Button(int buttonId) const {
     for (int id : kButtonIds)
         if (id == buttonId)
             return DlgItem<CTButtonPicture>(this, id);
@@ -73,8 +68,7 @@ CTButtonPicture* CMenuDlg::Button(int buttonId) const
 
 CTStatic* CMenuDlg::VersionLabel() const { return DlgItem<CTStatic>(this, kVersionLabelId); }
 
-void CMenuDlg::SelectMenuButton(int buttonId)
-{
+void CMenuDlg::SelectMenuButton(int buttonId) {
     for (int id : kButtonIds) {
         CTButtonPicture* b = Button(id);
         b->m_bSelected = false;
@@ -86,22 +80,19 @@ void CMenuDlg::SelectMenuButton(int buttonId)
     }
 }
 
-int CMenuDlg::SelectedButton() const
-{
+int CMenuDlg::SelectedButton() const {
     for (int id : kButtonIds)
         if (Button(id)->m_bSelected)
             return id;
     return 0;
 }
 
-void CMenuDlg::EnableMenuButtons(bool enable)
-{
+void CMenuDlg::EnableMenuButtons(bool enable) {
     for (int id : kButtonIds)
         Button(id)->setEnabled(enable);
 }
 
-void CMenuDlg::ShowPage(int buttonId)
-{
+void CMenuDlg::ShowPage(int buttonId) {
     SelectMenuButton(buttonId);
     CChildDlg* host = m_pageHost ? m_pageHost() : nullptr;
     if (!host)

@@ -17,8 +17,7 @@ constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
 int g_pipe[2] = {-1, -1};
 struct sigaction g_previous[kSignals.size()];
 
-extern "C" void OnQuitSignal(int)
-{
+extern "C" void OnQuitSignal(int) {
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(g_pipe[1], &byte, 1);
@@ -27,8 +26,7 @@ extern "C" void OnQuitSignal(int)
 
 }  // namespace
 
-QuitSignals::QuitSignals(std::function<void()> onQuit, QObject* parent) : QObject(parent), m_onQuit(std::move(onQuit))
-{
+QuitSignals::QuitSignals(std::function<void()> onQuit, QObject* parent) : QObject(parent), m_onQuit(std::move(onQuit)) {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
@@ -47,8 +45,7 @@ QuitSignals::QuitSignals(std::function<void()> onQuit, QObject* parent) : QObjec
         ::sigaction(kSignals[i], &action, &g_previous[i]);
 }
 
-QuitSignals::~QuitSignals()
-{
+QuitSignals::~QuitSignals() {
     if (!m_notifier)
         return;
     for (std::size_t i = 0; i < kSignals.size(); ++i)

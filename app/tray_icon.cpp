@@ -11,8 +11,7 @@ CTrayIcon::CTrayIcon(const QIcon& icon, QObject* parent)
     : QObject(parent),
       m_menu(std::make_unique<QMenu>()),
       m_tip(TipText(QString::fromStdString(TranslateString("CPEManagement")))),
-      m_iconImage(icon)
-{
+      m_iconImage(icon) {
     m_show = m_menu->addAction(QStringLiteral("Show Utility"));
     m_show->setData(kShowUtilityId);
     m_exit = m_menu->addAction(QStringLiteral("Exit"));
@@ -22,13 +21,11 @@ CTrayIcon::CTrayIcon(const QIcon& icon, QObject* parent)
     connect(m_exit, &QAction::triggered, this, &CTrayIcon::ExitRequested);
 }
 
-CTrayIcon::~CTrayIcon()
-{
+CTrayIcon::~CTrayIcon() {
     delete m_icon;  // before the menu it shows
 }
 
-bool CTrayIcon::Add()
-{
+bool CTrayIcon::Add() {
     if (m_icon)
         return true;
     if (!QSystemTrayIcon::isSystemTrayAvailable())
@@ -43,8 +40,7 @@ bool CTrayIcon::Add()
 
 bool CTrayIcon::IsAdded() const { return m_icon && m_icon->isVisible(); }
 
-void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
-{
+void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     // Some notification areas report only single clicks; both bring the window back in front.
     if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
         emit ShowRequested(true);

@@ -23,8 +23,7 @@ CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& 
       m_model(device),
       m_host(host),
       m_services(services),
-      m_sender(services.engine)
-{
+      m_sender(services.engine) {
     InitFrame();
     m_pSurvey = new CBridgeSearcgAPDlg(host, services, timings, this);
     m_pSecure = new CBridgeSecureDlg(this);
@@ -40,8 +39,7 @@ CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& 
     ShowStep();
 }
 
-void CBridgeConfigDlg::InitFrame()
-{
+void CBridgeConfigDlg::InitFrame() {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     const SkinSettings& skin = Skin();
@@ -67,8 +65,7 @@ void CBridgeConfigDlg::InitFrame()
     connect(m_pNext, &QAbstractButton::clicked, this, &CBridgeConfigDlg::OnNext);
 }
 
-void CBridgeConfigDlg::ShowStep()
-{
+void CBridgeConfigDlg::ShowStep() {
     const BridgeStep step = m_model.Step();
     m_pSurvey->setVisible(step == BridgeStep::survey);
     m_pSecure->setVisible(step == BridgeStep::security);
@@ -79,14 +76,12 @@ void CBridgeConfigDlg::ShowStep()
     UpdateNext();
 }
 
-void CBridgeConfigDlg::UpdateNext()
-{
+void CBridgeConfigDlg::UpdateNext() {
     const bool survey = m_model.Step() == BridgeStep::survey;
     m_pNext->setEnabled(!survey || (!m_pSurvey->IsScanning() && !m_pSurvey->CheckedMac().empty()));
 }
 
-void CBridgeConfigDlg::OnNext()
-{
+void CBridgeConfigDlg::OnNext() {
     switch (m_model.Step()) {
     case BridgeStep::survey: NextFromSurvey(); break;
     case BridgeStep::security: NextFromSecurity(); break;
@@ -96,14 +91,12 @@ void CBridgeConfigDlg::OnNext()
     ShowStep();
 }
 
-void CBridgeConfigDlg::OnBack()
-{
+void CBridgeConfigDlg::OnBack() {
     m_model.Back();
     ShowStep();
 }
 
-void CBridgeConfigDlg::NextFromSurvey()
-{
+void CBridgeConfigDlg::NextFromSurvey() {
     const std::string mac = m_pSurvey->CheckedMac();
     if (mac.empty())
         return;
@@ -112,8 +105,7 @@ void CBridgeConfigDlg::NextFromSurvey()
     m_pSecure->Init(m_model.ChooseAccessPoint(entry));
 }
 
-void CBridgeConfigDlg::NextFromSecurity()
-{
+void CBridgeConfigDlg::NextFromSecurity() {
     const BridgeSecurityCollected collected = m_model.SubmitSecurity(m_pSecure->Entries());
     if (collected.failure) {
         ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::Exclamation,
@@ -124,8 +116,7 @@ void CBridgeConfigDlg::NextFromSecurity()
     m_pIp->Init(m_model.DeviceIpEntries());
 }
 
-void CBridgeConfigDlg::NextFromIp()
-{
+void CBridgeConfigDlg::NextFromIp() {
     std::vector<std::string> ipsInUse;
     m_services.store.GetDeviceIps(ipsInUse);
     if (const auto failure = m_model.SubmitIp(m_pIp->Entries(), ipsInUse)) {
@@ -135,8 +126,7 @@ void CBridgeConfigDlg::NextFromIp()
     }
 }
 
-void CBridgeConfigDlg::Save()
-{
+void CBridgeConfigDlg::Save() {
     const std::optional<BridgeRequest> request = m_model.Request();
     if (!request)
         return;
@@ -146,14 +136,12 @@ void CBridgeConfigDlg::Save()
     accept();
 }
 
-void CBridgeConfigDlg::OnClose()
-{
+void CBridgeConfigDlg::OnClose() {
     m_services.store.ClearSurvey();
     reject();
 }
 
-void CBridgeConfigDlg::done(int result)
-{
+void CBridgeConfigDlg::done(int result) {
     // A scan that still runs ends with the window.
     m_pSurvey->StopScan();
     CTDialog::done(result);

@@ -12,34 +12,29 @@
 namespace cpe {
 
 CBridgeDlg::CBridgeDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_surveyRequester(services.engine)
-{
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_surveyRequester(services.engine) {
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(static_cast<int>(m_timings.refreshAfterWizard.count()));
     connect(&m_refreshTimer, &QTimer::timeout, this, [this] { RefreshList(); });
 }
 
-CBridgeDlg::~CBridgeDlg()
-{
+CBridgeDlg::~CBridgeDlg() {
     m_refreshTimer.stop();
     m_pWizard.reset();
     m_surveyRequester.Stop();
 }
 
-void CBridgeDlg::SetTimings(const BridgeTimings& timings)
-{
+void CBridgeDlg::SetTimings(const BridgeTimings& timings) {
     m_timings = timings;
     m_refreshTimer.setInterval(static_cast<int>(timings.refreshAfterWizard.count()));
 }
 
-void CBridgeDlg::OnDataCellClick(int row, int col)
-{
+void CBridgeDlg::OnDataCellClick(int row, int col) {
     if (Traits().columns[static_cast<std::size_t>(col)].kind == ListColumn::Operate)
         OpenWizard(row);
 }
 
-void CBridgeDlg::OpenWizard(int row)
-{
+void CBridgeDlg::OpenWizard(int row) {
     m_target.ip = CellAnsi(row, ListColumn::Ip);
     m_target.mac = CellAnsi(row, ListColumn::Mac);
     m_target.model = ModelCode(CellAnsi(row, ListColumn::Type));
@@ -60,15 +55,11 @@ void CBridgeDlg::OpenWizard(int row)
     m_pWizard->open();
 }
 
-void CBridgeDlg::AfterWizard()
-{
+void CBridgeDlg::AfterWizard() {
     Host().SetAutoRefresh(true);
     m_refreshTimer.start();
 }
 
-void CBridgeDlg::RequestSurvey()
-{
-    m_surveyRequester.Request(m_target.ip, m_target.mac);
-}
+void CBridgeDlg::RequestSurvey() { m_surveyRequester.Request(m_target.ip, m_target.mac); }
 
 }  // namespace cpe

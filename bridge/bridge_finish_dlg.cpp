@@ -7,8 +7,7 @@
 
 namespace cpe {
 
-CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
-{
+CBridgeFinishDlg::CBridgeFinishDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent) {
     // A picture in the form of a button: every state shows it and a click does nothing.
     auto* picture = DlgItem<CTButtonPicture>(this, ids::bridge_finish::kPicture);
     SetButtonPicture(*picture, Skin().paths.bridgeFinish);

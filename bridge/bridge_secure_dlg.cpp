@@ -23,8 +23,7 @@ constexpr int kPskControls[] = {
 
 }  // namespace
 
-CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
-{
+CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent) {
 
     m_pSsid = DlgItem<QLineEdit>(this, ids::bridge_secure::kSsidEdit);
     m_pSsid->setMaxLength(static_cast<int>(kSsidMaxChars));
@@ -44,15 +43,13 @@ CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, 
     m_pKey->setFocus();
 }
 
-QRadioButton* CBridgeSecureDlg::CipherRadio(int cipher) const
-{
+QRadioButton* CBridgeSecureDlg::CipherRadio(int cipher) const {
     if (cipher < 0 || cipher >= static_cast<int>(std::size(kCipherRadios)))
         return nullptr;
     return DlgItem<QRadioButton>(this, kCipherRadios[cipher]);
 }
 
-void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset)
-{
+void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset) {
     m_pSsid->setText(QString::fromStdString(preset.ssid));
     FillCombo(*m_pChannel, preset.channels);
     SelectData(*m_pMode, preset.secureMode);
@@ -63,8 +60,7 @@ void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset)
     ApplyVisibility();
 }
 
-void CBridgeSecureDlg::ApplyVisibility()
-{
+void CBridgeSecureDlg::ApplyVisibility() {
     const SecurityVisibility visible = VisibilityFor(SelectedData(*m_pMode).value_or(0));
     for (int id : kPskControls) {
         QWidget* w = DlgItemWidget(this, id);
@@ -74,8 +70,7 @@ void CBridgeSecureDlg::ApplyVisibility()
     m_pWep->setVisible(visible.wepForm);
 }
 
-BridgeSecurityEntries CBridgeSecureDlg::Entries() const
-{
+BridgeSecurityEntries CBridgeSecureDlg::Entries() const {
     BridgeSecurityEntries e;
     e.ssid = m_pSsid->text().toStdString();
     e.channel = SelectedData(*m_pChannel).value_or(0);
@@ -89,8 +84,7 @@ BridgeSecurityEntries CBridgeSecureDlg::Entries() const
     return e;
 }
 
-void CBridgeSecureDlg::FocusField(ConfigField field)
-{
+void CBridgeSecureDlg::FocusField(ConfigField field) {
     const int wepKey = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
     if (field == ConfigField::ssid)
         m_pSsid->setFocus();

@@ -5,8 +5,7 @@
 
 namespace cpe {
 
-CBridgeStepDlg::CBridgeStepDlg(int dialogId, QWidget* parent) : CTDialog(parent, Qt::Widget)
-{
+CBridgeStepDlg::CBridgeStepDlg(int dialogId, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildDialog(this, dialogId);
     TranslateWindow(this);
     m_bFill = true;

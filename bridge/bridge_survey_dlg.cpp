@@ -30,8 +30,7 @@ constexpr ColumnDef kColumns[CBridgeSearcgAPDlg::kColumnCount] = {
 };
 
 // The six signal pictures side by side, one 30 x 16 slot each, white where a picture is narrower.
-CImageList SignalImages()
-{
+CImageList SignalImages() {
     const SkinPaths& paths = Skin().paths;
     const int count = static_cast<int>(std::size(paths.signalStrength));
     QImage strip(kSignalImageSize.width() * count, kSignalImageSize.height(), QImage::Format_RGB32);
@@ -52,8 +51,7 @@ CImageList SignalImages()
 
 CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings,
                                        QWidget* parent)
-    : CBridgeStepDlg(kDialogId, parent), m_host(host), m_services(services), m_wait(host.Target().model, timings)
-{
+    : CBridgeStepDlg(kDialogId, parent), m_host(host), m_services(services), m_wait(host.Target().model, timings) {
 
     const SkinPaths& paths = Skin().paths;
     m_pGrid = DlgItem<CGridCtrl>(this, ids::bridge_survey::kGrid);
@@ -72,8 +70,7 @@ CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices serv
     connect(&m_timer, &QTimer::timeout, this, &CBridgeSearcgAPDlg::OnTick);
 }
 
-void CBridgeSearcgAPDlg::InitGrid()
-{
+void CBridgeSearcgAPDlg::InitGrid() {
     CGridCtrl& grid = *m_pGrid;
     ApplyListGridStyle(grid);
     grid.EnableSelection(false);
@@ -87,8 +84,7 @@ void CBridgeSearcgAPDlg::InitGrid()
     grid.SetImageList(&m_signals);
 }
 
-void CBridgeSearcgAPDlg::Scan()
-{
+void CBridgeSearcgAPDlg::Scan() {
     m_pGrid->DeleteNonFixedRows();
     m_pGrid->viewport()->update();
     ShowScanning(true);
@@ -99,14 +95,12 @@ void CBridgeSearcgAPDlg::Scan()
     m_timer.start();
 }
 
-void CBridgeSearcgAPDlg::StopScan()
-{
+void CBridgeSearcgAPDlg::StopScan() {
     m_timer.stop();
     ShowScanning(false);
 }
 
-void CBridgeSearcgAPDlg::ShowScanning(bool scanning)
-{
+void CBridgeSearcgAPDlg::ShowScanning(bool scanning) {
     m_pBusy->setVisible(scanning);
     if (scanning)
         m_pBusy->DrawPicture();
@@ -116,8 +110,7 @@ void CBridgeSearcgAPDlg::ShowScanning(bool scanning)
     m_pRefresh->setVisible(!scanning);
 }
 
-void CBridgeSearcgAPDlg::OnTick()
-{
+void CBridgeSearcgAPDlg::OnTick() {
     if (!m_wait.Tick(m_services.engine.SurveyComplete()))
         return;
     StopScan();
@@ -125,8 +118,7 @@ void CBridgeSearcgAPDlg::OnTick()
     emit ScanFinished();
 }
 
-void CBridgeSearcgAPDlg::FillGrid()
-{
+void CBridgeSearcgAPDlg::FillGrid() {
     std::vector<config_otherwl_basic> entries;
     m_services.store.GetSurveyList(entries);
     CGridCtrl& grid = *m_pGrid;
@@ -149,16 +141,14 @@ void CBridgeSearcgAPDlg::FillGrid()
     grid.SetRedraw(true);
 }
 
-std::string CBridgeSearcgAPDlg::CheckedMac() const
-{
+std::string CBridgeSearcgAPDlg::CheckedMac() const {
     for (int row = 1; row < m_pGrid->GetRowCount(); ++row)
         if (const CGridCellCheck* check = m_pGrid->GetCheckCell(row); check && check->GetCheck())
             return m_pGrid->GetItemText(row, kMac).toStdString();
     return {};
 }
 
-bool CBridgeSearcgAPDlg::event(QEvent* e)
-{
+bool CBridgeSearcgAPDlg::event(QEvent* e) {
     if (e->type() == GridNotifyEvent::EventType()) {
         OnGridNotify(*static_cast<GridNotifyEvent*>(e));
         return true;
@@ -166,8 +156,7 @@ bool CBridgeSearcgAPDlg::event(QEvent* e)
     return CBridgeStepDlg::event(e);
 }
 
-void CBridgeSearcgAPDlg::OnGridNotify(const GridNotifyEvent& e)
-{
+void CBridgeSearcgAPDlg::OnGridNotify(const GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
     if (n.code != NM_CLICK || n.iColumn != kSelect || n.iRow < 1 || n.iRow >= m_pGrid->GetRowCount())
         return;

@@ -9,8 +9,7 @@
 
 namespace cpe {
 
-CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent)
-{
+CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent) {
 
     m_pAuth = DlgItem<QComboBox>(this, ids::bridge_wep::kAuthList);
     m_pDefaultKey = DlgItem<QComboBox>(this, ids::bridge_wep::kDefaultKeyList);
@@ -24,8 +23,7 @@ CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent
     }
 }
 
-BridgeWepEntries CBridgeWepDlg::Entries() const
-{
+BridgeWepEntries CBridgeWepDlg::Entries() const {
     BridgeWepEntries e;
     e.authType = SelectedData(*m_pAuth).value_or(0);
     e.defaultKey = SelectedData(*m_pDefaultKey).value_or(0);
@@ -34,9 +32,6 @@ BridgeWepEntries CBridgeWepDlg::Entries() const
     return e;
 }
 
-void CBridgeWepDlg::SelectOpen()
-{
-    SelectData(*m_pAuth, 0);
-}
+void CBridgeWepDlg::SelectOpen() { SelectData(*m_pAuth, 0); }
 
 }  // namespace cpe

@@ -101,8 +101,7 @@ bool IsDottedQuad(std::string_view text) {
         const std::string_view part = text.substr(from, dot - from);
         int value = 0;
         const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (part.empty() || part.size() > 3 || error != std::errc() || end != part.data() + part.size() ||
-            value > 255)
+        if (part.empty() || part.size() > 3 || error != std::errc() || end != part.data() + part.size() || value > 255)
             return false;
         from = dot + 1;
     }
@@ -225,12 +224,13 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
         positional.pop_back();
     }
     if (positional.size() < syntax->minDevices)
-        return Error(std::string(syntax->name) + " needs " + (syntax->maxDevices == 1 ? "a device" : "at least one device") +
-                         " (MAC or IP address)",
+        return Error(std::string(syntax->name) + " needs " +
+                         (syntax->maxDevices == 1 ? "a device" : "at least one device") + " (MAC or IP address)",
                      syntax);
     if (positional.size() > syntax->maxDevices)
-        return Error(syntax->maxDevices == 0 ? std::string(syntax->name) + " takes no arguments, not \"" + positional.front() + "\""
-                                           : std::string(syntax->name) + " takes one device",
+        return Error(syntax->maxDevices == 0
+                         ? std::string(syntax->name) + " takes no arguments, not \"" + positional.front() + "\""
+                         : std::string(syntax->name) + " takes one device",
                      syntax);
     for (const std::string& text : positional) {
         auto device = ParseDeviceRef(text);

@@ -24,14 +24,14 @@ struct DeviceRef {
 
 struct Invocation {
     Command command = Command::kDiscover;
-    int seconds = 30;             // the longest discovery run
-    bool untilStable = false;     // discover: end once the network has answered
+    int seconds = 30;          // the longest discovery run
+    bool untilStable = false;  // discover: end once the network has answered
     OutputFormat format = OutputFormat::kTable;
     std::vector<std::string> fields;  // --fields, in order; empty: the command's default
     std::vector<DeviceRef> devices;
-    std::string name;             // rename: the new name, as typed (local code set)
-    std::string file;             // upgrade: the firmware file
-    std::string model;            // upgrade: model name or code, as typed
+    std::string name;   // rename: the new name, as typed (local code set)
+    std::string file;   // upgrade: the firmware file
+    std::string model;  // upgrade: model name or code, as typed
 };
 
 // What the command line asks for: help text to print (on standard output), or an invocation.

@@ -67,7 +67,8 @@ FoundDevices FindDevices(Session& session, const std::vector<DeviceRef>& named, 
         }
         return result.missing.empty();
     };
-    const std::string label = "looking for " + std::to_string(named.size()) + (named.size() == 1 ? " device" : " devices");
+    const std::string label =
+        "looking for " + std::to_string(named.size()) + (named.size() == 1 ? " device" : " devices");
     result.interrupted = !RunDiscovery(session, seconds, label, [&](const actions::DeviceCounts& counts) {
         const bool allFound = resolve();
         const bool quietNow = quiet.Quiet(counts);

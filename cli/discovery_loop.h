@@ -28,8 +28,8 @@ struct FoundDevice {
 };
 
 struct FoundDevices {
-    std::vector<FoundDevice> found;    // in the order named, each device once
-    std::vector<DeviceRef> missing;    // named devices that did not send their record
+    std::vector<FoundDevice> found;  // in the order named, each device once
+    std::vector<DeviceRef> missing;  // named devices that did not send their record
     bool interrupted = false;
 };
 

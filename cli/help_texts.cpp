@@ -84,7 +84,8 @@ json and csv print them all unless --fields chooses, but for the keys
 Prints every field of one device's record but its keys (see "cpe-cli discover
 --help" for the fields), as a list (table), one JSON object, or CSV.
 
-)") + kDevices + "\n" + kExitStatuses;
+)") + kDevices +
+               "\n" + kExitStatuses;
     case Command::kRename:
         return std::string(R"(Usage: cpe-cli rename MAC|IP NAME [--seconds N]
 
@@ -93,18 +94,20 @@ refused; a longer name is cut to the 32 bytes the device keeps. Waits up to 5 s
 for the device's record to show the new name and prints it. A name that starts
 with '-' follows "--".
 
-)") + kDevices + "\n" + kExitStatuses;
+)") + kDevices +
+               "\n" + kExitStatuses;
     case Command::kReboot:
     case Command::kRestore:
         return std::string(command == Command::kReboot ? "Usage: cpe-cli reboot MAC|IP... [--seconds N]\n\nRestarts"
-                                                       : "Usage: cpe-cli restore MAC|IP... [--seconds N]\n\nResets")
-               + R"( the devices as the reboot and restore pages do: access points that
+                                                       : "Usage: cpe-cli restore MAC|IP... [--seconds N]\n\nResets") +
+               R"( the devices as the reboot and restore pages do: access points that
 carry bridged stations are sent the command first, the others 200 ms later.
 Then follows the devices for up to 60 s, printing each one's status as it
 changes, until every one reports it took the command. There is no question
 to confirm.
 
-)" + kDevices + "\n" + kExitStatuses;
+)" + kDevices + "\n" +
+               kExitStatuses;
     case Command::kSurvey:
         return std::string(R"(Usage: cpe-cli survey MAC|IP [--seconds N] [--format table|json|csv] [--fields LIST]
 
@@ -112,7 +115,8 @@ Asks the device for a site survey, waits for it as the bridge wizard does, and
 prints the access points it heard: mac, ssid, channel, signal (dBm), secure
 (the security text), secure_mode, exchannel, bandwidth.
 
-)") + kDevices + "\n" + kExitStatuses;
+)") + kDevices +
+               "\n" + kExitStatuses;
     case Command::kUpgrade:
         return std::string(R"(Usage: cpe-cli upgrade --file FILE --model NAME|CODE MAC|IP... [--seconds N]
 
@@ -127,7 +131,8 @@ latest when the upgrade's two phases are over; the helper is stopped then.
 Every device named must be of the model given (its name as cpe-cli discover
 shows it in "Type", or its code).
 
-)") + kDevices + "\n" + kExitStatuses;
+)") + kDevices +
+               "\n" + kExitStatuses;
     }
     return {};
 }

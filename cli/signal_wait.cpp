@@ -28,7 +28,8 @@ bool SignalWait::Sleep(std::chrono::milliseconds period) {
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return true;
-        const timespec timeout{static_cast<time_t>(left.count() / 1000000000), static_cast<long>(left.count() % 1000000000)};
+        const timespec timeout{static_cast<time_t>(left.count() / 1000000000),
+                               static_cast<long>(left.count() % 1000000000)};
         const int taken = sigtimedwait(&blocked_, nullptr, &timeout);
         if (taken > 0)
             signal_ = taken;

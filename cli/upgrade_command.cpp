@@ -53,7 +53,8 @@ public:
         return std::all_of(queue.begin(), queue.end(), [this](const auto& t) { return final_.count(t.mac) != 0; });
     }
     int Count(int status) const {
-        return static_cast<int>(std::count_if(final_.begin(), final_.end(), [status](const auto& f) { return f.second == status; }));
+        return static_cast<int>(
+            std::count_if(final_.begin(), final_.end(), [status](const auto& f) { return f.second == status; }));
     }
 
 private:

@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include <climits>
 #include <charconv>
+#include <climits>
 #include <filesystem>
 
 #include "engine/payload_blocks.h"

@@ -8,50 +8,32 @@
 namespace cpe {
 
 CConfigFormDlg::CConfigFormDlg(int templateId, QWidget* parent, FailureStyle failureStyle)
-    : CTDialog(parent, Qt::Widget), m_failureStyle(failureStyle)
-{
+    : CTDialog(parent, Qt::Widget), m_failureStyle(failureStyle) {
     BuildConfigForm(*this, templateId);
 }
 
-void CConfigFormDlg::ShowFailure(const CheckFailure& failure)
-{
+void CConfigFormDlg::ShowFailure(const CheckFailure& failure) {
     ShowMessageBox(window(), QString::fromStdString(failure.Text()), m_failureStyle.icon, MessageButtons::Ok,
                    m_failureStyle.caption);
     if (QWidget* control = FieldControl(failure.field); control && control->isVisible())
         control->setFocus(Qt::OtherFocusReason);
 }
 
-void BuildConfigForm(CTDialog& form, int templateId)
-{
+void BuildConfigForm(CTDialog& form, int templateId) {
     BuildDialog(&form, templateId);
     TranslateWindow(&form);
     form.m_bFill = true;
     form.m_crFill = Skin().childBkColor;
 }
 
-QComboBox& ComboAt(const QWidget& form, int id)
-{
-    return *DlgItem<QComboBox>(&form, id);
-}
+QComboBox& ComboAt(const QWidget& form, int id) { return *DlgItem<QComboBox>(&form, id); }
 
-QLineEdit& EditAt(const QWidget& form, int id)
-{
-    return *DlgItem<QLineEdit>(&form, id);
-}
+QLineEdit& EditAt(const QWidget& form, int id) { return *DlgItem<QLineEdit>(&form, id); }
 
-int SelectedOrNone(const QComboBox& combo)
-{
-    return SelectedData(combo).value_or(-1);
-}
+int SelectedOrNone(const QComboBox& combo) { return SelectedData(combo).value_or(-1); }
 
-std::string EntryText(const QLineEdit& edit)
-{
-    return edit.text().toStdString();
-}
+std::string EntryText(const QLineEdit& edit) { return edit.text().toStdString(); }
 
-void SetEntryText(QLineEdit& edit, const std::string& text)
-{
-    edit.setText(QString::fromStdString(text));
-}
+void SetEntryText(QLineEdit& edit, const std::string& text) { edit.setText(QString::fromStdString(text)); }
 
 }  // namespace cpe

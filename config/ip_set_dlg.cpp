@@ -23,22 +23,19 @@ constexpr AddressField kFields[] = {
 }  // namespace
 
 CIPSetDlg::CIPSetDlg(const IpFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application})
-{
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application}) {
     for (const AddressField& f : kFields)
         SetEntryText(EditAt(*this, f.id), model.InitialEntries().*f.entry);
 }
 
-IpEntries CIPSetDlg::Entries() const
-{
+IpEntries CIPSetDlg::Entries() const {
     IpEntries e;
     for (const AddressField& f : kFields)
         e.*f.entry = EntryText(EditAt(*this, f.id));
     return e;
 }
 
-QWidget* CIPSetDlg::FieldControl(ConfigField field) const
-{
+QWidget* CIPSetDlg::FieldControl(ConfigField field) const {
     for (const AddressField& f : kFields)
         if (f.field == field)
             return DlgItemWidget(this, f.id);

@@ -34,8 +34,7 @@ constexpr QPoint kFormOrigin(8, 46);
 
 CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSaveTarget& target, QWidget* parent,
                                            std::chrono::milliseconds waitTick)
-    : CTDialog(parent, Qt::Dialog), m_model(device), m_target(target), m_waitTick(waitTick)
-{
+    : CTDialog(parent, Qt::Dialog), m_model(device), m_target(target), m_waitTick(waitTick) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     InitSkin();
@@ -48,8 +47,7 @@ CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSave
     ShowForm(ConfigForm::wireless);
 }
 
-void CManagementConfigDlg::InitSkin()
-{
+void CManagementConfigDlg::InitSkin() {
     const SkinSettings& skin = Skin();
     m_bFill = true;
     m_crFill = skin.childBkColor;
@@ -76,8 +74,7 @@ void CManagementConfigDlg::InitSkin()
     }
 }
 
-void CManagementConfigDlg::CreateForms()
-{
+void CManagementConfigDlg::CreateForms() {
     m_pWireless = new CWirelessSetDlg(m_model.wireless, this);
     m_pIp = new CIPSetDlg(m_model.ip, this);
     m_pVlan = new CVlanDlg(m_model.vlan, this);
@@ -87,8 +84,7 @@ void CManagementConfigDlg::CreateForms()
         Form(tab.form)->move(origin);
 }
 
-CConfigFormDlg* CManagementConfigDlg::Form(ConfigForm form) const
-{
+CConfigFormDlg* CManagementConfigDlg::Form(ConfigForm form) const {
     switch (form) {
     case ConfigForm::wireless: return m_pWireless;
     case ConfigForm::ip: return m_pIp;
@@ -98,31 +94,20 @@ CConfigFormDlg* CManagementConfigDlg::Form(ConfigForm form) const
     return m_pWireless;
 }
 
-CTButtonPicture* CManagementConfigDlg::Tab(ConfigForm form) const
-{
+CTButtonPicture* CManagementConfigDlg::Tab(ConfigForm form) const {
     for (const TabOf& tab : kTabs)
         if (tab.form == form)
             return DlgItem<CTButtonPicture>(this, tab.buttonId);
     return nullptr;
 }
 
-CTButtonPicture* CManagementConfigDlg::SaveButton() const
-{
-    return DlgItem<CTButtonPicture>(this, c::kSaveButton);
-}
+CTButtonPicture* CManagementConfigDlg::SaveButton() const { return DlgItem<CTButtonPicture>(this, c::kSaveButton); }
 
-CTButtonPicture* CManagementConfigDlg::CancelButton() const
-{
-    return DlgItem<CTButtonPicture>(this, c::kCancelButton);
-}
+CTButtonPicture* CManagementConfigDlg::CancelButton() const { return DlgItem<CTButtonPicture>(this, c::kCancelButton); }
 
-CTButtonPicture* CManagementConfigDlg::CloseBox() const
-{
-    return DlgItem<CTButtonPicture>(this, c::kCloseBox);
-}
+CTButtonPicture* CManagementConfigDlg::CloseBox() const { return DlgItem<CTButtonPicture>(this, c::kCloseBox); }
 
-void CManagementConfigDlg::ShowForm(ConfigForm form)
-{
+void CManagementConfigDlg::ShowForm(ConfigForm form) {
     const SkinPaths& paths = Skin().paths;
     m_shown = form;
     for (const TabOf& tab : kTabs) {
@@ -136,8 +121,7 @@ void CManagementConfigDlg::ShowForm(ConfigForm form)
     }
 }
 
-void CManagementConfigDlg::OnSave()
-{
+void CManagementConfigDlg::OnSave() {
     const ConfigEntries entries{m_pWireless->Entries(), m_pIp->Entries(), m_pVlan->Entries(), m_pTimeReboot->Entries()};
     const SaveOutcome outcome = m_model.Save(entries, m_target.DeviceIps());
     if (outcome.failure) {

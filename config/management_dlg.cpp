@@ -7,28 +7,24 @@
 namespace cpe {
 
 CManagementDlg::CManagementDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_sender(services.engine)
-{
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_sender(services.engine) {
     m_refreshAfterDialog.setSingleShot(true);
     m_refreshAfterDialog.setInterval(m_timings.refreshAfterDialog);
     connect(&m_refreshAfterDialog, &QTimer::timeout, this,
             [this] { RefreshPage(CurrentPage(), CurrentAscending(), SortColumn(), SearchText()); });
 }
 
-void CManagementDlg::SetTimings(const Timings& timings)
-{
+void CManagementDlg::SetTimings(const Timings& timings) {
     m_timings = timings;
     m_refreshAfterDialog.setInterval(timings.refreshAfterDialog);
 }
 
-void CManagementDlg::OnDataCellClick(int row, int col)
-{
+void CManagementDlg::OnDataCellClick(int row, int col) {
     if (col == Traits().ColumnOf(ListColumn::Operate))
         OpenConfigDialog(row);
 }
 
-void CManagementDlg::OpenConfigDialog(int row)
-{
+void CManagementDlg::OpenConfigDialog(int row) {
     const std::string mac = CellAnsi(row, ListColumn::Mac);
     ap_info_stu device;
     std::memset(&device, 0, sizeof device);
@@ -50,15 +46,13 @@ void CManagementDlg::OpenConfigDialog(int row)
     m_refreshAfterDialog.start();
 }
 
-std::vector<std::string> CManagementDlg::DeviceIps()
-{
+std::vector<std::string> CManagementDlg::DeviceIps() {
     std::vector<std::string> ips;
     Services().store.GetDeviceIps(ips);
     return ips;
 }
 
-void CManagementDlg::SendConfiguration(const config_request& request)
-{
+void CManagementDlg::SendConfiguration(const config_request& request) {
     // The older sender ends before the new blocks are written, so two Saves never mix.
     m_sender.Stop();
     m_request = request;

@@ -8,8 +8,7 @@
 
 namespace cpe {
 
-CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget)
-{
+CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildConfigForm(*this, kDialogId);
     FillCombo(ComboAt(*this, ids::wep::kAuthentication), WepAuthChoices(shown.authType));
     FillCombo(ComboAt(*this, ids::wep::kDefaultKey), WepDefaultKeyChoices(shown.defaultKey));
@@ -21,8 +20,7 @@ CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt
     }
 }
 
-WepEntries CWepDlg::Entries() const
-{
+WepEntries CWepDlg::Entries() const {
     WepEntries e;
     e.authType = SelectedOrNone(ComboAt(*this, ids::wep::kAuthentication));
     e.defaultKey = SelectedOrNone(ComboAt(*this, ids::wep::kDefaultKey));
@@ -32,16 +30,14 @@ WepEntries CWepDlg::Entries() const
     return e;
 }
 
-QWidget* CWepDlg::FieldControl(ConfigField field) const
-{
+QWidget* CWepDlg::FieldControl(ConfigField field) const {
     const int index = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
     if (index < 0 || index >= static_cast<int>(ids::wep::kKeys.size()))
         return nullptr;
     return DlgItemWidget(this, ids::wep::kKeys[static_cast<std::size_t>(index)]);
 }
 
-CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget)
-{
+CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildConfigForm(*this, kDialogId);
     FillCombo(ComboAt(*this, ids::wpa::kCipher), WpaCipherChoices(shown.cipher));
     SetEntryText(EditAt(*this, ids::wpa::kServer), shown.radius.server);
@@ -54,8 +50,7 @@ CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt
     SetEntryText(interval, shown.radius.interval);
 }
 
-WpaEntries CWpaDlg::Entries() const
-{
+WpaEntries CWpaDlg::Entries() const {
     WpaEntries e;
     e.cipher = SelectedOrNone(ComboAt(*this, ids::wpa::kCipher));
     e.radius = {EntryText(EditAt(*this, ids::wpa::kServer)), EntryText(EditAt(*this, ids::wpa::kPort)),
@@ -63,8 +58,7 @@ WpaEntries CWpaDlg::Entries() const
     return e;
 }
 
-QWidget* CWpaDlg::FieldControl(ConfigField field) const
-{
+QWidget* CWpaDlg::FieldControl(ConfigField field) const {
     switch (field) {
     case ConfigField::radiusServer: return DlgItemWidget(this, ids::wpa::kServer);
     case ConfigField::radiusPort: return DlgItemWidget(this, ids::wpa::kPort);

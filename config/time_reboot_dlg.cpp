@@ -12,8 +12,7 @@ namespace t = ids::time_reboot;
 }  // namespace
 
 CTimeRebootDlg::CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application}), m_model(model)
-{
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application}), m_model(model) {
     SetEntryText(EditAt(*this, t::kHour), m_model.InitialEntries().hour);
     SetEntryText(EditAt(*this, t::kMinute), m_model.InitialEntries().minute);
     auto onToggle = [this](int id, auto&& react) {
@@ -29,8 +28,7 @@ CTimeRebootDlg::CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent)
     ShowDays();
 }
 
-void CTimeRebootDlg::ShowDays()
-{
+void CTimeRebootDlg::ShowDays() {
     auto show = [this](int id, bool checked, bool enabled) {
         auto* box = DlgItem<QCheckBox>(this, id);
         const QSignalBlocker quiet(box);
@@ -45,13 +43,11 @@ void CTimeRebootDlg::ShowDays()
     DlgItemWidget(this, t::kMinute)->setEnabled(m_model.TimeEnabled());
 }
 
-TimedRebootEntries CTimeRebootDlg::Entries() const
-{
+TimedRebootEntries CTimeRebootDlg::Entries() const {
     return {EntryText(EditAt(*this, t::kHour)), EntryText(EditAt(*this, t::kMinute))};
 }
 
-QWidget* CTimeRebootDlg::FieldControl(ConfigField field) const
-{
+QWidget* CTimeRebootDlg::FieldControl(ConfigField field) const {
     switch (field) {
     case ConfigField::hour: return DlgItemWidget(this, t::kHour);
     case ConfigField::minute: return DlgItemWidget(this, t::kMinute);

@@ -13,8 +13,7 @@ constexpr int kIdEdits[] = {v::kManage, v::kWlan, v::kLan};
 }  // namespace
 
 CVlanDlg::CVlanDlg(VlanFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model)
-{
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model) {
     const VlanEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, v::kManage), shown.manage);
     SetEntryText(EditAt(*this, v::kWlan), shown.wlan);
@@ -32,20 +31,17 @@ CVlanDlg::CVlanDlg(VlanFormModel& model, QWidget* parent)
     ShowEnabled();
 }
 
-void CVlanDlg::ShowEnabled()
-{
+void CVlanDlg::ShowEnabled() {
     for (int id : kIdEdits)
         DlgItemWidget(this, id)->setEnabled(m_model.Enabled());
 }
 
-VlanEntries CVlanDlg::Entries() const
-{
+VlanEntries CVlanDlg::Entries() const {
     return {EntryText(EditAt(*this, v::kManage)), EntryText(EditAt(*this, v::kWlan)),
             EntryText(EditAt(*this, v::kLan))};
 }
 
-QWidget* CVlanDlg::FieldControl(ConfigField field) const
-{
+QWidget* CVlanDlg::FieldControl(ConfigField field) const {
     switch (field) {
     case ConfigField::manageVlan: return DlgItemWidget(this, v::kManage);
     case ConfigField::wlanVlan: return DlgItemWidget(this, v::kWlan);

@@ -22,8 +22,7 @@ constexpr int kCipherButtons[] = {w::kPskAes, w::kPskTkip, w::kPskTkipAes};
 constexpr int kPskControls[] = {w::kPskCipherLabel,   w::kPskAes,      w::kPskTkip,     w::kPskTkipAes,
                                 w::kKeyIntervalLabel, w::kKeyInterval, w::kPskKeyLabel, w::kPskKey};
 
-QButtonGroup* GroupOf(QWidget& form, const int (&ids)[3])
-{
+QButtonGroup* GroupOf(QWidget& form, const int (&ids)[3]) {
     auto* group = new QButtonGroup(&form);
     for (int i = 0; i < 3; ++i)
         group->addButton(DlgItem<QRadioButton>(&form, ids[i]), i);
@@ -31,8 +30,7 @@ QButtonGroup* GroupOf(QWidget& form, const int (&ids)[3])
 }
 
 // The sub-forms cover the rows of the pre-shared key: their first row lines up with its first.
-void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel)
-{
+void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel) {
     const auto* subFormLabel = subForm.findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
     subForm.move(0, firstRowLabel.y() - (subFormLabel ? subFormLabel->y() : 0));
 }
@@ -40,8 +38,7 @@ void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel)
 }  // namespace
 
 CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model)
-{
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model) {
     const WirelessEntries& shown = m_model.InitialEntries();
     m_pWep = new CWepDlg(shown.wep, this);
     m_pWpa = new CWpaDlg(shown.wpa, this);
@@ -62,8 +59,7 @@ CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
     setEnabled(m_model.Editable());
 }
 
-void CWirelessSetDlg::ShowDevice()
-{
+void CWirelessSetDlg::ShowDevice() {
     const WirelessEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, w::kLocation), shown.location);
     SetEntryText(EditAt(*this, w::kSsid), shown.ssid);
@@ -80,8 +76,7 @@ void CWirelessSetDlg::ShowDevice()
     ShowSecurity();
 }
 
-void CWirelessSetDlg::Connect()
-{
+void CWirelessSetDlg::Connect() {
     auto onActivated = [this](int comboId, auto&& react) {
         QComboBox& combo = ComboAt(*this, comboId);
         connect(&combo, &QComboBox::activated, this, [this, &combo, react] { react(SelectedOrNone(combo)); });
@@ -111,15 +106,13 @@ void CWirelessSetDlg::Connect()
     });
 }
 
-void CWirelessSetDlg::ShowModes()
-{
+void CWirelessSetDlg::ShowModes() {
     FillCombo(ComboAt(*this, w::kNetworkMode), m_model.NetworkModes());
     ShowWidths();
     ShowChannels();
 }
 
-void CWirelessSetDlg::ShowWidths()
-{
+void CWirelessSetDlg::ShowWidths() {
     const WidthRadios& widths = m_model.Widths();
     for (int i = 0; i < 3; ++i)
         m_pWidths->button(i)->setEnabled(widths.enabled[static_cast<std::size_t>(i)]);
@@ -127,19 +120,14 @@ void CWirelessSetDlg::ShowWidths()
     DlgItem<QLabel>(this, w::kWidthThirdLabel)->setText(PageText(std::string(widths.thirdLabel).c_str()));
 }
 
-void CWirelessSetDlg::ShowChannels()
-{
+void CWirelessSetDlg::ShowChannels() {
     FillCombo(ComboAt(*this, w::kChannel), m_model.Channels());
     ShowExtensions();
 }
 
-void CWirelessSetDlg::ShowExtensions()
-{
-    FillCombo(ComboAt(*this, w::kExtension), m_model.Extensions());
-}
+void CWirelessSetDlg::ShowExtensions() { FillCombo(ComboAt(*this, w::kExtension), m_model.Extensions()); }
 
-void CWirelessSetDlg::ShowSecurity()
-{
+void CWirelessSetDlg::ShowSecurity() {
     const SecurityVisibility visible = m_model.Visibility();
     for (int id : kPskControls) {
         QWidget* control = DlgItemWidget(this, id);
@@ -150,8 +138,7 @@ void CWirelessSetDlg::ShowSecurity()
     m_pWpa->setVisible(visible.wpaForm);
 }
 
-WirelessEntries CWirelessSetDlg::Entries() const
-{
+WirelessEntries CWirelessSetDlg::Entries() const {
     WirelessEntries e;
     e.location = EntryText(EditAt(*this, w::kLocation));
     e.ssid = EntryText(EditAt(*this, w::kSsid));
@@ -165,8 +152,7 @@ WirelessEntries CWirelessSetDlg::Entries() const
     return e;
 }
 
-QWidget* CWirelessSetDlg::FieldControl(ConfigField field) const
-{
+QWidget* CWirelessSetDlg::FieldControl(ConfigField field) const {
     switch (field) {
     case ConfigField::location: return DlgItemWidget(this, w::kLocation);
     case ConfigField::ssid: return DlgItemWidget(this, w::kSsid);

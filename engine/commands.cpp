@@ -68,7 +68,8 @@ void CNetManagement::OnUpgradeState(const Incoming& in) {
         return;
     const std::uint8_t result = in.payload[0];
     if (result == 0)
-        store_.SetDeviceStatus(FormatMac(in.header.mac), IsModelSetB(upgradeModel_.load()) ? kStatusUpgradeWait : kStatusUpgrading);
+        store_.SetDeviceStatus(FormatMac(in.header.mac),
+                               IsModelSetB(upgradeModel_.load()) ? kStatusUpgradeWait : kStatusUpgrading);
     else
         store_.SetDeviceStatus(FormatMac(in.header.mac), result == 1 ? kStatusUpgradeFail : kStatusUpgradeSuccess);
 }

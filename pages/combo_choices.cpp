@@ -6,8 +6,7 @@
 
 namespace cpe {
 
-void FillCombo(QComboBox& combo, const Choices& choices)
-{
+void FillCombo(QComboBox& combo, const Choices& choices) {
     const bool blocked = combo.blockSignals(true);
     combo.clear();
     for (const ChoiceEntry& entry : choices.entries) {
@@ -24,15 +23,13 @@ void FillCombo(QComboBox& combo, const Choices& choices)
     combo.blockSignals(blocked);
 }
 
-std::optional<int> SelectedData(const QComboBox& combo)
-{
+std::optional<int> SelectedData(const QComboBox& combo) {
     if (combo.currentIndex() < 0)
         return std::nullopt;
     return combo.currentData().toInt();
 }
 
-void SelectData(QComboBox& combo, int data)
-{
+void SelectData(QComboBox& combo, int data) {
     if (const int index = combo.findData(data); index >= 0)
         combo.setCurrentIndex(index);
 }

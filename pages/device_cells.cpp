@@ -9,23 +9,13 @@
 
 namespace cpe {
 
-QString FromAnsi(std::string_view ansi)
-{
-    return QString::fromStdString(platform::AnsiToUtf8Lossy(ansi));
-}
+QString FromAnsi(std::string_view ansi) { return QString::fromStdString(platform::AnsiToUtf8Lossy(ansi)); }
 
-std::string ToAnsi(const QString& text)
-{
-    return platform::WideToAnsi(text.toStdU16String());
-}
+std::string ToAnsi(const QString& text) { return platform::WideToAnsi(text.toStdU16String()); }
 
-QString UpTimeText(std::uint32_t seconds)
-{
-    return QString::fromStdString(actions::UpTimeText(seconds));
-}
+QString UpTimeText(std::uint32_t seconds) { return QString::fromStdString(actions::UpTimeText(seconds)); }
 
-QString RecordCellText(ListColumn column, const ap_info_stu& r)
-{
+QString RecordCellText(ListColumn column, const ap_info_stu& r) {
     switch (column) {
     case ListColumn::Location: return FromAnsi(r.ap_name.text());
     case ListColumn::Type: return QString::fromStdString(ModelName(r.ap_type.get()));

@@ -14,21 +14,21 @@ namespace cpe {
 
 // What a list column shows.
 enum class ListColumn {
-    Check,          // check-box cell, no text
-    Serial,         // row number on the whole list (and the status icon on the status page)
-    Location,       // ap_name
-    Type,           // model name
+    Check,     // check-box cell, no text
+    Serial,    // row number on the whole list (and the status icon on the status page)
+    Location,  // ap_name
+    Type,      // model name
     Ip,
     Mac,
     OperationMode,
     Ssid,
     Channel,
     Version,
-    Time,           // up time
+    Time,  // up time
     SecureMode,
-    Power,          // tx_power
-    Status,         // status text
-    Operate,        // action icon, no text
+    Power,    // tx_power
+    Status,   // status text
+    Operate,  // action icon, no text
 };
 
 QString FromAnsi(std::string_view ansi);

@@ -25,8 +25,7 @@ constexpr int kPageSizes[] = {15, 30, 50, 100};
 constexpr int kDefaultPageSizeIndex = 1;
 constexpr QSize kIconSize(50, 16);
 
-QString IconStripPath(IconStrip strip)
-{
+QString IconStripPath(IconStrip strip) {
     switch (strip) {
     case IconStrip::Web: return QString::fromStdString(Skin().paths.web);
     case IconStrip::Bridge: return QString::fromStdString(Skin().paths.bridge);
@@ -36,8 +35,7 @@ QString IconStripPath(IconStrip strip)
     return {};
 }
 
-void LoadPicture(QWidget* page, int id, const std::string& path)
-{
+void LoadPicture(QWidget* page, int id, const std::string& path) {
     if (path.empty())
         return;
     if (auto* picture = DlgItem<CTPicture>(page, id); picture && picture->LoadFile(QString::fromStdString(path)))
@@ -49,16 +47,14 @@ void LoadPicture(QWidget* page, int id, const std::string& path)
 CListPageDlg::CListPageDlg(const ListPageTraits& traits, QWidget* parent, PageHostLink& host, PageServices services)
     : CPageDlg(traits.dialogId, parent, host, services),
       m_traits(traits),
-      m_nSortColumn(traits.ColumnOf(ListColumn::Ip))
-{
+      m_nSortColumn(traits.ColumnOf(ListColumn::Ip)) {
     BuildDialog(this, traits.dialogId);
     TranslateWindow(this);
     InitControls();
     InitGrid();
 }
 
-void CListPageDlg::InitControls()
-{
+void CListPageDlg::InitControls() {
     const SkinPaths& paths = Skin().paths;
     m_pGrid = DlgItem<CGridCtrl>(this, m_traits.gridId);
     m_pPager = DlgItem<CTMultiPages>(this, ids::list_page::kPager);
@@ -102,8 +98,7 @@ void CListPageDlg::InitControls()
     SetOnlineCountText(*m_pOnlineLabel, 0);
 }
 
-void CListPageDlg::InitGrid()
-{
+void CListPageDlg::InitGrid() {
     CGridCtrl& grid = *m_pGrid;
     ApplyListGridStyle(grid);
     grid.EnableSelection(true);
@@ -126,24 +121,16 @@ void CListPageDlg::InitGrid()
     grid.SetSortAscending(CurrentAscending());
 }
 
-int CListPageDlg::PageSize() const
-{
+int CListPageDlg::PageSize() const {
     const int size = m_pPageSize->currentData().toInt();
     return size > 0 ? size : kPageSizes[kDefaultPageSizeIndex];
 }
 
-void CListPageDlg::RefreshList()
-{
-    RefreshPage(m_nCurPage, CurrentAscending(), m_nSortColumn, m_strSearch);
-}
+void CListPageDlg::RefreshList() { RefreshPage(m_nCurPage, CurrentAscending(), m_nSortColumn, m_strSearch); }
 
-void CListPageDlg::OnPagerSelect(int page)
-{
-    RefreshPage(page, CurrentAscending(), m_nSortColumn, m_strSearch);
-}
+void CListPageDlg::OnPagerSelect(int page) { RefreshPage(page, CurrentAscending(), m_nSortColumn, m_strSearch); }
 
-void CListPageDlg::RefreshPage(int page, bool ascending, int sortColumn, const QString& searchText)
-{
+void CListPageDlg::RefreshPage(int page, bool ascending, int sortColumn, const QString& searchText) {
     const int pageSize = PageSize();
     const int sortCode = m_traits.SortCode(sortColumn);
     const std::string filter = searchText.toStdString();
@@ -189,8 +176,7 @@ void CListPageDlg::RefreshPage(int page, bool ascending, int sortColumn, const Q
 }
 
 void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::vector<ap_info_stu>& discovered,
-                            int page, int pageSize)
-{
+                            int page, int pageSize) {
     CGridCtrl& grid = *m_pGrid;
     grid.SetRedraw(false);
     grid.DeleteNonFixedRows();
@@ -213,8 +199,7 @@ void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::v
     grid.SetRedraw(true);
 }
 
-void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool discovered)
-{
+void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool discovered) {
     CGridCtrl& grid = *m_pGrid;
     const int status = discovered ? kDiscoveredStatus : record.ap_status.get();
     const auto setCell = discovered ? SetOfflineCell : SetDataCell;
@@ -246,13 +231,9 @@ void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool 
     }
 }
 
-bool CListPageDlg::IsToppedUpRow(int row) const
-{
-    return row > m_nStoreRows && row <= m_nStoreRows + m_nToppedRows;
-}
+bool CListPageDlg::IsToppedUpRow(int row) const { return row > m_nStoreRows && row <= m_nStoreRows + m_nToppedRows; }
 
-bool CListPageDlg::event(QEvent* e)
-{
+bool CListPageDlg::event(QEvent* e) {
     if (e->type() == GridNotifyEvent::EventType()) {
         auto* notify = static_cast<GridNotifyEvent*>(e);
         if (notify->Notify().ctrlId == m_traits.gridId)
@@ -262,8 +243,7 @@ bool CListPageDlg::event(QEvent* e)
     return CPageDlg::event(e);
 }
 
-void CListPageDlg::OnGridNotify(GridNotifyEvent& e)
-{
+void CListPageDlg::OnGridNotify(GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
     if (n.code != NM_CLICK)
         return;
@@ -283,8 +263,7 @@ void CListPageDlg::OnGridNotify(GridNotifyEvent& e)
     OnDataCellClick(n.iRow, n.iColumn);
 }
 
-void CListPageDlg::OnHeaderClick(int col)
-{
+void CListPageDlg::OnHeaderClick(int col) {
     if (m_traits.HasCheckBoxes() && col == 0) {
         CGridCellCheck* header = m_pGrid->GetCheckCell(0);
         const bool check = header && !header->GetCheck();
@@ -300,20 +279,17 @@ void CListPageDlg::OnHeaderClick(int col)
     m_bDirection = !m_bDirection;
 }
 
-void CListPageDlg::EnableListControls(bool enable)
-{
+void CListPageDlg::EnableListControls(bool enable) {
     m_pSearchEdit->setEnabled(enable);
     m_pGrid->setEnabled(enable);
     m_pPageSize->setEnabled(enable);
 }
 
-std::string CListPageDlg::CellAnsi(int row, ListColumn column) const
-{
+std::string CListPageDlg::CellAnsi(int row, ListColumn column) const {
     return ToAnsi(m_pGrid->GetItemText(row, m_traits.ColumnOf(column)));
 }
 
-CTButtonPicture* CListPageDlg::SetUpActionButton(int id, const char* key)
-{
+CTButtonPicture* CListPageDlg::SetUpActionButton(int id, const char* key) {
     auto* button = DlgItem<CTButtonPicture>(this, id);
     if (!button)
         return nullptr;

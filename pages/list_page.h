@@ -63,7 +63,10 @@ protected:
     bool event(QEvent* e) override;
     // A grid notification; the base sorts on header clicks and passes data-cell clicks on.
     virtual void OnGridNotify(GridNotifyEvent& e);
-    virtual void OnDataCellClick(int row, int col) { (void)row; (void)col; }
+    virtual void OnDataCellClick(int row, int col) {
+        (void)row;
+        (void)col;
+    }
     void OnHeaderClick(int col);
 
     void SetSearchText(const QString& text) { m_strSearch = text; }

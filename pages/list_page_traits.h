@@ -21,12 +21,12 @@ struct ListColumnDef {
 struct ListPageTraits {
     int dialogId;
     int gridId;
-    int actionId;        // the page's own action button (0: none)
+    int actionId;  // the page's own action button (0: none)
     std::vector<ListColumnDef> columns;
     std::vector<int> sortTable;  // sort codes of the store, from the "Location" column on
     IconStrip icons;
-    bool statusIcon;     // the Serial cell shows the status image
-    bool topUp;          // free rows of the last page show discovered-only devices
+    bool statusIcon;  // the Serial cell shows the status image
+    bool topUp;       // free rows of the last page show discovered-only devices
 
     int ColumnCount() const { return static_cast<int>(columns.size()); }
     // Grid column of the first column of that kind, or -1.

@@ -8,14 +8,12 @@
 namespace cpe {
 namespace {
 
-MessageBoxHook& Hook()
-{
+MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
 }
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon)
-{
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Exclamation: return QMessageBox::Warning;
     case MessageIcon::Question: return QMessageBox::Question;
@@ -25,16 +23,14 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
     return QMessageBox::Information;
 }
 
-QString CaptionText(MessageCaption caption)
-{
+QString CaptionText(MessageCaption caption) {
     return caption == MessageCaption::Application ? PageText("CPEManagement") : QString();
 }
 
 }  // namespace
 
 int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons,
-                   MessageCaption caption)
-{
+                   MessageCaption caption) {
     if (const MessageBoxHook& hook = Hook())
         return hook(MessageBoxRequest{parent, text, icon, buttons, caption});
     const auto standard = buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
@@ -43,9 +39,6 @@ int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, Messa
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 
-MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
-{
-    return std::exchange(Hook(), std::move(hook));
-}
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) { return std::exchange(Hook(), std::move(hook)); }
 
 }  // namespace cpe

@@ -7,14 +7,12 @@
 namespace cpe {
 
 CPageDlg::CPageDlg(int dialogId, QWidget* parent, PageHostLink& host, PageServices services)
-    : CTDialog(parent, Qt::Widget), m_nDialogId(dialogId), m_host(host), m_services(services)
-{
+    : CTDialog(parent, Qt::Widget), m_nDialogId(dialogId), m_host(host), m_services(services) {
     m_bFill = true;
     m_crFill = Skin().childBkColor;
 }
 
-CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services)
-{
+CPageDlg* CreatePage(int dialogId, QWidget* parent, PageHostLink& host, PageServices services) {
     switch (dialogId) {
     case CStatusDlg::kDialogId: return new CStatusDlg(parent, host, services);
     case CRebootDlg::kDialogId: return new CRebootDlg(parent, host, services);

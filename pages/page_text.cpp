@@ -1,17 +1,13 @@
 #include "pages/page_text.h"
 
-#include "ui/ct_static.h"
 #include "lang/language.h"
+#include "ui/ct_static.h"
 
 namespace cpe {
 
-QString PageText(const char* key)
-{
-    return QString::fromStdString(TranslateString(key));
-}
+QString PageText(const char* key) { return QString::fromStdString(TranslateString(key)); }
 
-QString CountText(const char* key, int count)
-{
+QString CountText(const char* key, int count) {
     QString text = PageText(key);
     const qsizetype at = text.indexOf(QStringLiteral("%d"));
     if (at >= 0)
@@ -19,8 +15,7 @@ QString CountText(const char* key, int count)
     return text;
 }
 
-void SetOnlineCountText(CTStatic& label, int count)
-{
+void SetOnlineCountText(CTStatic& label, int count) {
     label.setText(CountText("Online device count:%d", count));
     label.update();
 }

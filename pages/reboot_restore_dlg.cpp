@@ -13,8 +13,7 @@ namespace cpe {
 CRebootRestoreDlg::CRebootRestoreDlg(int dialogId, const actions::RebootRestoreKind& kind, const char* actionKey,
                                      QWidget* parent, PageHostLink& host, PageServices services)
     : CListPageDlg(*FindListPageTraits(dialogId), parent, host, services),
-      m_action(kind, services.engine, services.store)
-{
+      m_action(kind, services.engine, services.store) {
     m_pAction = SetUpActionButton(Traits().actionId, actionKey);
     m_pAction->show();
     connect(m_pAction, &QAbstractButton::clicked, this, &CRebootRestoreDlg::OnActionButton);
@@ -25,8 +24,7 @@ CRebootRestoreDlg::CRebootRestoreDlg(int dialogId, const actions::RebootRestoreK
     SetTimings(Timings{});
 }
 
-CRebootRestoreDlg::~CRebootRestoreDlg()
-{
+CRebootRestoreDlg::~CRebootRestoreDlg() {
     m_followUp.stop();
     m_refresh.stop();
     if (m_pWait) {
@@ -35,15 +33,13 @@ CRebootRestoreDlg::~CRebootRestoreDlg()
     }
 }
 
-void CRebootRestoreDlg::SetTimings(const Timings& timings)
-{
+void CRebootRestoreDlg::SetTimings(const Timings& timings) {
     m_timings = timings;
     m_followUp.setInterval(timings.followUpPeriod);
     m_refresh.setInterval(timings.refreshDelay);
 }
 
-void CRebootRestoreDlg::OnActionButton()
-{
+void CRebootRestoreDlg::OnActionButton() {
     if (m_pWait)
         return;
     const std::vector<actions::ListedRow> rows = ListedRows();
@@ -65,8 +61,7 @@ void CRebootRestoreDlg::OnActionButton()
     m_pWait->show();
 }
 
-void CRebootRestoreDlg::OnFollowUpTick()
-{
+void CRebootRestoreDlg::OnFollowUpTick() {
     CGridCtrl& grid = *Grid();
     const int statusColumn = Traits().ColumnOf(ListColumn::Status);
     for (const actions::RowStatus& shown : m_action.FollowUp(RowMacs())) {
@@ -76,8 +71,7 @@ void CRebootRestoreDlg::OnFollowUpTick()
     }
 }
 
-void CRebootRestoreDlg::OnWaitClosed()
-{
+void CRebootRestoreDlg::OnWaitClosed() {
     m_followUp.stop();
     m_pWait->deleteLater();
     m_pWait = nullptr;
@@ -85,8 +79,7 @@ void CRebootRestoreDlg::OnWaitClosed()
     m_refresh.start();
 }
 
-std::vector<actions::ListedRow> CRebootRestoreDlg::ListedRows() const
-{
+std::vector<actions::ListedRow> CRebootRestoreDlg::ListedRows() const {
     std::vector<actions::ListedRow> rows;
     for (int row = 1; row < Grid()->GetRowCount(); ++row) {
         const CGridCellCheck* check = Grid()->GetCheckCell(row);
@@ -96,8 +89,7 @@ std::vector<actions::ListedRow> CRebootRestoreDlg::ListedRows() const
     return rows;
 }
 
-std::vector<std::string> CRebootRestoreDlg::RowMacs() const
-{
+std::vector<std::string> CRebootRestoreDlg::RowMacs() const {
     std::vector<std::string> macs;
     for (int row = 1; row < Grid()->GetRowCount(); ++row)
         macs.push_back(CellAnsi(row, ListColumn::Mac));
@@ -105,13 +97,9 @@ std::vector<std::string> CRebootRestoreDlg::RowMacs() const
 }
 
 CRebootDlg::CRebootDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CRebootRestoreDlg(kDialogId, actions::kRebootKind, "Reboot", parent, host, services)
-{
-}
+    : CRebootRestoreDlg(kDialogId, actions::kRebootKind, "Reboot", parent, host, services) {}
 
 CRestoreDlg::CRestoreDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CRebootRestoreDlg(kDialogId, actions::kRestoreKind, "Restore", parent, host, services)
-{
-}
+    : CRebootRestoreDlg(kDialogId, actions::kRestoreKind, "Restore", parent, host, services) {}
 
 }  // namespace cpe

@@ -16,8 +16,7 @@
 
 namespace cpe {
 CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_run(services.engine)
-{
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services), m_run(services.engine) {
     const SkinPaths& paths = Skin().paths;
     m_pSearch = SetUpActionButton(ids::list_page::kSearchButton, "Search");
     connect(m_pSearch, &QAbstractButton::clicked, this, &CStatusDlg::OnSearchButton);
@@ -34,28 +33,24 @@ CStatusDlg::CStatusDlg(QWidget* parent, PageHostLink& host, PageServices service
     connect(&m_renameRefresh, &QTimer::timeout, this, [this] { RefreshList(); });
 }
 
-CStatusDlg::~CStatusDlg()
-{
+CStatusDlg::~CStatusDlg() {
     m_discoveryTimer.stop();
     m_renameRefresh.stop();
 }
 
-void CStatusDlg::SetTimings(const Timings& timings)
-{
+void CStatusDlg::SetTimings(const Timings& timings) {
     m_discoveryTimer.setInterval(timings.discoveryTickMs);
     m_renameRefresh.setInterval(timings.renameRefreshMs);
 }
 
-void CStatusDlg::OnSearchButton()
-{
+void CStatusDlg::OnSearchButton() {
     if (!m_run.Running())
         StartDiscovery();
     else
         StopDiscovery();
 }
 
-void CStatusDlg::StartDiscovery()
-{
+void CStatusDlg::StartDiscovery() {
     m_run.Start();
     SetSearchText(QString());
     SearchEdit()->clear();
@@ -69,8 +64,7 @@ void CStatusDlg::StartDiscovery()
     m_discoveryTimer.start();
 }
 
-void CStatusDlg::StopDiscovery()
-{
+void CStatusDlg::StopDiscovery() {
     m_run.Stop();
     m_discoveryTimer.stop();
     m_pBusy->StopAnimation();
@@ -82,8 +76,7 @@ void CStatusDlg::StopDiscovery()
     RefreshList();
 }
 
-void CStatusDlg::OnDiscoveryTick()
-{
+void CStatusDlg::OnDiscoveryTick() {
     switch (m_run.Tick()) {
     case actions::DiscoveryStep::kFinished: StopDiscovery(); return;
     case actions::DiscoveryStep::kSearched: RefreshPage(1, CurrentAscending(), SortColumn(), SearchText()); return;
@@ -91,8 +84,7 @@ void CStatusDlg::OnDiscoveryTick()
     }
 }
 
-void CStatusDlg::OnGridNotify(GridNotifyEvent& e)
-{
+void CStatusDlg::OnGridNotify(GridNotifyEvent& e) {
     switch (e.Notify().code) {
     case LVN_BEGINLABELEDITW: OnBeginEdit(e); return;
     case LVN_ENDLABELEDITW: OnEndEdit(e); return;
@@ -100,8 +92,7 @@ void CStatusDlg::OnGridNotify(GridNotifyEvent& e)
     }
 }
 
-void CStatusDlg::OnDataCellClick(int row, int col)
-{
+void CStatusDlg::OnDataCellClick(int row, int col) {
     const ListColumn kind = Traits().columns[static_cast<std::size_t>(col)].kind;
     if (kind == ListColumn::Location) {
         if (!IsToppedUpRow(row))
@@ -113,14 +104,12 @@ void CStatusDlg::OnDataCellClick(int row, int col)
         OpenWebPage(row);
 }
 
-void CStatusDlg::OpenWebPage(int row)
-{
+void CStatusDlg::OpenWebPage(int row) {
     const QString ip = Grid()->GetItemText(row, Traits().ColumnOf(ListColumn::Ip));
     QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + ip));
 }
 
-void CStatusDlg::OnBeginEdit(GridNotifyEvent& e)
-{
+void CStatusDlg::OnBeginEdit(GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
     // Only a stored device's name can be edited; keyboard navigation must not carry the editor
     // into another column or onto a device that has not sent its record yet.
@@ -131,8 +120,7 @@ void CStatusDlg::OnBeginEdit(GridNotifyEvent& e)
     m_strOldName = Grid()->GetItemText(n.iRow, n.iColumn);
 }
 
-void CStatusDlg::OnEndEdit(GridNotifyEvent& e)
-{
+void CStatusDlg::OnEndEdit(GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
     if (n.iColumn != Traits().ColumnOf(ListColumn::Location))
         return;
@@ -153,8 +141,7 @@ void CStatusDlg::OnEndEdit(GridNotifyEvent& e)
     m_renameRefresh.start();
 }
 
-void CStatusDlg::StartRenameSender(std::string ip, std::string name)
-{
+void CStatusDlg::StartRenameSender(std::string ip, std::string name) {
     if (m_renameSender.joinable()) {
         m_renameSender.request_stop();
         m_renameSender.join();

@@ -28,16 +28,14 @@ constexpr AdapterColumn kColumns[] = {{"ID", 40}, {"Description", 350}, {"MAC", 
 
 // A text field of the record up to its first zero byte, never beyond the field.
 template <std::size_t N>
-std::string_view FieldText(const char (&field)[N])
-{
+std::string_view FieldText(const char (&field)[N]) {
     return std::string_view(field, ::strnlen(field, N));
 }
 
 }  // namespace
 
 CSystemToolDlg::CSystemToolDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CPageDlg(kDialogId, parent, host, services)
-{
+    : CPageDlg(kDialogId, parent, host, services) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     m_pGrid = DlgItem<CGridCtrl>(this, ids::system_tool::kGrid);
@@ -64,8 +62,7 @@ CSystemToolDlg::CSystemToolDlg(QWidget* parent, PageHostLink& host, PageServices
     m_refresh.start();
 }
 
-void CSystemToolDlg::FillGrid()
-{
+void CSystemToolDlg::FillGrid() {
     const std::vector<adapter_record> adapters = Services().engine.QueryAdapters();
     CGridCtrl& grid = *m_pGrid;
     grid.SetRedraw(false);
@@ -84,8 +81,7 @@ void CSystemToolDlg::FillGrid()
     m_pCount->update();
 }
 
-QString CSystemToolDlg::AddressesText(const adapter_record& record)
-{
+QString CSystemToolDlg::AddressesText(const adapter_record& record) {
     const auto count = static_cast<std::size_t>(
         std::clamp<std::int32_t>(record.address_count.get(), 0, static_cast<std::int32_t>(kMaxAdapterAddresses)));
     QString text;
@@ -97,8 +93,7 @@ QString CSystemToolDlg::AddressesText(const adapter_record& record)
     return text;
 }
 
-QString CSystemToolDlg::MacText(const adapter_record& record)
-{
+QString CSystemToolDlg::MacText(const adapter_record& record) {
     RawMac mac;
     std::memcpy(mac.data(), record.hw_address, mac.size());
     return QString::fromStdString(FormatMac(mac));

@@ -18,19 +18,19 @@ namespace {
 std::mutex g_codesetMutex;
 std::string g_pinnedCodeset;  // guarded by g_codesetMutex; empty = the locale's own
 
-bool IsUtf8Name(std::string_view name) {
-    return EqualsNoCase(name, "UTF-8") || EqualsNoCase(name, "UTF8");
-}
+bool IsUtf8Name(std::string_view name) { return EqualsNoCase(name, "UTF-8") || EqualsNoCase(name, "UTF8"); }
 
 // The code set named in the locale variables ("zh_CN.GBK" -> "GBK"), for a locale that is not
 // installed on this machine.
 std::string CodesetFromEnvironment() {
     for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(variable);
-        if (value == nullptr || value[0] == '\0') continue;
+        if (value == nullptr || value[0] == '\0')
+            continue;
         const std::string_view name(value);
         const std::size_t dot = name.find('.');
-        if (dot == std::string_view::npos) return {};
+        if (dot == std::string_view::npos)
+            return {};
         return std::string(name.substr(dot + 1, name.find('@', dot) - dot - 1));
     }
     return {};
@@ -38,7 +38,8 @@ std::string CodesetFromEnvironment() {
 
 bool IconvKnows(const std::string& codeset) {
     const iconv_t cd = iconv_open("UTF-8", codeset.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
     iconv_close(cd);
     return true;
 }
@@ -51,11 +52,13 @@ std::string LocaleCodeset() {
     std::string codeset;
     if (locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr))) {
         const char* name = nl_langinfo_l(CODESET, loc);
-        if (name != nullptr) codeset = name;
+        if (name != nullptr)
+            codeset = name;
         freelocale(loc);
     } else {
         codeset = CodesetFromEnvironment();
-        if (!codeset.empty() && !IconvKnows(codeset)) codeset.clear();
+        if (!codeset.empty() && !IconvKnows(codeset))
+            codeset.clear();
     }
     if (codeset.empty() || EqualsNoCase(codeset, "ANSI_X3.4-1968") || EqualsNoCase(codeset, "ASCII") ||
         EqualsNoCase(codeset, "US-ASCII")) {
@@ -79,7 +82,8 @@ public:
     ConverterCache(const ConverterCache&) = delete;
     ConverterCache& operator=(const ConverterCache&) = delete;
     ~ConverterCache() {
-        for (auto& entry : entries_) iconv_close(entry.cd);
+        for (auto& entry : entries_)
+            iconv_close(entry.cd);
     }
 
     // nullptr when iconv does not know one of the code sets.
@@ -91,7 +95,8 @@ public:
             }
         }
         const iconv_t cd = iconv_open(std::string(to).c_str(), std::string(from).c_str());
-        if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return nullptr;
         if (entries_.size() >= kMaxEntries) {
             iconv_close(entries_.front().cd);
             entries_.erase(entries_.begin());
@@ -116,11 +121,12 @@ enum class OnBadInput { Fail, Replace };
 
 // Runs one whole conversion. With Replace, an undecodable input byte becomes `replacement`
 // (already in the target code set) and the conversion goes on with the next byte.
-bool RunIconv(std::string_view from, std::string_view to, std::string_view in, std::string& out,
-              OnBadInput onBad, std::string_view replacement) {
+bool RunIconv(std::string_view from, std::string_view to, std::string_view in, std::string& out, OnBadInput onBad,
+              std::string_view replacement) {
     out.clear();
     const iconv_t cd = t_converters.Get(from, to);
-    if (cd == nullptr) return false;
+    if (cd == nullptr)
+        return false;
     std::string buffer(in.size() * 2 + 16, '\0');
     std::size_t produced = 0;
     char* inPtr = const_cast<char*>(in.data());
@@ -129,17 +135,20 @@ bool RunIconv(std::string_view from, std::string_view to, std::string_view in, s
     auto step = [&](bool flush) {
         char* outPtr = buffer.data() + produced;
         std::size_t outLeft = buffer.size() - produced;
-        const std::size_t rc = flush ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
-                                     : iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const std::size_t rc =
+            flush ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft) : iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
         const int err = rc == static_cast<std::size_t>(-1) ? errno : 0;
         produced = static_cast<std::size_t>(outPtr - buffer.data());
-        if (err == E2BIG) buffer.resize(buffer.size() * 2);
+        if (err == E2BIG)
+            buffer.resize(buffer.size() * 2);
         return err;
     };
     while (inLeft > 0) {
         const int err = step(false);
-        if (err == 0 || err == E2BIG) continue;
-        if ((err != EILSEQ && err != EINVAL) || onBad != OnBadInput::Replace) return false;
+        if (err == 0 || err == E2BIG)
+            continue;
+        if ((err != EILSEQ && err != EINVAL) || onBad != OnBadInput::Replace)
+            return false;
         buffer.replace(produced, 0, replacement);
         produced += replacement.size();
         ++inPtr;
@@ -148,8 +157,10 @@ bool RunIconv(std::string_view from, std::string_view to, std::string_view in, s
     }
     for (;;) {
         const int err = step(true);
-        if (err == 0) break;
-        if (err != E2BIG) return false;
+        if (err == 0)
+            break;
+        if (err != E2BIG)
+            return false;
     }
     buffer.resize(produced);
     out = std::move(buffer);
@@ -160,7 +171,8 @@ std::string Utf8Lossy(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
-    while (pos < text.size()) AppendUtf8(out, DecodeUtf8(text, pos));
+    while (pos < text.size())
+        AppendUtf8(out, DecodeUtf8(text, pos));
     return out;
 }
 
@@ -169,7 +181,8 @@ std::string Utf8Lossy(std::string_view text) {
 std::string AnsiCodeset() {
     {
         std::lock_guard lock(g_codesetMutex);
-        if (!g_pinnedCodeset.empty()) return g_pinnedCodeset;
+        if (!g_pinnedCodeset.empty())
+            return g_pinnedCodeset;
     }
     return DefaultCodeset();
 }
@@ -179,8 +192,7 @@ void SetAnsiCodeset(std::string_view codeset) {
     g_pinnedCodeset = std::string(codeset);
 }
 
-bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, std::string_view in,
-                    std::string& out) {
+bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, std::string_view in, std::string& out) {
     if (IsUtf8Name(fromCodeset) && IsUtf8Name(toCodeset)) {
         if (!IsValidUtf8(in)) {
             out.clear();
@@ -198,9 +210,11 @@ bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, st
 
 std::string AnsiToUtf8Lossy(std::string_view ansi) {
     const std::string codeset = AnsiCodeset();
-    if (IsUtf8Name(codeset) || IsAscii(ansi)) return Utf8Lossy(ansi);
+    if (IsUtf8Name(codeset) || IsAscii(ansi))
+        return Utf8Lossy(ansi);
     std::string out;
-    if (RunIconv(codeset, "UTF-8", ansi, out, OnBadInput::Replace, "\xEF\xBF\xBD")) return out;
+    if (RunIconv(codeset, "UTF-8", ansi, out, OnBadInput::Replace, "\xEF\xBF\xBD"))
+        return out;
     return Utf8Lossy(ansi);
 }
 
@@ -239,21 +253,25 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 
 std::u16string AnsiToWide(std::string_view ansi) {
     std::string utf8;
-    if (!ConvertCodeset(AnsiCodeset(), "UTF-8", ansi, utf8)) return {};
+    if (!ConvertCodeset(AnsiCodeset(), "UTF-8", ansi, utf8))
+        return {};
     return Utf8ToUtf16(utf8);
 }
 
 std::string WideToAnsi(std::u16string_view wide) {
     for (std::size_t i = 0; i < wide.size(); ++i) {
         const char16_t unit = wide[i];
-        if (unit >= 0xDC00 && unit <= 0xDFFF) return {};
+        if (unit >= 0xDC00 && unit <= 0xDFFF)
+            return {};
         if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 >= wide.size() || wide[i + 1] < 0xDC00 || wide[i + 1] > 0xDFFF) return {};
+            if (i + 1 >= wide.size() || wide[i + 1] < 0xDC00 || wide[i + 1] > 0xDFFF)
+                return {};
             ++i;
         }
     }
     std::string ansi;
-    if (!ConvertCodeset("UTF-8", AnsiCodeset(), Utf16ToUtf8(wide), ansi)) return {};
+    if (!ConvertCodeset("UTF-8", AnsiCodeset(), Utf16ToUtf8(wide), ansi))
+        return {};
     return ansi;
 }
 

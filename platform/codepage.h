@@ -21,8 +21,7 @@ void SetAnsiCodeset(std::string_view codeset);
 
 // Converts between any two code sets. Invalid or unmappable input makes the call fail and
 // leaves `out` empty.
-bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, std::string_view in,
-                    std::string& out);
+bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, std::string_view in, std::string& out);
 
 std::u16string Utf8ToUtf16(std::string_view utf8);   // invalid sequences become U+FFFD
 std::string Utf16ToUtf8(std::u16string_view utf16);  // unpaired surrogates become U+FFFD

@@ -7,9 +7,7 @@ namespace cpe::platform {
 
 namespace {
 
-bool IsUtf16(IniEncoding encoding) {
-    return encoding == IniEncoding::Utf16Le || encoding == IniEncoding::Utf16Be;
-}
+bool IsUtf16(IniEncoding encoding) { return encoding == IniEncoding::Utf16Le || encoding == IniEncoding::Utf16Be; }
 
 char16_t UnitAt(std::string_view bytes, std::size_t pos, IniEncoding encoding) {
     const auto b0 = static_cast<unsigned char>(bytes[pos]);
@@ -19,10 +17,12 @@ char16_t UnitAt(std::string_view bytes, std::size_t pos, IniEncoding encoding) {
 }
 
 std::string Utf8Lossy(std::string_view text) {
-    if (IsValidUtf8(text)) return std::string(text);
+    if (IsValidUtf8(text))
+        return std::string(text);
     std::string out;
     std::size_t pos = 0;
-    while (pos < text.size()) AppendUtf8(out, DecodeUtf8(text, pos));
+    while (pos < text.size())
+        AppendUtf8(out, DecodeUtf8(text, pos));
     return out;
 }
 
@@ -30,23 +30,27 @@ std::string Utf8Lossy(std::string_view text) {
 
 IniLine ClassifyIniLine(std::string_view text) {
     const std::string_view line = TrimBlanks(text);
-    if (line.empty()) return {};
-    if (line.front() == ';') return {IniLine::Kind::Comment, {}, {}};
+    if (line.empty())
+        return {};
+    if (line.front() == ';')
+        return {IniLine::Kind::Comment, {}, {}};
     if (line.front() == '[') {
         const std::size_t close = line.rfind(']');
-        if (close == 0 || close == std::string_view::npos) return {IniLine::Kind::Malformed, {}, {}};
+        if (close == 0 || close == std::string_view::npos)
+            return {IniLine::Kind::Malformed, {}, {}};
         return {IniLine::Kind::Section, TrimBlanks(line.substr(1, close - 1)), {}};
     }
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return {IniLine::Kind::Malformed, {}, {}};
+    if (eq == std::string_view::npos)
+        return {IniLine::Kind::Malformed, {}, {}};
     return {IniLine::Kind::Entry, TrimBlanks(line.substr(0, eq)), TrimBlanks(line.substr(eq + 1))};
 }
 
 std::string ProfileValue(std::string_view trimmedValue, std::size_t bufferChars) {
-    if (bufferChars == 0) return {};
+    if (bufferChars == 0)
+        return {};
     std::string_view value = trimmedValue;
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(CutToUtf16Units(value, bufferChars - 1));
@@ -88,7 +92,8 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
             continue;
         }
         std::size_t endLength = unit;
-        if (u == u'\r' && pos + unit < body.size() && unitAt(pos + unit) == u'\n') endLength += unit;
+        if (u == u'\r' && pos + unit < body.size() && unitAt(pos + unit) == u'\n')
+            endLength += unit;
         if (!newlineSeen) {
             doc.newline_ = endLength == 2 * unit ? "\r\n" : (u == u'\r' ? "\r" : "\n");
             newlineSeen = true;
@@ -123,27 +128,26 @@ std::string IniDocument::Serialize() const {
 std::string IniDocument::Decode(std::string_view raw) const {
     switch (encoding_) {
     case IniEncoding::Utf8:
-    case IniEncoding::Utf8Bom:
-        return Utf8Lossy(raw);
+    case IniEncoding::Utf8Bom: return Utf8Lossy(raw);
     case IniEncoding::Utf16Le:
     case IniEncoding::Utf16Be: {
         std::u16string units;
         units.reserve(raw.size() / 2);
-        for (std::size_t pos = 0; pos + 1 < raw.size(); pos += 2) units.push_back(UnitAt(raw, pos, encoding_));
+        for (std::size_t pos = 0; pos + 1 < raw.size(); pos += 2)
+            units.push_back(UnitAt(raw, pos, encoding_));
         return Utf16ToUtf8(units);
     }
-    case IniEncoding::Ansi:
-        return AnsiToUtf8Lossy(raw);
+    case IniEncoding::Ansi: return AnsiToUtf8Lossy(raw);
     }
     return {};
 }
 
 std::optional<std::string> IniDocument::Encode(std::string_view text) const {
-    if (!IsValidUtf8(text)) return std::nullopt;
+    if (!IsValidUtf8(text))
+        return std::nullopt;
     switch (encoding_) {
     case IniEncoding::Utf8:
-    case IniEncoding::Utf8Bom:
-        return std::string(text);
+    case IniEncoding::Utf8Bom: return std::string(text);
     case IniEncoding::Utf16Le:
     case IniEncoding::Utf16Be: {
         std::string out;
@@ -157,7 +161,8 @@ std::optional<std::string> IniDocument::Encode(std::string_view text) const {
     }
     case IniEncoding::Ansi: {
         std::string out;
-        if (!ConvertCodeset("UTF-8", AnsiCodeset(), text, out)) return std::nullopt;
+        if (!ConvertCodeset("UTF-8", AnsiCodeset(), text, out))
+            return std::nullopt;
         return out;
     }
     }
@@ -168,26 +173,30 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view section) co
     const std::string_view wanted = TrimBlanks(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Section && EqualsNoCase(line.name, wanted)) return i;
+        if (line.kind == IniLine::Kind::Section && EqualsNoCase(line.name, wanted))
+            return i;
     }
     return std::nullopt;
 }
 
 std::size_t IniDocument::SectionEnd(std::size_t sectionLine) const {
     for (std::size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-        if (ClassifyIniLine(lines_[i].text).kind == IniLine::Kind::Section) return i;
+        if (ClassifyIniLine(lines_[i].text).kind == IniLine::Kind::Section)
+            return i;
     }
     return lines_.size();
 }
 
 std::optional<std::string_view> IniDocument::Find(std::string_view section, std::string_view key) const {
     const auto sectionLine = FindSection(section);
-    if (!sectionLine) return std::nullopt;
+    if (!sectionLine)
+        return std::nullopt;
     const std::string_view wanted = TrimBlanks(key);
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Entry && EqualsNoCase(line.name, wanted)) return line.value;
+        if (line.kind == IniLine::Kind::Entry && EqualsNoCase(line.name, wanted))
+            return line.value;
     }
     return std::nullopt;
 }
@@ -195,11 +204,13 @@ std::optional<std::string_view> IniDocument::Find(std::string_view section, std:
 void IniDocument::ForEachEntry(std::string_view section,
                                const std::function<void(std::string_view, std::string_view)>& visit) const {
     const auto sectionLine = FindSection(section);
-    if (!sectionLine) return;
+    if (!sectionLine)
+        return;
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Entry) visit(line.name, line.value);
+        if (line.kind == IniLine::Kind::Entry)
+            visit(line.name, line.value);
     }
 }
 
@@ -219,30 +230,36 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind != IniLine::Kind::Entry || !EqualsNoCase(line.name, name)) continue;
+        if (line.kind != IniLine::Kind::Entry || !EqualsNoCase(line.name, name))
+            continue;
         // Keep the key as the file spells it.
         std::string replaced = std::string(line.name) + "=" + std::string(value);
         auto raw = Encode(replaced);
-        if (!raw) return false;
+        if (!raw)
+            return false;
         lines_[i].raw = std::move(*raw);
         lines_[i].text = std::move(replaced);
         return true;
     }
     std::size_t at = end;
-    while (at > *sectionLine + 1 && ClassifyIniLine(lines_[at - 1].text).kind == IniLine::Kind::Blank) --at;
+    while (at > *sectionLine + 1 && ClassifyIniLine(lines_[at - 1].text).kind == IniLine::Kind::Blank)
+        --at;
     return InsertLines(at, {entry});
 }
 
 bool IniDocument::InsertLines(std::size_t at, const std::vector<std::string>& texts) {
     const auto rawEnd = Encode(newline_);
-    if (!rawEnd) return false;
+    if (!rawEnd)
+        return false;
     std::vector<Line> added;
     for (const std::string& text : texts) {
         auto raw = Encode(text);
-        if (!raw) return false;
+        if (!raw)
+            return false;
         added.push_back({std::move(*raw), *rawEnd, text});
     }
-    if (at > 0 && lines_[at - 1].rawEnd.empty()) lines_[at - 1].rawEnd = *rawEnd;
+    if (at > 0 && lines_[at - 1].rawEnd.empty())
+        lines_[at - 1].rawEnd = *rawEnd;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
     return true;
 }

@@ -49,9 +49,9 @@ public:
 
 private:
     struct Line {
-        std::string raw;         // bytes in the file's encoding, without the line end
-        std::string rawEnd;      // the line end in the file's encoding; empty on the last line
-        std::string text;        // decoded UTF-8
+        std::string raw;     // bytes in the file's encoding, without the line end
+        std::string rawEnd;  // the line end in the file's encoding; empty on the last line
+        std::string text;    // decoded UTF-8
     };
 
     std::optional<std::size_t> FindSection(std::string_view section) const;

@@ -23,7 +23,8 @@ class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -44,15 +45,19 @@ ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) 
     bytes.clear();
     // Non-blocking so that a FIFO in place of the file cannot hang the caller.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    if (fd.get() < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ReadResult::Failed;
     char chunk[16384];
     for (;;) {
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-        if (n == 0) break;
+        if (n == 0)
+            break;
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return ReadResult::Failed;
         }
         bytes.append(chunk, static_cast<std::size_t>(n));
@@ -64,7 +69,8 @@ bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -85,7 +91,8 @@ bool ReplaceFile(const std::filesystem::path& file, std::string_view bytes, cons
     std::string temp = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0) {
-        if (!owner || (errno != EACCES && errno != EPERM && errno != EROFS)) return false;
+        if (!owner || (errno != EACCES && errno != EPERM && errno != EROFS))
+            return false;
         FileDescriptor inPlace(::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
         return inPlace.get() >= 0 && WriteAll(inPlace.get(), bytes) && ::close(inPlace.release()) == 0;
     }
@@ -95,7 +102,8 @@ bool ReplaceFile(const std::filesystem::path& file, std::string_view bytes, cons
     }
     const bool ok = ::fchmod(fd.get(), owner ? owner->mode : 0644) == 0 && WriteAll(fd.get(), bytes) &&
                     ::close(fd.release()) == 0 && ::rename(temp.c_str(), file.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
+    if (!ok)
+        ::unlink(temp.c_str());
     return ok;
 }
 
@@ -108,43 +116,46 @@ bool BreaksLine(std::string_view text) {
 std::string DefaultValue(std::string_view defaultValue, std::size_t bufferChars) {
     // The profile API strips trailing blanks from the default and cuts it like a value.
     std::string_view value = defaultValue;
-    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    while (!value.empty() && IsBlank(value.back()))
+        value.remove_suffix(1);
     return std::string(CutToUtf16Units(value, bufferChars - 1));
 }
 
 }  // namespace
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferChars,
-                                    const std::filesystem::path& file) {
-    if (bufferChars == 0) return {};
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                    std::size_t bufferChars, const std::filesystem::path& file) {
+    if (bufferChars == 0)
+        return {};
     std::string bytes;
-    if (ReadWholeFile(file, bytes) != ReadResult::Ok) return DefaultValue(defaultValue, bufferChars);
+    if (ReadWholeFile(file, bytes) != ReadResult::Ok)
+        return DefaultValue(defaultValue, bufferChars);
     const IniDocument doc = IniDocument::Parse(bytes);
     const auto value = doc.Find(section, key);
-    if (!value) return DefaultValue(defaultValue, bufferChars);
+    if (!value)
+        return DefaultValue(defaultValue, bufferChars);
     return ProfileValue(*value, bufferChars);
 }
 
-std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view section,
-                                                                    std::size_t bufferChars,
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view section, std::size_t bufferChars,
                                                                     const std::filesystem::path& file) {
     std::vector<std::pair<std::string, std::string>> entries;
     std::string bytes;
-    if (ReadWholeFile(file, bytes) != ReadResult::Ok) return entries;
+    if (ReadWholeFile(file, bytes) != ReadResult::Ok)
+        return entries;
     IniDocument::Parse(bytes).ForEachEntry(section, [&](std::string_view key, std::string_view value) {
         entries.emplace_back(std::string(key), ProfileValue(value, bufferChars));
     });
     return entries;
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file) {
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::filesystem::path& file) {
     const std::string_view sectionName = TrimBlanks(section);
     const std::string_view keyName = TrimBlanks(key);
-    if (sectionName.empty() || keyName.empty() || BreaksLine(section) || BreaksLine(key) ||
-        BreaksLine(value) || sectionName.find(']') != std::string_view::npos ||
-        keyName.find('=') != std::string_view::npos || keyName.front() == ';' || keyName.front() == '[') {
+    if (sectionName.empty() || keyName.empty() || BreaksLine(section) || BreaksLine(key) || BreaksLine(value) ||
+        sectionName.find(']') != std::string_view::npos || keyName.find('=') != std::string_view::npos ||
+        keyName.front() == ';' || keyName.front() == '[') {
         return false;
     }
 
@@ -152,7 +163,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     std::filesystem::path target = file;
     if (std::filesystem::is_symlink(file, ec)) {
         target = std::filesystem::canonical(file, ec);
-        if (ec) return false;
+        if (ec)
+            return false;
     }
 
     std::lock_guard lock(g_writeMutex);
@@ -162,17 +174,17 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     switch (ReadWholeFile(target, bytes)) {
     case ReadResult::Ok: {
         struct stat st {};
-        if (::stat(target.c_str(), &st) != 0) return false;
+        if (::stat(target.c_str(), &st) != 0)
+            return false;
         owner = FileOwner{static_cast<mode_t>(st.st_mode & 07777), st.st_uid, st.st_gid};
         doc = IniDocument::Parse(bytes);
         break;
     }
-    case ReadResult::Missing:
-        break;
-    case ReadResult::Failed:
-        return false;
+    case ReadResult::Missing: break;
+    case ReadResult::Failed: return false;
     }
-    if (!doc.Set(sectionName, keyName, value)) return false;
+    if (!doc.Set(sectionName, keyName, value))
+        return false;
     return ReplaceFile(target, doc.Serialize(), owner);
 }
 

@@ -14,20 +14,18 @@
 
 namespace cpe::platform {
 
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue, std::size_t bufferChars,
-                                    const std::filesystem::path& file);
+std::string GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                    std::size_t bufferChars, const std::filesystem::path& file);
 
 // Every entry of the first section `section`, in file order, each value as
 // GetPrivateProfileString would give it (duplicates included: the first one is the one a lookup
 // finds). Empty when the file or the section is missing.
-std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view section,
-                                                                    std::size_t bufferChars,
+std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_view section, std::size_t bufferChars,
                                                                     const std::filesystem::path& file);
 
 // Creates the file and the section when missing, replaces an existing key in place and keeps
 // every other line (and the file's encoding). Returns false when the file cannot be written.
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file);
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::filesystem::path& file);
 
 }  // namespace cpe::platform

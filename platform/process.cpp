@@ -73,19 +73,22 @@ std::variant<ChildProcess, std::string> ChildProcess::Launch(const LaunchRequest
     rc = rc ? rc : ::posix_spawnattr_setsigmask(setup.attr(), &none);
     rc = rc ? rc : ::posix_spawnattr_setsigdefault(setup.attr(), &all);
     rc = rc ? rc : ::posix_spawnattr_setflags(setup.attr(), flags);
-    if (rc != 0) return std::string("cannot prepare the start: ") + std::strerror(rc);
+    if (rc != 0)
+        return std::string("cannot prepare the start: ") + std::strerror(rc);
 
     std::vector<std::string> argStore;
     argStore.reserve(request.args.size() + 1);
     argStore.push_back(request.path);
     argStore.insert(argStore.end(), request.args.begin(), request.args.end());
     std::vector<char*> argv;
-    for (auto& a : argStore) argv.push_back(a.data());
+    for (auto& a : argStore)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     pid_t pid = -1;
     rc = ::posix_spawn(&pid, request.path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (rc != 0) return "cannot start " + request.path + ": " + std::strerror(rc);
+    if (rc != 0)
+        return "cannot start " + request.path + ": " + std::strerror(rc);
     ChildProcess child;
     child.pid_ = pid;
     child.ownGroup_ = request.hidden;
@@ -113,7 +116,8 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 }
 
 bool ChildProcess::Reap(int flags) {
-    if (pid_ <= 0 || status_) return true;
+    if (pid_ <= 0 || status_)
+        return true;
     int status = 0;
     pid_t r;
     do {
@@ -135,7 +139,8 @@ bool ChildProcess::Running() { return pid_ > 0 && !Reap(WNOHANG); }
 bool ChildProcess::WaitFor(std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     while (Running()) {
-        if (Clock::now() >= deadline) return false;
+        if (Clock::now() >= deadline)
+            return false;
         std::this_thread::sleep_for(kWaitStep);
     }
     return true;
@@ -147,7 +152,8 @@ int ChildProcess::Wait() {
 }
 
 void ChildProcess::Terminate(std::chrono::milliseconds grace) {
-    if (!Running()) return;
+    if (!Running())
+        return;
     const pid_t target = ownGroup_ ? -pid_ : pid_;
     ::kill(target, SIGTERM);
     if (!WaitFor(grace)) {
@@ -155,12 +161,15 @@ void ChildProcess::Terminate(std::chrono::milliseconds grace) {
         Reap(0);
     }
     // Whatever the child started and left behind in its group goes with it.
-    if (ownGroup_) ::kill(target, SIGKILL);
+    if (ownGroup_)
+        ::kill(target, SIGKILL);
 }
 
 std::string DescribeWaitStatus(int status) {
-    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    if (WIFEXITED(status))
+        return "exit status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return "killed by signal " + std::to_string(WTERMSIG(status));
     return "wait status " + std::to_string(status);
 }
 
@@ -172,7 +181,8 @@ std::string ExecutableNameOf(pid_t pid) {
         std::string name = exe.filename().string();
         // A replaced executable reads "name (deleted)"; it is still that program.
         constexpr std::string_view deleted = " (deleted)";
-        if (name.ends_with(deleted)) name.resize(name.size() - deleted.size());
+        if (name.ends_with(deleted))
+            name.resize(name.size() - deleted.size());
         return name;
     }
     // Another user's process: its exe link is not readable, its command line is.
@@ -189,8 +199,10 @@ pid_t FindProcess(std::string_view name) {
         const std::string id = entry.path().filename().string();
         pid_t pid = 0;
         const auto [end, err] = std::from_chars(id.data(), id.data() + id.size(), pid);
-        if (err != std::errc() || end != id.data() + id.size() || pid <= 0) continue;
-        if ((found == 0 || pid < found) && ExecutableNameOf(pid) == name) found = pid;
+        if (err != std::errc() || end != id.data() + id.size() || pid <= 0)
+            continue;
+        if ((found == 0 || pid < found) && ExecutableNameOf(pid) == name)
+            found = pid;
     }
     return found;
 }

@@ -16,11 +16,11 @@
 namespace cpe::platform {
 
 struct LaunchRequest {
-    std::string path;                            // the executable
-    std::vector<std::string> args;               // argv[1..]
-    std::string workingDir;                      // empty: the caller's
-    bool hidden = true;                          // no terminal: own session, stdin from /dev/null
-    std::vector<std::pair<int, int>> passFds;    // (descriptor here, number in the child)
+    std::string path;                          // the executable
+    std::vector<std::string> args;             // argv[1..]
+    std::string workingDir;                    // empty: the caller's
+    bool hidden = true;                        // no terminal: own session, stdin from /dev/null
+    std::vector<std::pair<int, int>> passFds;  // (descriptor here, number in the child)
 };
 
 class ChildProcess {

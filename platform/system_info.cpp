@@ -17,7 +17,8 @@ std::string ReadProgramDir() {
     std::vector<char> buffer(512);
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) return "./";
+        if (n < 0)
+            return "./";
         if (static_cast<std::size_t>(n) < buffer.size()) {
             std::string path(buffer.data(), static_cast<std::size_t>(n));
             const std::size_t slash = path.rfind('/');
@@ -28,7 +29,8 @@ std::string ReadProgramDir() {
 }
 
 std::string WithTrailingSlash(std::string dir) {
-    if (dir.empty() || dir.back() != '/') dir.push_back('/');
+    if (dir.empty() || dir.back() != '/')
+        dir.push_back('/');
     return dir;
 }
 
@@ -36,14 +38,16 @@ std::string WithTrailingSlash(std::string dir) {
 // the group nor others can write to.
 bool IsPrivateFolder(const std::string& dir) {
     struct stat st {};
-    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
     return st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 std::string LockFileName(std::string_view name) {
     std::string file(name);
     for (char& c : file) {
-        if (c == '/' || c == '\0') c = '_';
+        if (c == '/' || c == '\0')
+            c = '_';
     }
     return file + ".lock";
 }
@@ -74,7 +78,8 @@ std::string RuntimeDir() {
         dir = "/tmp/cpe-manager-" + std::to_string(::getuid());
         ::mkdir(dir.c_str(), 0700);
     }
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();  // lstat must see a link as a link
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();  // lstat must see a link as a link
     return IsPrivateFolder(dir) ? WithTrailingSlash(dir) : std::string();
 }
 
@@ -87,20 +92,24 @@ std::string_view InstalledProgramDir() {
 }
 
 bool MayWriteInProgramFolder(std::string_view folder, std::string_view installedDir) {
-    if (folder.empty()) return false;
+    if (folder.empty())
+        return false;
     if (!installedDir.empty()) {
         const std::string inside = WithTrailingSlash(std::string(folder));
-        if (inside.starts_with(WithTrailingSlash(std::string(installedDir)))) return false;
+        if (inside.starts_with(WithTrailingSlash(std::string(installedDir))))
+            return false;
     }
     return ::access(std::string(folder).c_str(), W_OK | X_OK) == 0;
 }
 
 SingleInstance::SingleInstance(std::string_view name) {
     const std::string dir = RuntimeDir();
-    if (dir.empty()) return;
+    if (dir.empty())
+        return;
     const std::string path = dir + LockFileName(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -114,7 +123,8 @@ SingleInstance::SingleInstance(std::string_view name) {
 }
 
 SingleInstance::~SingleInstance() {
-    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
+    if (fd_ >= 0)
+        ::close(fd_);  // closing the last descriptor releases the lock
 }
 
 }  // namespace cpe::platform

@@ -13,14 +13,22 @@ struct LeadInfo {
 };
 
 LeadInfo ClassifyLead(unsigned char b) {
-    if (b < 0x80) return {1, 0, 0};
-    if (b >= 0xC2 && b <= 0xDF) return {2, 0x80, 0xBF};
-    if (b == 0xE0) return {3, 0xA0, 0xBF};
-    if (b == 0xED) return {3, 0x80, 0x9F};
-    if (b >= 0xE1 && b <= 0xEF) return {3, 0x80, 0xBF};
-    if (b == 0xF0) return {4, 0x90, 0xBF};
-    if (b >= 0xF1 && b <= 0xF3) return {4, 0x80, 0xBF};
-    if (b == 0xF4) return {4, 0x80, 0x8F};
+    if (b < 0x80)
+        return {1, 0, 0};
+    if (b >= 0xC2 && b <= 0xDF)
+        return {2, 0x80, 0xBF};
+    if (b == 0xE0)
+        return {3, 0xA0, 0xBF};
+    if (b == 0xED)
+        return {3, 0x80, 0x9F};
+    if (b >= 0xE1 && b <= 0xEF)
+        return {3, 0x80, 0xBF};
+    if (b == 0xF0)
+        return {4, 0x90, 0xBF};
+    if (b >= 0xF1 && b <= 0xF3)
+        return {4, 0x80, 0xBF};
+    if (b == 0xF4)
+        return {4, 0x80, 0x8F};
     return {0, 0, 0};  // continuation byte, C0, C1 or F5..FF
 }
 
@@ -32,7 +40,8 @@ std::size_t MatchingBytes(std::string_view text, std::size_t pos, const LeadInfo
         const auto b = static_cast<unsigned char>(text[pos + k]);
         const unsigned char low = k == 1 ? lead.secondLow : 0x80;
         const unsigned char high = k == 1 ? lead.secondHigh : 0xBF;
-        if (b < low || b > high) break;
+        if (b < low || b > high)
+            break;
     }
     return k;
 }
@@ -40,9 +49,11 @@ std::size_t MatchingBytes(std::string_view text, std::size_t pos, const LeadInfo
 }  // namespace
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) return 0;
+    if (pos >= text.size())
+        return 0;
     const LeadInfo lead = ClassifyLead(static_cast<unsigned char>(text[pos]));
-    if (lead.length <= 1) return lead.length;
+    if (lead.length <= 1)
+        return lead.length;
     return MatchingBytes(text, pos, lead) == lead.length ? lead.length : 0;
 }
 
@@ -54,7 +65,8 @@ std::size_t ValidUtf8PrefixLength(std::string_view text) {
             continue;
         }
         const std::size_t len = Utf8SequenceLength(text, pos);
-        if (len == 0) break;
+        if (len == 0)
+            break;
         pos += len;
     }
     return pos;
@@ -62,7 +74,8 @@ std::size_t ValidUtf8PrefixLength(std::string_view text) {
 
 bool IsAscii(std::string_view text) {
     for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
     }
     return true;
 }
@@ -92,7 +105,8 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacementChar;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = kReplacementChar;
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -111,29 +125,42 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 char32_t FoldCase(char32_t cp) {
-    if (cp < 0x80) return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
-    if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 32;
+    if (cp < 0x80)
+        return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
+    if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)
+        return cp + 32;
     if (cp >= 0x100 && cp <= 0x17F) {
-        if (cp == 0x130 || cp == 0x131 || cp == 0x138 || cp == 0x149 || cp == 0x17F) return cp;
-        if (cp == 0x178) return 0xFF;
+        if (cp == 0x130 || cp == 0x131 || cp == 0x138 || cp == 0x149 || cp == 0x17F)
+            return cp;
+        if (cp == 0x178)
+            return 0xFF;
         const bool upperIsOdd = (cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E);
         return ((cp & 1) == (upperIsOdd ? 1u : 0u)) ? cp + 1 : cp;
     }
     if (cp >= 0x386 && cp <= 0x3A9) {
-        if (cp >= 0x391 && cp != 0x3A2) return cp + 32;
-        if (cp == 0x386) return 0x3AC;
-        if (cp >= 0x388 && cp <= 0x38A) return cp + 37;
-        if (cp == 0x38C) return 0x3CC;
-        if (cp == 0x38E || cp == 0x38F) return cp + 63;
+        if (cp >= 0x391 && cp != 0x3A2)
+            return cp + 32;
+        if (cp == 0x386)
+            return 0x3AC;
+        if (cp >= 0x388 && cp <= 0x38A)
+            return cp + 37;
+        if (cp == 0x38C)
+            return 0x3CC;
+        if (cp == 0x38E || cp == 0x38F)
+            return cp + 63;
         return cp;
     }
-    if (cp >= 0x400 && cp <= 0x40F) return cp + 80;
-    if (cp >= 0x410 && cp <= 0x42F) return cp + 32;
+    if (cp >= 0x400 && cp <= 0x40F)
+        return cp + 80;
+    if (cp >= 0x410 && cp <= 0x42F)
+        return cp + 32;
     if ((cp >= 0x460 && cp <= 0x481) || (cp >= 0x48A && cp <= 0x4BF) || (cp >= 0x4D0 && cp <= 0x52F)) {
         return (cp & 1) == 0 ? cp + 1 : cp;
     }
-    if (cp == 0x4C0) return 0x4CF;
-    if (cp >= 0x4C1 && cp <= 0x4CE) return (cp & 1) == 1 ? cp + 1 : cp;
+    if (cp == 0x4C0)
+        return 0x4CF;
+    if (cp >= 0x4C1 && cp <= 0x4CE)
+        return (cp & 1) == 1 ? cp + 1 : cp;
     return cp;
 }
 
@@ -157,27 +184,29 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (FoldCase(DecodeUtf8(a, i)) != FoldCase(DecodeUtf8(b, j))) return false;
+        if (FoldCase(DecodeUtf8(a, i)) != FoldCase(DecodeUtf8(b, j)))
+            return false;
     }
     return i == a.size() && j == b.size();
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 std::string_view TrimBlanks(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
 int CountCjkIdeographs(std::u16string_view text) {
     int count = 0;
     for (char16_t unit : text) {
-        if (IsCjkIdeograph(unit)) ++count;
+        if (IsCjkIdeograph(unit))
+            ++count;
     }
     return count;
 }
@@ -189,7 +218,8 @@ std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits) {
         std::size_t next = pos;
         const char32_t cp = DecodeUtf8(utf8, next);
         const std::size_t need = cp > 0xFFFF ? 2 : 1;
-        if (units + need > maxUnits) break;
+        if (units + need > maxUnits)
+            break;
         units += need;
         pos = next;
     }

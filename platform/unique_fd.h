@@ -27,7 +27,8 @@ public:
     bool Valid() const { return fd_ >= 0; }
     int Release() { return std::exchange(fd_, -1); }
     void Reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
         fd_ = fd;
     }
 

@@ -36,8 +36,7 @@ std::vector<std::uint8_t> BuildDevicePacket(std::uint8_t key, std::uint16_t mode
     return packet;
 }
 
-std::vector<std::uint8_t> BuildPacket(std::uint8_t key, std::uint16_t type,
-                                      std::span<const std::uint8_t> payload) {
+std::vector<std::uint8_t> BuildPacket(std::uint8_t key, std::uint16_t type, std::span<const std::uint8_t> payload) {
     return BuildDevicePacket(key, 0, RawMac{}, type, payload);
 }
 
@@ -50,8 +49,7 @@ std::optional<packet_header> ParsePacketHeader(std::span<const std::uint8_t> dat
     return header;
 }
 
-std::span<const std::uint8_t> PacketPayload(std::span<const std::uint8_t> datagram,
-                                            const packet_header& header) {
+std::span<const std::uint8_t> PacketPayload(std::span<const std::uint8_t> datagram, const packet_header& header) {
     if (datagram.size() <= kHeaderSize)
         return {};
     const std::size_t held = datagram.size() - kHeaderSize;
@@ -68,8 +66,8 @@ std::vector<std::uint8_t> ReadPayload(std::uint8_t key, std::span<const std::uin
     return out;
 }
 
-bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port,
-                std::uint16_t type, const void* payload, std::size_t length) {
+bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port, std::uint16_t type,
+                const void* payload, std::size_t length) {
     if (socketFd < 0 || length > kMaxPayload || (length > 0 && payload == nullptr))
         return false;
 
@@ -83,8 +81,8 @@ bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::ui
 
     const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(payload), length);
     const auto packet = BuildPacket(key, type, bytes);
-    const ssize_t sent = ::sendto(socketFd, packet.data(), packet.size(), 0,
-                                  reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    const ssize_t sent =
+        ::sendto(socketFd, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     return sent > 0;
 }
 

@@ -76,8 +76,7 @@ constexpr std::uint8_t DefaultPayloadKey() {
 
 // The datagram a request consists of: zero header except magic, type and length, then the
 // payload scrambled (the caller's bytes are not touched). Empty when the payload is too long.
-std::vector<std::uint8_t> BuildPacket(std::uint8_t key, std::uint16_t type,
-                                      std::span<const std::uint8_t> payload);
+std::vector<std::uint8_t> BuildPacket(std::uint8_t key, std::uint16_t type, std::span<const std::uint8_t> payload);
 inline std::vector<std::uint8_t> BuildPacket(std::uint8_t key, MessageType type,
                                              std::span<const std::uint8_t> payload) {
     return BuildPacket(key, TypeCode(type), payload);
@@ -97,8 +96,7 @@ inline std::vector<std::uint8_t> BuildDevicePacket(std::uint8_t key, std::uint16
 std::optional<packet_header> ParsePacketHeader(std::span<const std::uint8_t> datagram);
 
 // The payload bytes the header announces, cut to what the datagram really holds.
-std::span<const std::uint8_t> PacketPayload(std::span<const std::uint8_t> datagram,
-                                            const packet_header& header);
+std::span<const std::uint8_t> PacketPayload(std::span<const std::uint8_t> datagram, const packet_header& header);
 
 // An unscrambled copy of the payload of an accepted datagram (empty when not accepted).
 std::vector<std::uint8_t> ReadPayload(std::uint8_t key, std::span<const std::uint8_t> datagram);
@@ -107,10 +105,10 @@ std::vector<std::uint8_t> ReadPayload(std::uint8_t key, std::span<const std::uin
 // True when the system reported more than 0 bytes sent. False for a closed socket, an IP text
 // that is not a dotted quad, a payload over kMaxPayload or missing while length is non-zero,
 // and a broadcast from a socket without the broadcast permission.
-bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port,
-                std::uint16_t type, const void* payload, std::size_t length);
-inline bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port,
-                       MessageType type, const void* payload, std::size_t length) {
+bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port, std::uint16_t type,
+                const void* payload, std::size_t length);
+inline bool SendPacket(std::uint8_t key, int socketFd, std::string_view ipText, std::uint16_t port, MessageType type,
+                       const void* payload, std::size_t length) {
     return SendPacket(key, socketFd, ipText, port, TypeCode(type), payload, length);
 }
 

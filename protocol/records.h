@@ -12,12 +12,12 @@ namespace cpe {
 
 // The 16-byte header that starts every datagram.
 struct packet_header {
-    u16le magic;          // always kMagic
-    u16le model;          // device model code from a device, 0 from the utility
-    u16le type;           // message type
+    u16le magic;  // always kMagic
+    u16le model;  // device model code from a device, 0 from the utility
+    u16le type;   // message type
     std::uint8_t reserved[2];
-    RawMac mac;           // device MAC from a device, zero from the utility
-    u16le length;         // payload bytes after the header
+    RawMac mac;    // device MAC from a device, zero from the utility
+    u16le length;  // payload bytes after the header
 };
 
 // The security settings, present twice in a device record.
@@ -39,7 +39,7 @@ struct security_block {
     u16le wpa_radius_port;
     std::uint8_t wpa_auth_type;
     CountedText<64> wpa_key;
-    u32le wpa_key_time;     // unaligned within the record
+    u32le wpa_key_time;  // unaligned within the record
 };
 
 // The station settings: which remote access point the device bridges to.
@@ -55,26 +55,26 @@ struct bridge_block {
 // The full device record. Bytes 24..767 are exactly the payload of a get_info reply;
 // bytes 0..23 are filled by the utility.
 struct ap_info_stu {
-    char mac[18];                 // "%02x:..:%02x", NUL-terminated
+    char mac[18];  // "%02x:..:%02x", NUL-terminated
     u16le ap_type;
     i32le ap_status;
     std::uint8_t work_mode;
     std::uint8_t mode_btn_status;
     std::uint8_t reserved0[2];
     u32le up_time;
-    std::uint8_t ip_mode;         // IP block starts here (22 bytes)
+    std::uint8_t ip_mode;  // IP block starts here (22 bytes)
     RawIp ip;
     RawIp ip_mask;
     RawIp ip_gateway;
     RawIp ip_dns1;
     RawIp ip_dns2;
     std::uint8_t ip_apply;
-    CountedText<32> ap_name;      // name block (33 bytes)
+    CountedText<32> ap_name;  // name block (33 bytes)
     CountedText<32> version;
-    std::uint8_t restart_en;      // restart block (4 bytes)
+    std::uint8_t restart_en;  // restart block (4 bytes)
     std::uint8_t restart_type;
     u16le restart_time;
-    std::uint8_t rf_count;        // wireless block starts here (328 bytes)
+    std::uint8_t rf_count;  // wireless block starts here (328 bytes)
     std::uint8_t rf_en;
     std::uint8_t rf_type;
     std::uint8_t country_code;
@@ -95,7 +95,7 @@ struct ap_info_stu {
     std::uint8_t ssid_count;
     std::uint8_t reserved2;
     bridge_block bridge;
-    std::uint8_t vlan_en;         // VLAN block starts here (10 bytes)
+    std::uint8_t vlan_en;  // VLAN block starts here (10 bytes)
     std::uint8_t reserved3;
     u16le vlan_id;
     u16le vlan_id_wlan;

@@ -8,8 +8,10 @@ namespace cpe::service {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -25,29 +27,38 @@ bool StartsWithBytesUnit(std::string_view s) {
 ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
     using Kind = ByteRange::Kind;
     header = Trim(header);
-    if (!StartsWithBytesUnit(header)) return {};
+    if (!StartsWithBytesUnit(header))
+        return {};
     const std::string_view ranges = Trim(header.substr(6));
-    if (ranges.find(',') != std::string_view::npos) return {};  // several ranges: the whole file
+    if (ranges.find(',') != std::string_view::npos)
+        return {};  // several ranges: the whole file
     const auto dash = ranges.find('-');
-    if (dash == std::string_view::npos) return {};
+    if (dash == std::string_view::npos)
+        return {};
     const std::string_view from = Trim(ranges.substr(0, dash));
     const std::string_view to = Trim(ranges.substr(dash + 1));
     if (from.empty()) {  // the last n bytes
         const auto n = ParseDecimal(to);
-        if (!n) return {};
-        if (*n == 0 || size == 0) return {Kind::unsatisfiable};
+        if (!n)
+            return {};
+        if (*n == 0 || size == 0)
+            return {Kind::unsatisfiable};
         return {Kind::part, size - std::min(*n, size), size - 1};
     }
     const auto first = ParseDecimal(from);
-    if (!first) return {};
+    if (!first)
+        return {};
     std::uint64_t last = UINT64_MAX;
     if (!to.empty()) {
         const auto parsed = ParseDecimal(to);
-        if (!parsed) return {};
+        if (!parsed)
+            return {};
         last = *parsed;
-        if (last < *first) return {Kind::unsatisfiable};
+        if (last < *first)
+            return {Kind::unsatisfiable};
     }
-    if (*first >= size) return {Kind::unsatisfiable};
+    if (*first >= size)
+        return {Kind::unsatisfiable};
     return {Kind::part, *first, std::min(last, size - 1)};
 }
 

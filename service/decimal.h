@@ -15,7 +15,8 @@ inline std::optional<std::uint64_t> ParseDecimal(std::string_view text) {
         return std::nullopt;
     std::uint64_t value = 0;
     const auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (err != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (err != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 

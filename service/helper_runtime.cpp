@@ -16,7 +16,8 @@ template <typename T>
 std::optional<T> Number(const std::string& text, T min, T max) {
     long long v = 0;
     const auto [end, err] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (err != std::errc() || end != text.data() + text.size() || v < min || v > max) return std::nullopt;
+    if (err != std::errc() || end != text.data() + text.size() || v < min || v > max)
+        return std::nullopt;
     return static_cast<T>(v);
 }
 
@@ -30,7 +31,8 @@ sigset_t TerminationSignals() {
 }
 
 void WriteLineAndClose(int& fd, const std::string& line) {
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     [[maybe_unused]] const ssize_t ignored = ::write(fd, line.data(), line.size());
     ::close(fd);
     fd = -1;
@@ -42,27 +44,32 @@ std::variant<HelperArgs, std::string> ParseHelperArgs(const std::vector<std::str
     HelperArgs out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        if (i + 1 >= args.size()) return name + " needs a value";
+        if (i + 1 >= args.size())
+            return name + " needs a value";
         const std::string& value = args[++i];
         if (name == "--ini") {
             out.ini = value;
         } else if (name == "--parent") {
             const auto pid = Number<pid_t>(value, 1, std::numeric_limits<pid_t>::max());
-            if (!pid) return "--parent needs a process id";
+            if (!pid)
+                return "--parent needs a process id";
             out.parent = *pid;
         } else if (name == "--ready-fd") {
             const auto fd = Number<int>(value, 3, 1024);
-            if (!fd) return "--ready-fd needs a descriptor number from 3 on";
+            if (!fd)
+                return "--ready-fd needs a descriptor number from 3 on";
             out.readyFd = *fd;
         } else if (name == "--port") {
             const auto port = Number<std::uint16_t>(value, 0, 65535);
-            if (!port) return "--port needs a port number";
+            if (!port)
+                return "--port needs a port number";
             out.port = *port;
         } else {
             return "unknown option " + name;
         }
     }
-    if (out.ini.empty()) return std::string("--ini is required");
+    if (out.ini.empty())
+        return std::string("--ini is required");
     return out;
 }
 
@@ -71,7 +78,8 @@ std::string HelperUsage(std::string_view program) {
 }
 
 bool TieToParent(pid_t parent) {
-    if (parent == 0) return true;
+    if (parent == 0)
+        return true;
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     // The parent may have died before the line above: then we were already handed to another.
     return ::getppid() == parent;
@@ -87,9 +95,10 @@ void ReportFailure(int& fd, std::string_view program, std::string_view message) 
     WriteLineAndClose(fd, "error: " + std::string(message) + "\n");
 }
 
-void ReportServing(std::string_view program, const std::string& folder, const std::string& address, std::uint16_t port) {
-    std::fprintf(stderr, "%.*s: serving %s on %s:%u\n", static_cast<int>(program.size()), program.data(), folder.c_str(),
-                 address.c_str(), port);
+void ReportServing(std::string_view program, const std::string& folder, const std::string& address,
+                   std::uint16_t port) {
+    std::fprintf(stderr, "%.*s: serving %s on %s:%u\n", static_cast<int>(program.size()), program.data(),
+                 folder.c_str(), address.c_str(), port);
 }
 
 int HelperMain(int argc, char** argv, std::string_view program, const std::function<int(HelperArgs&)>& serve) {

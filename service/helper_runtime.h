@@ -24,8 +24,8 @@ namespace cpe::service {
 
 struct HelperArgs {
     std::filesystem::path ini;
-    pid_t parent = 0;                  // 0: not tied to a parent
-    int readyFd = -1;                  // -1: nobody waits for the report
+    pid_t parent = 0;  // 0: not tied to a parent
+    int readyFd = -1;  // -1: nobody waits for the report
     std::optional<std::uint16_t> port;
 };
 

@@ -41,15 +41,18 @@ public:
         buffer_.resize(std::min(length, kChunk));
         const ssize_t n = ::pread(file_.fd.Get(), buffer_.data(), buffer_.size(), static_cast<off_t>(offset));
         if (n <= 0) {
-            record_.result = n == 0 ? "file changed while being sent" : std::string("read failed: ") + std::strerror(errno);
+            record_.result =
+                n == 0 ? "file changed while being sent" : std::string("read failed: ") + std::strerror(errno);
             return false;
         }
-        if (!sink.write(buffer_.data(), static_cast<std::size_t>(n))) return false;
+        if (!sink.write(buffer_.data(), static_cast<std::size_t>(n)))
+            return false;
         record_.bytes += static_cast<std::uint64_t>(n);
         return true;
     }
     void Done(bool success) {
-        if (record_.result.empty()) record_.result = success ? "ok" : "connection closed early";
+        if (record_.result.empty())
+            record_.result = success ? "ok" : "connection closed early";
     }
 
 private:
@@ -71,7 +74,8 @@ void Serve(const ServedFolder& folder, const TransferLog& log, const httplib::Re
         return refuse(405, "only GET and HEAD are served");
     }
     // httplib has decoded the path: "%2F" is a separator here and is refused like one.
-    if (req.path.empty() || req.path.front() != '/') return refuse(400, "bad path");
+    if (req.path.empty() || req.path.front() != '/')
+        return refuse(400, "bad path");
     record.file = req.path.substr(1);
     auto opened = folder.OpenFile(record.file);
     if (auto* failure = std::get_if<OpenFailure>(&opened)) {

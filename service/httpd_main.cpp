@@ -19,7 +19,8 @@ int Serve(cpe::service::HelperArgs& args) {
         return 2;
     }
     auto served = service::OpenServedFolder(args, kProgram, folder);
-    if (!served) return 2;
+    if (!served)
+        return 2;
     service::HttpServerOptions options;
     options.port = args.port.value_or(kHttpServerPort);
     service::HttpFileServer server(std::move(*served), options, service::StderrTransferLog(kProgram));

@@ -12,7 +12,8 @@ namespace cpe::service {
 
 bool ActivePeers::TryAdd(std::uint64_t peer, std::size_t limit) {
     std::lock_guard lock(mutex_);
-    if (peers_.size() >= limit) return false;
+    if (peers_.size() >= limit)
+        return false;
     return peers_.insert(peer).second;
 }
 
@@ -89,7 +90,8 @@ void TftpLoop::Update(std::map<int, Entry>::iterator it) {
         transfers_.erase(it);  // closing the socket takes it out of the epoll set
         return;
     }
-    if (t.WantsWritable() == entry.watchingWritable) return;
+    if (t.WantsWritable() == entry.watchingWritable)
+        return;
     entry.watchingWritable = t.WantsWritable();
     epoll_event ev{};
     ev.events = EPOLLIN | (entry.watchingWritable ? static_cast<std::uint32_t>(EPOLLOUT) : 0u);
@@ -98,10 +100,13 @@ void TftpLoop::Update(std::map<int, Entry>::iterator it) {
 }
 
 int TftpLoop::NextTimeout(SteadyClock::time_point now) const {
-    if (transfers_.empty()) return -1;
+    if (transfers_.empty())
+        return -1;
     auto next = SteadyClock::time_point::max();
-    for (const auto& [fd, entry] : transfers_) next = std::min(next, entry.transfer->Deadline());
-    if (next <= now) return 0;
+    for (const auto& [fd, entry] : transfers_)
+        next = std::min(next, entry.transfer->Deadline());
+    if (next <= now)
+        return 0;
     return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(next - now).count());
 }
 
@@ -112,32 +117,39 @@ void TftpLoop::Drop() {
         log_(record);
         peers_.Remove(peer);
     };
-    for (auto& [sock, entry] : transfers_) stopped(*entry.transfer, entry.peer);
+    for (auto& [sock, entry] : transfers_)
+        stopped(*entry.transfer, entry.peer);
     transfers_.clear();
     std::lock_guard lock(inboxMutex_);
-    for (auto& [transfer, peer] : inbox_) stopped(*transfer, peer);
+    for (auto& [transfer, peer] : inbox_)
+        stopped(*transfer, peer);
     inbox_.clear();
 }
 
 void TftpLoop::Run(int extraFd, const std::function<void(SteadyClock::time_point)>& onExtra) {
-    if (extraFd >= 0 && !Add(extraFd, EPOLLIN)) return;
+    if (extraFd >= 0 && !Add(extraFd, EPOLLIN))
+        return;
     std::array<epoll_event, 64> events;
     for (;;) {
-        const int n = ::epoll_wait(epoll_.Get(), events.data(), static_cast<int>(events.size()),
-                                   NextTimeout(SteadyClock::now()));
-        if (n < 0 && errno != EINTR) break;
+        const int n =
+            ::epoll_wait(epoll_.Get(), events.data(), static_cast<int>(events.size()), NextTimeout(SteadyClock::now()));
+        if (n < 0 && errno != EINTR)
+            break;
         const auto now = SteadyClock::now();
         for (int i = 0; i < n; ++i) {
             const int fd = events[static_cast<std::size_t>(i)].data.fd;
             const auto what = events[static_cast<std::size_t>(i)].events;
-            if (fd == stopFd_) return Drop();
+            if (fd == stopFd_)
+                return Drop();
             if (fd == wake_.Get()) {
                 TakeInbox(now);
             } else if (fd == extraFd) {
                 onExtra(now);
             } else if (const auto it = transfers_.find(fd); it != transfers_.end()) {
-                if (what & (EPOLLIN | EPOLLERR)) it->second.transfer->OnReadable(now);
-                if (what & EPOLLOUT) it->second.transfer->OnWritable(now);
+                if (what & (EPOLLIN | EPOLLERR))
+                    it->second.transfer->OnReadable(now);
+                if (what & EPOLLOUT)
+                    it->second.transfer->OnWritable(now);
                 Update(it);
             }
         }

@@ -18,14 +18,14 @@ inline constexpr std::uint16_t kTftpMaxBlockSize = 65464;
 
 struct TftpLimits {
     std::uint16_t maxBlockSize = kTftpMaxBlockSize;
-    std::uint16_t maxWindowSize = 64;        // blocks in flight per transfer at most
-    std::uint32_t maxWindowBytes = 1u << 20; // and at most this many bytes of them
+    std::uint16_t maxWindowSize = 64;         // blocks in flight per transfer at most
+    std::uint32_t maxWindowBytes = 1u << 20;  // and at most this many bytes of them
 };
 
 struct TftpSettings {
     std::uint16_t blockSize = kTftpDefaultBlockSize;
     std::uint16_t windowSize = 1;
-    std::chrono::seconds timeout{0};      // the client's choice; 0: the server's own
+    std::chrono::seconds timeout{0};       // the client's choice; 0: the server's own
     std::vector<TftpOption> acknowledged;  // what goes into the OACK; empty: no OACK
 };
 

@@ -12,7 +12,8 @@ namespace {
 std::optional<std::string> TakeText(std::span<const std::uint8_t> d, std::size_t& pos) {
     const auto begin = d.begin() + static_cast<std::ptrdiff_t>(pos);
     const auto nul = std::find(begin, d.end(), std::uint8_t{0});
-    if (nul == d.end()) return std::nullopt;
+    if (nul == d.end())
+        return std::nullopt;
     std::string text(begin, nul);
     pos = static_cast<std::size_t>(nul - d.begin()) + 1;
     return text;
@@ -31,7 +32,8 @@ void AppendText(std::vector<std::uint8_t>& out, std::string_view text) {
 }  // namespace
 
 std::variant<TftpRequest, std::string> ParseTftpRequest(std::span<const std::uint8_t> datagram) {
-    if (datagram.size() < 2) return std::string("datagram too short");
+    if (datagram.size() < 2)
+        return std::string("datagram too short");
     const std::uint16_t op = static_cast<std::uint16_t>(datagram[0] << 8 | datagram[1]);
     if (op != static_cast<std::uint16_t>(TftpOpcode::readRequest) &&
         op != static_cast<std::uint16_t>(TftpOpcode::writeRequest))
@@ -40,24 +42,30 @@ std::variant<TftpRequest, std::string> ParseTftpRequest(std::span<const std::uin
     request.opcode = static_cast<TftpOpcode>(op);
     std::size_t pos = 2;
     auto file = TakeText(datagram, pos);
-    if (!file) return std::string("file name is not terminated");
+    if (!file)
+        return std::string("file name is not terminated");
     auto mode = TakeText(datagram, pos);
-    if (!mode) return std::string("mode is not terminated");
-    if (mode->empty()) return std::string("mode is empty");
+    if (!mode)
+        return std::string("mode is not terminated");
+    if (mode->empty())
+        return std::string("mode is empty");
     request.fileName = std::move(*file);
     request.mode = Lower(std::move(*mode));
     while (pos < datagram.size()) {
         auto name = TakeText(datagram, pos);
-        if (!name) break;
+        if (!name)
+            break;
         auto value = TakeText(datagram, pos);
-        if (!value) break;
+        if (!value)
+            break;
         request.options.emplace_back(Lower(std::move(*name)), std::move(*value));
     }
     return request;
 }
 
 std::optional<std::pair<TftpOpcode, std::uint16_t>> ParseTftpHeader(std::span<const std::uint8_t> datagram) {
-    if (datagram.size() < kTftpHeaderSize) return std::nullopt;
+    if (datagram.size() < kTftpHeaderSize)
+        return std::nullopt;
     TftpHeader h;
     std::memcpy(&h, datagram.data(), sizeof h);
     return std::pair{static_cast<TftpOpcode>(h.opcode.get()), h.number.get()};

@@ -40,23 +40,27 @@ TftpServer::TftpServer(ServedFolder folder, TftpServerOptions options, TransferL
 TftpServer::~TftpServer() = default;
 
 std::string TftpServer::Listen() {
-    if (!stop_.Valid()) return Errno("eventfd");
+    if (!stop_.Valid())
+        return Errno("eventfd");
     sockaddr_in self{};
     self.sin_family = AF_INET;
     self.sin_port = htons(options_.port);
     if (::inet_pton(AF_INET, options_.address.c_str(), &self.sin_addr) != 1)
         return "not an IPv4 address: " + options_.address;
     listener_.Reset(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!listener_.Valid()) return Errno("socket");
+    if (!listener_.Valid())
+        return Errno("socket");
     if (::bind(listener_.Get(), reinterpret_cast<const sockaddr*>(&self), sizeof self) != 0)
-        return "cannot listen on " + options_.address + ":" + std::to_string(options_.port) + ": " + std::strerror(errno);
+        return "cannot listen on " + options_.address + ":" + std::to_string(options_.port) + ": " +
+               std::strerror(errno);
     socklen_t len = sizeof self;
     ::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&self), &len);
     port_ = ntohs(self.sin_port);
     const unsigned count = std::max(1u, options_.loops);
     for (unsigned i = 0; i < count; ++i) {
         loops_.push_back(std::make_unique<TftpLoop>(stop_.Get(), log_, peers_));
-        if (std::string why = loops_.back()->Init(); !why.empty()) return why;
+        if (std::string why = loops_.back()->Init(); !why.empty())
+            return why;
     }
     return {};
 }
@@ -67,9 +71,11 @@ void TftpServer::RequestStop() noexcept {
 }
 
 void TftpServer::Run() {
-    if (loops_.empty()) return;
+    if (loops_.empty())
+        return;
     std::vector<std::jthread> others;
-    for (std::size_t i = 1; i < loops_.size(); ++i) others.emplace_back([loop = loops_[i].get()] { loop->Run(); });
+    for (std::size_t i = 1; i < loops_.size(); ++i)
+        others.emplace_back([loop = loops_[i].get()] { loop->Run(); });
     loops_.front()->Run(listener_.Get(), [this](SteadyClock::time_point now) { OnRequests(now); });
 }
 
@@ -81,10 +87,12 @@ void TftpServer::OnRequests(SteadyClock::time_point) {
         const ssize_t n = ::recvfrom(listener_.Get(), buffer.data(), buffer.size(), MSG_TRUNC,
                                      reinterpret_cast<sockaddr*>(&peer), &len);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return;
         }
-        if (len != sizeof peer || peer.sin_family != AF_INET || peer.sin_port == 0) continue;
+        if (len != sizeof peer || peer.sin_family != AF_INET || peer.sin_port == 0)
+            continue;
         if (static_cast<std::size_t>(n) > buffer.size()) {
             Refuse(peer, "", TftpError::illegalOperation, "request too long");
             continue;
@@ -95,7 +103,8 @@ void TftpServer::OnRequests(SteadyClock::time_point) {
 
 void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const sockaddr_in& peer) {
     auto parsed = ParseTftpRequest({data, size});
-    if (auto* why = std::get_if<std::string>(&parsed)) return Refuse(peer, "", TftpError::illegalOperation, *why);
+    if (auto* why = std::get_if<std::string>(&parsed))
+        return Refuse(peer, "", TftpError::illegalOperation, *why);
     TftpRequest& request = std::get<TftpRequest>(parsed);
     if (request.opcode == TftpOpcode::writeRequest)
         return Refuse(peer, request.fileName, TftpError::accessViolation, "write requests are refused");
@@ -103,7 +112,8 @@ void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const soc
         return Refuse(peer, request.fileName, TftpError::illegalOperation, "only octet mode is served");
     // A client that repeats its request before our first answer reached it is already served.
     const std::uint64_t key = PeerKey(peer);
-    if (peers_.Contains(key)) return;
+    if (peers_.Contains(key))
+        return;
 
     auto opened = folder_.OpenFile(request.fileName);
     if (auto* failure = std::get_if<OpenFailure>(&opened)) {

@@ -21,12 +21,12 @@
 namespace cpe::service {
 
 struct TftpServerOptions {
-    std::string address = "0.0.0.0";   // the local address the devices reach
+    std::string address = "0.0.0.0";  // the local address the devices reach
     std::uint16_t port = 69;
     RetransmitPolicy retransmit;
     TftpLimits limits;
     std::size_t maxTransfers = 128;
-    unsigned loops = 10;                // event loops, each on a thread of its own
+    unsigned loops = 10;  // event loops, each on a thread of its own
 };
 
 class TftpServer {

@@ -56,13 +56,16 @@ std::size_t TftpTransfer::BlockLength(std::int64_t block) const {
 bool TftpTransfer::LoadBlocks(std::int64_t first, std::int64_t last) {
     const std::uint64_t begin = static_cast<std::uint64_t>(first - 1) * settings_.blockSize;
     const std::uint64_t end = static_cast<std::uint64_t>(last - 1) * settings_.blockSize + BlockLength(last);
-    if (begin >= cacheOffset_ && end <= cacheOffset_ + cacheBytes_) return true;
+    if (begin >= cacheOffset_ && end <= cacheOffset_ + cacheBytes_)
+        return true;
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(cache_.size(), file_.size - begin));
     std::size_t got = 0;
     while (got < want) {
         const ssize_t n = ::pread(file_.fd.Get(), cache_.data() + got, want - got, static_cast<off_t>(begin + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
         got += static_cast<std::size_t>(n);
     }
     cacheOffset_ = begin;
@@ -74,13 +77,15 @@ void TftpTransfer::Pump(SteadyClock::time_point now) {
     while (!finished_ && sendCursor_ <= windowEnd_) {
         if (sendCursor_ == 0) {
             if (::send(socket_.Get(), oack_.data(), oack_.size(), 0) < 0) {
-                if (WouldBlock(errno)) break;
+                if (WouldBlock(errno))
+                    break;
                 return Finish(std::string("send failed: ") + std::strerror(errno));
             }
             sendCursor_ = 1;
             continue;
         }
-        if (!LoadBlocks(sendCursor_, windowEnd_)) return Finish("file changed while being sent");
+        if (!LoadBlocks(sendCursor_, windowEnd_))
+            return Finish("file changed while being sent");
         std::size_t count = 0;
         for (std::int64_t b = sendCursor_; b <= windowEnd_; ++b, ++count) {
             std::uint8_t* header = headers_.data() + count * kTftpHeaderSize;
@@ -94,8 +99,10 @@ void TftpTransfer::Pump(SteadyClock::time_point now) {
         }
         const int sent = ::sendmmsg(socket_.Get(), messages_.data(), static_cast<unsigned>(count), 0);
         if (sent < 0) {
-            if (WouldBlock(errno)) break;
-            if (errno == EINTR) continue;
+            if (WouldBlock(errno))
+                break;
+            if (errno == EINTR)
+                continue;
             return Finish(std::string("send failed: ") + std::strerror(errno));
         }
         sendCursor_ += sent;
@@ -115,11 +122,13 @@ void TftpTransfer::OnReadable(SteadyClock::time_point now) {
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         // A refused port: the client is gone.
-        if (!WouldBlock(errno)) Finish(std::string("client unreachable: ") + std::strerror(errno));
+        if (!WouldBlock(errno))
+            Finish(std::string("client unreachable: ") + std::strerror(errno));
         return;
     }
     const auto header = ParseTftpHeader({buffer.data(), static_cast<std::size_t>(n)});
-    if (!header) return;
+    if (!header)
+        return;
     if (header->first == TftpOpcode::ack) {
         OnAck(header->second, now);
     } else if (header->first == TftpOpcode::error) {
@@ -132,7 +141,8 @@ void TftpTransfer::OnReadable(SteadyClock::time_point now) {
 void TftpTransfer::OnAck(std::uint16_t number, SteadyClock::time_point now) {
     // The one block at or after the last acknowledged one that carries this number.
     const std::int64_t block = acked_ + ((number - (acked_ & 0xFFFF)) & 0xFFFF);
-    if (block > windowEnd_) return;  // not sent yet, or an old acknowledgement from a wrapped number
+    if (block > windowEnd_)
+        return;  // not sent yet, or an old acknowledgement from a wrapped number
     if (block == acked_) {
         // A repeated acknowledgement. In lock-step it is a duplicate and answering it would start
         // the sorcerer's apprentice; in a window it says the block after it was lost.
@@ -146,13 +156,16 @@ void TftpTransfer::OnAck(std::uint16_t number, SteadyClock::time_point now) {
     silentPeriods_ = 0;
     resentOnDuplicate_ = false;
     record_.bytes = std::min<std::uint64_t>(file_.size, static_cast<std::uint64_t>(acked_) * settings_.blockSize);
-    if (acked_ == lastBlock_) return Finish("ok");
+    if (acked_ == lastBlock_)
+        return Finish("ok");
     SendWindow(now);
 }
 
 void TftpTransfer::OnDeadline(SteadyClock::time_point now) {
-    if (finished_ || now < deadline_) return;
-    if (++silentPeriods_ > attempts_) return Finish("timed out");
+    if (finished_ || now < deadline_)
+        return;
+    if (++silentPeriods_ > attempts_)
+        return Finish("timed out");
     SendWindow(now);
 }
 

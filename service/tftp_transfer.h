@@ -24,7 +24,7 @@ using SteadyClock = std::chrono::steady_clock;
 
 struct RetransmitPolicy {
     std::chrono::milliseconds period{1000};  // used unless the client negotiated a timeout
-    int attempts = 5;                         // silent periods tolerated before giving up
+    int attempts = 5;                        // silent periods tolerated before giving up
 };
 
 class TftpTransfer {
@@ -61,10 +61,10 @@ private:
     std::chrono::milliseconds period_;
     int attempts_;
 
-    std::int64_t lastBlock_;      // the final block, the short (possibly empty) one
-    std::int64_t acked_ = 0;      // highest block the client acknowledged; -1 while the OACK is due
-    std::int64_t windowEnd_ = 0;  // last block of the window in flight (0 is the OACK)
-    std::int64_t sendCursor_ = 1; // next block of the window still to go out
+    std::int64_t lastBlock_;       // the final block, the short (possibly empty) one
+    std::int64_t acked_ = 0;       // highest block the client acknowledged; -1 while the OACK is due
+    std::int64_t windowEnd_ = 0;   // last block of the window in flight (0 is the OACK)
+    std::int64_t sendCursor_ = 1;  // next block of the window still to go out
     bool resentOnDuplicate_ = false;
     int silentPeriods_ = 0;
     bool wantsWritable_ = false;

@@ -22,7 +22,8 @@ int Serve(cpe::service::HelperArgs& args) {
         return 2;
     }
     auto served = service::OpenServedFolder(args, kProgram, folder);
-    if (!served) return 2;
+    if (!served)
+        return 2;
     service::TftpServerOptions options;
     options.address = address;
     options.port = args.port.value_or(kTftpServerPort);

@@ -10,8 +10,8 @@
 namespace cpe::service {
 
 struct TransferRecord {
-    std::string peer;    // "10.77.64.5:40123"
-    std::string file;    // as requested
+    std::string peer;  // "10.77.64.5:40123"
+    std::string file;  // as requested
     std::uint64_t bytes = 0;
     std::string result;  // "ok", or what went wrong
 };

@@ -20,9 +20,7 @@ Ipv4 FromRaw(const RawIp& raw);
 Ipv4 MaskOf(int prefixLength);
 
 inline bool IsLoopback(Ipv4 ip) { return (ip >> 24) == 127; }
-inline bool IsPrivate(Ipv4 ip) {
-    return (ip >> 24) == 10 || (ip >> 20) == 0xAC1 || (ip >> 16) == 0xC0A8;
-}
+inline bool IsPrivate(Ipv4 ip) { return (ip >> 24) == 10 || (ip >> 20) == 0xAC1 || (ip >> 16) == 0xC0A8; }
 
 // A subnet of devices: devices take addresses from `first` on, skipping host numbers whose last
 // byte is 0 or 255 (the utility refuses to edit those).

@@ -26,7 +26,8 @@ void SimDevice::NoteRequest(const std::string& name, Clock::time_point now, std:
     lastReceivedMs[name] = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     lastPayload[name].assign(payload.begin(), payload.end());
     recent.push_back(name);
-    if (recent.size() > kRecentRequests) recent.pop_front();
+    if (recent.size() > kRecentRequests)
+        recent.pop_front();
 }
 
 std::vector<std::uint8_t> SimDevice::SearchSummary(Clock::time_point now) const {
@@ -42,7 +43,8 @@ std::vector<std::uint8_t> SimDevice::SearchSummary(Clock::time_point now) const 
 }
 
 Ipv4 SimDevice::ReportedIp() const {
-    if (!reportsWrongIp) return ip;
+    if (!reportsWrongIp)
+        return ip;
     // An address in the same subnet that no device of this network uses: the top of the range.
     const Ipv4 mask = FromRaw(record.ip_mask);
     const Ipv4 top = (ip & mask) | (~mask & 0xFFFFFF00u) | 0xFE;
@@ -58,7 +60,8 @@ std::vector<std::uint8_t> SimDevice::RecordPayload(Clock::time_point now) const 
 }
 
 bool SimDevice::ApplyBlock(std::size_t offset, std::size_t size, const std::vector<std::uint8_t>& payload) {
-    if (payload.size() < size || offset + size > sizeof record) return false;
+    if (payload.size() < size || offset + size > sizeof record)
+        return false;
     std::memcpy(reinterpret_cast<std::uint8_t*>(&record) + offset, payload.data(), size);
     return true;
 }

@@ -26,11 +26,11 @@ enum class UpgradePhase { idle, waitingPoll, fetching, flashing, succeeded, fail
 struct UpgradeStatus {
     UpgradePhase phase = UpgradePhase::idle;
     std::string file;
-    std::string protocol;        // "tftp" or "http"
-    Ipv4 server = 0;             // the utility that asked
-    std::uint16_t replyPort = 0; // where the upgrade states go
+    std::string protocol;         // "tftp" or "http"
+    Ipv4 server = 0;              // the utility that asked
+    std::uint16_t replyPort = 0;  // where the upgrade states go
     std::uint64_t bytes = 0;
-    std::uint64_t fnv1a = 0;     // FNV-1a 64 of the fetched image
+    std::uint64_t fnv1a = 0;  // FNV-1a 64 of the fetched image
     std::string error;
     std::uint32_t polls = 0;
     std::uint32_t generation = 0;  // bumps with every upgrade request, to retire stale timers
@@ -44,16 +44,16 @@ struct SimDevice {
     std::size_t subnet = 0;
     Ipv4 ip = 0;
     Ipv4 factoryIp = 0;
-    ap_info_stu record{};    // bytes 24..767 are what get_info returns
+    ap_info_stu record{};  // bytes 24..767 are what get_info returns
     ap_info_stu factory{};
 
     Power power = Power::on;
     std::uint32_t powerGeneration = 0;  // bumps with every restart, to retire stale timers
     Clock::time_point bootTime{};
-    std::optional<Ipv4> manager;        // the utility that searched last: heartbeats go there
+    std::optional<Ipv4> manager;  // the utility that searched last: heartbeats go there
 
-    bool restorePending = false;     // factory values come back when the restart begins
-    bool refusesBridge = false;      // answers every bridge request with a failure
+    bool restorePending = false;  // factory values come back when the restart begins
+    bool refusesBridge = false;   // answers every bridge request with a failure
     bool neverSendsRecord = false;
     bool reportsWrongIp = false;
 
@@ -62,9 +62,9 @@ struct SimDevice {
     std::uint64_t recordsSent = 0;
     std::uint64_t searchReplies = 0;
     std::uint32_t restarts = 0;
-    std::map<std::string, std::uint32_t> received;  // request name -> count
-    std::deque<std::string> recent;                 // last requests, oldest first
-    std::map<std::string, std::int64_t> lastReceivedMs;  // request name -> steady clock ms of the last one
+    std::map<std::string, std::uint32_t> received;                 // request name -> count
+    std::deque<std::string> recent;                                // last requests, oldest first
+    std::map<std::string, std::int64_t> lastReceivedMs;            // request name -> steady clock ms of the last one
     std::map<std::string, std::vector<std::uint8_t>> lastPayload;  // request name -> its last payload
     UpgradeStatus upgrade;
 

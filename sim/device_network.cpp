@@ -22,8 +22,7 @@ std::string VersionFromFile(const std::string& file) {
 }  // namespace
 
 DeviceNetwork::DeviceNetwork(SimOptions options, Clock::time_point now)
-    : options_(std::move(options)), fleet_(BuildFleet(options_, now)), rng_(options_.seed),
-      key_(DefaultPayloadKey()) {
+    : options_(std::move(options)), fleet_(BuildFleet(options_, now)), rng_(options_.seed), key_(DefaultPayloadKey()) {
     byIp_.reserve(fleet_.size());
     byMac_.reserve(fleet_.size());
     for (const SimDevice& d : fleet_) {
@@ -59,15 +58,18 @@ const SimDevice* DeviceNetwork::FindByMac(const std::string& mac) const {
 std::vector<std::size_t> DeviceNetwork::SubnetsHolding(Ipv4 ip) const {
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < options_.subnets.size(); ++i)
-        if (options_.subnets[i].contains(ip)) out.push_back(i);
+        if (options_.subnets[i].contains(ip))
+            out.push_back(i);
     return out;
 }
 
 void DeviceNetwork::SendFrom(SimDevice& d, std::uint16_t fromPort, Endpoint to, std::uint16_t type,
                              std::span<const std::uint8_t> payload, Outbox& out, Millis delay) {
-    if (d.power != Power::on) return;
+    if (d.power != Power::on)
+        return;
     auto datagram = BuildDevicePacket(key_, d.model, d.mac, type, payload);
-    if (datagram.empty()) return;
+    if (datagram.empty())
+        return;
     out.Send({d.ip, fromPort}, to, std::move(datagram), delay);
 }
 
@@ -77,7 +79,8 @@ void DeviceNetwork::SendResult(SimDevice& d, Endpoint to, std::uint16_t type, st
 }
 
 void DeviceNetwork::SendRecord(SimDevice& d, Endpoint to, Clock::time_point now, Outbox& out) {
-    if (d.neverSendsRecord) return;
+    if (d.neverSendsRecord)
+        return;
     const auto payload = d.RecordPayload(now);
     SendFrom(d, options_.ports.command, to, TypeCode(MessageType::get_info), payload, out);
     ++d.recordsSent;
@@ -91,7 +94,8 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
         return;
     }
     auto answer = [&](SimDevice& d) {
-        if (d.power != Power::on) return;
+        if (d.power != Power::on)
+            return;
         d.manager = src.ip;
         d.NoteRequest("search", now, {});
         ++d.searchReplies;
@@ -99,8 +103,8 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
         if (options_.replySpread.count() > 0)
             delay = Millis(std::uniform_int_distribution<std::int64_t>(0, options_.replySpread.count())(rng_));
         const auto summary = d.SearchSummary(now);
-        SendFrom(d, options_.ports.discovery, {src.ip, options_.ports.utilSearchReply},
-                 TypeCode(MessageType::search), summary, out, delay);
+        SendFrom(d, options_.ports.discovery, {src.ip, options_.ports.utilSearchReply}, TypeCode(MessageType::search),
+                 summary, out, delay);
     };
     if (SimDevice* d = DeviceAt(dst)) {
         answer(*d);
@@ -110,12 +114,15 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
     if (dst == 0xFFFFFFFFu) {
         subnets = linkSubnets;
         if (subnets.empty())
-            for (std::size_t i = 0; i < options_.subnets.size(); ++i) subnets.push_back(i);
+            for (std::size_t i = 0; i < options_.subnets.size(); ++i)
+                subnets.push_back(i);
     } else {
         for (std::size_t i = 0; i < options_.subnets.size(); ++i)
-            if (options_.subnets[i].broadcast() == dst) subnets.push_back(i);
+            if (options_.subnets[i].broadcast() == dst)
+                subnets.push_back(i);
     }
-    if (subnets.empty()) return;
+    if (subnets.empty())
+        return;
     for (SimDevice& d : fleet_)
         for (std::size_t s : subnets)
             if (options_.subnets[s].contains(d.ip)) {
@@ -124,15 +131,16 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
             }
 }
 
-void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint src, Ipv4 dst,
-                              Clock::time_point now, Outbox& out) {
+void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint src, Ipv4 dst, Clock::time_point now,
+                              Outbox& out) {
     const auto header = ParsePacketHeader(datagram);
     if (!header) {
         ++rejected;
         return;
     }
     SimDevice* dp = DeviceAt(dst);
-    if (!dp || dp->power != Power::on) return;
+    if (!dp || dp->power != Power::on)
+        return;
     SimDevice& d = *dp;
     const auto payload = ReadPayload(key_, datagram);
     const std::uint16_t type = header->type.get();
@@ -149,36 +157,36 @@ void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint s
         ++d.searchReplies;
         break;
     }
-    case MessageType::get_info:
-        SendRecord(d, src, now, out);
-        break;
+    case MessageType::get_info: SendRecord(d, src, now, out); break;
     case MessageType::set_ip:
-        if (payload.size() < kIpBlockSize) break;
+        if (payload.size() < kIpBlockSize)
+            break;
         SendResult(d, src, type, kOk, out);
-        if (const Ipv4 ip = d.ApplyIpBlock(payload.data()); ip != 0 && ip != d.ip) MoveTo(d, ip);
+        if (const Ipv4 ip = d.ApplyIpBlock(payload.data()); ip != 0 && ip != d.ip)
+            MoveTo(d, ip);
         break;
     case MessageType::set_wireless:
-        if (d.ApplyBlock(kWirelessBlockOffset, kWirelessBlockSize, payload)) SendResult(d, src, type, kOk, out);
+        if (d.ApplyBlock(kWirelessBlockOffset, kWirelessBlockSize, payload))
+            SendResult(d, src, type, kOk, out);
         break;
     case MessageType::set_restart:
-        if (d.ApplyBlock(kRestartBlockOffset, kRestartBlockSize, payload)) SendResult(d, src, type, kOk, out);
+        if (d.ApplyBlock(kRestartBlockOffset, kRestartBlockSize, payload))
+            SendResult(d, src, type, kOk, out);
         break;
     case MessageType::set_name:
-        if (d.ApplyBlock(kNameBlockOffset, kNameBlockSize, payload)) SendResult(d, src, type, kOk, out);
+        if (d.ApplyBlock(kNameBlockOffset, kNameBlockSize, payload))
+            SendResult(d, src, type, kOk, out);
         break;
     case MessageType::set_vlan:
         // New VLAN settings take effect with a restart.
-        if (!d.ApplyBlock(kVlanBlockOffset, kVlanBlockSize, payload)) break;
+        if (!d.ApplyBlock(kVlanBlockOffset, kVlanBlockSize, payload))
+            break;
         d.record.vlan_apply = 0;
         SendResult(d, src, type, kOk, out);
         RestartLater(d, out);
         break;
-    case MessageType::site_survey:
-        HandleSurvey(d, src, out);
-        break;
-    case MessageType::bridge:
-        HandleBridge(d, src, payload, out);
-        break;
+    case MessageType::site_survey: HandleSurvey(d, src, out); break;
+    case MessageType::bridge: HandleBridge(d, src, payload, out); break;
     case MessageType::reboot:
         SendResult(d, src, type, kOk, out);
         RestartLater(d, out);
@@ -188,12 +196,8 @@ void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint s
         d.restorePending = true;
         RestartLater(d, out);
         break;
-    case MessageType::upgrade:
-        HandleUpgrade(d, src, payload, out);
-        break;
-    case MessageType::upgrade_poll:
-        HandleUpgradePoll(d, src, out);
-        break;
+    case MessageType::upgrade: HandleUpgrade(d, src, payload, out); break;
+    case MessageType::upgrade_poll: HandleUpgradePoll(d, src, out); break;
     default:
         ++rejected;  // upgrade_state and unknown types are never sent to a device
         break;
@@ -202,7 +206,8 @@ void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint s
 
 void DeviceNetwork::MoveTo(SimDevice& d, Ipv4 ip) {
     const auto it = byIp_.find(d.ip);
-    if (it != byIp_.end() && it->second == d.index) byIp_.erase(it);
+    if (it != byIp_.end() && it->second == d.index)
+        byIp_.erase(it);
     d.ip = ip;
     d.record.ip = ToRaw(ip);
     byIp_[ip] = d.index;
@@ -215,16 +220,18 @@ void DeviceNetwork::RestartLater(SimDevice& d, Outbox& out) {
 void DeviceNetwork::Boot(SimDevice& d, Clock::time_point now, Outbox& out) {
     d.power = Power::on;
     d.bootTime = now;
-    if (!d.manager) return;
+    if (!d.manager)
+        return;
     // Announce the restart: a search summary, then the fresh record the utility stores.
     const auto summary = d.SearchSummary(now);
-    SendFrom(d, options_.ports.discovery, {*d.manager, options_.ports.utilSearchReply},
-             TypeCode(MessageType::search), summary, out);
+    SendFrom(d, options_.ports.discovery, {*d.manager, options_.ports.utilSearchReply}, TypeCode(MessageType::search),
+             summary, out);
     SendRecord(d, {*d.manager, options_.ports.utilReply}, now, out);
 }
 
 void DeviceNetwork::OnTimer(const Timer& t, Clock::time_point now, Outbox& out) {
-    if (t.device >= fleet_.size()) return;
+    if (t.device >= fleet_.size())
+        return;
     SimDevice& d = fleet_[t.device];
     switch (t.kind) {
     case TimerKind::heartbeat:
@@ -237,7 +244,8 @@ void DeviceNetwork::OnTimer(const Timer& t, Clock::time_point now, Outbox& out) 
         }
         break;
     case TimerKind::restart:
-        if (t.generation != d.powerGeneration || d.power != Power::on) break;
+        if (t.generation != d.powerGeneration || d.power != Power::on)
+            break;
         d.power = Power::restarting;
         ++d.powerGeneration;
         ++d.restarts;
@@ -249,19 +257,21 @@ void DeviceNetwork::OnTimer(const Timer& t, Clock::time_point now, Outbox& out) 
         out.Arm(options_.rebootSilence, {TimerKind::boot, d.index, d.powerGeneration});
         break;
     case TimerKind::boot:
-        if (t.generation == d.powerGeneration && d.power == Power::restarting) Boot(d, now, out);
+        if (t.generation == d.powerGeneration && d.power == Power::restarting)
+            Boot(d, now, out);
         break;
     case TimerKind::flashDone:
-        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::flashing) break;
+        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::flashing)
+            break;
         d.upgrade.phase = UpgradePhase::succeeded;
         d.record.version.assign(VersionFromFile(d.upgrade.file));
         d.factory.version = d.record.version;  // the new firmware survives a restore
-        SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state),
-                   kUpgradeDone, out);
+        SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state), kUpgradeDone, out);
         RestartLater(d, out);
         break;
     case TimerKind::pollTimeout:
-        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::waitingPoll) break;
+        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::waitingPoll)
+            break;
         d.upgrade.phase = UpgradePhase::failed;
         d.upgrade.error = "no upgrade_poll";
         SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state), kFailed, out);
@@ -276,24 +286,28 @@ void DeviceNetwork::HandleSurvey(SimDevice& d, Endpoint src, Outbox& out) {
 }
 
 void DeviceNetwork::HandleBridge(SimDevice& d, Endpoint src, std::span<const std::uint8_t> payload, Outbox& out) {
-    if (payload.size() < kBridgeBlockSize + kIpBlockSize) return;
+    if (payload.size() < kBridgeBlockSize + kIpBlockSize)
+        return;
     const auto block = ReadRecord<bridge_block>(payload.first(kBridgeBlockSize));
     const bool accepted = block.bridge_mac != RawMac{} && !d.refusesBridge;
     SendResult(d, src, TypeCode(MessageType::bridge), accepted ? kOk : kFailed, out);
-    if (!accepted) return;
+    if (!accepted)
+        return;
     d.record.bridge = block;
     d.record.bridge.bridge_work_mode = 2;
     d.record.work_mode = 2;
     const std::uint8_t* ipBlock = payload.data() + kBridgeBlockSize;
     RawIp newIp;
     std::memcpy(newIp.data(), ipBlock + 1, 4);
-    if (FromRaw(newIp) != 0 && FromRaw(newIp) != d.ip) MoveTo(d, d.ApplyIpBlock(ipBlock));
+    if (FromRaw(newIp) != 0 && FromRaw(newIp) != d.ip)
+        MoveTo(d, d.ApplyIpBlock(ipBlock));
 }
 
 void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const std::uint8_t> payload, Outbox& out) {
     const auto busy = d.upgrade.phase == UpgradePhase::waitingPoll || d.upgrade.phase == UpgradePhase::fetching ||
                       d.upgrade.phase == UpgradePhase::flashing;
-    if (busy) return;
+    if (busy)
+        return;
     const auto name = payload.first(std::min<std::size_t>(payload.size(), kUpgradeBlockSize));
     const auto nul = std::find(name.begin(), name.end(), std::uint8_t{0});
     UpgradeStatus u;
@@ -323,21 +337,27 @@ void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const st
 void DeviceNetwork::HandleUpgradePoll(SimDevice& d, Endpoint src, Outbox& out) {
     ++d.upgrade.polls;
     SendResult(d, src, TypeCode(MessageType::upgrade_poll), kOk, out);
-    if (d.upgrade.phase == UpgradePhase::waitingPoll) StartFetch(d, out);
+    if (d.upgrade.phase == UpgradePhase::waitingPoll)
+        StartFetch(d, out);
 }
 
 void DeviceNetwork::StartFetch(SimDevice& d, Outbox& out) {
     d.upgrade.phase = UpgradePhase::fetching;
     const bool http = d.upgrade.protocol == "http";
-    out.Fetch({d.index, d.upgrade.generation, http ? FetchProtocol::http : FetchProtocol::tftp, d.ip,
-               {d.upgrade.server, http ? options_.ports.http : options_.ports.tftp}, d.upgrade.file});
+    out.Fetch({d.index,
+               d.upgrade.generation,
+               http ? FetchProtocol::http : FetchProtocol::tftp,
+               d.ip,
+               {d.upgrade.server, http ? options_.ports.http : options_.ports.tftp},
+               d.upgrade.file});
 }
 
-void DeviceNetwork::OnFetched(const FetchRequest& request, const FetchResult& result, Clock::time_point,
-                              Outbox& out) {
-    if (request.device >= fleet_.size()) return;
+void DeviceNetwork::OnFetched(const FetchRequest& request, const FetchResult& result, Clock::time_point, Outbox& out) {
+    if (request.device >= fleet_.size())
+        return;
     SimDevice& d = fleet_[request.device];
-    if (request.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::fetching) return;
+    if (request.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::fetching)
+        return;
     d.upgrade.bytes = result.bytes;
     d.upgrade.fnv1a = result.fnv1a;
     d.upgrade.error = result.error;
@@ -352,7 +372,8 @@ void DeviceNetwork::OnFetched(const FetchRequest& request, const FetchResult& re
 
 bool DeviceNetwork::Stop(const std::string& mac) {
     SimDevice* d = MutableByMac(mac);
-    if (!d) return false;
+    if (!d)
+        return false;
     d->power = Power::stopped;
     ++d->powerGeneration;
     return true;
@@ -360,7 +381,8 @@ bool DeviceNetwork::Stop(const std::string& mac) {
 
 bool DeviceNetwork::StartDevice(const std::string& mac, Clock::time_point now, Outbox& out) {
     SimDevice* d = MutableByMac(mac);
-    if (!d) return false;
+    if (!d)
+        return false;
     if (d->power == Power::stopped) {
         ++d->powerGeneration;
         Boot(*d, now, out);
@@ -370,7 +392,8 @@ bool DeviceNetwork::StartDevice(const std::string& mac, Clock::time_point now, O
 
 bool DeviceNetwork::RefuseBridge(const std::string& mac) {
     SimDevice* d = MutableByMac(mac);
-    if (!d) return false;
+    if (!d)
+        return false;
     d->refusesBridge = true;
     return true;
 }

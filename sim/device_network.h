@@ -33,7 +33,7 @@ struct FetchRequest {
     std::uint32_t device;
     std::uint32_t generation;
     FetchProtocol protocol;
-    Ipv4 local;          // the device's address: the fetch comes from it
+    Ipv4 local;  // the device's address: the fetch comes from it
     Endpoint server;
     std::string file;
 };
@@ -66,8 +66,7 @@ public:
     void OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint src, Ipv4 dst,
                      const std::vector<std::size_t>& linkSubnets, Clock::time_point now, Outbox& out);
     // A datagram that reached the command port of address `dst`.
-    void OnCommand(std::span<const std::uint8_t> datagram, Endpoint src, Ipv4 dst, Clock::time_point now,
-                   Outbox& out);
+    void OnCommand(std::span<const std::uint8_t> datagram, Endpoint src, Ipv4 dst, Clock::time_point now, Outbox& out);
     void OnTimer(const Timer& timer, Clock::time_point now, Outbox& out);
     void OnFetched(const FetchRequest& request, const FetchResult& result, Clock::time_point now, Outbox& out);
 

@@ -30,10 +30,14 @@ sockaddr_in SockAddr(Ipv4 ip, std::uint16_t port) {
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { if (fd_ >= 0) ::close(fd_); }
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+
 private:
     int fd_;
 };
@@ -63,7 +67,8 @@ std::uint64_t Fnv1a(std::uint64_t hash, const std::uint8_t* data, std::size_t si
 
 FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, const FetchLimits& limits) {
     Fd sock(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (sock.get() < 0) return Failed("socket");
+    if (sock.get() < 0)
+        return Failed("socket");
     const sockaddr_in self = SockAddr(local, 0);
     if (::bind(sock.get(), reinterpret_cast<const sockaddr*>(&self), sizeof self) != 0)
         return Failed(std::string("bind: ") + std::strerror(errno));
@@ -103,14 +108,16 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
     for (;;) {
         pollfd p{sock.get(), POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(limits.retransmit.count())) <= 0) {
-            if (++silent >= limits.attempts) return Failed("tftp timeout");
+            if (++silent >= limits.attempts)
+                return Failed("tftp timeout");
             send(last);
             continue;
         }
         sockaddr_in from{};
         socklen_t fromLen = sizeof from;
         const ssize_t n = ::recvfrom(sock.get(), buf, buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n < 2 || from.sin_addr.s_addr != peer.sin_addr.s_addr) continue;
+        if (n < 2 || from.sin_addr.s_addr != peer.sin_addr.s_addr)
+            continue;
         if (locked && from.sin_port != peer.sin_port) {
             const auto err = TftpPacket(kError, 5);  // unknown transfer ID
             ::sendto(sock.get(), err.data(), err.size(), 0, reinterpret_cast<const sockaddr*>(&from), fromLen);
@@ -131,8 +138,10 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
             }
             for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
                 const unsigned long value = std::strtoul(texts[i + 1].c_str(), nullptr, 10);
-                if (texts[i] == "blksize" && value >= 8 && value <= kMaxBlockSize) blockSize = value;
-                if (texts[i] == "windowsize" && value >= 1 && value <= 65535) windowSize = value;
+                if (texts[i] == "blksize" && value >= 8 && value <= kMaxBlockSize)
+                    blockSize = value;
+                if (texts[i] == "windowsize" && value >= 1 && value <= 65535)
+                    windowSize = value;
             }
             peer.sin_port = from.sin_port;
             locked = true;
@@ -142,16 +151,19 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
             continue;
         }
         if (op == kOack) {  // repeated because our ACK of it was lost
-            if (expected == 1) send(TftpPacket(kAck, 0));
+            if (expected == 1)
+                send(TftpPacket(kAck, 0));
             continue;
         }
-        if (n < 4) continue;
+        if (n < 4)
+            continue;
         if (op == kError) {
             const auto* text = reinterpret_cast<const char*>(buf + 4);
             return Failed("tftp error " + std::to_string(Be16(buf + 2)) + ": " +
                           std::string(text, strnlen(text, static_cast<std::size_t>(n) - 4)));
         }
-        if (op != kData || static_cast<std::size_t>(n) > 4 + blockSize) continue;
+        if (op != kData || static_cast<std::size_t>(n) > 4 + blockSize)
+            continue;
         if (!locked) {
             peer.sin_port = from.sin_port;
             locked = true;
@@ -160,7 +172,8 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
         if (block != expected) {
             // The server repeats a block when our ACK was lost: acknowledge it again. In a window,
             // a block out of order means one was lost: say once where we are.
-            if (windowSize == 1 && block == static_cast<std::uint16_t>(expected - 1)) send(TftpPacket(kAck, block));
+            if (windowSize == 1 && block == static_cast<std::uint16_t>(expected - 1))
+                send(TftpPacket(kAck, block));
             if (windowSize > 1 && !gapReported) {
                 gapReported = true;
                 inWindow = 0;
@@ -172,7 +185,8 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
         gapReported = false;
         const std::size_t size = static_cast<std::size_t>(n) - 4;
         result.bytes += size;
-        if (result.bytes > limits.maxBytes) return Failed("image too large");
+        if (result.bytes > limits.maxBytes)
+            return Failed("image too large");
         result.fnv1a = Fnv1a(result.fnv1a, buf + 4, size);
         last = TftpPacket(kAck, block);
         const bool final = size < blockSize;
@@ -224,9 +238,12 @@ FetchResult HttpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
         result.fnv1a = Fnv1a(result.fnv1a, reinterpret_cast<const std::uint8_t*>(data), size);
         return true;
     });
-    if (tooLarge) return Failed("image too large");
-    if (!response) return Failed("http: " + httplib::to_string(response.error()));
-    if (response->status != 200) return Failed("http status " + std::to_string(response->status));
+    if (tooLarge)
+        return Failed("image too large");
+    if (!response)
+        return Failed("http: " + httplib::to_string(response.error()));
+    if (response->status != 200)
+        return Failed("http status " + std::to_string(response->status));
     result.ok = true;
     return result;
 }

@@ -19,7 +19,11 @@ constexpr std::array<std::uint8_t, 5> kOtherModes = {3, 4, 5, 6, 7};
 
 RawMac MacOf(std::uint32_t index) {
     const std::uint32_t n = index + 1;
-    return {0x02, 0xc9, 0x5e, static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+    return {0x02,
+            0xc9,
+            0x5e,
+            static_cast<std::uint8_t>(n >> 16),
+            static_cast<std::uint8_t>(n >> 8),
             static_cast<std::uint8_t>(n)};
 }
 
@@ -61,8 +65,7 @@ ap_info_stu FactoryRecord(const SimDevice& d, const DeviceSubnet& subnet) {
     r.ip_dns2 = {0, 0, 0, 0};
     r.ap_name.assign(kNameStems[d.index % kNameStems.size()] + std::to_string(d.index + 1));
     char version[32];
-    std::snprintf(version, sizeof version, "V2.%u.%u build 20260%u", d.model % 7, d.index % 10,
-                  1 + d.index % 9);
+    std::snprintf(version, sizeof version, "V2.%u.%u build 20260%u", d.model % 7, d.index % 10, 1 + d.index % 9);
     r.version.assign(version);
     r.restart_en = 0;
     r.restart_type = 1;
@@ -104,9 +107,7 @@ void MakeStationOf(SimDevice& station, const SimDevice& ap) {
 
 }  // namespace
 
-bool InModelSetB(std::uint16_t model) {
-    return model == 4 || model == 5 || model == 260 || model == 261;
-}
+bool InModelSetB(std::uint16_t model) { return model == 4 || model == 5 || model == 260 || model == 261; }
 
 std::vector<SimDevice> BuildFleet(const SimOptions& options, Clock::time_point now) {
     std::vector<SimDevice> fleet(options.devices);
@@ -126,7 +127,8 @@ std::vector<SimDevice> BuildFleet(const SimOptions& options, Clock::time_point n
         d.reportsWrongIp = !d.neverSendsRecord && i >= options.devices - mute - liars;
         d.record = FactoryRecord(d, options.subnets[d.subnet]);
         switch (i % 5) {
-        case 0: case 2: break;  // access points
+        case 0:
+        case 2: break;  // access points
         case 1: MakeStationOf(d, fleet[i - 1]); break;
         default: d.record.work_mode = kOtherModes[(i / 5) % kOtherModes.size()]; break;
         }
@@ -140,8 +142,10 @@ std::vector<config_otherwl_basic> SurveyFor(const std::vector<SimDevice>& fleet,
     std::vector<config_otherwl_basic> out;
     std::uniform_int_distribution<int> signal(-90, -40);
     for (const SimDevice& d : fleet) {
-        if (out.size() >= max) break;
-        if (d.index == self.index || d.record.work_mode != 1 || d.power != Power::on) continue;
+        if (out.size() >= max)
+            break;
+        if (d.index == self.index || d.record.work_mode != 1 || d.power != Power::on)
+            continue;
         config_otherwl_basic e{};
         e.mac = d.mac;
         e.signal = static_cast<std::int8_t>(signal(rng));
@@ -155,8 +159,12 @@ std::vector<config_otherwl_basic> SurveyFor(const std::vector<SimDevice>& fleet,
     constexpr std::array<const char*, 4> kInventedSsids = {"Nachbar-", "隣の網-", "Voisin-é-", "Farm-"};
     for (std::uint32_t k = 0; k < invented && out.size() < max; ++k) {
         config_otherwl_basic e{};
-        e.mac = {0x0a, 0xee, static_cast<std::uint8_t>(self.index >> 8), static_cast<std::uint8_t>(self.index),
-                 0x00, static_cast<std::uint8_t>(k)};
+        e.mac = {0x0a,
+                 0xee,
+                 static_cast<std::uint8_t>(self.index >> 8),
+                 static_cast<std::uint8_t>(self.index),
+                 0x00,
+                 static_cast<std::uint8_t>(k)};
         e.signal = static_cast<std::int8_t>(signal(rng));
         e.channel = static_cast<std::uint8_t>(1 + k % 13);
         e.secure_mode = static_cast<std::uint8_t>(k % 7);

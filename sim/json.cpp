@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/unicode_text.h"
 
@@ -15,15 +15,34 @@ void JsonWriter::Separate() {
         return;
     }
     if (!first_.empty()) {
-        if (!first_.back()) out_ += ',';
+        if (!first_.back())
+            out_ += ',';
         first_.back() = false;
     }
 }
 
-JsonWriter& JsonWriter::BeginObject() { Separate(); out_ += '{'; first_.push_back(true); return *this; }
-JsonWriter& JsonWriter::EndObject() { out_ += '}'; first_.pop_back(); return *this; }
-JsonWriter& JsonWriter::BeginArray() { Separate(); out_ += '['; first_.push_back(true); return *this; }
-JsonWriter& JsonWriter::EndArray() { out_ += ']'; first_.pop_back(); return *this; }
+JsonWriter& JsonWriter::BeginObject() {
+    Separate();
+    out_ += '{';
+    first_.push_back(true);
+    return *this;
+}
+JsonWriter& JsonWriter::EndObject() {
+    out_ += '}';
+    first_.pop_back();
+    return *this;
+}
+JsonWriter& JsonWriter::BeginArray() {
+    Separate();
+    out_ += '[';
+    first_.push_back(true);
+    return *this;
+}
+JsonWriter& JsonWriter::EndArray() {
+    out_ += ']';
+    first_.pop_back();
+    return *this;
+}
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     String(key);
@@ -38,9 +57,21 @@ JsonWriter& JsonWriter::String(std::string_view value) {
     return *this;
 }
 
-JsonWriter& JsonWriter::Number(std::int64_t value) { Separate(); out_ += std::to_string(value); return *this; }
-JsonWriter& JsonWriter::Unsigned(std::uint64_t value) { Separate(); out_ += std::to_string(value); return *this; }
-JsonWriter& JsonWriter::Bool(bool value) { Separate(); out_ += value ? "true" : "false"; return *this; }
+JsonWriter& JsonWriter::Number(std::int64_t value) {
+    Separate();
+    out_ += std::to_string(value);
+    return *this;
+}
+JsonWriter& JsonWriter::Unsigned(std::uint64_t value) {
+    Separate();
+    out_ += std::to_string(value);
+    return *this;
+}
+JsonWriter& JsonWriter::Bool(bool value) {
+    Separate();
+    out_ += value ? "true" : "false";
+    return *this;
+}
 
 JsonWriter& JsonWriter::Real(double value) {
     Separate();
@@ -68,59 +99,91 @@ public:
     std::optional<JsonValue> Document() {
         auto v = Value(0);
         Space();
-        if (!v || i_ != t_.size()) return std::nullopt;
+        if (!v || i_ != t_.size())
+            return std::nullopt;
         return v;
     }
 
 private:
-    void Space() { while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\n' || t_[i_] == '\r' || t_[i_] == '\t')) ++i_; }
-    bool Eat(char c) { Space(); if (i_ < t_.size() && t_[i_] == c) { ++i_; return true; } return false; }
-    bool Word(std::string_view w) { if (t_.substr(i_, w.size()) == w) { i_ += w.size(); return true; } return false; }
+    void Space() {
+        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\n' || t_[i_] == '\r' || t_[i_] == '\t'))
+            ++i_;
+    }
+    bool Eat(char c) {
+        Space();
+        if (i_ < t_.size() && t_[i_] == c) {
+            ++i_;
+            return true;
+        }
+        return false;
+    }
+    bool Word(std::string_view w) {
+        if (t_.substr(i_, w.size()) == w) {
+            i_ += w.size();
+            return true;
+        }
+        return false;
+    }
 
     std::optional<JsonValue> Value(int depth) {
-        if (depth > 64) return std::nullopt;
+        if (depth > 64)
+            return std::nullopt;
         Space();
-        if (i_ >= t_.size()) return std::nullopt;
+        if (i_ >= t_.size())
+            return std::nullopt;
         const char c = t_[i_];
-        if (c == '{') return ObjectValue(depth);
-        if (c == '[') return ArrayValue(depth);
+        if (c == '{')
+            return ObjectValue(depth);
+        if (c == '[')
+            return ArrayValue(depth);
         if (c == '"') {
             auto s = StringValue();
-            if (!s) return std::nullopt;
+            if (!s)
+                return std::nullopt;
             return JsonValue{*s};
         }
-        if (Word("true")) return JsonValue{true};
-        if (Word("false")) return JsonValue{false};
-        if (Word("null")) return JsonValue{nullptr};
+        if (Word("true"))
+            return JsonValue{true};
+        if (Word("false"))
+            return JsonValue{false};
+        if (Word("null"))
+            return JsonValue{nullptr};
         return NumberValue();
     }
 
     std::optional<JsonValue> ObjectValue(int depth) {
         ++i_;
         auto obj = std::make_shared<JsonValue::Object>();
-        if (Eat('}')) return JsonValue{obj};
+        if (Eat('}'))
+            return JsonValue{obj};
         do {
             Space();
             auto key = StringValue();
-            if (!key || !Eat(':')) return std::nullopt;
+            if (!key || !Eat(':'))
+                return std::nullopt;
             auto v = Value(depth + 1);
-            if (!v) return std::nullopt;
+            if (!v)
+                return std::nullopt;
             (*obj)[*key] = std::move(*v);
         } while (Eat(','));
-        if (!Eat('}')) return std::nullopt;
+        if (!Eat('}'))
+            return std::nullopt;
         return JsonValue{obj};
     }
 
     std::optional<JsonValue> ArrayValue(int depth) {
         ++i_;
         auto arr = std::make_shared<JsonValue::Array>();
-        if (Eat(']')) return JsonValue{arr};
+        if (Eat(']'))
+            return JsonValue{arr};
         do {
             auto v = Value(depth + 1);
-            if (!v) return std::nullopt;
+            if (!v)
+                return std::nullopt;
             arr->push_back(std::move(*v));
         } while (Eat(','));
-        if (!Eat(']')) return std::nullopt;
+        if (!Eat(']'))
+            return std::nullopt;
         return JsonValue{arr};
     }
 
@@ -138,32 +201,45 @@ private:
     }
 
     std::optional<std::string> StringValue() {
-        if (i_ >= t_.size() || t_[i_] != '"') return std::nullopt;
+        if (i_ >= t_.size() || t_[i_] != '"')
+            return std::nullopt;
         ++i_;
         std::string out;
         while (i_ < t_.size()) {
             const char c = t_[i_++];
-            if (c == '"') return out;
-            if (c != '\\') { out += c; continue; }
-            if (i_ >= t_.size()) return std::nullopt;
+            if (c == '"')
+                return out;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (i_ >= t_.size())
+                return std::nullopt;
             const char e = t_[i_++];
             switch (e) {
-            case '"': case '\\': case '/': out += e; break;
+            case '"':
+            case '\\':
+            case '/': out += e; break;
             case 'n': out += '\n'; break;
             case 'r': out += '\r'; break;
             case 't': out += '\t'; break;
             case 'b': out += '\b'; break;
             case 'f': out += '\f'; break;
             case 'u': {
-                if (i_ + 4 > t_.size()) return std::nullopt;
+                if (i_ + 4 > t_.size())
+                    return std::nullopt;
                 std::uint32_t cp = 0;
                 for (int k = 0; k < 4; ++k) {
                     const char h = t_[i_++];
                     cp <<= 4;
-                    if (h >= '0' && h <= '9') cp |= static_cast<std::uint32_t>(h - '0');
-                    else if (h >= 'a' && h <= 'f') cp |= static_cast<std::uint32_t>(h - 'a' + 10);
-                    else if (h >= 'A' && h <= 'F') cp |= static_cast<std::uint32_t>(h - 'A' + 10);
-                    else return std::nullopt;
+                    if (h >= '0' && h <= '9')
+                        cp |= static_cast<std::uint32_t>(h - '0');
+                    else if (h >= 'a' && h <= 'f')
+                        cp |= static_cast<std::uint32_t>(h - 'a' + 10);
+                    else if (h >= 'A' && h <= 'F')
+                        cp |= static_cast<std::uint32_t>(h - 'A' + 10);
+                    else
+                        return std::nullopt;
                 }
                 Utf8(out, cp);
                 break;
@@ -176,14 +252,16 @@ private:
 
     std::optional<JsonValue> NumberValue() {
         const std::size_t start = i_;
-        while (i_ < t_.size() && (std::isdigit(static_cast<unsigned char>(t_[i_])) || t_[i_] == '-' ||
-                                  t_[i_] == '+' || t_[i_] == '.' || t_[i_] == 'e' || t_[i_] == 'E'))
+        while (i_ < t_.size() && (std::isdigit(static_cast<unsigned char>(t_[i_])) || t_[i_] == '-' || t_[i_] == '+' ||
+                                  t_[i_] == '.' || t_[i_] == 'e' || t_[i_] == 'E'))
             ++i_;
-        if (start == i_) return std::nullopt;
+        if (start == i_)
+            return std::nullopt;
         const std::string text(t_.substr(start, i_ - start));
         char* end = nullptr;
         const double v = std::strtod(text.c_str(), &end);
-        if (end != text.c_str() + text.size()) return std::nullopt;
+        if (end != text.c_str() + text.size())
+            return std::nullopt;
         return JsonValue{v};
     }
 
@@ -194,21 +272,25 @@ private:
 }  // namespace
 
 const JsonValue& JsonValue::operator[](std::string_view key) const {
-    if (!IsObject()) return Null();
+    if (!IsObject())
+        return Null();
     const auto& obj = *std::get<std::shared_ptr<Object>>(v);
     const auto it = obj.find(key);
     return it == obj.end() ? Null() : it->second;
 }
 
 const JsonValue& JsonValue::operator[](std::size_t index) const {
-    if (!IsArray()) return Null();
+    if (!IsArray())
+        return Null();
     const auto& arr = *std::get<std::shared_ptr<Array>>(v);
     return index < arr.size() ? arr[index] : Null();
 }
 
 std::size_t JsonValue::Size() const {
-    if (IsArray()) return std::get<std::shared_ptr<Array>>(v)->size();
-    if (IsObject()) return std::get<std::shared_ptr<Object>>(v)->size();
+    if (IsArray())
+        return std::get<std::shared_ptr<Array>>(v)->size();
+    if (IsObject())
+        return std::get<std::shared_ptr<Object>>(v)->size();
     return 0;
 }
 

@@ -29,11 +29,16 @@ public:
     template <typename T>
     JsonWriter& Field(std::string_view key, const T& value) {
         Key(key);
-        if constexpr (std::is_same_v<T, bool>) return Bool(value);
-        else if constexpr (std::is_floating_point_v<T>) return Real(value);
-        else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>) return Number(value);
-        else if constexpr (std::is_integral_v<T>) return Unsigned(value);
-        else return String(value);
+        if constexpr (std::is_same_v<T, bool>)
+            return Bool(value);
+        else if constexpr (std::is_floating_point_v<T>)
+            return Real(value);
+        else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>)
+            return Number(value);
+        else if constexpr (std::is_integral_v<T>)
+            return Unsigned(value);
+        else
+            return String(value);
     }
     const std::string& Text() const { return out_; }
 
@@ -55,10 +60,10 @@ struct JsonValue {
     const JsonValue& operator[](std::string_view key) const;
     const JsonValue& operator[](std::size_t index) const;
     std::size_t Size() const;
-    std::string Str() const;        // "" unless a string
-    double Num() const;             // 0 unless a number
+    std::string Str() const;  // "" unless a string
+    double Num() const;       // 0 unless a number
     std::int64_t Int() const { return static_cast<std::int64_t>(Num()); }
-    bool Boolean() const;           // false unless true
+    bool Boolean() const;  // false unless true
 };
 
 std::optional<JsonValue> ParseJson(std::string_view text);

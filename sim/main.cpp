@@ -11,7 +11,8 @@ namespace {
 cpe::sim::Simulator* g_running = nullptr;
 
 void OnSignal(int) {
-    if (g_running) g_running->RequestStop();
+    if (g_running)
+        g_running->RequestStop();
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ template <typename T>
 std::optional<T> Number(const std::string& text) {
     T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (ec != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -20,13 +21,16 @@ std::optional<double> Probability(const std::string& text) {
     // from_chars for double is not in every standard library we build with.
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !(v >= 0 && v <= 1)) return std::nullopt;
+    if (text.empty() || end != text.c_str() + text.size() || !(v >= 0 && v <= 1))
+        return std::nullopt;
     return v;
 }
 
 std::optional<FetchProtocol> Protocol(const std::string& text) {
-    if (text == "tftp") return FetchProtocol::tftp;
-    if (text == "http") return FetchProtocol::http;
+    if (text == "tftp")
+        return FetchProtocol::tftp;
+    if (text == "http")
+        return FetchProtocol::http;
     return std::nullopt;
 }
 
@@ -72,7 +76,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     auto millis = [](Millis& out) {
         return [&out](const std::string& v) {
             auto n = Number<std::int64_t>(v);
-            if (!n || *n < 0) return false;
+            if (!n || *n < 0)
+                return false;
             out = Millis(*n);
             return true;
         };
@@ -80,7 +85,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     auto port = [](std::uint16_t& out) {
         return [&out](const std::string& v) {
             auto n = Number<std::uint16_t>(v);
-            if (!n || *n == 0) return false;
+            if (!n || *n == 0)
+                return false;
             out = *n;
             return true;
         };
@@ -88,7 +94,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     auto count = [](std::uint32_t& out) {
         return [&out](const std::string& v) {
             auto n = Number<std::uint32_t>(v);
-            if (!n) return false;
+            if (!n)
+                return false;
             out = *n;
             return true;
         };
@@ -96,7 +103,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     auto prob = [](double& out) {
         return [&out](const std::string& v) {
             auto p = Probability(v);
-            if (!p) return false;
+            if (!p)
+                return false;
             out = *p;
             return true;
         };
@@ -104,7 +112,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     auto proto = [](FetchProtocol& out) {
         return [&out](const std::string& v) {
             auto p = Protocol(v);
-            if (!p) return false;
+            if (!p)
+                return false;
             out = *p;
             return true;
         };
@@ -112,14 +121,18 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
     double bothLoss = -1;
     const std::map<std::string, Setter> withValue = {
         {"--devices", count(o.devices)},
-        {"--subnet", [&o](const std::string& v) {
+        {"--subnet",
+         [&o](const std::string& v) {
              auto s = ParseDeviceSubnet(v);
-             if (s) o.subnets.push_back(*s);
+             if (s)
+                 o.subnets.push_back(*s);
              return s.has_value();
          }},
-        {"--seed", [&o](const std::string& v) {
+        {"--seed",
+         [&o](const std::string& v) {
              auto n = Number<std::uint64_t>(v);
-             if (n) o.seed = *n;
+             if (n)
+                 o.seed = *n;
              return n.has_value();
          }},
         {"--heartbeat-ms", millis(o.heartbeat)},
@@ -142,10 +155,12 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
         {"--dup", prob(o.faults.duplicate)},
         {"--delay-ms", millis(o.faults.delay)},
         {"--jitter-ms", millis(o.faults.jitter)},
-        {"--garbage-per-s", [&o](const std::string& v) {
+        {"--garbage-per-s",
+         [&o](const std::string& v) {
              char* end = nullptr;
              const double r = std::strtod(v.c_str(), &end);
-             if (v.empty() || end != v.c_str() + v.size() || !(r >= 0 && r <= 10000)) return false;
+             if (v.empty() || end != v.c_str() + v.size() || !(r >= 0 && r <= 10000))
+                 return false;
              o.faults.garbagePerSecond = r;
              return true;
          }},
@@ -153,25 +168,39 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
         {"--ip-mismatch", count(o.faults.ipMismatch)},
         {"--survey-invented", count(o.surveyInvented)},
         {"--survey-max", count(o.surveyMax)},
-        {"--control", [&o](const std::string& v) {
+        {"--control",
+         [&o](const std::string& v) {
              o.controlPath = v;
              return !v.empty();
          }},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--loopback") { o.loopback = true; continue; }
-        if (a == "--verbose") { o.verbose = true; continue; }
-        if (a == "--help" || a == "-h") return SimUsage();
+        if (a == "--loopback") {
+            o.loopback = true;
+            continue;
+        }
+        if (a == "--verbose") {
+            o.verbose = true;
+            continue;
+        }
+        if (a == "--help" || a == "-h")
+            return SimUsage();
         const auto it = withValue.find(a);
-        if (it == withValue.end()) return "unknown option " + a + "\n" + SimUsage();
-        if (i + 1 >= args.size()) return "option " + a + " needs a value";
-        if (!it->second(args[++i])) return "bad value for " + a + ": " + args[i];
+        if (it == withValue.end())
+            return "unknown option " + a + "\n" + SimUsage();
+        if (i + 1 >= args.size())
+            return "option " + a + " needs a value";
+        if (!it->second(args[++i]))
+            return "bad value for " + a + ": " + args[i];
     }
-    if (bothLoss >= 0) o.faults.lossIn = o.faults.lossOut = bothLoss;
-    if (o.devices == 0) return "--devices must be at least 1";
+    if (bothLoss >= 0)
+        o.faults.lossIn = o.faults.lossOut = bothLoss;
+    if (o.devices == 0)
+        return "--devices must be at least 1";
     if (o.subnets.empty()) {
-        if (!o.loopback) return "give at least one --subnet (tools/netlab.sh sim does)";
+        if (!o.loopback)
+            return "give at least one --subnet (tools/netlab.sh sim does)";
         o.subnets.push_back(*ParseDeviceSubnet("127.0.77.1/16"));
     }
     for (const auto& s : o.subnets) {
@@ -185,7 +214,8 @@ std::variant<SimOptions, std::string> ParseSimOptions(const std::vector<std::str
         if (!s.address(static_cast<std::uint32_t>(perSubnet - 1)))
             return "subnet " + Ipv4Text(s.first) + "/" + std::to_string(s.prefix) + " has no room for " +
                    std::to_string(perSubnet) + " devices";
-    if (o.surveyMax > 255 * 32) return "--survey-max must be at most 8160 (255 packets of 32)";
+    if (o.surveyMax > 255 * 32)
+        return "--survey-max must be at most 8160 (255 packets of 32)";
     if (std::uint64_t{o.faults.noRecord} + o.faults.ipMismatch > o.devices)
         return "--no-record plus --ip-mismatch exceed --devices";
     return o;

@@ -18,38 +18,38 @@ using Millis = std::chrono::milliseconds;
 enum class FetchProtocol { tftp, http };
 
 struct PortPlan {
-    std::uint16_t discovery = 9786;       // device listens for the search broadcast
-    std::uint16_t command = 9787;         // device listens for requests and heartbeat replies
-    std::uint16_t utilSearchReply = 9785; // utility port that takes search replies
-    std::uint16_t utilHeartbeat = 9787;   // utility port that takes heartbeats
-    std::uint16_t utilReply = 9788;       // utility port for announcements after a restart
+    std::uint16_t discovery = 9786;        // device listens for the search broadcast
+    std::uint16_t command = 9787;          // device listens for requests and heartbeat replies
+    std::uint16_t utilSearchReply = 9785;  // utility port that takes search replies
+    std::uint16_t utilHeartbeat = 9787;    // utility port that takes heartbeats
+    std::uint16_t utilReply = 9788;        // utility port for announcements after a restart
     std::uint16_t tftp = kTftpServerPort;  // utility's TFTP server
     std::uint16_t http = kHttpServerPort;  // utility's HTTP file server
 };
 
 struct FaultPlan {
-    double lossIn = 0;        // probability that a received datagram is ignored
-    double lossOut = 0;       // probability that a datagram to send is dropped
-    double duplicate = 0;     // probability that a sent datagram goes out twice
-    Millis delay{0};          // added to every datagram sent
-    Millis jitter{0};         // +- uniformly around the delay
-    double garbagePerSecond = 0;  // malformed datagrams sent to the utility's ports
-    std::uint32_t noRecord = 0;   // the last n devices never send their device record
-    std::uint32_t ipMismatch = 0; // the n devices before those report an ip that is not theirs
+    double lossIn = 0;             // probability that a received datagram is ignored
+    double lossOut = 0;            // probability that a datagram to send is dropped
+    double duplicate = 0;          // probability that a sent datagram goes out twice
+    Millis delay{0};               // added to every datagram sent
+    Millis jitter{0};              // +- uniformly around the delay
+    double garbagePerSecond = 0;   // malformed datagrams sent to the utility's ports
+    std::uint32_t noRecord = 0;    // the last n devices never send their device record
+    std::uint32_t ipMismatch = 0;  // the n devices before those report an ip that is not theirs
 };
 
 struct SimOptions {
     std::uint32_t devices = 10;
     std::vector<DeviceSubnet> subnets;
-    bool loopback = false;        // allowed outside the lab: every address must be 127.0.0.0/8
+    bool loopback = false;  // allowed outside the lab: every address must be 127.0.0.0/8
     std::uint64_t seed = 1;
     PortPlan ports;
     FaultPlan faults;
     Millis heartbeat{5000};
-    Millis rebootSilence{8000};   // how long a rebooting device stays silent
-    Millis applyDelay{300};       // a request that restarts the device takes effect this late
-    Millis replySpread{0};        // each device answers a broadcast within this window
-    Millis pollTimeout{300000};   // model set B gives up waiting for upgrade_poll
+    Millis rebootSilence{8000};  // how long a rebooting device stays silent
+    Millis applyDelay{300};      // a request that restarts the device takes effect this late
+    Millis replySpread{0};       // each device answers a broadcast within this window
+    Millis pollTimeout{300000};  // model set B gives up waiting for upgrade_poll
     FetchProtocol setBFetch = FetchProtocol::http;
     FetchProtocol otherFetch = FetchProtocol::tftp;
     std::uint32_t surveyInvented = 6;  // invented access points added to every survey

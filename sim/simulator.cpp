@@ -10,12 +10,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
+#include <ctime>
 #include <map>
 #include <queue>
 #include <utility>
@@ -38,9 +38,20 @@ public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() { reset(); }
     Fd(Fd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
-    Fd& operator=(Fd&& o) noexcept { if (this != &o) { reset(); fd_ = std::exchange(o.fd_, -1); } return *this; }
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) {
+            reset();
+            fd_ = std::exchange(o.fd_, -1);
+        }
+        return *this;
+    }
     int get() const { return fd_; }
-    void reset() { if (fd_ >= 0) ::close(fd_); fd_ = -1; }
+    void reset() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
 private:
     int fd_ = -1;
 };
@@ -63,7 +74,8 @@ struct Scheduled {
 // device heard it.
 Clock::time_point ArrivalTime(const timespec* stamp) {
     const auto now = Clock::now();
-    if (!stamp) return now;
+    if (!stamp)
+        return now;
     const auto arrived = std::chrono::seconds(stamp->tv_sec) + std::chrono::nanoseconds(stamp->tv_nsec);
     const auto waited = std::chrono::system_clock::now().time_since_epoch() - arrived;
     return waited.count() > 0 ? now - std::chrono::duration_cast<Clock::duration>(waited) : now;
@@ -71,7 +83,10 @@ Clock::time_point ArrivalTime(const timespec* stamp) {
 
 Fd OpenUdp(std::uint16_t port, std::string& error) {
     Fd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (fd.get() < 0) { error = std::strerror(errno); return {}; }
+    if (fd.get() < 0) {
+        error = std::strerror(errno);
+        return {};
+    }
     const int one = 1;
     ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     ::setsockopt(fd.get(), IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
@@ -106,7 +121,7 @@ struct Simulator::Impl final : Outbox {
     SimStats stats;
     Fd discovery, command, wake, control;
     std::vector<Fd> controlClients;
-    std::map<int, std::string> controlInput;  // per client fd: the request read so far
+    std::map<int, std::string> controlInput;              // per client fd: the request read so far
     std::map<int, std::vector<std::size_t>> linkSubnets;  // interface index -> subnets on it
     std::priority_queue<Scheduled, std::vector<Scheduled>, std::greater<>> schedule;
     std::uint64_t seq = 0;
@@ -123,13 +138,19 @@ struct Simulator::Impl final : Outbox {
     // Outbox
     void Send(Endpoint from, Endpoint to, std::vector<std::uint8_t> datagram, Millis delay) override {
         const auto departures = faults.Departures(delay);
-        if (departures.empty()) { ++stats.droppedOut; return; }
-        if (departures.size() > 1) ++stats.duplicated;
+        if (departures.empty()) {
+            ++stats.droppedOut;
+            return;
+        }
+        if (departures.size() > 1)
+            ++stats.duplicated;
         const auto now = Clock::now();
         for (std::size_t i = 0; i < departures.size(); ++i) {
             PendingSend p{from, to, i + 1 < departures.size() ? datagram : std::move(datagram)};
-            if (departures[i].count() == 0) Transmit(p);
-            else schedule.push({now + departures[i], seq++, std::move(p)});
+            if (departures[i].count() == 0)
+                Transmit(p);
+            else
+                schedule.push({now + departures[i], seq++, std::move(p)});
         }
     }
     void Arm(Millis after, Timer timer) override { schedule.push({Clock::now() + after, seq++, timer}); }
@@ -144,7 +165,10 @@ struct Simulator::Impl final : Outbox {
     bool Allowed(Ipv4 ip) const { return !options.loopback || IsLoopback(ip); }
 
     void Transmit(const PendingSend& p) {
-        if (!Allowed(p.to.ip) || !Allowed(p.from.ip)) { ++stats.refused; return; }
+        if (!Allowed(p.to.ip) || !Allowed(p.from.ip)) {
+            ++stats.refused;
+            return;
+        }
         const int fd = p.from.port == options.ports.discovery ? discovery.get() : command.get();
         sockaddr_in to{};
         to.sin_family = AF_INET;
@@ -166,8 +190,10 @@ struct Simulator::Impl final : Outbox {
         in_pktinfo info{};
         info.ipi_spec_dst.s_addr = htonl(p.from.ip);  // the device's address is the source
         std::memcpy(CMSG_DATA(c), &info, sizeof info);
-        if (::sendmsg(fd, &msg, 0) < 0) ++stats.sendErrors;
-        else ++stats.sent;
+        if (::sendmsg(fd, &msg, 0) < 0)
+            ++stats.sendErrors;
+        else
+            ++stats.sent;
     }
 
     void FetchWorker() {
@@ -176,13 +202,16 @@ struct Simulator::Impl final : Outbox {
             {
                 std::unique_lock lock(fetchLock);
                 fetchReady.wait(lock, [this] { return fetchStop || !fetchQueue.empty(); });
-                if (fetchStop) return;
+                if (fetchStop)
+                    return;
                 request = std::move(fetchQueue.front());
                 fetchQueue.pop_front();
             }
             FetchResult result;
-            if (!Allowed(request.server.ip)) result.error = "server outside loopback";
-            else result = sim::Fetch(request);
+            if (!Allowed(request.server.ip))
+                result.error = "server outside loopback";
+            else
+                result = sim::Fetch(request);
             {
                 std::lock_guard lock(fetchLock);
                 fetchDone.emplace_back(std::move(request), std::move(result));
@@ -198,21 +227,26 @@ struct Simulator::Impl final : Outbox {
 
     void MapLinks() {
         ifaddrs* list = nullptr;
-        if (::getifaddrs(&list) != 0) return;
+        if (::getifaddrs(&list) != 0)
+            return;
         for (ifaddrs* i = list; i; i = i->ifa_next) {
-            if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+            if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET)
+                continue;
             const Ipv4 ip = ntohl(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr);
             const int index = static_cast<int>(::if_nametoindex(i->ifa_name));
-            for (std::size_t s : network.SubnetsHolding(ip)) linkSubnets[index].push_back(s);
+            for (std::size_t s : network.SubnetsHolding(ip))
+                linkSubnets[index].push_back(s);
         }
         ::freeifaddrs(list);
     }
 
     std::string OpenControl() {
-        if (options.controlPath.empty()) return {};
+        if (options.controlPath.empty())
+            return {};
         sockaddr_un a{};
         a.sun_family = AF_UNIX;
-        if (options.controlPath.size() >= sizeof a.sun_path) return "control path too long";
+        if (options.controlPath.size() >= sizeof a.sun_path)
+            return "control path too long";
         std::memcpy(a.sun_path, options.controlPath.c_str(), options.controlPath.size());
         ::unlink(options.controlPath.c_str());
         control = Fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
@@ -236,7 +270,8 @@ struct Simulator::Impl final : Outbox {
             msg.msg_control = cbuf;
             msg.msg_controllen = sizeof cbuf;
             const ssize_t n = ::recvmsg(fd, &msg, 0);
-            if (n < 0) return;
+            if (n < 0)
+                return;
             ++stats.received;
             Ipv4 dst = 0;
             int ifindex = 0;
@@ -247,7 +282,8 @@ struct Simulator::Impl final : Outbox {
                     std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
                     stamped = true;
                 }
-                if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+                if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO)
+                    continue;
                 in_pktinfo info;
                 std::memcpy(&info, CMSG_DATA(c), sizeof info);
                 dst = ntohl(info.ipi_addr.s_addr);
@@ -255,8 +291,14 @@ struct Simulator::Impl final : Outbox {
             }
             const Clock::time_point arrived = ArrivalTime(stamped ? &stamp : nullptr);
             const Endpoint src{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
-            if (!Allowed(src.ip)) { ++stats.refused; continue; }
-            if (faults.DropIncoming()) { ++stats.droppedIn; continue; }
+            if (!Allowed(src.ip)) {
+                ++stats.refused;
+                continue;
+            }
+            if (faults.DropIncoming()) {
+                ++stats.droppedIn;
+                continue;
+            }
             const std::span<const std::uint8_t> datagram(buf, static_cast<std::size_t>(n));
             if (options.verbose) {
                 const auto h = ParsePacketHeader(datagram);
@@ -267,8 +309,7 @@ struct Simulator::Impl final : Outbox {
             if (isDiscovery) {
                 const auto it = linkSubnets.find(ifindex);
                 static const std::vector<std::size_t> kAll;
-                network.OnDiscovery(datagram, src, dst, it == linkSubnets.end() ? kAll : it->second, arrived,
-                                    *this);
+                network.OnDiscovery(datagram, src, dst, it == linkSubnets.end() ? kAll : it->second, arrived, *this);
             } else {
                 network.OnCommand(datagram, src, dst, arrived, *this);
             }
@@ -280,21 +321,25 @@ struct Simulator::Impl final : Outbox {
         while (!schedule.empty() && schedule.top().when <= now) {
             Scheduled s = schedule.top();
             schedule.pop();
-            if (auto* t = std::get_if<Timer>(&s.what)) network.OnTimer(*t, now, *this);
-            else Transmit(std::get<PendingSend>(s.what));
+            if (auto* t = std::get_if<Timer>(&s.what))
+                network.OnTimer(*t, now, *this);
+            else
+                Transmit(std::get<PendingSend>(s.what));
         }
         std::deque<std::pair<FetchRequest, FetchResult>> done;
         {
             std::lock_guard lock(fetchLock);
             done.swap(fetchDone);
         }
-        for (auto& [request, result] : done) network.OnFetched(request, result, now, *this);
+        for (auto& [request, result] : done)
+            network.OnFetched(request, result, now, *this);
     }
 
     void SendGarbage() {
         const auto& devices = network.Devices();
         const SimDevice& d = devices[std::uniform_int_distribution<std::size_t>(0, devices.size() - 1)(faults.Rng())];
-        if (!d.manager || d.power != Power::on) return;
+        if (!d.manager || d.power != Power::on)
+            return;
         const std::uint16_t ports[] = {options.ports.utilSearchReply, options.ports.utilHeartbeat,
                                        options.ports.utilReply};
         const std::uint16_t port = ports[std::uniform_int_distribution<int>(0, 2)(faults.Rng())];
@@ -307,7 +352,8 @@ struct Simulator::Impl final : Outbox {
         const auto space = request.find(' ');
         const std::string verb = request.substr(0, space);
         const std::string arg = space == std::string::npos ? std::string() : request.substr(space + 1);
-        if (verb == "dump") return DumpJson(network, stats, now);
+        if (verb == "dump")
+            return DumpJson(network, stats, now);
         if (verb == "stats") {
             return "{\"sim\":" + StatsJson(stats, network.rejected) + ",\"kernel\":" + KernelUdpCountersJson() + "}";
         }
@@ -315,7 +361,8 @@ struct Simulator::Impl final : Outbox {
             const SimDevice* d = network.FindByMac(arg);
             return d ? DeviceJson(*d, now) : "{\"error\":\"no such device\"}";
         }
-        if (verb == "stop") return network.Stop(arg) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
+        if (verb == "stop")
+            return network.Stop(arg) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
         if (verb == "start")
             return network.StartDevice(arg, now, *this) ? "{\"ok\":true}" : "{\"error\":\"no such device\"}";
         if (verb == "refuse-bridge")
@@ -330,17 +377,21 @@ struct Simulator::Impl final : Outbox {
     void ServeControl(std::vector<pollfd>& fds, std::size_t firstClient) {
         if (control.get() >= 0 && (fds[3].revents & POLLIN)) {
             const int c = ::accept4(control.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (c >= 0) controlClients.emplace_back(c);
+            if (c >= 0)
+                controlClients.emplace_back(c);
         }
         for (std::size_t i = firstClient; i < fds.size(); ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
             const int fd = fds[i].fd;
             char buf[512];
             const ssize_t n = ::read(fd, buf, sizeof buf);
             std::string& input = controlInput[fd];
-            if (n > 0) input.append(buf, static_cast<std::size_t>(n));
+            if (n > 0)
+                input.append(buf, static_cast<std::size_t>(n));
             const auto eol = input.find('\n');
-            if (eol == std::string::npos && n > 0 && input.size() < 4096) continue;
+            if (eol == std::string::npos && n > 0 && input.size() < 4096)
+                continue;
             if (eol != std::string::npos) {
                 // Answers can be large; the client reads until we close.
                 const std::string reply = Answer(input.substr(0, eol)) + "\n";
@@ -348,9 +399,11 @@ struct Simulator::Impl final : Outbox {
                 std::size_t off = 0;
                 while (off < reply.size()) {
                     pollfd w{fd, POLLOUT, 0};
-                    if (::poll(&w, 1, 2000) <= 0) break;
+                    if (::poll(&w, 1, 2000) <= 0)
+                        break;
                     const ssize_t m = ::send(fd, reply.data() + off, reply.size() - off, flags | MSG_NOSIGNAL);
-                    if (m <= 0) break;
+                    if (m <= 0)
+                        break;
                     off += static_cast<std::size_t>(m);
                 }
             }
@@ -367,27 +420,36 @@ struct Simulator::Impl final : Outbox {
                                           std::chrono::duration<double>(1.0 / options.faults.garbagePerSecond))
                                     : Clock::duration::zero();
         while (!stopping) {
-            std::vector<pollfd> fds = {{discovery.get(), POLLIN, 0}, {command.get(), POLLIN, 0},
-                                       {wake.get(), POLLIN, 0}, {control.get(), POLLIN, 0}};
+            std::vector<pollfd> fds = {{discovery.get(), POLLIN, 0},
+                                       {command.get(), POLLIN, 0},
+                                       {wake.get(), POLLIN, 0},
+                                       {control.get(), POLLIN, 0}};
             const std::size_t firstClient = fds.size();
-            for (const Fd& c : controlClients) fds.push_back({c.get(), POLLIN, 0});
+            for (const Fd& c : controlClients)
+                fds.push_back({c.get(), POLLIN, 0});
             int timeout = 1000;
             if (!schedule.empty()) {
-                const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(schedule.top().when - Clock::now());
+                const auto wait =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(schedule.top().when - Clock::now());
                 timeout = static_cast<int>(std::clamp<std::int64_t>(wait.count() + 1, 0, 1000));
             }
-            if (garbageGap.count() > 0) timeout = std::min(timeout, 50);
-            if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
+            if (garbageGap.count() > 0)
+                timeout = std::min(timeout, 50);
+            if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
+                break;
             if (fds[2].revents & POLLIN) {
                 std::uint64_t count;
                 [[maybe_unused]] auto n = ::read(wake.get(), &count, sizeof count);
             }
-            if (fds[0].revents & POLLIN) ReceiveFrom(discovery.get(), true);
-            if (fds[1].revents & POLLIN) ReceiveFrom(command.get(), false);
+            if (fds[0].revents & POLLIN)
+                ReceiveFrom(discovery.get(), true);
+            if (fds[1].revents & POLLIN)
+                ReceiveFrom(command.get(), false);
             ServeControl(fds, firstClient);
             RunDue();
             if (garbageGap.count() > 0) {
-                for (const auto now = Clock::now(); nextGarbage <= now; nextGarbage += garbageGap) SendGarbage();
+                for (const auto now = Clock::now(); nextGarbage <= now; nextGarbage += garbageGap)
+                    SendGarbage();
             }
         }
     }
@@ -401,8 +463,10 @@ Simulator::~Simulator() {
         impl_->fetchStop = true;
     }
     impl_->fetchReady.notify_all();
-    for (auto& t : impl_->fetchers) t.join();
-    if (impl_->control.get() >= 0) ::unlink(impl_->options.controlPath.c_str());
+    for (auto& t : impl_->fetchers)
+        t.join();
+    if (impl_->control.get() >= 0)
+        ::unlink(impl_->options.controlPath.c_str());
 }
 
 std::string Simulator::Open() {
@@ -413,14 +477,19 @@ std::string Simulator::Open() {
     }
     std::string error;
     s.discovery = OpenUdp(s.options.ports.discovery, error);
-    if (s.discovery.get() < 0) return error;
+    if (s.discovery.get() < 0)
+        return error;
     s.command = OpenUdp(s.options.ports.command, error);
-    if (s.command.get() < 0) return error;
+    if (s.command.get() < 0)
+        return error;
     s.wake = Fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (s.wake.get() < 0) return "eventfd";
-    if (auto e = s.OpenControl(); !e.empty()) return e;
+    if (s.wake.get() < 0)
+        return "eventfd";
+    if (auto e = s.OpenControl(); !e.empty())
+        return e;
     s.MapLinks();
-    for (int i = 0; i < kFetchThreads; ++i) s.fetchers.emplace_back([&s] { s.FetchWorker(); });
+    for (int i = 0; i < kFetchThreads; ++i)
+        s.fetchers.emplace_back([&s] { s.FetchWorker(); });
     return {};
 }
 

@@ -20,11 +20,11 @@
 namespace cpe::sim {
 
 struct SimStats {
-    std::uint64_t received = 0;        // datagrams read from the sockets
-    std::uint64_t droppedIn = 0;       // ignored by fault injection
-    std::uint64_t refused = 0;         // from outside loopback while confined to it
+    std::uint64_t received = 0;   // datagrams read from the sockets
+    std::uint64_t droppedIn = 0;  // ignored by fault injection
+    std::uint64_t refused = 0;    // from outside loopback while confined to it
     std::uint64_t sent = 0;
-    std::uint64_t droppedOut = 0;      // lost by fault injection
+    std::uint64_t droppedOut = 0;  // lost by fault injection
     std::uint64_t duplicated = 0;
     std::uint64_t sendErrors = 0;
     std::uint64_t garbage = 0;

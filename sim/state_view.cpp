@@ -58,17 +58,21 @@ void WriteDevice(JsonWriter& w, const SimDevice& d, Clock::time_point now) {
     w.Field("heartbeats_sent", d.heartbeatsSent).Field("heartbeat_acks", d.heartbeatAcks);
     w.Field("records_sent", d.recordsSent).Field("search_replies", d.searchReplies).Field("restarts", d.restarts);
     w.Key("received").BeginObject();
-    for (const auto& [name, count] : d.received) w.Field(name, count);
+    for (const auto& [name, count] : d.received)
+        w.Field(name, count);
     w.EndObject();
     w.Key("recent").BeginArray();
-    for (const auto& name : d.recent) w.String(name);
+    for (const auto& name : d.recent)
+        w.String(name);
     w.EndArray();
     // Steady-clock times, comparable between the devices of one machine.
     w.Key("last_received_ms").BeginObject();
-    for (const auto& [name, ms] : d.lastReceivedMs) w.Field(name, ms);
+    for (const auto& [name, ms] : d.lastReceivedMs)
+        w.Field(name, ms);
     w.EndObject();
     w.Key("payloads").BeginObject();
-    for (const auto& [name, bytes] : d.lastPayload) w.Field(name, HexBytes(bytes));
+    for (const auto& [name, bytes] : d.lastPayload)
+        w.Field(name, HexBytes(bytes));
     w.EndObject();
     w.Key("upgrade").BeginObject();
     w.Field("phase", std::string(UpgradePhaseName(d.upgrade.phase))).Field("file", d.upgrade.file);
@@ -106,7 +110,8 @@ std::string DumpJson(const DeviceNetwork& network, const SimStats& stats, Clock:
     w.Key("stats");
     WriteStats(w, stats, network.rejected);
     w.Key("devices").BeginArray();
-    for (const SimDevice& d : network.Devices()) WriteDevice(w, d, now);
+    for (const SimDevice& d : network.Devices())
+        WriteDevice(w, d, now);
     w.EndArray();
     w.EndObject();
     return w.Text();
@@ -117,16 +122,22 @@ std::string KernelUdpCountersJson() {
     std::ifstream in("/proc/net/snmp");
     std::string line, names, values;
     while (std::getline(in, line)) {
-        if (line.rfind("Udp: ", 0) != 0) continue;
-        if (names.empty()) names = line.substr(5);
-        else { values = line.substr(5); break; }
+        if (line.rfind("Udp: ", 0) != 0)
+            continue;
+        if (names.empty())
+            names = line.substr(5);
+        else {
+            values = line.substr(5);
+            break;
+        }
     }
     JsonWriter w;
     w.BeginObject();
     std::istringstream n(names), v(values);
     std::string name;
     long long value = 0;
-    while (n >> name && v >> value) w.Field(name, static_cast<std::int64_t>(value));
+    while (n >> name && v >> value)
+        w.Field(name, static_cast<std::int64_t>(value));
     w.EndObject();
     return w.Text();
 }

@@ -36,8 +36,7 @@ std::string CADODatabase::DataSourceOf(std::string_view connectionString) {
 
 bool CADODatabase::Fail(const store::SqlError& error) {
     lastErrorCode_ = error.code;
-    lastErrorText_ = store::DescribeError("CADODataBase", error) + "Connection String = " +
-                     connectionString_;
+    lastErrorText_ = store::DescribeError("CADODataBase", error) + "Connection String = " + connectionString_;
     return false;
 }
 
@@ -96,18 +95,15 @@ bool CADODatabase::ExecuteStatement(std::string_view sql, store::SqlParams param
 }
 
 bool CADODatabase::BeginTransaction() {
-    return IsConnected() ? RunOne("begin", {})
-                         : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
+    return IsConnected() ? RunOne("begin", {}) : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
 }
 
 bool CADODatabase::CommitTransaction() {
-    return IsConnected() ? RunOne("commit", {})
-                         : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
+    return IsConnected() ? RunOne("commit", {}) : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
 }
 
 bool CADODatabase::RollbackTransaction() {
-    return IsConnected() ? RunOne("rollback", {})
-                         : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
+    return IsConnected() ? RunOne("rollback", {}) : Fail({SQLITE_MISUSE, "CADODataBase", "The connection is closed."});
 }
 
 bool CADODatabase::CreateDatabaseFile(std::string_view connectionString) {

@@ -40,7 +40,8 @@ struct FoldedEqual {
 
 bool StartsWithWord(std::string_view s, std::string_view word) {
     return s.size() >= word.size() && FoldedEqual{}(s.substr(0, word.size()), word) &&
-           (s.size() == word.size() || !(std::isalnum(static_cast<unsigned char>(s[word.size()])) || s[word.size()] == '_'));
+           (s.size() == word.size() ||
+            !(std::isalnum(static_cast<unsigned char>(s[word.size()])) || s[word.size()] == '_'));
 }
 
 std::string_view SkipBlanks(std::string_view s) {
@@ -91,22 +92,24 @@ std::string BaseTableOf(std::string_view query) {
 }
 
 std::size_t Utf8Length(std::string_view s) {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // A pending value as a statement parameter; it borrows the cell's text.
 template <typename CellT>
 store::SqlParam ParamOf(const CellT& cell) {
-    return std::visit([](const auto& v) -> store::SqlParam {
-        using V = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<V, std::string>)
-            return std::string_view(v);
-        else if constexpr (std::is_same_v<V, std::int64_t> || std::is_same_v<V, double>)
-            return v;
-        else
-            return std::monostate{};
-    }, cell);
+    return std::visit(
+        [](const auto& v) -> store::SqlParam {
+            using V = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<V, std::string>)
+                return std::string_view(v);
+            else if constexpr (std::is_same_v<V, std::int64_t> || std::is_same_v<V, double>)
+                return v;
+            else
+                return std::monostate{};
+        },
+        cell);
 }
 
 template <typename CellT>
@@ -147,11 +150,11 @@ std::string QuoteName(std::string_view name) {
 }  // namespace
 
 struct CADORecordset::Shape {
-    std::string query;         // as the caller gave it
-    std::string executed;      // with the row id in front when the rows can be written back
-    std::string table;         // empty: read-only
+    std::string query;     // as the caller gave it
+    std::string executed;  // with the row id in front when the rows can be written back
+    std::string table;     // empty: read-only
     std::vector<std::string> names;
-    std::vector<int> widths;   // fixed text width per column, 0 for others
+    std::vector<int> widths;  // fixed text width per column, 0 for others
     std::unordered_map<std::string, int, FoldedHash, FoldedEqual> index;
 };
 
@@ -183,8 +186,8 @@ bool CADORecordset::OpenQuery(std::string_view query, store::SqlParams params) {
     if (connection_ == nullptr || !connection_->IsOpen())
         return Fail(SQLITE_MISUSE, "The connection is closed.");
 
-    auto cached = std::find_if(shapeCache_.begin(), shapeCache_.end(),
-                               [&](const auto& s) { return s->query == query_; });
+    auto cached =
+        std::find_if(shapeCache_.begin(), shapeCache_.end(), [&](const auto& s) { return s->query == query_; });
     std::shared_ptr<const Shape> shape;
     if (cached != shapeCache_.end()) {
         shape = *cached;
@@ -192,9 +195,8 @@ bool CADORecordset::OpenQuery(std::string_view query, store::SqlParams params) {
         auto fresh = std::make_shared<Shape>();
         fresh->query = query_;
         fresh->table = BaseTableOf(query_);
-        fresh->executed = fresh->table.empty()
-                              ? query_
-                              : "select " + QuoteName(fresh->table) + ".rowid," + query_.substr(6);
+        fresh->executed =
+            fresh->table.empty() ? query_ : "select " + QuoteName(fresh->table) + ".rowid," + query_.substr(6);
         shape = fresh;
     }
 
@@ -250,7 +252,9 @@ bool CADORecordset::OpenQuery(std::string_view query, store::SqlParams params) {
             rowids.push_back(sqlite3_column_int64(stmt.get(), 0));
         for (int i = first; i < columns + first; ++i) {
             switch (sqlite3_column_type(stmt.get(), i)) {
-            case SQLITE_INTEGER: cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt.get(), i))); break;
+            case SQLITE_INTEGER:
+                cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt.get(), i)));
+                break;
             case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(stmt.get(), i)); break;
             case SQLITE_TEXT: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), i));
@@ -287,9 +291,7 @@ void CADORecordset::CloseQuery() {
     open_ = false;
 }
 
-bool CADORecordset::IsQueryOpen() const {
-    return open_ && connection_ != nullptr && connection_->IsOpen();
-}
+bool CADORecordset::IsQueryOpen() const { return open_ && connection_ != nullptr && connection_->IsOpen(); }
 
 int CADORecordset::RowCount() const {
     return IsQueryOpen() ? static_cast<int>(std::min<std::size_t>(rowCount_, std::numeric_limits<int>::max())) : 0;

@@ -89,8 +89,8 @@ private:
     std::string query_;
     std::shared_ptr<const Shape> shape_;
     std::vector<std::shared_ptr<const Shape>> shapeCache_;  // of recent queries
-    std::vector<Cell> cells_;              // rowCount_ rows of shape_->names.size() cells
-    std::vector<std::int64_t> rowids_;     // per row, when the result can be changed
+    std::vector<Cell> cells_;                               // rowCount_ rows of shape_->names.size() cells
+    std::vector<std::int64_t> rowids_;                      // per row, when the result can be changed
     std::size_t rowCount_ = 0;
     std::size_t current_ = 0;
     bool open_ = false;

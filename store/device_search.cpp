@@ -22,11 +22,11 @@ void SearchMatch(sqlite3_context* context, int argc, sqlite3_value** argv) {
         }
         case SQLITE_TEXT: {
             const auto* text = sqlite3_value_text(argv[i]);
-            value = std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_value_bytes(argv[i])));
+            value = std::string_view(reinterpret_cast<const char*>(text),
+                                     static_cast<std::size_t>(sqlite3_value_bytes(argv[i])));
             break;
         }
-        default:
-            continue;  // NULL matches nothing; the searched columns hold no other kinds
+        default: continue;  // NULL matches nothing; the searched columns hold no other kinds
         }
         if (ContainsFolded(value, needle)) {
             sqlite3_result_int(context, 1);

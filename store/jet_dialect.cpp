@@ -73,14 +73,13 @@ std::string TranslateType(std::string_view type, std::string_view size) {
     const std::string t = Lower(type);
     if (t == "counter" || t == "autoincrement")
         return "integer primary key";
-    if (t == "long" || t == "integer" || t == "int" || t == "short" || t == "smallint" ||
-        t == "byte" || t == "tinyint" || t == "bit" || t == "yesno")
+    if (t == "long" || t == "integer" || t == "int" || t == "short" || t == "smallint" || t == "byte" ||
+        t == "tinyint" || t == "bit" || t == "yesno")
         return "integer";
-    if (t == "double" || t == "float" || t == "single" || t == "real" || t == "currency" ||
-        t == "money")
+    if (t == "double" || t == "float" || t == "single" || t == "real" || t == "currency" || t == "money")
         return "real";
-    if (t == "char" || t == "character" || t == "text" || t == "varchar" || t == "string" ||
-        t == "memo" || t == "longtext")
+    if (t == "char" || t == "character" || t == "text" || t == "varchar" || t == "string" || t == "memo" ||
+        t == "longtext")
         return std::string(type) + std::string(size) + " collate nocase";
     return std::string(type) + std::string(size);
 }

@@ -23,7 +23,8 @@ constexpr int kModeStation = 2;
 
 // The site-survey table, in the engine's own dialect (the device table comes from its columns).
 constexpr const char* kSurveyTableStatement =
-    "CREATE TABLE ap_other_info(ID Counter,packet_count long,packet_id long,icount long,mac char(18),ssid char(33),signal long,channel long,secure_mode long,exchannel long,bandwidth long)";
+    "CREATE TABLE ap_other_info(ID Counter,packet_count long,packet_id long,icount long,mac char(18),ssid "
+    "char(33),signal long,channel long,secure_mode long,exchannel long,bandwidth long)";
 
 // Every write looks its row up by mac first, the bridge questions look devices up by their
 // wireless and bridge MACs and the first list is sorted by ip_num: without these indexes
@@ -53,11 +54,14 @@ std::vector<std::string> SupportStatements() {
         "create unique index ap_other_info_mac on ap_other_info(mac)",
         "create table ap_info_search(ID integer primary key, ap_status integer, search_text text)",
         "create trigger ap_info_search_add after insert on ap_info begin insert into ap_info_search(ID, ap_status, "
-        "search_text) values(new.ID, new.ap_status, " + SearchTextOf("new") + "); end",
+        "search_text) values(new.ID, new.ap_status, " +
+            SearchTextOf("new") + "); end",
         "create trigger ap_info_search_change after update of ID, ap_status, ap_name, ip, mac, ssid, version, "
         "work_mode, channel, ap_type on ap_info begin update ap_info_search set ID=new.ID, ap_status=new.ap_status, "
-        "search_text=" + SearchTextOf("new") + " where ID=old.ID; end",
-        "create trigger ap_info_search_drop after delete on ap_info begin delete from ap_info_search where ID=old.ID; end",
+        "search_text=" +
+            SearchTextOf("new") + " where ID=old.ID; end",
+        "create trigger ap_info_search_drop after delete on ap_info begin delete from ap_info_search where ID=old.ID; "
+        "end",
     };
 }
 
@@ -65,12 +69,12 @@ std::vector<std::string> SupportStatements() {
 // survive a crash, and the connection keeps its lock instead of taking it per statement.
 constexpr std::array<const char*, 5> kConnectionSettings = {
     "pragma locking_mode=exclusive", "pragma journal_mode=memory", "pragma synchronous=off",
-    "pragma temp_store=memory", "pragma cache_size=-16384",
+    "pragma temp_store=memory",      "pragma cache_size=-16384",
 };
 
 constexpr std::array<const char*, 12> kSortColumns = {
-    "mac", "ip_num", "ap_name", "ap_type", "work_mode", "ssid",
-    "channel", "secure_mode", "tx_power", "version", "up_time", "ap_status",
+    "mac",     "ip_num",      "ap_name",  "ap_type", "work_mode", "ssid",
+    "channel", "secure_mode", "tx_power", "version", "up_time",   "ap_status",
 };
 
 // The search text occurs in the searched columns of the row.
@@ -216,7 +220,7 @@ bool CSqlManagement::GetDevicePage(int sortCode, bool ascending, int pageSize, i
     QueryScope scope(result);
     const std::string countSql =
         std::string("select count(*) as row_count, sum(case when ap_status<>0 then 1 else 0 end) as online_count") +
-        (!search ? " from ap_info_search"
+        (!search      ? " from ap_info_search"
          : !separator ? " from ap_info_search where instr(search_text, ?1)>0"
                       : " from ap_info" + filter);
     if (!(search ? impl_->Open(countSql, {text}) : impl_->Open(countSql, {})))
@@ -230,10 +234,9 @@ bool CSqlManagement::GetDevicePage(int sortCode, bool ascending, int pageSize, i
     if (pageNumber >= 1 && first < rows) {
         const std::int64_t end = std::min<std::int64_t>(first + pageSize, rows);
         const bool fromBack = first > rows / 2;
-        const std::string sql = "select ap_info.* from (select ID from ap_info" + filter +
-                                orderBy(fromBack ? !ascending : ascending) +
-                                " limit ?2 offset ?3) as page_rows join ap_info on ap_info.ID=page_rows.ID" +
-                                orderBy(ascending);
+        const std::string sql =
+            "select ap_info.* from (select ID from ap_info" + filter + orderBy(fromBack ? !ascending : ascending) +
+            " limit ?2 offset ?3) as page_rows join ap_info on ap_info.ID=page_rows.ID" + orderBy(ascending);
         if (!impl_->Open(sql, {text, end - first, fromBack ? rows - end : first}))
             return false;
         page.resize(static_cast<std::size_t>(result.RowCount()));
@@ -365,8 +368,7 @@ bool CSqlManagement::FindBridgePeer(std::string_view mac, std::string& peerMac) 
     std::lock_guard guard(impl_->lock);
     CADORecordset& result = impl_->result;
     QueryScope scope(result);
-    if (!impl_->Open("select work_mode,ssid_mac,bridge_mac from ap_info where mac=?1", {mac}) ||
-        result.RowCount() == 0)
+    if (!impl_->Open("select work_mode,ssid_mac,bridge_mac from ap_info where mac=?1", {mac}) || result.RowCount() == 0)
         return false;
     int workMode = 0;
     std::string ssidMac, bridgeMac;
@@ -376,12 +378,11 @@ bool CSqlManagement::FindBridgePeer(std::string_view mac, std::string& peerMac) 
     const std::string ownMac(store::TrimBlanks(ssidMac));
     const std::string apMac(store::TrimBlanks(bridgeMac));
     result.CloseQuery();
-    const bool opened =
-        workMode == kModeStation
-            ? impl_->Open("select mac from ap_info where work_mode<>?1 and ssid_mac=?2",
-                          {std::int64_t{kModeStation}, std::string_view(apMac)})
-            : impl_->Open("select mac from ap_info where work_mode=?1 and bridge_mac=?2",
-                          {std::int64_t{kModeStation}, std::string_view(ownMac)});
+    const bool opened = workMode == kModeStation
+                            ? impl_->Open("select mac from ap_info where work_mode<>?1 and ssid_mac=?2",
+                                          {std::int64_t{kModeStation}, std::string_view(apMac)})
+                            : impl_->Open("select mac from ap_info where work_mode=?1 and bridge_mac=?2",
+                                          {std::int64_t{kModeStation}, std::string_view(ownMac)});
     if (!opened || result.RowCount() == 0)
         return false;
     std::string peer;

@@ -19,8 +19,18 @@ class CSqlManagement {
 public:
     // Sort codes of GetDevicePage.
     enum SortCode : int {
-        kSortMac = 0, kSortIpNum, kSortApName, kSortApType, kSortWorkMode, kSortSsid,
-        kSortChannel, kSortSecureMode, kSortTxPower, kSortVersion, kSortUpTime, kSortApStatus
+        kSortMac = 0,
+        kSortIpNum,
+        kSortApName,
+        kSortApType,
+        kSortWorkMode,
+        kSortSsid,
+        kSortChannel,
+        kSortSecureMode,
+        kSortTxPower,
+        kSortVersion,
+        kSortUpTime,
+        kSortApStatus
     };
 
     // The process-wide store over "data.mdb" in the program folder (or the runtime folder when
@@ -48,9 +58,8 @@ public:
     // literally, without ASCII case), in the order of the sort code. pageCount is set and
     // onlineCount added to over the whole filtered result; out is appended to. An unknown sort
     // code or a page size below 1 returns false and touches nothing.
-    bool GetDevicePage(int sortCode, bool ascending, int pageSize, int pageNumber,
-                       std::string_view searchText, int& pageCount, int& onlineCount,
-                       std::vector<ap_info_stu>& out);
+    bool GetDevicePage(int sortCode, bool ascending, int pageSize, int pageNumber, std::string_view searchText,
+                       int& pageCount, int& onlineCount, std::vector<ap_info_stu>& out);
     bool GetDeviceIps(std::vector<std::string>& out);
     bool GetDevice(std::string_view mac, ap_info_stu& out);
     bool SaveDevice(const ap_info_stu& record);

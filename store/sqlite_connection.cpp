@@ -5,8 +5,7 @@
 
 namespace cpe::store {
 
-StatementLease::StatementLease(sqlite3_stmt* stmt, int* activeLeases)
-    : stmt_(stmt), activeLeases_(activeLeases) {
+StatementLease::StatementLease(sqlite3_stmt* stmt, int* activeLeases) : stmt_(stmt), activeLeases_(activeLeases) {
     ++*activeLeases_;
 }
 
@@ -76,8 +75,8 @@ StatementLease SqliteConnection::Prepare(std::string_view sql, SqlError& error) 
     }
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
-                                      SQLITE_PREPARE_PERSISTENT, &raw, &tail);
+    const int rc =
+        sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw, &tail);
     StatementPtr stmt(raw);
     if (rc != SQLITE_OK) {
         Fail(rc, error);
@@ -104,9 +103,9 @@ StatementLease SqliteConnection::Prepare(std::string_view sql, SqlError& error) 
 bool SqliteConnection::Bind(sqlite3_stmt* stmt, SqlParams params, SqlError& error) {
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (static_cast<std::size_t>(expected) != params.size()) {
-        error = {SQLITE_RANGE, "SQLite", "The statement expects " + std::to_string(expected) +
-                                             " parameters, " + std::to_string(params.size()) +
-                                             " were given."};
+        error = {SQLITE_RANGE, "SQLite",
+                 "The statement expects " + std::to_string(expected) + " parameters, " + std::to_string(params.size()) +
+                     " were given."};
         return false;
     }
     for (std::size_t i = 0; i < params.size(); ++i) {

@@ -10,16 +10,14 @@
 
 namespace cpe {
 
-CTButtonPicture::CTButtonPicture(QWidget* parent) : QAbstractButton(parent)
-{
+CTButtonPicture::CTButtonPicture(QWidget* parent) : QAbstractButton(parent) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover, false);
 }
 
 void CTButtonPicture::SetImages(const QString& normal, const QString& hover, const QString& pressed,
-                                const QString& disabled)
-{
+                                const QString& disabled) {
     const QString files[4] = {normal, hover, pressed, disabled};
     for (int i = 0; i < 4; ++i) {
         QPixmap pic;
@@ -30,14 +28,12 @@ void CTButtonPicture::SetImages(const QString& normal, const QString& hover, con
     update();
 }
 
-void CTButtonPicture::SetButtonText(const QString& text)
-{
+void CTButtonPicture::SetButtonText(const QString& text) {
     setText(text);
     update();
 }
 
-CTButtonPicture::State CTButtonPicture::DrawState() const
-{
+CTButtonPicture::State CTButtonPicture::DrawState() const {
     if (!isEnabled())
         return kDisabled;
     if (isDown())
@@ -47,38 +43,52 @@ CTButtonPicture::State CTButtonPicture::DrawState() const
     return kNormal;
 }
 
-QPoint CTButtonPicture::TextOrigin(int placement, int margin, QSize button, QSize text)
-{
+QPoint CTButtonPicture::TextOrigin(int placement, int margin, QSize button, QSize text) {
     const int W = button.width(), H = button.height(), w = text.width(), h = text.height();
     int x = 0, y = 0;
     switch (placement) {
-    case kPlaceLeft: x = margin + 2; y = (H - h) / 2; break;
-    case kPlaceRight: x = W - margin - w - 2; y = (H - h) / 2; break;
-    case kPlaceCentre: x = (W - w) / 2; y = (H - h) / 2; break;
-    case kPlaceTopCentre: x = (W - w) / 2; y = 0; break;
-    case kPlaceBottomLeft: x = 0; y = H - h; break;
-    case kPlaceBottomCentre: x = (W - w) / 2; y = H - h; break;
+    case kPlaceLeft:
+        x = margin + 2;
+        y = (H - h) / 2;
+        break;
+    case kPlaceRight:
+        x = W - margin - w - 2;
+        y = (H - h) / 2;
+        break;
+    case kPlaceCentre:
+        x = (W - w) / 2;
+        y = (H - h) / 2;
+        break;
+    case kPlaceTopCentre:
+        x = (W - w) / 2;
+        y = 0;
+        break;
+    case kPlaceBottomLeft:
+        x = 0;
+        y = H - h;
+        break;
+    case kPlaceBottomCentre:
+        x = (W - w) / 2;
+        y = H - h;
+        break;
     default: break;
     }
     return {std::max(0, x), std::max(0, y)};
 }
 
-QRect CTButtonPicture::PictureRect(QSize picture, QSize button)
-{
+QRect CTButtonPicture::PictureRect(QSize picture, QSize button) {
     if (picture.width() > button.width() || picture.height() > button.height())
         return QRect(QPoint(0, 0), button);
     return QRect(QPoint(0, 0), picture);
 }
 
-QSize CTButtonPicture::sizeHint() const
-{
+QSize CTButtonPicture::sizeHint() const {
     if (!m_pictures[kNormal].isNull())
         return m_pictures[kNormal].size() / m_pictures[kNormal].devicePixelRatio();
     return {75, 23};
 }
 
-void CTButtonPicture::paintEvent(QPaintEvent*)
-{
+void CTButtonPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const State state = DrawState();
     const QPixmap* pic = &m_pictures[state];
@@ -110,8 +120,7 @@ void CTButtonPicture::paintEvent(QPaintEvent*)
     p.drawText(QRect(origin, extent), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text());
 }
 
-void CTButtonPicture::enterEvent(QEnterEvent* event)
-{
+void CTButtonPicture::enterEvent(QEnterEvent* event) {
     if (isEnabled() && !m_bHover) {
         m_bHover = true;
         update();
@@ -119,8 +128,7 @@ void CTButtonPicture::enterEvent(QEnterEvent* event)
     QAbstractButton::enterEvent(event);
 }
 
-void CTButtonPicture::leaveEvent(QEvent* event)
-{
+void CTButtonPicture::leaveEvent(QEvent* event) {
     if (m_bHover) {
         m_bHover = false;
         update();
@@ -128,8 +136,7 @@ void CTButtonPicture::leaveEvent(QEvent* event)
     QAbstractButton::leaveEvent(event);
 }
 
-void CTButtonPicture::changeEvent(QEvent* event)
-{
+void CTButtonPicture::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) {
         if (!isEnabled())
             m_bHover = false;

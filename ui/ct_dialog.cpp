@@ -14,8 +14,7 @@ namespace cpe {
 
 CTDialog::CTDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
 
-void CTDialog::SetBkImage(const QString& path)
-{
+void CTDialog::SetBkImage(const QString& path) {
     if (path.isEmpty())
         return;
     m_bkImage = QPixmap();
@@ -23,8 +22,7 @@ void CTDialog::SetBkImage(const QString& path)
     update();
 }
 
-void CTDialog::paintEvent(QPaintEvent*)
-{
+void CTDialog::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!m_bkImage.isNull())
         p.drawPixmap(rect(), m_bkImage);
@@ -44,21 +42,18 @@ void CTDialog::paintEvent(QPaintEvent*)
     }
 }
 
-void CTDialog::keyPressEvent(QKeyEvent* event)
-{
+void CTDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         event->accept();  // a skinned dialog closes only through its own buttons
         return;
-    default:
-        QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
     }
 }
 
-void CTDialog::mousePressEvent(QMouseEvent* event)
-{
+void CTDialog::mousePressEvent(QMouseEvent* event) {
     if (m_bDrag && event->button() == Qt::LeftButton) {
         QWidget* top = window();
         if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
@@ -73,8 +68,7 @@ void CTDialog::mousePressEvent(QMouseEvent* event)
     QDialog::mousePressEvent(event);
 }
 
-void CTDialog::mouseMoveEvent(QMouseEvent* event)
-{
+void CTDialog::mouseMoveEvent(QMouseEvent* event) {
     if (m_bDragging && (event->buttons() & Qt::LeftButton)) {
         window()->move(event->globalPosition().toPoint() - m_dragOffset);
         event->accept();
@@ -83,8 +77,7 @@ void CTDialog::mouseMoveEvent(QMouseEvent* event)
     QDialog::mouseMoveEvent(event);
 }
 
-void CTDialog::mouseReleaseEvent(QMouseEvent* event)
-{
+void CTDialog::mouseReleaseEvent(QMouseEvent* event) {
     if (m_bDragging && event->button() == Qt::LeftButton) {
         m_bDragging = false;
         event->accept();

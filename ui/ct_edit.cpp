@@ -15,8 +15,7 @@ bool IsLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <
 bool IsClipboardKey(char16_t c) { return c == kCtrlC || c == kCtrlV || c == kCtrlX || c == kCtrlZ; }
 
 // The control character a key stands for, or 0 when it is not one the filter looks at.
-char16_t ControlCharOf(const QKeyEvent* e)
-{
+char16_t ControlCharOf(const QKeyEvent* e) {
     if (e->key() == Qt::Key_Backspace)
         return kBackspace;
     if (e->modifiers() & Qt::ControlModifier) {
@@ -33,13 +32,9 @@ char16_t ControlCharOf(const QKeyEvent* e)
 
 }  // namespace
 
-CTEdit::CTEdit(QWidget* parent) : QLineEdit(parent)
-{
-    setFrame(false);
-}
+CTEdit::CTEdit(QWidget* parent) : QLineEdit(parent) { setFrame(false); }
 
-bool CTEdit::AcceptsChar(char16_t ch, int mode, const QString& refused, bool block)
-{
+bool CTEdit::AcceptsChar(char16_t ch, int mode, const QString& refused, bool block) {
     if (ch != 0 && refused.contains(QChar(ch)))
         return false;
     if (block && IsClipboardKey(ch))
@@ -54,8 +49,7 @@ bool CTEdit::AcceptsChar(char16_t ch, int mode, const QString& refused, bool blo
     return inSet || ch == kBackspace || IsClipboardKey(ch);
 }
 
-void CTEdit::keyPressEvent(QKeyEvent* e)
-{
+void CTEdit::keyPressEvent(QKeyEvent* e) {
     if (const char16_t ctrl = ControlCharOf(e)) {
         if (!AcceptsChar(ctrl, m_nFilterMode, m_strRefused, m_bBlock))
             return;
@@ -76,8 +70,7 @@ void CTEdit::keyPressEvent(QKeyEvent* e)
 }
 
 // Pasted text passes the same filter as typed text, so a digits-only box never takes letters.
-void CTEdit::PasteFiltered()
-{
+void CTEdit::PasteFiltered() {
     if (isReadOnly())
         return;
     QString accepted;
@@ -87,8 +80,7 @@ void CTEdit::PasteFiltered()
     insert(accepted);
 }
 
-void CTEdit::contextMenuEvent(QContextMenuEvent* e)
-{
+void CTEdit::contextMenuEvent(QContextMenuEvent* e) {
     if (m_bBlock || m_nFilterMode != kAnything || !m_strRefused.isEmpty()) {
         e->accept();  // its Paste item would bypass the filter
         return;
@@ -96,8 +88,7 @@ void CTEdit::contextMenuEvent(QContextMenuEvent* e)
     QLineEdit::contextMenuEvent(e);
 }
 
-void CTEdit::paintEvent(QPaintEvent* e)
-{
+void CTEdit::paintEvent(QPaintEvent* e) {
     QLineEdit::paintEvent(e);
     QPainter p(this);
     p.setPen(QColor(207, 207, 207));

@@ -6,19 +6,14 @@
 
 namespace cpe {
 
-QEvent::Type PagerSelectEvent::EventType()
-{
+QEvent::Type PagerSelectEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + WM_PAGER_SELECT));
     return type;
 }
 
-CTMultiPages::CTMultiPages(QWidget* parent) : QWidget(parent)
-{
-    setMouseTracking(true);
-}
+CTMultiPages::CTMultiPages(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
 
-void CTMultiPages::ResetPager(QObject* notify, int ownerPageId)
-{
+void CTMultiPages::ResetPager(QObject* notify, int ownerPageId) {
     m_nTotalPage = -1;
     m_nCurPage = 1;
     m_nHover = m_nPressed = -1;
@@ -30,8 +25,7 @@ void CTMultiPages::ResetPager(QObject* notify, int ownerPageId)
     update();
 }
 
-CTMultiPages::SlotValues CTMultiPages::ComputeSlots(int n, int c, int* count)
-{
+CTMultiPages::SlotValues CTMultiPages::ComputeSlots(int n, int c, int* count) {
     SlotValues v{};
     int used = 0;
     if (n > kSlots) {
@@ -68,8 +62,7 @@ CTMultiPages::SlotValues CTMultiPages::ComputeSlots(int n, int c, int* count)
     return v;
 }
 
-void CTMultiPages::UpdateLayout()
-{
+void CTMultiPages::UpdateLayout() {
     m_values = ComputeSlots(m_nTotalPage, m_nCurPage, &m_nSlotCount);
     m_rects.fill(QRect());
     const QFontMetrics fm(font());
@@ -94,24 +87,21 @@ void CTMultiPages::UpdateLayout()
     }
 }
 
-int CTMultiPages::SlotAt(QPoint pos) const
-{
+int CTMultiPages::SlotAt(QPoint pos) const {
     for (int i = 0; i < m_nSlotCount; ++i)
         if (m_rects[static_cast<std::size_t>(i)].contains(pos))
             return i;
     return -1;
 }
 
-bool CTMultiPages::IsClickable(int slot) const
-{
+bool CTMultiPages::IsClickable(int slot) const {
     if (slot < 0 || slot >= m_nSlotCount)
         return false;
     const int v = m_values[static_cast<std::size_t>(slot)];
     return v != kEllipsis && v != m_nCurPage;
 }
 
-void CTMultiPages::paintEvent(QPaintEvent*)
-{
+void CTMultiPages::paintEvent(QPaintEvent*) {
     UpdateLayout();
     QPainter p(this);
     if (m_bFrame) {
@@ -143,8 +133,7 @@ void CTMultiPages::paintEvent(QPaintEvent*)
     }
 }
 
-void CTMultiPages::mouseMoveEvent(QMouseEvent* event)
-{
+void CTMultiPages::mouseMoveEvent(QMouseEvent* event) {
     UpdateLayout();
     const int slot = SlotAt(event->position().toPoint());
     if (slot != m_nHover) {
@@ -157,15 +146,13 @@ void CTMultiPages::mouseMoveEvent(QMouseEvent* event)
     setCursor(IsClickable(slot) ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-void CTMultiPages::mousePressEvent(QMouseEvent* event)
-{
+void CTMultiPages::mousePressEvent(QMouseEvent* event) {
     UpdateLayout();
     const int slot = SlotAt(event->position().toPoint());
     m_nPressed = event->button() == Qt::LeftButton && IsClickable(slot) ? slot : -1;
 }
 
-void CTMultiPages::mouseReleaseEvent(QMouseEvent* event)
-{
+void CTMultiPages::mouseReleaseEvent(QMouseEvent* event) {
     const int pressed = m_nPressed;
     m_nPressed = -1;
     if (event->button() != Qt::LeftButton || pressed < 0)
@@ -183,8 +170,7 @@ void CTMultiPages::mouseReleaseEvent(QMouseEvent* event)
     emit PagerSelect(owner, page);
 }
 
-void CTMultiPages::leaveEvent(QEvent* event)
-{
+void CTMultiPages::leaveEvent(QEvent* event) {
     if (m_nHover >= 0) {
         update(m_rects[static_cast<std::size_t>(m_nHover)]);
         m_nHover = -1;

@@ -8,19 +8,14 @@
 
 namespace cpe {
 
-CTPicture::CTPicture(QWidget* parent) : QWidget(parent)
-{
+CTPicture::CTPicture(QWidget* parent) : QWidget(parent) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CTPicture::AdvanceFrame);
 }
 
-CTPicture::~CTPicture()
-{
-    StopAnimation();
-}
+CTPicture::~CTPicture() { StopAnimation(); }
 
-void CTPicture::Clear()
-{
+void CTPicture::Clear() {
     StopAnimation();
     m_frames.clear();
     m_size = {};
@@ -29,8 +24,7 @@ void CTPicture::Clear()
     m_nFrame = 0;
 }
 
-bool CTPicture::LoadFile(const QString& path)
-{
+bool CTPicture::LoadFile(const QString& path) {
     Clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -65,8 +59,7 @@ bool CTPicture::LoadFile(const QString& path)
     return true;
 }
 
-void CTPicture::DrawPicture()
-{
+void CTPicture::DrawPicture() {
     if (m_frames.empty())
         return;
     StopAnimation();
@@ -77,13 +70,9 @@ void CTPicture::DrawPicture()
         m_timer.start(FrameDelayMs(m_frames[0].delay));
 }
 
-void CTPicture::StopAnimation()
-{
-    m_timer.stop();
-}
+void CTPicture::StopAnimation() { m_timer.stop(); }
 
-void CTPicture::RenderCurrent()
-{
+void CTPicture::RenderCurrent() {
     const Frame& f = m_frames[static_cast<std::size_t>(m_nFrame)];
     const QRect area(f.left, f.top, f.width, f.height);
     if (f.disposal == 3)
@@ -94,8 +83,7 @@ void CTPicture::RenderCurrent()
     update();
 }
 
-void CTPicture::AdvanceFrame()
-{
+void CTPicture::AdvanceFrame() {
     if (m_frames.empty())
         return;
     const Frame& f = m_frames[static_cast<std::size_t>(m_nFrame)];
@@ -120,8 +108,7 @@ void CTPicture::AdvanceFrame()
         m_timer.start(FrameDelayMs(m_frames[static_cast<std::size_t>(m_nFrame)].delay));
 }
 
-void CTPicture::paintEvent(QPaintEvent*)
-{
+void CTPicture::paintEvent(QPaintEvent*) {
     if (m_canvas.isNull())
         return;
     QPainter p(this);

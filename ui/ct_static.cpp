@@ -6,21 +6,18 @@
 
 namespace cpe {
 
-CTStatic::CTStatic(QWidget* parent) : QLabel(parent)
-{
+CTStatic::CTStatic(QWidget* parent) : QLabel(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     SetStaticFont(m_strFace, m_nHeight, m_nWeight);
 }
 
-void CTStatic::ApplyStaticStyle(const QString& face, ColorRef textColor, ColorRef bkColor, int weight, int height)
-{
+void CTStatic::ApplyStaticStyle(const QString& face, ColorRef textColor, ColorRef bkColor, int weight, int height) {
     m_crText = textColor;
     m_crBk = bkColor;
     SetStaticFont(face, height, weight);
 }
 
-void CTStatic::SetStaticFont(const QString& face, int height, int weight)
-{
+void CTStatic::SetStaticFont(const QString& face, int height, int weight) {
     m_strFace = face;
     m_nHeight = height;
     m_nWeight = weight;
@@ -28,8 +25,7 @@ void CTStatic::SetStaticFont(const QString& face, int height, int weight)
     update();
 }
 
-void CTStatic::paintEvent(QPaintEvent*)
-{
+void CTStatic::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!m_bTransparent)
         p.fillRect(rect(), ToQColor(m_crBk));

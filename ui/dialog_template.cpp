@@ -31,8 +31,7 @@ constexpr int kBaseUnitY = 13;
 int ScaleX(int units) { return static_cast<int>(std::lround(units * kBaseUnitX / 4.0)); }
 int ScaleY(int units) { return static_cast<int>(std::lround(units * kBaseUnitY / 8.0)); }
 
-Qt::Alignment TextAlignment(unsigned flags)
-{
+Qt::Alignment TextAlignment(unsigned flags) {
     if (flags & kCtlCentre)
         return Qt::AlignHCenter | Qt::AlignTop;
     if (flags & kCtlRight)
@@ -40,8 +39,7 @@ Qt::Alignment TextAlignment(unsigned flags)
     return Qt::AlignLeft | Qt::AlignTop;
 }
 
-QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c)
-{
+QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
     const QString text = QString::fromUtf8(c.text ? c.text : "");
     switch (c.kind) {
     case ControlKind::PushButton: return new QPushButton(text, parent);
@@ -95,8 +93,8 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c)
         auto* e = new QLineEdit(parent);
         e->setProperty(kNoTranslateProperty, true);
         const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])");
-        e->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("^(%1\\.){0,3}%1?$").arg(octet)), e));
+        e->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^(%1\\.){0,3}%1?$").arg(octet)), e));
         e->setPlaceholderText(QStringLiteral("0.0.0.0"));
         return e;
     }
@@ -107,18 +105,13 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c)
 
 }  // namespace
 
-QRect DialogUnitsToPixels(const QRect& u)
-{
+QRect DialogUnitsToPixels(const QRect& u) {
     return QRect(ScaleX(u.x()), ScaleY(u.y()), ScaleX(u.width()), ScaleY(u.height()));
 }
 
-QSize DialogUnitsToPixels(QSize u)
-{
-    return QSize(ScaleX(u.width()), ScaleY(u.height()));
-}
+QSize DialogUnitsToPixels(QSize u) { return QSize(ScaleX(u.width()), ScaleY(u.height())); }
 
-const DialogTemplate* FindDialogTemplate(int id)
-{
+const DialogTemplate* FindDialogTemplate(int id) {
     for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates()})
         for (const DialogTemplate& t : list)
             if (t.id == id)
@@ -126,8 +119,7 @@ const DialogTemplate* FindDialogTemplate(int id)
     return nullptr;
 }
 
-QWidget* CreateControl(QWidget* parent, const ControlTemplate& c)
-{
+QWidget* CreateControl(QWidget* parent, const ControlTemplate& c) {
     QWidget* w = MakeWidget(parent, c);
     w->setObjectName(QString::number(c.id));
     w->setProperty(kCtrlIdProperty, c.id);
@@ -143,8 +135,7 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& c)
     return w;
 }
 
-void BuildDialog(QWidget* dialog, const DialogTemplate& tpl)
-{
+void BuildDialog(QWidget* dialog, const DialogTemplate& tpl) {
     dialog->setProperty(kCtrlIdProperty, tpl.id);
     if (tpl.style & kDlgChild) {
         // A child dialog is a plain widget inside its parent (setWindowFlags hides it: the
@@ -161,8 +152,7 @@ void BuildDialog(QWidget* dialog, const DialogTemplate& tpl)
         CreateControl(dialog, c);
 }
 
-bool BuildDialog(QWidget* dialog, int templateId)
-{
+bool BuildDialog(QWidget* dialog, int templateId) {
     const DialogTemplate* tpl = FindDialogTemplate(templateId);
     if (!tpl)
         return false;
@@ -170,8 +160,7 @@ bool BuildDialog(QWidget* dialog, int templateId)
     return true;
 }
 
-QWidget* DlgItemWidget(const QWidget* dialog, int id)
-{
+QWidget* DlgItemWidget(const QWidget* dialog, int id) {
     const QString name = QString::number(id);
     for (QObject* child : dialog->children()) {
         auto* w = qobject_cast<QWidget*>(child);

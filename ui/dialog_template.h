@@ -23,11 +23,11 @@ enum class ControlKind {
     RadioButton,
     GroupBox,
     Progress,
-    Grid,           // CGridCtrl
-    Pager,          // CTMultiPages
-    Picture,        // CTPicture (still or animated)
-    IpAddress,      // dotted-quad field
-    Tab,            // tab strip drawn by the dialog itself
+    Grid,       // CGridCtrl
+    Pager,      // CTMultiPages
+    Picture,    // CTPicture (still or animated)
+    IpAddress,  // dotted-quad field
+    Tab,        // tab strip drawn by the dialog itself
 };
 
 enum ControlFlags : unsigned {
@@ -37,7 +37,7 @@ enum ControlFlags : unsigned {
     kCtlHidden = 0x04,    // created hidden
     kCtlDisabled = 0x08,  // created disabled
     kCtlPassword = 0x10,
-    kCtlNumber = 0x20,    // digits only
+    kCtlNumber = 0x20,  // digits only
     kCtlReadOnly = 0x40,
     kCtlMultiline = 0x80,
 };
@@ -86,8 +86,7 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& ctl);
 // The control of a built dialog by id, as T (null when absent or of another kind).
 QWidget* DlgItemWidget(const QWidget* dialog, int id);
 template <class T>
-T* DlgItem(const QWidget* dialog, int id)
-{
+T* DlgItem(const QWidget* dialog, int id) {
     return qobject_cast<T*>(DlgItemWidget(dialog, id));
 }
 

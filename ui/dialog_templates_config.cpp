@@ -14,14 +14,19 @@ constexpr int RowY(int i) { return kTop + i * kRow; }
 // The bridge wizard's WEP rows are closer, to fit below the 135th pixel of its security step.
 constexpr int WepRowY(int i) { return 2 + i * 16; }
 constexpr int kBridgeWidth = 410;
-constexpr int kIpLabelX = (kBridgeWidth - 190) / 2;   // the IP step's labels and fields, centred
+constexpr int kIpLabelX = (kBridgeWidth - 190) / 2;  // the IP step's labels and fields, centred
 // Rows of the wireless form's sub-forms, which continue the form's rows without a top margin.
 constexpr int SubRowY(int i) { return i * kRow; }
 
 const std::vector<DialogTemplate> kConfig = {
     // Device configuration dialog: title strip, four tabs, the form area (forms sit at 8, 46),
     // Save and Cancel.
-    {ids::kManagementConfigDlg, "CManagementConfigDlg", 330, 318, kDlgPopup, "Device management",
+    {ids::kManagementConfigDlg,
+     "CManagementConfigDlg",
+     330,
+     318,
+     kDlgPopup,
+     "Device management",
      {
          {ids::config::kTitleStrip, K::SkinLabel, "", 0, 0, 330, 20},
          {ids::config::kTitle, K::SkinLabel, "Device management", 8, 5, 200, 10},
@@ -36,7 +41,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::config::kCancelButton, K::PictureButton, "Cancel", 254, 297, 50, 16},
      }},
     // Wireless form; the WEP and WPA sub-forms cover rows 8 to 12 when their mode is chosen.
-    {ids::kWirelessSetDlg, "CWirelessSetDlg", 314, 244, kDlgChild, "",
+    {ids::kWirelessSetDlg,
+     "CWirelessSetDlg",
+     314,
+     244,
+     kDlgChild,
+     "",
      {
          {-1, K::Label, "Location", kLabelX, RowY(0) + 2, 88, 8},
          {ids::wireless_set::kLocation, K::Edit, "", kFieldX, RowY(0), 120, 12},
@@ -71,7 +81,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::wireless_set::kPskKey, K::Edit, "", kFieldX, RowY(10), 180, 12},
      }},
     // WEP sub-form of the wireless form.
-    {ids::kWepDlg, "CWepDlg", 300, 88, kDlgChild, "",
+    {ids::kWepDlg,
+     "CWepDlg",
+     300,
+     88,
+     kDlgChild,
+     "",
      {
          {-1, K::Label, "Authentication", kLabelX, SubRowY(0) + 2, 88, 8},
          {ids::wep::kAuthentication, K::DropList, "", kFieldX, SubRowY(0), 70, 40},
@@ -91,7 +106,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::wep::kKeyTypes[3], K::DropList, "", 228, SubRowY(4), 50, 40},
      }},
     // WPA (RADIUS) sub-form of the wireless form.
-    {ids::kWpaDlg, "CWpaDlg", 300, 88, kDlgChild, "",
+    {ids::kWpaDlg,
+     "CWpaDlg",
+     300,
+     88,
+     kDlgChild,
+     "",
      {
          {-1, K::Label, "Encryption_Type", kLabelX, SubRowY(0) + 2, 88, 8},
          {ids::wpa::kCipher, K::DropList, "", kFieldX, SubRowY(0), 70, 50},
@@ -105,7 +125,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::wpa::kKeyInterval, K::Edit, "", kFieldX, SubRowY(4), 40, 12, kCtlNumber},
      }},
     // IP form.
-    {ids::kIpSetDlg, "CIPSetDlg", 314, 244, kDlgChild, "",
+    {ids::kIpSetDlg,
+     "CIPSetDlg",
+     314,
+     244,
+     kDlgChild,
+     "",
      {
          {-1, K::Label, "IP_Address", kLabelX, RowY(0) + 2, 88, 8},
          {ids::ip_set::kIp, K::IpAddress, "", kFieldX, RowY(0), 100, 12},
@@ -119,7 +144,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::ip_set::kSecondaryDns, K::IpAddress, "", kFieldX, RowY(4), 100, 12},
      }},
     // VLAN form.
-    {ids::kVlanDlg, "CVlanDlg", 314, 244, kDlgChild, "",
+    {ids::kVlanDlg,
+     "CVlanDlg",
+     314,
+     244,
+     kDlgChild,
+     "",
      {
          {ids::vlan::kEnable, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Manage VLAN", kLabelX, RowY(1) + 2, 88, 8},
@@ -130,7 +160,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::vlan::kLan, K::Edit, "", kFieldX, RowY(3), 40, 12, kCtlNumber},
      }},
     // Timed-reboot form: the day boxes three to a row, "Everyday" after Sunday.
-    {ids::kTimeRebootDlg, "CTimeRebootDlg", 314, 244, kDlgChild, "",
+    {ids::kTimeRebootDlg,
+     "CTimeRebootDlg",
+     314,
+     244,
+     kDlgChild,
+     "",
      {
          {ids::time_reboot::kEnable, K::CheckBox, "Enable", kLabelX, RowY(0) + 1, 88, 10},
          {-1, K::Label, "Hour", kLabelX, RowY(1) + 2, 40, 8},
@@ -148,7 +183,12 @@ const std::vector<DialogTemplate> kConfig = {
      }},
     // Bridge wizard frame; the steps sit 35 pixels below its top. The wizard and its steps are
     // wide enough for the survey list's columns without scrolling sideways.
-    {ids::kBridgeConfigDlg, "CBridgeConfigDlg", kBridgeWidth, 220, kDlgPopup, "Device bridge",
+    {ids::kBridgeConfigDlg,
+     "CBridgeConfigDlg",
+     kBridgeWidth,
+     220,
+     kDlgPopup,
+     "Device bridge",
      {
          {ids::bridge_wizard::kTitleStrip, K::Label, "", 0, 0, kBridgeWidth, 20},
          {ids::bridge_wizard::kTitle, K::SkinLabel, "Device bridge", 8, 5, 200, 10},
@@ -157,7 +197,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_wizard::kNextButton, K::PictureButton, "Next", kBridgeWidth - 66, 200, 50, 16},
      }},
     // Survey step.
-    {ids::kBridgeSurveyDlg, "CBridgeSearcgAPDlg", kBridgeWidth, 170, kDlgChild, "",
+    {ids::kBridgeSurveyDlg,
+     "CBridgeSearcgAPDlg",
+     kBridgeWidth,
+     170,
+     kDlgChild,
+     "",
      {
          {ids::bridge_survey::kCaption, K::SkinLabel, "SearchOtherAP", 8, 2, 120, 10},
          {ids::bridge_survey::kRefreshButton, K::PictureButton, "", 130, 1, 10, 10},
@@ -166,7 +211,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_survey::kGrid, K::Grid, "", 4, 16, kBridgeWidth - 8, 150},
      }},
     // Security step; the WEP sub-form covers the cipher and key rows (hidden in WEP mode).
-    {ids::kBridgeSecureDlg, "CBridgeSecureDlg", kBridgeWidth, 170, kDlgChild, "",
+    {ids::kBridgeSecureDlg,
+     "CBridgeSecureDlg",
+     kBridgeWidth,
+     170,
+     kDlgChild,
+     "",
      {
          {ids::bridge_secure::kSsidLabel, K::Label, "BridgeSSID", kLabelX, RowY(0) + 2, 88, 8},
          {ids::bridge_secure::kSsidEdit, K::Edit, "", kFieldX, RowY(0), 140, 12},
@@ -185,7 +235,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_secure::kKeyEdit, K::Edit, "", kFieldX, RowY(4), 180, 12},
      }},
     // WEP sub-form of the security step, in the 86 units below its 135th pixel.
-    {ids::kBridgeWepDlg, "CBridgeWepDlg", kBridgeWidth, 86, kDlgChild, "",
+    {ids::kBridgeWepDlg,
+     "CBridgeWepDlg",
+     kBridgeWidth,
+     86,
+     kDlgChild,
+     "",
      {
          {1105, K::Label, "Authentication", kLabelX, WepRowY(0) + 2, 88, 8},
          {ids::bridge_wep::kAuthList, K::DropList, "", kFieldX, WepRowY(0), 70, 40},
@@ -205,7 +260,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_wep::kKeyTypeLists[3], K::DropList, "", 228, WepRowY(4), 50, 40},
      }},
     // IP step.
-    {ids::kBridgeIpDlg, "CBridgeIPSetDlg", kBridgeWidth, 170, kDlgChild, "",
+    {ids::kBridgeIpDlg,
+     "CBridgeIPSetDlg",
+     kBridgeWidth,
+     170,
+     kDlgChild,
+     "",
      {
          {ids::bridge_ip::kHint, K::Label, "Toptip", 10, 4, kBridgeWidth - 20, 10, kCtlCentre},
          {1069, K::Label, "IP_Address", kIpLabelX, 24, 88, 8},
@@ -220,7 +280,12 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_ip::kAddressFields[4], K::IpAddress, "", kIpLabelX + 90, 94, 100, 12},
      }},
     // Finish step.
-    {ids::kBridgeFinishDlg, "CBridgeFinishDlg", kBridgeWidth, 170, kDlgChild, "",
+    {ids::kBridgeFinishDlg,
+     "CBridgeFinishDlg",
+     kBridgeWidth,
+     170,
+     kDlgChild,
+     "",
      {
          {ids::bridge_finish::kPicture, K::PictureButton, "", (kBridgeWidth - 330) / 2, 4, 330, 132},
          {ids::bridge_finish::kText, K::Label, "You are configuring the device to work as Station mode.", 8, 142,
@@ -228,7 +293,12 @@ const std::vector<DialogTemplate> kConfig = {
      }},
     // Upgrade dialog: title strip, model and file choice; the progress bar and its label are
     // shown once an upgrade runs.
-    {ids::kUpgradeConfigDlg, "CUpgradeConfigDlg", 280, 130, kDlgPopup, "Device upgrade",
+    {ids::kUpgradeConfigDlg,
+     "CUpgradeConfigDlg",
+     280,
+     130,
+     kDlgPopup,
+     "Device upgrade",
      {
          {ids::upgrade_config::kTitleStrip, K::Label, "", 0, 0, 280, 18},
          {ids::upgrade_config::kTitle, K::SkinLabel, "Device upgrade", 8, 4, 200, 10},
@@ -247,9 +317,6 @@ const std::vector<DialogTemplate> kConfig = {
 
 }  // namespace
 
-std::span<const DialogTemplate> ConfigTemplates()
-{
-    return kConfig;
-}
+std::span<const DialogTemplate> ConfigTemplates() { return kConfig; }
 
 }  // namespace cpe

@@ -15,12 +15,11 @@ struct ListPage {
     int actionId;            // 0: the page has no action button of its own
     const char* actionText;  // text of the action button
     const char* hint;
-    bool searchVisible;      // the status page's "Search" button
-    bool busyPicture;        // the discovery run animation
+    bool searchVisible;  // the status page's "Search" button
+    bool busyPicture;    // the discovery run animation
 };
 
-DialogTemplate MakeListPage(const ListPage& p)
-{
+DialogTemplate MakeListPage(const ListPage& p) {
     DialogTemplate t{p.id, p.className, 495, 370, kDlgChild, "", {}};
     auto& c = t.controls;
     using namespace ids::list_page;
@@ -46,8 +45,7 @@ DialogTemplate MakeListPage(const ListPage& p)
     return t;
 }
 
-std::vector<DialogTemplate> MakePages()
-{
+std::vector<DialogTemplate> MakePages() {
     const ListPage lists[] = {
         {ids::kStatusDlg, "CStatusDlg", ids::list_page::kStatusGrid, 0, "",
          "Here you can view device's IP,mac,operating mode,SSID and firmware versoin etc parameters.", true, true},
@@ -55,16 +53,22 @@ std::vector<DialogTemplate> MakePages()
          "Here you can set device's wireless basic parameters,IP information and regular reboot.", false, false},
         {ids::kBridgeDlg, "CBridgeDlg", ids::list_page::kBridgeGrid, 0, "",
          "Here you can set the device to work in Station mode to connect to remote AP.", false, false},
-        {ids::kRebootDlg, "CRebootDlg", ids::list_page::kRebootGrid, ids::list_page::kRebootButton, "Reboot", "Here you can reboot all the device remotely.", false, false},
+        {ids::kRebootDlg, "CRebootDlg", ids::list_page::kRebootGrid, ids::list_page::kRebootButton, "Reboot",
+         "Here you can reboot all the device remotely.", false, false},
         {ids::kUpgradeDlg, "CUpgradeDlg", ids::list_page::kUpgradeGrid, ids::list_page::kUpgradeButton, "Upgrade",
          "Here you can upgrade firmware for the device to obtain new features.", false, false},
-        {ids::kRestoreDlg, "CRestoreDlg", ids::list_page::kRestoreGrid, ids::list_page::kRestoreButton, "Restore", "Here you can restore the device to factory default settings.",
-         false, false},
+        {ids::kRestoreDlg, "CRestoreDlg", ids::list_page::kRestoreGrid, ids::list_page::kRestoreButton, "Restore",
+         "Here you can restore the device to factory default settings.", false, false},
     };
     std::vector<DialogTemplate> pages;
     for (const ListPage& p : lists)
         pages.push_back(MakeListPage(p));
-    pages.push_back({ids::kSystemToolDlg, "CSystemToolDlg", 495, 370, kDlgChild, "",
+    pages.push_back({ids::kSystemToolDlg,
+                     "CSystemToolDlg",
+                     495,
+                     370,
+                     kDlgChild,
+                     "",
                      {
                          {ids::system_tool::kCount, K::SkinLabel, "Adapter count:%d", 8, 10, 205, 12},
                          {ids::system_tool::kGrid, K::Grid, "", 7, 25, 478, 309},
@@ -81,9 +85,6 @@ const std::vector<DialogTemplate> kPages = MakePages();
 
 }  // namespace
 
-std::span<const DialogTemplate> PageTemplates()
-{
-    return kPages;
-}
+std::span<const DialogTemplate> PageTemplates() { return kPages; }
 
 }  // namespace cpe

@@ -9,13 +9,23 @@ namespace {
 using K = ControlKind;
 
 const std::vector<DialogTemplate> kShell = {
-    {ids::kApplicationDlg, "CApplicationDlg", 584, 415, kDlgPopup | kDlgAppWindow, "CPEManagement",
+    {ids::kApplicationDlg,
+     "CApplicationDlg",
+     584,
+     415,
+     kDlgPopup | kDlgAppWindow,
+     "CPEManagement",
      {
          {ids::application::kHelpButton, K::PictureButton, "", 528, 2, 17, 10},
          {ids::application::kMinButton, K::PictureButton, "", 547, 2, 17, 10},
          {ids::application::kCloseButton, K::PictureButton, "", 565, 2, 17, 10},
      }},
-    {ids::kMenuDlg, "CMenuDlg", 91, 372, kDlgChild, "",
+    {ids::kMenuDlg,
+     "CMenuDlg",
+     91,
+     372,
+     kDlgChild,
+     "",
      {
          {ids::menu::kStatusButton, K::PictureButton, "Device status", 0, 0, 90, 28},
          {ids::menu::kManagementButton, K::PictureButton, "Device management", 0, 27, 90, 28},
@@ -28,16 +38,31 @@ const std::vector<DialogTemplate> kShell = {
          {ids::menu::kVersionLabel, K::SkinLabel, "", 7, 347, 77, 9, kCtlCentre},
      }},
     {ids::kChildDlg, "CChildDlg", 490, 372, kDlgChild, "", {}},
-    {ids::kWaitDlg, "CWaitDlg", 264, 26, kDlgPopup, "",
+    {ids::kWaitDlg,
+     "CWaitDlg",
+     264,
+     26,
+     kDlgPopup,
+     "",
      {
          {ids::wait::kProgress, K::Progress, "", 7, 9, 250, 10},
          {ids::wait::kCloseButton, K::PictureButton, "", 252, 0, 11, 9},
      }},
-    {ids::kInstallHelpDlg, "CInstallHelpDlg", 495, 370, kDlgChild, "",
+    {ids::kInstallHelpDlg,
+     "CInstallHelpDlg",
+     495,
+     370,
+     kDlgChild,
+     "",
      {
          {ids::install_help::kHint, K::SkinLabel, "", 7, 346, 230, 23},
      }},
-    {ids::kAboutDlg, "CAboutDlg", 200, 62, kDlgPopup | kDlgCaption, "About CPEManagement",
+    {ids::kAboutDlg,
+     "CAboutDlg",
+     200,
+     62,
+     kDlgPopup | kDlgCaption,
+     "About CPEManagement",
      {
          {-1, K::Picture, "", 14, 14, 21, 20},
          {ids::about::kProgramName, K::Label, "CPEManagement", 42, 14, 150, 8},
@@ -48,9 +73,6 @@ const std::vector<DialogTemplate> kShell = {
 
 }  // namespace
 
-std::span<const DialogTemplate> ShellTemplates()
-{
-    return kShell;
-}
+std::span<const DialogTemplate> ShellTemplates() { return kShell; }
 
 }  // namespace cpe

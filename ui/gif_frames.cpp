@@ -11,15 +11,13 @@ public:
     bool Has(int n) const { return n >= 0 && m_pos + n <= m_d.size(); }
     int Pos() const { return m_pos; }
     std::uint8_t U8() { return static_cast<std::uint8_t>(m_d[m_pos++]); }
-    int U16()
-    {
+    int U16() {
         const int lo = U8();
         return lo | (U8() << 8);
     }
     void Skip(int n) { m_pos += n; }
     // Skips a chain of data sub-blocks up to and including the zero terminator.
-    bool SkipSubBlocks()
-    {
+    bool SkipSubBlocks() {
         while (Has(1)) {
             const int len = U8();
             if (len == 0)
@@ -36,16 +34,14 @@ private:
     int m_pos = 0;
 };
 
-void PutU16(QByteArray& out, int v)
-{
+void PutU16(QByteArray& out, int v) {
     out.append(static_cast<char>(v & 0xFF));
     out.append(static_cast<char>((v >> 8) & 0xFF));
 }
 
 }  // namespace
 
-bool SplitGif(const QByteArray& data, GifFile& out)
-{
+bool SplitGif(const QByteArray& data, GifFile& out) {
     out = GifFile{};
     Reader r(data);
     if (!r.Has(13) || !(data.startsWith("GIF87a") || data.startsWith("GIF89a")))

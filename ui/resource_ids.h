@@ -39,10 +39,7 @@ inline constexpr int kVlanDlg = 157;
 // The six device list pages share their list mechanics.
 inline constexpr int kFirstListPage = kStatusDlg;
 inline constexpr int kLastListPage = kRestoreDlg;
-constexpr bool IsListPage(int dialogId)
-{
-    return dialogId >= kFirstListPage && dialogId <= kLastListPage;
-}
+constexpr bool IsListPage(int dialogId) { return dialogId >= kFirstListPage && dialogId <= kLastListPage; }
 
 // ---- main window ----------------------------------------------------------------------------
 namespace application {
@@ -144,7 +141,7 @@ inline constexpr int kTkipAesText = 1122;
 inline constexpr int kAesRadio = 1125;
 inline constexpr int kTkipRadio = 1126;
 inline constexpr int kTkipAesRadio = 1127;
-inline constexpr int kWepFormTop = 135;   // pixels below the step's top edge
+inline constexpr int kWepFormTop = 135;  // pixels below the step's top edge
 }  // namespace bridge_secure
 
 namespace bridge_wep {
@@ -197,8 +194,8 @@ inline constexpr int kCancelButton = 1027;
 inline constexpr int kVlanTab = 1074;
 inline constexpr int kTitleStrip = 1131;
 inline constexpr int kTitle = 1142;
-inline constexpr int kTabLine = 1150;      // separator under the tab row
-inline constexpr int kButtonLine = 1151;   // separator over Save and Cancel
+inline constexpr int kTabLine = 1150;     // separator under the tab row
+inline constexpr int kButtonLine = 1151;  // separator over Save and Cancel
 }  // namespace config
 
 namespace wireless_set {

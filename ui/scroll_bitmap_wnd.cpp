@@ -10,8 +10,7 @@
 namespace cpe {
 
 CScrollBitmapWnd::CScrollBitmapWnd(QWidget* parent)
-    : QWidget(parent), m_hBar(new QScrollBar(Qt::Horizontal, this)), m_vBar(new QScrollBar(Qt::Vertical, this))
-{
+    : QWidget(parent), m_hBar(new QScrollBar(Qt::Horizontal, this)), m_vBar(new QScrollBar(Qt::Vertical, this)) {
     m_hBar->setObjectName(QString::number(kHorzBarId));
     m_vBar->setObjectName(QString::number(kVertBarId));
     for (QScrollBar* bar : {m_hBar, m_vBar}) {
@@ -21,16 +20,14 @@ CScrollBitmapWnd::CScrollBitmapWnd(QWidget* parent)
     }
 }
 
-bool CScrollBitmapWnd::LoadPicture(const QString& path)
-{
+bool CScrollBitmapWnd::LoadPicture(const QString& path) {
     QPixmap pic;
     const bool ok = pic.load(path);
     SetPicture(pic);
     return ok;
 }
 
-void CScrollBitmapWnd::SetPicture(const QPixmap& picture)
-{
+void CScrollBitmapWnd::SetPicture(const QPixmap& picture) {
     m_picture = picture;
     m_hBar->setValue(0);
     m_vBar->setValue(0);
@@ -38,13 +35,11 @@ void CScrollBitmapWnd::SetPicture(const QPixmap& picture)
     update();
 }
 
-QPoint CScrollBitmapWnd::ScrollOffset() const
-{
+QPoint CScrollBitmapWnd::ScrollOffset() const {
     return {m_hBar->isHidden() ? 0 : m_hBar->value(), m_vBar->isHidden() ? 0 : m_vBar->value()};
 }
 
-void CScrollBitmapWnd::Layout()
-{
+void CScrollBitmapWnd::Layout() {
     const QSize pic = m_picture.size();
     const int barW = m_vBar->sizeHint().width();
     const int barH = m_hBar->sizeHint().height();
@@ -64,8 +59,7 @@ void CScrollBitmapWnd::Layout()
     m_vBar->setPageStep(std::max(1, m_view.height()));
 }
 
-void CScrollBitmapWnd::paintEvent(QPaintEvent*)
-{
+void CScrollBitmapWnd::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(m_view, palette().color(QPalette::Window));
     if (m_picture.isNull())
@@ -74,20 +68,15 @@ void CScrollBitmapWnd::paintEvent(QPaintEvent*)
     p.drawPixmap(-ScrollOffset(), m_picture);
 }
 
-void CScrollBitmapWnd::resizeEvent(QResizeEvent*)
-{
-    Layout();
-}
+void CScrollBitmapWnd::resizeEvent(QResizeEvent*) { Layout(); }
 
-void CScrollBitmapWnd::mousePressEvent(QMouseEvent* event)
-{
+void CScrollBitmapWnd::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint() + ScrollOffset();
     m_lastClick = QPoint(std::clamp(p.x(), 0, std::max(0, m_picture.width())),
                          std::clamp(p.y(), 0, std::max(0, m_picture.height())));
 }
 
-void CScrollBitmapWnd::wheelEvent(QWheelEvent* event)
-{
+void CScrollBitmapWnd::wheelEvent(QWheelEvent* event) {
     QScrollBar* bar = (event->modifiers() & Qt::ShiftModifier) || m_vBar->isHidden() ? m_hBar : m_vBar;
     if (bar->isHidden())
         return;

@@ -11,8 +11,7 @@
 
 namespace cpe {
 
-QFont MakeFont(const QString& face, int height, int weight)
-{
+QFont MakeFont(const QString& face, int height, int weight) {
     QFont f(face.isEmpty() ? QStringLiteral("Arial") : face);
     f.setStyleHint(QFont::SansSerif);  // the Swiss family
     // A positive height is the character cell (ascent + descent); the em is about 7/8 of it. The
@@ -29,15 +28,13 @@ QFont MakeFont(const QString& face, int height, int weight)
     return f;
 }
 
-QFont MakeFont(const LogFont& font)
-{
+QFont MakeFont(const LogFont& font) {
     return MakeFont(QString::fromStdString(font.faceName), font.height, font.weight);
 }
 
 namespace {
 
-void ApplyButtonFont(CTButtonPicture& button, const QString& text, int weight, int height, ColorRef textColor)
-{
+void ApplyButtonFont(CTButtonPicture& button, const QString& text, int weight, int height, ColorRef textColor) {
     const SkinSettings& s = Skin();
     button.SetButtonText(text);
     button.m_strFaceName = QString::fromStdString(s.buttonMenuFontName);
@@ -49,8 +46,7 @@ void ApplyButtonFont(CTButtonPicture& button, const QString& text, int weight, i
 
 }  // namespace
 
-void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
-{
+void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text) {
     const SkinSettings& s = Skin();
     ApplyButtonFont(button, text, s.buttonMenuFontWeight, s.buttonMenuFontHeight, s.buttonMenuFontColor);
     button.m_nPlacement = CTButtonPicture::kPlaceLeft;
@@ -58,15 +54,13 @@ void ApplyMenuButtonStyle(CTButtonPicture& button, const QString& text)
     button.update();
 }
 
-void ApplyButtonStyle(CTButtonPicture& button, const QString& text)
-{
+void ApplyButtonStyle(CTButtonPicture& button, const QString& text) {
     const SkinSettings& s = Skin();
     ApplyButtonFont(button, text, s.buttonFontWeight, s.buttonFontHeight, s.buttonFontColor);
     button.update();
 }
 
-void ApplyTitleStrip(QLabel& strip, CTStatic& title)
-{
+void ApplyTitleStrip(QLabel& strip, CTStatic& title) {
     strip.setAutoFillBackground(true);
     QPalette palette = strip.palette();
     palette.setColor(QPalette::Window, ToQColor(Skin().gridTitleBkColor));
@@ -76,8 +70,7 @@ void ApplyTitleStrip(QLabel& strip, CTStatic& title)
     title.raise();
 }
 
-void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down)
-{
+void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down) {
     if (normal.empty())
         return;
     const QString up = QString::fromStdString(normal);
@@ -85,11 +78,10 @@ void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const 
     button.SetImages(up, pressed, pressed, up);
 }
 
-void ApplyLabelStyle(CTStatic& label)
-{
+void ApplyLabelStyle(CTStatic& label) {
     const SkinSettings& s = Skin();
-    label.ApplyStaticStyle(QString::fromStdString(s.buttonMenuFontName), s.staticFontTextColor,
-                           s.staticFontBkColor, s.staticFontWeight, s.staticFontHeight);
+    label.ApplyStaticStyle(QString::fromStdString(s.buttonMenuFontName), s.staticFontTextColor, s.staticFontBkColor,
+                           s.staticFontWeight, s.staticFontHeight);
 }
 
 }  // namespace cpe

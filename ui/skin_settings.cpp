@@ -12,8 +12,7 @@ constexpr std::size_t kSettingBufferChars = 64;
 
 // Fields of a comma list; a quoted field runs to its matching quote (or the end), an empty
 // field between commas counts, an empty trailing field does not.
-std::vector<std::string> SplitFields(std::string_view text)
-{
+std::vector<std::string> SplitFields(std::string_view text) {
     std::vector<std::string> fields;
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -38,20 +37,17 @@ std::vector<std::string> SplitFields(std::string_view text)
     return fields;
 }
 
-ColorRef ReadColor(std::string_view dir, std::string_view key, std::string_view def, ColorRef current)
-{
+ColorRef ReadColor(std::string_view dir, std::string_view key, std::string_view def, ColorRef current) {
     ColorRef c = current;
     ParseColor(ReadSetting(dir, "Color", key, def), c);
     return c;
 }
 
-int ReadInt(std::string_view dir, std::string_view key, std::string_view def)
-{
+int ReadInt(std::string_view dir, std::string_view key, std::string_view def) {
     return ParseSettingInt(ReadSetting(dir, "Font", key, def));
 }
 
-LogFont MakeLogFont(int height, int weight, const std::string& face)
-{
+LogFont MakeLogFont(int height, int weight, const std::string& face) {
     LogFont f;
     f.height = height;
     f.weight = weight;
@@ -67,8 +63,7 @@ std::atomic<const SkinSettings*> g_installed{nullptr};
 
 }  // namespace
 
-int ParseSettingInt(std::string_view text)
-{
+int ParseSettingInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
         ++i;
@@ -92,8 +87,7 @@ int ParseSettingInt(std::string_view text)
     return static_cast<int>(value);
 }
 
-bool ParseColor(std::string_view text, ColorRef& color)
-{
+bool ParseColor(std::string_view text, ColorRef& color) {
     const std::vector<std::string> fields = SplitFields(text);
     if (fields.size() != 3)
         return false;
@@ -105,14 +99,12 @@ bool ParseColor(std::string_view text, ColorRef& color)
 }
 
 std::string ReadSetting(std::string_view programDir, std::string_view section, std::string_view key,
-                        std::string_view defaultValue)
-{
+                        std::string_view defaultValue) {
     const std::string file = std::string(programDir) + "Setting.ini";
     return platform::GetPrivateProfileString(section, key, defaultValue, kSettingBufferChars, file);
 }
 
-void LoadSkinSettings(SkinSettings& s, std::string_view dir, std::string_view versionText)
-{
+void LoadSkinSettings(SkinSettings& s, std::string_view dir, std::string_view versionText) {
     s.childBkColor = ReadColor(dir, "ChildBkColor", "255,255,255", s.childBkColor);
     s.buttonMenuFontName = ReadSetting(dir, "Font", "ButtonMenuFontName", "Arial");
     s.buttonMenuFontWeight = ReadInt(dir, "ButtonMenuFontWeight", "0");
@@ -145,8 +137,7 @@ void LoadSkinSettings(SkinSettings& s, std::string_view dir, std::string_view ve
     s.programDir = std::string(dir);
 }
 
-void InitSkinPaths(SkinSettings& s, std::string_view dir, std::uint16_t lcid)
-{
+void InitSkinPaths(SkinSettings& s, std::string_view dir, std::uint16_t lcid) {
     const std::string base = std::string(dir) + "Skin/";
     auto p = [&](const char* file) { return base + file; };
     const bool chinese = lcid == 2052;
@@ -192,14 +183,12 @@ void InitSkinPaths(SkinSettings& s, std::string_view dir, std::uint16_t lcid)
         k.spare.push_back(base + "bt_menu_" + name + "_normal.bmp");
         k.spare.push_back(base + "bt_menu_" + name + "_down.bmp");
     }
-    for (const char* file : {"btn_delete.bmp", "btn_export.bmp", "btn_add.bmp", "btn_reboot.bmp",
-                             "btn_restore.bmp", "btn_upgrade.bmp", "bt_url.bmp", "wireless_enable.bmp",
-                             "wireless_disable.bmp"})
+    for (const char* file : {"btn_delete.bmp", "btn_export.bmp", "btn_add.bmp", "btn_reboot.bmp", "btn_restore.bmp",
+                             "btn_upgrade.bmp", "bt_url.bmp", "wireless_enable.bmp", "wireless_disable.bmp"})
         k.spare.push_back(p(file));
 }
 
-const SkinSettings& Skin()
-{
+const SkinSettings& Skin() {
     const SkinSettings* s = g_installed.load(std::memory_order_acquire);
     if (s)
         return *s;
@@ -211,9 +200,6 @@ const SkinSettings& Skin()
     return defaults;
 }
 
-void InstallSkin(const SkinSettings* skin)
-{
-    g_installed.store(skin, std::memory_order_release);
-}
+void InstallSkin(const SkinSettings* skin) { g_installed.store(skin, std::memory_order_release); }
 
 }  // namespace cpe

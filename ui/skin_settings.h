@@ -13,8 +13,7 @@ namespace cpe {
 
 using ColorRef = std::uint32_t;
 
-constexpr ColorRef Rgb(int r, int g, int b)
-{
+constexpr ColorRef Rgb(int r, int g, int b) {
     return static_cast<ColorRef>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
 constexpr int RedOf(ColorRef c) { return static_cast<int>(c & 0xFF); }

@@ -22,33 +22,26 @@ namespace {
 // at the address of a destroyed one is translated normally.
 constexpr const char* kTranslatedProperty = "cpeTranslated";
 
-bool MarkTranslated(QWidget* w)
-{
+bool MarkTranslated(QWidget* w) {
     if (w->property(kTranslatedProperty).toBool())
         return false;
     w->setProperty(kTranslatedProperty, true);
     return true;
 }
 
-QString Translate(const QString& text)
-{
-    return QString::fromStdString(TranslateString(text.toStdString()));
-}
+QString Translate(const QString& text) { return QString::fromStdString(TranslateString(text.toStdString())); }
 
-bool IsLeftAlone(QWidget* w)
-{
+bool IsLeftAlone(QWidget* w) {
     if (w->property(kNoTranslateProperty).toBool())
         return true;
     if (qobject_cast<QComboBox*>(w))
         return false;
-    return qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w) ||
-           qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QProgressBar*>(w) ||
-           qobject_cast<QTextEdit*>(w);
+    return qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+           qobject_cast<QProgressBar*>(w) || qobject_cast<QTextEdit*>(w);
 }
 
 // The window text of a widget, translated in place when the translation is not empty.
-void TranslateText(QWidget* w)
-{
+void TranslateText(QWidget* w) {
     auto apply = [](const QString& text, auto&& set) {
         if (text.isEmpty() || text == QLatin1String("..."))
             return;
@@ -70,8 +63,7 @@ void TranslateText(QWidget* w)
 
 }  // namespace
 
-void TranslateWindow(QWidget* window)
-{
+void TranslateWindow(QWidget* window) {
     if (!window || !MarkTranslated(window))
         return;
     const QString title = window->windowTitle();
@@ -93,8 +85,7 @@ void TranslateWindow(QWidget* window)
     }
 }
 
-void TranslateMenu(QMenu* menu)
-{
+void TranslateMenu(QMenu* menu) {
     if (!menu)
         return;
     for (QAction* action : menu->actions()) {
@@ -111,8 +102,7 @@ void TranslateMenu(QMenu* menu)
     }
 }
 
-void TranslateComboBox(QComboBox* combo)
-{
+void TranslateComboBox(QComboBox* combo) {
     if (!combo)
         return;
     const int selected = combo->currentIndex();

@@ -11,8 +11,7 @@
 namespace cpe {
 
 CWaitDlg::CWaitDlg(int seconds, QWidget* parent, std::chrono::milliseconds tick)
-    : CTDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_nStepCount(std::max(seconds, 0) * 2), m_tick(tick)
-{
+    : CTDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_nStepCount(std::max(seconds, 0) * 2), m_tick(tick) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     m_bDrag = true;
@@ -29,23 +28,20 @@ CWaitDlg::CWaitDlg(int seconds, QWidget* parent, std::chrono::milliseconds tick)
     m_pProgress->setValue(0);
 }
 
-void CWaitDlg::showEvent(QShowEvent* event)
-{
+void CWaitDlg::showEvent(QShowEvent* event) {
     CTDialog::showEvent(event);
     if (!m_timer.isActive())
         m_timer.start(static_cast<int>(m_tick.count()), this);
 }
 
-void CWaitDlg::timerEvent(QTimerEvent* event)
-{
+void CWaitDlg::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_timer.timerId())
         OnTick();
     else
         CTDialog::timerEvent(event);
 }
 
-void CWaitDlg::OnTick()
-{
+void CWaitDlg::OnTick() {
     ++m_nTicks;
     ++m_nStep;
     if (m_nStep < m_nStepCount) {
@@ -56,8 +52,7 @@ void CWaitDlg::OnTick()
     done(Accepted);
 }
 
-void CWaitDlg::done(int result)
-{
+void CWaitDlg::done(int result) {
     m_timer.stop();
     CTDialog::done(result);
 }

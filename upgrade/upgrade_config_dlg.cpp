@@ -51,20 +51,15 @@ constexpr TimerSlot kTimerSlots[] = {
 
 CUpgradeConfigDlg::CUpgradeConfigDlg(std::vector<actions::UpgradeTarget> targets, UpgradeServices services,
                                      QWidget* parent)
-    : CTDialog(parent, Qt::Dialog), m_targets(std::move(targets)), m_services(services)
-{
+    : CTDialog(parent, Qt::Dialog), m_targets(std::move(targets)), m_services(services) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     InitControls();
 }
 
-CUpgradeConfigDlg::~CUpgradeConfigDlg()
-{
-    EndUpgrade();
-}
+CUpgradeConfigDlg::~CUpgradeConfigDlg() { EndUpgrade(); }
 
-void CUpgradeConfigDlg::InitControls()
-{
+void CUpgradeConfigDlg::InitControls() {
     const SkinSettings& skin = Skin();
     m_bDrag = true;
     m_bFill = true;
@@ -99,8 +94,7 @@ void CUpgradeConfigDlg::InitControls()
     m_pType->setCurrentIndex(0);
 }
 
-void CUpgradeConfigDlg::OnScan()
-{
+void CUpgradeConfigDlg::OnScan() {
     QFileDialog dialog(this, QString(), m_strFolder, QStringLiteral("* Files (*)"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -113,8 +107,7 @@ void CUpgradeConfigDlg::OnScan()
     m_pFile->setToolTip(m_pFile->text());
 }
 
-void CUpgradeConfigDlg::OnUpgrade()
-{
+void CUpgradeConfigDlg::OnUpgrade() {
     if (m_strFileName.isEmpty()) {
         ShowMessageBox(this, PageText(upgrade_message::kSelectFile), MessageIcon::Exclamation);
         return;
@@ -130,8 +123,7 @@ void CUpgradeConfigDlg::OnUpgrade()
     StartRun(model, QFile::encodeName(m_strFileName).toStdString());
 }
 
-bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue)
-{
+bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue) {
     const actions::UpgradeHelperStart started = actions::StartUpgradeHelper(
         m_services.helpers, m_services.engine, model, QFile::encodeName(m_strFolder).toStdString(), queue);
     if (started.noLocalAddress)
@@ -141,13 +133,11 @@ bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::Upgrad
     return started.Ok();
 }
 
-void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure)
-{
+void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure) {
     ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::Exclamation);
 }
 
-void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName)
-{
+void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName) {
     const bool modelSetB = IsModelSetB(model);
     m_pScan->setEnabled(false);
     m_pUpgrade->hide();
@@ -163,23 +153,22 @@ void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName)
     m_bRunning = true;
     ShowProgress();
 
-    m_sendThread.Start(std::move(first), *m_sender, actions::BeforeFirstBatch(m_services.helpers, model, m_services.timings), [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { OnFirstBatchSent(); }, Qt::QueuedConnection);
-    });
+    m_sendThread.Start(std::move(first), *m_sender,
+                       actions::BeforeFirstBatch(m_services.helpers, model, m_services.timings), [this] {
+                           QMetaObject::invokeMethod(
+                               this, [this] { OnFirstBatchSent(); }, Qt::QueuedConnection);
+                       });
     FollowRunTimers();
 }
 
-void CUpgradeConfigDlg::OnFirstBatchSent()
-{
+void CUpgradeConfigDlg::OnFirstBatchSent() {
     if (!m_bRunning)
         return;
     m_run->FirstBatchSent();
     FollowRunTimers();
 }
 
-void CUpgradeConfigDlg::FollowRunTimers()
-{
+void CUpgradeConfigDlg::FollowRunTimers() {
     for (const TimerSlot& slot : kTimerSlots) {
         QBasicTimer& timer = Timer(slot.timer);
         if (!m_run->Armed(slot.timer))
@@ -189,16 +178,14 @@ void CUpgradeConfigDlg::FollowRunTimers()
     }
 }
 
-bool CUpgradeConfigDlg::TimerRunning(int timerId) const
-{
+bool CUpgradeConfigDlg::TimerRunning(int timerId) const {
     for (const TimerSlot& slot : kTimerSlots)
         if (slot.timerId == timerId)
             return m_timers[static_cast<std::size_t>(slot.timer)].isActive();
     return false;
 }
 
-void CUpgradeConfigDlg::timerEvent(QTimerEvent* event)
-{
+void CUpgradeConfigDlg::timerEvent(QTimerEvent* event) {
     for (const TimerSlot& slot : kTimerSlots) {
         if (event->timerId() == Timer(slot.timer).timerId()) {
             OnTimer(slot.timerId);
@@ -208,8 +195,7 @@ void CUpgradeConfigDlg::timerEvent(QTimerEvent* event)
     CTDialog::timerEvent(event);
 }
 
-void CUpgradeConfigDlg::OnTimer(int timerId)
-{
+void CUpgradeConfigDlg::OnTimer(int timerId) {
     if (!m_bRunning)
         return;
     switch (timerId) {
@@ -234,8 +220,7 @@ void CUpgradeConfigDlg::OnTimer(int timerId)
         FollowRunTimers();
 }
 
-void CUpgradeConfigDlg::ShowProgress()
-{
+void CUpgradeConfigDlg::ShowProgress() {
     const bool transfer = m_run->Phase() == actions::UpgradePhase::transfer;
     m_pProgressLabel->setText(
         PageText(transfer ? upgrade_message::kTransferProgress : upgrade_message::kFlashProgress));
@@ -243,16 +228,14 @@ void CUpgradeConfigDlg::ShowProgress()
     m_pProgress->setValue(m_run->ProgressPosition());
 }
 
-void CUpgradeConfigDlg::Finish()
-{
+void CUpgradeConfigDlg::Finish() {
     EndUpgrade();
     m_pScan->setEnabled(true);
     m_pUpgrade->show();
     accept();
 }
 
-void CUpgradeConfigDlg::OnClose()
-{
+void CUpgradeConfigDlg::OnClose() {
     if (m_bRunning && m_run->Unsent() > 0) {
         const QString question = FilledText(upgrade_message::kUnsentOnClose, {QString::number(m_run->Unsent())});
         if (ShowMessageBox(this, question, MessageIcon::Question, MessageButtons::OkCancel) != IDOK)
@@ -265,14 +248,12 @@ void CUpgradeConfigDlg::OnClose()
     reject();
 }
 
-void CUpgradeConfigDlg::closeEvent(QCloseEvent* event)
-{
+void CUpgradeConfigDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     OnClose();
 }
 
-void CUpgradeConfigDlg::EndUpgrade()
-{
+void CUpgradeConfigDlg::EndUpgrade() {
     m_bRunning = false;
     for (QBasicTimer& timer : m_timers)
         timer.stop();

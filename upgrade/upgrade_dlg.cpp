@@ -15,8 +15,7 @@
 namespace cpe {
 
 CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices services)
-    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services)
-{
+    : CListPageDlg(*FindListPageTraits(kDialogId), parent, host, services) {
     m_pUpgrade = SetUpActionButton(Traits().actionId, "Upgrade");
     m_pUpgrade->show();
     connect(m_pUpgrade, &QAbstractButton::clicked, this, &CUpgradeDlg::OnUpgradeButton);
@@ -26,14 +25,12 @@ CUpgradeDlg::CUpgradeDlg(QWidget* parent, PageHostLink& host, PageServices servi
     connect(&m_refresh, &QTimer::timeout, this, [this] { RefreshList(); });
 }
 
-void CUpgradeDlg::SetUpgradeEnvironment(actions::COperateSystemInfo& helpers, const actions::UpgradeTimings& timings)
-{
+void CUpgradeDlg::SetUpgradeEnvironment(actions::COperateSystemInfo& helpers, const actions::UpgradeTimings& timings) {
     m_pHelpers = &helpers;
     m_timings = timings;
 }
 
-std::vector<actions::UpgradeTarget> CUpgradeDlg::CheckedTargets() const
-{
+std::vector<actions::UpgradeTarget> CUpgradeDlg::CheckedTargets() const {
     std::vector<actions::UpgradeTarget> targets;
     for (int row = 1; row < Grid()->GetRowCount(); ++row) {
         const CGridCellCheck* check = Grid()->GetCheckCell(row);
@@ -45,8 +42,7 @@ std::vector<actions::UpgradeTarget> CUpgradeDlg::CheckedTargets() const
     return targets;
 }
 
-void CUpgradeDlg::OnUpgradeButton()
-{
+void CUpgradeDlg::OnUpgradeButton() {
     std::vector<actions::UpgradeTarget> targets = CheckedTargets();
     if (targets.empty()) {
         ShowMessageBox(this, PageText(upgrade_message::kSelectDevices), MessageIcon::Exclamation);
@@ -63,8 +59,7 @@ void CUpgradeDlg::OnUpgradeButton()
     m_refresh.start();
 }
 
-void CUpgradeDlg::ShowDeviceStatus(const QString& mac, int status)
-{
+void CUpgradeDlg::ShowDeviceStatus(const QString& mac, int status) {
     CGridCtrl& grid = *Grid();
     const int macColumn = Traits().ColumnOf(ListColumn::Mac);
     const int statusColumn = Traits().ColumnOf(ListColumn::Status);

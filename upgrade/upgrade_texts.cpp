@@ -8,8 +8,7 @@
 
 namespace cpe {
 
-QString FilledText(const char* key, const QStringList& values)
-{
+QString FilledText(const char* key, const QStringList& values) {
     static const QRegularExpression placeholder(QStringLiteral("%[sd]"));
     const QString pattern = PageText(key);
     QString text;
@@ -23,8 +22,7 @@ QString FilledText(const char* key, const QStringList& values)
     return text + pattern.mid(from);
 }
 
-QString HelperFailureText(const actions::HelperStart& failure, const actions::HelperLayout& layout)
-{
+QString HelperFailureText(const actions::HelperStart& failure, const actions::HelperLayout& layout) {
     const QString reason = QString::fromStdString(failure.reason);
     if (failure.helper == actions::HelperKind::fileServer)
         return FilledText(upgrade_message::kFileServerFailed,

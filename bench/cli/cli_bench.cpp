@@ -57,8 +57,8 @@ double EngineBaseline() {
 CliRun RunCli(const std::filesystem::path& runtime) {
     CliRun run;
     const auto start = Clock::now();
-    const test::CliResult result =
-        test::RunCli(CPE_CLI_BINARY, {"discover", "--until-stable", "--format", "json"}, runtime, std::chrono::seconds(60));
+    const test::CliResult result = test::RunCli(CPE_CLI_BINARY, {"discover", "--until-stable", "--format", "json"},
+                                                runtime, std::chrono::seconds(60));
     run.seconds = Seconds(start);
     run.status = result.status;
     run.rssMiB = static_cast<double>(result.peakRssKiB) / 1024.0;
@@ -101,9 +101,8 @@ int main() {
     std::vector<CliRun> sorted = runs;
     std::sort(sorted.begin(), sorted.end(), [](const CliRun& a, const CliRun& b) { return a.seconds < b.seconds; });
     const CliRun& median = sorted[sorted.size() / 2];
-    const bool allPrinted = std::all_of(runs.begin(), runs.end(), [](const CliRun& r) {
-        return r.status == 0 && r.printed == kDevices;
-    });
+    const bool allPrinted =
+        std::all_of(runs.begin(), runs.end(), [](const CliRun& r) { return r.status == 0 && r.printed == kDevices; });
     const double peak = std::max_element(runs.begin(), runs.end(), [](const CliRun& a, const CliRun& b) {
                             return a.rssMiB < b.rssMiB;
                         })->rssMiB;

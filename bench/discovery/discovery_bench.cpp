@@ -28,10 +28,10 @@ struct Run {
     std::size_t devices;
     double loss;
     std::size_t identified = 0;
-    double firstCycleShare = 0;   // fraction identified within the first 3 s
-    double seconds = -1;          // until all were identified; -1: not within the limit
+    double firstCycleShare = 0;  // fraction identified within the first 3 s
+    double seconds = -1;         // until all were identified; -1: not within the limit
     int searches = 0;
-    double storeBaseline = 0;     // seconds the store alone takes to save N device records
+    double storeBaseline = 0;  // seconds the store alone takes to save N device records
     std::int64_t utilBufferDrops = 0, devBufferDrops = 0, injectedIn = 0, injectedOut = 0;
     std::array<std::uint64_t, 3> queueDrops{};  // search replies, heartbeats, replies
 };
@@ -44,7 +44,8 @@ std::int64_t Counter(const sim::JsonValue& udp, const char* name) { return udp[n
 // The baseline: the same number of device records saved straight into a fresh store, in this
 // process, with no network in between.
 double StoreBaseline(std::size_t devices) {
-    const auto file = std::filesystem::temp_directory_path() / ("cpe-bench-baseline-" + std::to_string(::getpid()) + ".db");
+    const auto file =
+        std::filesystem::temp_directory_path() / ("cpe-bench-baseline-" + std::to_string(::getpid()) + ".db");
     CSqlManagement store(file);
     const auto start = Clock::now();
     for (std::size_t i = 0; i < devices; ++i) {
@@ -93,7 +94,8 @@ Run Measure(const lab::LabEnv& env, std::size_t devices, double loss) {
         run.identified = utility.RowCount();
         if (run.identified >= devices) {
             run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-            if (!firstCycleRead) run.firstCycleShare = run.seconds <= 3.0 ? 1.0 : 0.0;
+            if (!firstCycleRead)
+                run.firstCycleShare = run.seconds <= 3.0 ? 1.0 : 0.0;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the status page reads every 1 s
@@ -173,16 +175,20 @@ int main() {
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Run& r : runs) {
         char time[32];
-        if (r.seconds >= 0) std::snprintf(time, sizeof time, "%.2f s", r.seconds);
-        else std::snprintf(time, sizeof time, "> %lld s", static_cast<long long>(kLimit.count()));
+        if (r.seconds >= 0)
+            std::snprintf(time, sizeof time, "%.2f s", r.seconds);
+        else
+            std::snprintf(time, sizeof time, "> %lld s", static_cast<long long>(kLimit.count()));
         char ratio[16] = "-";
-        if (r.seconds >= 0 && r.storeBaseline > 0) std::snprintf(ratio, sizeof ratio, "%.1f", r.seconds / r.storeBaseline);
-        std::printf("| %zu | %.0f %% | %zu | %s | %.2f s | %s | %.1f %% | %d | %lld | %llu/%llu/%llu | %lld | %lld / %lld |\n",
-                    r.devices, r.loss * 100, r.identified, time, r.storeBaseline, ratio, r.firstCycleShare * 100,
-                    r.searches, static_cast<long long>(r.utilBufferDrops),
-                    static_cast<unsigned long long>(r.queueDrops[0]), static_cast<unsigned long long>(r.queueDrops[1]),
-                    static_cast<unsigned long long>(r.queueDrops[2]), static_cast<long long>(r.devBufferDrops),
-                    static_cast<long long>(r.injectedIn), static_cast<long long>(r.injectedOut));
+        if (r.seconds >= 0 && r.storeBaseline > 0)
+            std::snprintf(ratio, sizeof ratio, "%.1f", r.seconds / r.storeBaseline);
+        std::printf(
+            "| %zu | %.0f %% | %zu | %s | %.2f s | %s | %.1f %% | %d | %lld | %llu/%llu/%llu | %lld | %lld / %lld |\n",
+            r.devices, r.loss * 100, r.identified, time, r.storeBaseline, ratio, r.firstCycleShare * 100, r.searches,
+            static_cast<long long>(r.utilBufferDrops), static_cast<unsigned long long>(r.queueDrops[0]),
+            static_cast<unsigned long long>(r.queueDrops[1]), static_cast<unsigned long long>(r.queueDrops[2]),
+            static_cast<long long>(r.devBufferDrops), static_cast<long long>(r.injectedIn),
+            static_cast<long long>(r.injectedOut));
     }
     const auto target = [&](std::size_t n, double loss, double limit) {
         for (const Run& r : runs)

@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "protocol/codes.h"
 #include "engine/net_management.h"
+#include "protocol/codes.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
 
@@ -27,7 +27,11 @@ using Clock = std::chrono::steady_clock;
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 RawMac MacOf(std::size_t i) {
-    return {0x02, 0xc9, 0x5e, static_cast<std::uint8_t>(i >> 16), static_cast<std::uint8_t>(i >> 8),
+    return {0x02,
+            0xc9,
+            0x5e,
+            static_cast<std::uint8_t>(i >> 16),
+            static_cast<std::uint8_t>(i >> 8),
             static_cast<std::uint8_t>(i)};
 }
 RawIp IpOf(std::size_t i) {

@@ -217,7 +217,9 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(countersAfter.onlineFull - countersBefore.onlineFull));
     std::printf("Memory: %s before the flood, peak %s during it: growth %s (target < 64 MiB: %s)\n",
                 load::Mib(before.rssKiB).c_str(), load::Mib(during.peakKiB).c_str(), load::Mib(growth).c_str(),
-                growth < kGrowthLimitKiB ? "met" : kMemoryTargetHeld ? "MISSED" : "missed, not held under AddressSanitizer");
+                growth < kGrowthLimitKiB ? "met"
+                : kMemoryTargetHeld      ? "MISSED"
+                                         : "missed, not held under AddressSanitizer");
     std::printf("User-interface thread, worst lateness of a 10 ms timer: %.1f ms during the flood (%llu of %llu ticks "
                 "over 100 ms late), %.1f ms in the 10 s before it (%llu of %llu)\n",
                 probe.WorstLatenessMs(), static_cast<unsigned long long>(probe.LateTicks()),
@@ -227,8 +229,8 @@ int main(int argc, char** argv) {
                 "(store rows %zu)\n",
                 worstMissing, missingAfterRun, kDevices, rows);
 
-    const bool ok =
-        report && ran && worstMissing == 0 && missingAfterRun == 0 && rows == kDevices && (growth < kGrowthLimitKiB || !kMemoryTargetHeld);
+    const bool ok = report && ran && worstMissing == 0 && missingAfterRun == 0 && rows == kDevices &&
+                    (growth < kGrowthLimitKiB || !kMemoryTargetHeld);
     std::printf("\nResult: %s\n", ok ? "passed" : "FAILED");
     return ok ? 0 : 1;
 }

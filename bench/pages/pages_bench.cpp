@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/status_dlg.h"
 #include "engine/net_management.h"
+#include "pages/status_dlg.h"
 #include "store/sql_management.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/skin_settings.h"
@@ -36,8 +36,7 @@ public:
     int CurrentPageId() const override { return CStatusDlg::kDialogId; }
 };
 
-ap_info_stu Device(int n)
-{
+ap_info_stu Device(int n) {
     ap_info_stu r;
     std::memset(&r, 0, sizeof r);
     char mac[18];
@@ -57,8 +56,7 @@ ap_info_stu Device(int n)
     return r;
 }
 
-double MedianMs(const std::function<void()>& run)
-{
+double MedianMs(const std::function<void()>& run) {
     std::vector<double> ms;
     for (int i = 0; i < kRuns; ++i) {
         const auto start = std::chrono::steady_clock::now();
@@ -72,8 +70,7 @@ double MedianMs(const std::function<void()>& run)
 }  // namespace
 }  // namespace cpe
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     using namespace cpe;
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
@@ -107,9 +104,10 @@ int main(int argc, char** argv)
         page.show();
         QImage image(page.size(), QImage::Format_RGB32);
 
-        std::printf("status page RefreshPage, %d devices, median of %d runs (query + grid fill + paint)\n",
-                    kDevices, kRuns);
-        std::printf("%-10s %-12s %10s %10s %10s %8s\n", "rows/page", "page", "query ms", "page ms", "paint ms", "ratio");
+        std::printf("status page RefreshPage, %d devices, median of %d runs (query + grid fill + paint)\n", kDevices,
+                    kRuns);
+        std::printf("%-10s %-12s %10s %10s %10s %8s\n", "rows/page", "page", "query ms", "page ms", "paint ms",
+                    "ratio");
         for (const char* size : {"30", "100"}) {
             page.PageSizeList()->setCurrentIndex(page.PageSizeList()->findText(size));
             const int pageSize = page.PageSize();

@@ -52,14 +52,18 @@ constexpr int kBaselineRuns = 3;
 
 std::string MacText(int n) {
     char text[18];
-    std::snprintf(text, sizeof text, "02:00:%02x:%02x:%02x:%02x", (n >> 24) & 0xff, (n >> 16) & 0xff,
-                  (n >> 8) & 0xff, n & 0xff);
+    std::snprintf(text, sizeof text, "02:00:%02x:%02x:%02x:%02x", (n >> 24) & 0xff, (n >> 16) & 0xff, (n >> 8) & 0xff,
+                  n & 0xff);
     return text;
 }
 
 RawMac MacBytes(int n, std::uint8_t head) {
-    return {head, 0x00, static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-            static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
+    return {head,
+            0x00,
+            static_cast<std::uint8_t>(n >> 24),
+            static_cast<std::uint8_t>(n >> 16),
+            static_cast<std::uint8_t>(n >> 8),
+            static_cast<std::uint8_t>(n)};
 }
 
 // Devices come in pairs: an access point and a station bridged to its wireless MAC.
@@ -163,13 +167,13 @@ public:
     // The bridge questions and the save lookup, without the indexes.
     bool HasBridgedStations(const std::string& mac) {
         std::string ssidMac;
-        if (!Lookup("select ssid_mac from ap_info not indexed where mac=?1", mac) ||
-            !rs_.ReadText("ssid_mac", ssidMac))
+        if (!Lookup("select ssid_mac from ap_info not indexed where mac=?1", mac) || !rs_.ReadText("ssid_mac", ssidMac))
             return rs_.CloseQuery(), false;
         ssidMac = std::string(store::TrimBlanks(ssidMac));
         const store::SqlParam params[] = {std::int64_t{2}, std::string_view(ssidMac)};
-        const bool found = rs_.OpenQuery("select mac from ap_info not indexed where work_mode=?1 and bridge_mac=?2",
-                                         params) && rs_.RowCount() > 0;
+        const bool found =
+            rs_.OpenQuery("select mac from ap_info not indexed where work_mode=?1 and bridge_mac=?2", params) &&
+            rs_.RowCount() > 0;
         rs_.CloseQuery();
         return found;
     }
@@ -273,8 +277,8 @@ int Run() {
 
         std::printf("GetDevicePage, sorted by ip_num descending; median of %d (baseline: median of %d); ratio of cpu\n",
                     kRuns, kBaselineRuns);
-        std::printf("%-30s %9s %9s %12s %12s %7s %6s\n", "case", "store ms", "(cpu)", "baseline ms", "(cpu)",
-                    "ratio", "agree");
+        std::printf("%-30s %9s %9s %12s %12s %7s %6s\n", "case", "store ms", "(cpu)", "baseline ms", "(cpu)", "ratio",
+                    "agree");
         const int lastPage = (kDevices + kPageSize - 1) / kPageSize;
         struct Case {
             const char* name;
@@ -308,14 +312,13 @@ int Run() {
             const Lap baseMs = MedianMs(kBaselineRuns, [&] { slow = baseline.Page(page, c.search); });
             const bool agree = fast == slow && !fast.macs.empty();
             failures += !agree;
-            std::printf("%-30s %9.3f %9.3f %12.3f %12.3f %6.0fx %6s\n", c.name, storeMs.wall, storeMs.cpu,
-                        baseMs.wall, baseMs.cpu, baseMs.cpu / storeMs.cpu, agree ? "yes" : "NO");
+            std::printf("%-30s %9.3f %9.3f %12.3f %12.3f %6.0fx %6s\n", c.name, storeMs.wall, storeMs.cpu, baseMs.wall,
+                        baseMs.cpu, baseMs.cpu / storeMs.cpu, agree ? "yes" : "NO");
         }
 
         std::printf("\nBridge questions, %d access point/station pairs; mean per call over %d calls (baseline 50)\n",
                     kDevices / 2, kDevices);
-        std::printf("%-30s %9s %9s %12s %12s %7s\n", "operation", "store us", "(cpu)", "baseline us", "(cpu)",
-                    "ratio");
+        std::printf("%-30s %9s %9s %12s %12s %7s\n", "operation", "store us", "(cpu)", "baseline us", "(cpu)", "ratio");
         auto perCallUs = [&](int calls, const std::function<void(int)>& body) {
             const Lap lap = Measure([&] {
                 for (int i = 0; i < calls; ++i)
@@ -328,9 +331,8 @@ int Run() {
                         slow.cpu / fast.cpu);
         };
         constexpr int kBaselineCalls = 50;
-        const Lap hasFast = perCallUs(kDevices, [&](int i) {
-            failures += store.HasBridgedStations(MacText(i)) != (i % 2 == 0);
-        });
+        const Lap hasFast =
+            perCallUs(kDevices, [&](int i) { failures += store.HasBridgedStations(MacText(i)) != (i % 2 == 0); });
         const Lap hasSlow = perCallUs(kBaselineCalls, [&](int i) {
             failures += baseline.HasBridgedStations(MacText(i * 47 % kDevices)) != (i * 47 % kDevices % 2 == 0);
         });

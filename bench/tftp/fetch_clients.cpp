@@ -20,7 +20,8 @@
 int main(int argc, char** argv) {
     using namespace cpe::sim;
     std::map<std::string, std::string> args;
-    for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
+    for (int i = 1; i + 1 < argc; i += 2)
+        args[argv[i]] = argv[i + 1];
     const auto server = ParseIpv4(args["--server"]);
     const auto base = ParseIpv4(args["--local-base"]);
     if (!server || !base || args["--file"].empty() || args["--expect"].empty()) {
@@ -34,8 +35,10 @@ int main(int argc, char** argv) {
     const bool http = args["--protocol"] == "http";
     FetchLimits limits;
     limits.maxBytes = image.size() + 1;
-    if (args.count("--blksize")) limits.blockSize = static_cast<std::uint16_t>(std::stoi(args["--blksize"]));
-    if (args.count("--windowsize")) limits.windowSize = static_cast<std::uint16_t>(std::stoi(args["--windowsize"]));
+    if (args.count("--blksize"))
+        limits.blockSize = static_cast<std::uint16_t>(std::stoi(args["--blksize"]));
+    if (args.count("--windowsize"))
+        limits.windowSize = static_cast<std::uint16_t>(std::stoi(args["--windowsize"]));
     const Endpoint endpoint{*server, static_cast<std::uint16_t>(std::stoi(args["--port"]))};
 
     std::vector<FetchResult> results(static_cast<std::size_t>(clients));
@@ -50,7 +53,8 @@ int main(int argc, char** argv) {
         });
     start.arrive_and_wait();
     const auto begin = std::chrono::steady_clock::now();
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     int good = 0;
     for (const auto& r : results) {

@@ -44,7 +44,8 @@ std::optional<Lab> CurrentLab() {
     const char* script = std::getenv("CPE_LAB_SCRIPT");
     const char* util = std::getenv("CPE_LAB_UTIL_ADDRS");
     const char* devices = std::getenv("CPE_LAB_DEVICE_SUBNETS");
-    if (!name || !script || !util || !devices) return std::nullopt;
+    if (!name || !script || !util || !devices)
+        return std::nullopt;
     std::istringstream u(util), d(devices);
     Lab lab{name, script, {}, {}};
     u >> lab.utilAddress;
@@ -56,7 +57,8 @@ std::optional<Lab> CurrentLab() {
 std::string ReadAll(int fd) {
     std::string out;
     char buffer[256];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<std::size_t>(n));
     return out;
 }
 
@@ -73,13 +75,16 @@ public:
         ::chmod(folder_.c_str(), 0755);  // tftpd-hpa serves as its own unprivileged user
         std::vector<char> bytes(kFileBytes);
         std::mt19937 random(14);
-        for (auto& b : bytes) b = static_cast<char>(random());
+        for (auto& b : bytes)
+            b = static_cast<char>(random());
         platform::UniqueFd fd(::open((folder_ / "fw.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-        if (::write(fd.Get(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) std::exit(1);
+        if (::write(fd.Get(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            std::exit(1);
     }
     ~Bench() {
         std::filesystem::remove_all(folder_);
-        for (const auto& ini : inis_) std::filesystem::remove(ini);
+        for (const auto& ini : inis_)
+            std::filesystem::remove(ini);
     }
 
     platform::ChildProcess StartOurs(bool http) {
@@ -106,19 +111,26 @@ public:
     // MiB/s of all ten copies over the wall time of one run; nothing when a fetch failed.
     std::optional<double> Measure(const Case& c) {
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return std::nullopt;
         platform::UniqueFd readEnd(fds[0]), writeEnd(fds[1]);
-        std::vector<std::string> args = {"exec", "--lab", lab_.name, "dev", "--", args_["--clients"],
-                                         "--server", lab_.utilAddress, "--file", "fw.bin",
-                                         "--expect", (folder_ / "fw.bin").string(), "--clients",
-                                         std::to_string(kClients), "--local-base", lab_.deviceBase};
+        std::vector<std::string> args = {"exec",         "--lab",
+                                         lab_.name,      "dev",
+                                         "--",           args_["--clients"],
+                                         "--server",     lab_.utilAddress,
+                                         "--file",       "fw.bin",
+                                         "--expect",     (folder_ / "fw.bin").string(),
+                                         "--clients",    std::to_string(kClients),
+                                         "--local-base", lab_.deviceBase};
         args.insert(args.end(), c.clientArgs.begin(), c.clientArgs.end());
         auto child = Start({lab_.script, args, {}, true, {{writeEnd.Get(), STDOUT_FILENO}}}, false);
         writeEnd.Reset();
         const std::string out = ReadAll(readEnd.Get());
-        if (platform::DescribeWaitStatus(child.Wait()) != "exit status 0") return std::nullopt;
+        if (platform::DescribeWaitStatus(child.Wait()) != "exit status 0")
+            return std::nullopt;
         const double seconds = std::strtod(out.c_str(), nullptr);
-        if (seconds <= 0) return std::nullopt;
+        if (seconds <= 0)
+            return std::nullopt;
         return kClients * (kFileBytes / 1048576.0) / seconds;
     }
 
@@ -130,7 +142,8 @@ private:
             std::exit(1);
         }
         auto child = std::move(std::get<platform::ChildProcess>(started));
-        if (!server) return child;
+        if (!server)
+            return child;
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // until it listens
         if (!child.Running()) {
             std::fprintf(stderr, "tftp_bench: %s ended at once\n", request.path.c_str());
@@ -154,7 +167,8 @@ int main(int argc, char** argv) {
         return 77;
     }
     std::map<std::string, std::string> args;
-    for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
+    for (int i = 1; i + 1 < argc; i += 2)
+        args[argv[i]] = argv[i + 1];
     Bench bench(*lab, args);
 
     const std::string oursPort = std::to_string(kTftpServerPort), hpaPort = std::to_string(kBaselinePort);
@@ -164,7 +178,10 @@ int main(int argc, char** argv) {
     };
     std::vector<Row> rows = {
         {{"blksize 512 (lock-step)", {"--port", oursPort}}, {"", {"--port", hpaPort}}, {}, {}},
-        {{"blksize 1468 (lock-step)", {"--port", oursPort, "--blksize", "1468"}}, {"", {"--port", hpaPort, "--blksize", "1468"}}, {}, {}},
+        {{"blksize 1468 (lock-step)", {"--port", oursPort, "--blksize", "1468"}},
+         {"", {"--port", hpaPort, "--blksize", "1468"}},
+         {},
+         {}},
         {{"blksize 1468, windowsize 8", {"--port", oursPort, "--blksize", "1468", "--windowsize", "8"}}, {}, {}, {}},
         {{"HTTP GET (cpe-httpd)", {"--port", std::to_string(kHttpServerPort), "--protocol", "http"}}, {}, {}, {}},
     };
@@ -177,11 +194,14 @@ int main(int argc, char** argv) {
         // does not favour either.
         for (int run = 0; run < kRuns; ++run) {
             for (auto& row : rows) {
-                for (auto [c, rates] : {std::pair{&row.ours, &row.oursRates}, std::pair{&row.baseline, &row.baselineRates}}) {
-                    if (c->clientArgs.empty()) continue;
+                for (auto [c, rates] :
+                     {std::pair{&row.ours, &row.oursRates}, std::pair{&row.baseline, &row.baselineRates}}) {
+                    if (c->clientArgs.empty())
+                        continue;
                     const auto rate = bench.Measure(*c);
                     allFetched = allFetched && rate.has_value();
-                    if (rate) rates->push_back(*rate);
+                    if (rate)
+                        rates->push_back(*rate);
                 }
             }
         }
@@ -191,20 +211,23 @@ int main(int argc, char** argv) {
         std::string text;  // "68.3 (61.0-70.2)"
     };
     auto figures = [](std::vector<double> v) {
-        if (v.empty()) return Figures{std::nullopt, "failed"};
+        if (v.empty())
+            return Figures{std::nullopt, "failed"};
         std::sort(v.begin(), v.end());
         char text[64];
         std::snprintf(text, sizeof text, "%.1f (%.0f-%.0f)", v[v.size() / 2], v.front(), v.back());
         return Figures{v[v.size() / 2], text};
     };
     auto ratio = [](const std::optional<double>& a, const std::optional<double>& b) {
-        if (!a || !b) return std::string("-");
+        if (!a || !b)
+            return std::string("-");
         char text[32];
         std::snprintf(text, sizeof text, "%.2fx", *a / *b);
         return std::string(text);
     };
     std::printf("\n%d devices fetch one 16 MiB file at once: MiB/s over all copies, median (lowest-highest) of "
-                "%d runs taken in turns\n", kClients, kRuns);
+                "%d runs taken in turns\n",
+                kClients, kRuns);
     std::printf("%-28s %20s %20s %9s\n", "case", "cpe-tftpd", "tftpd-hpa", "ours/hpa");
     std::vector<Figures> ours, baseline;
     for (const auto& row : rows) {

@@ -16,21 +16,21 @@ namespace cpe {
 inline constexpr std::size_t kMaxAdapterAddresses = 10;
 
 struct adapter_address_entry {
-    char ip[16];           // dotted quad, NUL-terminated
-    char mask[16];         // dotted quad, NUL-terminated
+    char ip[16];    // dotted quad, NUL-terminated
+    char mask[16];  // dotted quad, NUL-terminated
     std::uint8_t extra[16];
 };
 
 struct adapter_record {
-    std::uint8_t kind;              // 1: up, IPv4-addressed and not loopback
-    std::uint8_t hw_address[8];     // the first 6 bytes are the MAC
-    char description[132];          // NUL-terminated
-    char name[260];                 // NUL-terminated
+    std::uint8_t kind;           // 1: up, IPv4-addressed and not loopback
+    std::uint8_t hw_address[8];  // the first 6 bytes are the MAC
+    char description[132];       // NUL-terminated
+    char name[260];              // NUL-terminated
     std::uint8_t reserved[3];
     i32le address_count;
     adapter_address_entry addresses[kMaxAdapterAddresses];
-    u32le values[8];                // [0] interface index, [1] flags; not interpreted by readers
-    u32le next;                     // byte distance to the next record, 0 on the last
+    u32le values[8];  // [0] interface index, [1] flags; not interpreted by readers
+    u32le next;       // byte distance to the next record, 0 on the last
 };
 
 inline constexpr std::uint8_t kAdapterKindInUse = 1;

@@ -18,7 +18,7 @@ std::string_view FailureKey(const Collected<Block>& c) {
 
 TEST(IpForm, ChecksRunOnlyOnAChange) {
     ap_info_stu device = Device5();
-    device.ip_gateway = ParseIp("10.9.9.1");   // another subnet: the device's own problem
+    device.ip_gateway = ParseIp("10.9.9.1");  // another subnet: the device's own problem
     device.ip_mode = 0;
     const IpFormModel form(device);
     EXPECT_EQ(form.InitialEntries().gateway, "10.9.9.1");
@@ -46,14 +46,25 @@ TEST(IpForm, ChecksInOrder) {
         change(e);
         return e;
     };
-    EXPECT_EQ(check(with([](IpEntries& e) { e.ip = "192.168.1.255"; e.mask = "0.0.0.0"; })), message::kIpInvalid);
+    EXPECT_EQ(check(with([](IpEntries& e) {
+                  e.ip = "192.168.1.255";
+                  e.mask = "0.0.0.0";
+              })),
+              message::kIpInvalid);
     EXPECT_EQ(check(with([](IpEntries& e) { e.mask = "255.255.255.255"; })), message::kMaskInvalid);
     EXPECT_EQ(check(with([](IpEntries& e) { e.mask = "0.0.0.0"; })), message::kMaskInvalid);
-    EXPECT_EQ(check(with([](IpEntries& e) { e.mask = "255.0.255.0"; e.gateway = "192.2.1.1"; })), "");
+    EXPECT_EQ(check(with([](IpEntries& e) {
+                  e.mask = "255.0.255.0";
+                  e.gateway = "192.2.1.1";
+              })),
+              "");
     EXPECT_EQ(check(with([](IpEntries& e) { e.gateway = "127.0.0.1"; })), message::kGatewayInvalid);
     EXPECT_EQ(check(with([](IpEntries& e) { e.gateway = "192.168.1.30"; })), message::kIpIsGateway);
     EXPECT_EQ(check(with([](IpEntries& e) { e.gateway = "192.168.2.1"; })), message::kGatewayOtherSubnet);
-    EXPECT_EQ(check(with([](IpEntries& e) { e.gateway = "0.0.0.0"; e.primaryDns = "1.2.3"; })),
+    EXPECT_EQ(check(with([](IpEntries& e) {
+                  e.gateway = "0.0.0.0";
+                  e.primaryDns = "1.2.3";
+              })),
               message::kPrimaryDnsInvalid);
     EXPECT_EQ(check(with([](IpEntries& e) { e.secondaryDns = "8.8.8.255"; })), message::kSecondaryDnsInvalid);
 }
@@ -62,14 +73,14 @@ TEST(IpForm, AddressInUse) {
     const IpFormModel form(Device5());
     const std::vector<std::string> inUse{"192.168.1.20", "192.168.1.40"};
     IpEntries e = form.InitialEntries();
-    e.gateway = "192.168.1.254";   // keeps its own address, which the store lists too
+    e.gateway = "192.168.1.254";  // keeps its own address, which the store lists too
     EXPECT_FALSE(form.Collect(e, inUse).failure);
     e.ip = "192.168.1.40";
     const Collected<IpBlock> taken = form.Collect(e, inUse);
     ASSERT_TRUE(taken.failure);
     EXPECT_EQ(taken.failure->key, message::kIpInUse);
     EXPECT_EQ(taken.failure->field, ConfigField::ip);
-    e.ip = "192.168.1.040";        // the same address written differently
+    e.ip = "192.168.1.040";  // the same address written differently
     EXPECT_EQ(FailureKey(form.Collect(e, inUse)), message::kIpInUse);
 }
 
@@ -87,10 +98,10 @@ TEST(VlanForm, RangesAndBlocks) {
     EXPECT_EQ(FailureKey(form.Collect({"", "", ""})), message::kVlanRange);
     EXPECT_EQ(FailureKey(form.Collect({"4094", "", ""})), message::kWlanRange);
     EXPECT_EQ(FailureKey(form.Collect({"4094", "1", ""})), message::kLanRange);
-    EXPECT_EQ(FailureKey(form.Collect({"0", "", "1"})), message::kWlanRange);   // empties first
+    EXPECT_EQ(FailureKey(form.Collect({"0", "", "1"})), message::kWlanRange);  // empties first
     EXPECT_EQ(FailureKey(form.Collect({"0", "1", "1"})), message::kVlanRange);
     EXPECT_EQ(FailureKey(form.Collect({"1", "4095", "1"})), message::kWlanRange);
-    EXPECT_EQ(FailureKey(form.Collect({"1", "1", "4294967297"})), message::kLanRange);   // must not wrap to 1
+    EXPECT_EQ(FailureKey(form.Collect({"1", "1", "4294967297"})), message::kLanRange);  // must not wrap to 1
 
     const Collected<VlanBlock> c = form.Collect({"100", "4094", "1"});
     ASSERT_FALSE(c.failure);
@@ -107,7 +118,7 @@ TEST(VlanForm, RangesAndBlocks) {
     VlanFormModel b(setB);
     EXPECT_FALSE(b.LanVisible());
     EXPECT_FALSE(b.Enabled());
-    EXPECT_FALSE(b.Collect({"", "", ""}).changed);   // disabled stays disabled
+    EXPECT_FALSE(b.Collect({"", "", ""}).changed);  // disabled stays disabled
     b.SetEnabled(true);
     const Collected<VlanBlock> noLan = b.Collect({"5", "6", ""});
     ASSERT_FALSE(noLan.failure);
@@ -128,26 +139,26 @@ TEST(TimedRebootForm, EverydayAndBlocks) {
     EXPECT_FALSE(same.changed);
     EXPECT_EQ(same.block, (RestartBlock{1, 0xFE, 150, 0}));
 
-    form.SetWeekday(0, false);   // locked by Everyday
+    form.SetWeekday(0, false);  // locked by Everyday
     EXPECT_TRUE(form.WeekdayChecked(0));
     form.SetEveryday(false);
     for (int day = 0; day < TimedRebootFormModel::kDays; ++day)
         EXPECT_FALSE(form.WeekdayChecked(day));
-    form.SetWeekday(0, true);    // Monday
-    form.SetWeekday(6, true);    // Sunday
+    form.SetWeekday(0, true);  // Monday
+    form.SetWeekday(6, true);  // Sunday
     const Collected<RestartBlock> c = form.Collect({"23", "59"});
     EXPECT_TRUE(c.changed);
-    EXPECT_EQ(c.block, (RestartBlock{1, 0x82, 0x9F, 0x05}));   // 1439 minutes
+    EXPECT_EQ(c.block, (RestartBlock{1, 0x82, 0x9F, 0x05}));  // 1439 minutes
 
     EXPECT_EQ(FailureKey(form.Collect({"24", "0"})), message::kHourRange);
     EXPECT_EQ(FailureKey(form.Collect({"1", "60"})), message::kMinuteRange);
     EXPECT_EQ(FailureKey(form.Collect({"4294967296", "0"})), message::kHourRange);
-    EXPECT_FALSE(form.Collect({"", ""}).failure);   // empty counts as 0
+    EXPECT_FALSE(form.Collect({"", ""}).failure);  // empty counts as 0
 
     form.SetEnabled(false);
     EXPECT_FALSE(form.TimeEnabled());
     EXPECT_FALSE(form.WeekdaysEnabled());
-    const Collected<RestartBlock> off = form.Collect({"99", "99"});   // disabled: not read
+    const Collected<RestartBlock> off = form.Collect({"99", "99"});  // disabled: not read
     EXPECT_FALSE(off.failure);
     EXPECT_EQ(off.block, RestartBlock{});
 }
@@ -171,7 +182,7 @@ TEST(UntouchedForms, KeepTheDevicesBlocks) {
     const Collected<RestartBlock> r = reboot.Collect(reboot.InitialEntries());
     EXPECT_FALSE(r.failure);
     EXPECT_FALSE(r.changed);
-    EXPECT_EQ(FailureKey(reboot.Collect({"26", "0"})), message::kHourRange);   // typed: checked
+    EXPECT_EQ(FailureKey(reboot.Collect({"26", "0"})), message::kHourRange);  // typed: checked
 
     // A schedule kept while the timed reboot is off is not wiped by an unrelated Save.
     device.restart_en = 0;

@@ -29,7 +29,7 @@ inline ap_info_stu Device5() {
     r.rf_count = 1;
     r.rf_en = 1;
     r.rf_type = 1;
-    r.country_code = 28;   // "US"
+    r.country_code = 28;  // "US"
     r.network_mode = 2;
     r.bandwidth = 1;
     r.channel = 36;
@@ -55,7 +55,7 @@ inline ap_info_stu Device24() {
     ap_info_stu r = Device5();
     r.rf_type = 0;
     r.ssid_rf_type = 0;
-    r.country_code = 0;    // "CN/9"
+    r.country_code = 0;  // "CN/9"
     r.network_mode = 4;
     r.bandwidth = 0;
     r.channel = 6;
@@ -74,7 +74,7 @@ protected:
 inline std::string Ideographs(int n) {
     std::string s;
     for (int i = 0; i < n; ++i)
-        s += "\xE4\xB8\xAD";   // U+4E2D
+        s += "\xE4\xB8\xAD";  // U+4E2D
     return s;
 }
 

@@ -54,20 +54,20 @@ TEST_F(ConfigSenderTest, RequestsInOrderWithTheirBytes) {
     SendConfiguration(harness_.engine(), request, "192.168.1.20", "00:1a:ff:00:0b:01", {}, 0ms);
     const auto sent = harness_.TakeSent();
     ASSERT_EQ(sent.size(), 6u);
-    const std::uint16_t order[] = {Type(MessageType::set_name), Type(MessageType::set_wireless),
+    const std::uint16_t order[] = {Type(MessageType::set_name),    Type(MessageType::set_wireless),
                                    Type(MessageType::set_restart), Type(MessageType::set_vlan),
-                                   Type(MessageType::set_ip), Type(MessageType::get_info)};
+                                   Type(MessageType::set_ip),      Type(MessageType::get_info)};
     const std::size_t sizes[] = {33, 328, 4, 10, 22, 0};
     for (std::size_t i = 0; i < sent.size(); ++i) {
         EXPECT_EQ(sent[i].type, order[i]) << i;
         EXPECT_EQ(sent[i].payload.size(), sizes[i]) << i;
         EXPECT_EQ(sent[i].port, 9787) << i;
-        EXPECT_EQ(sent[i].ip, i < 5 ? "192.168.1.20" : "192.168.1.77") << i;   // the record from the new address
+        EXPECT_EQ(sent[i].ip, i < 5 ? "192.168.1.20" : "192.168.1.77") << i;  // the record from the new address
     }
     std::array<std::uint8_t, 33> name{};
     std::copy(sent[0].payload.begin(), sent[0].payload.end(), name.begin());
     EXPECT_EQ(RecordWith(name, kNameBlockOffset).ap_name.view(), "north");
-    EXPECT_EQ(sent[2].payload, (std::vector<std::uint8_t>{1, 0, 195, 0}));   // 03:15, no weekday
+    EXPECT_EQ(sent[2].payload, (std::vector<std::uint8_t>{1, 0, 195, 0}));  // 03:15, no weekday
     EXPECT_EQ(sent[3].payload[kVlanApplyFlagByte], 1);
     EXPECT_EQ(sent[4].payload[kIpApplyFlagByte], 0);
     EXPECT_EQ(sent[4].payload[4], 77);
@@ -124,14 +124,14 @@ TEST_F(ConfigSenderTest, NewerSaveEndsTheOlderSender) {
     ConfigSender sender(harness_.engine(), 10s);
     const auto start = std::chrono::steady_clock::now();
     sender.Start(EverythingChanged(), "192.168.1.20", "00:1a:ff:00:0b:01");
-    WaitForSent(5);   // now waiting to ask for the record
+    WaitForSent(5);  // now waiting to ask for the record
 
     config_request rename;
     rename.name_changed = true;
     sender.Start(rename, "192.168.1.30", "00:1a:ff:00:0b:02");
     WaitForSent(6);
     sender.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);   // both pauses ended on request
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // both pauses ended on request
 
     for (auto& d : harness_.TakeSent())
         sent_.push_back(std::move(d));

@@ -184,9 +184,11 @@ TEST(UpgradeSendThreadTest, SendsTheHandedBatchAfterTheWaitAndStopsCooperatively
         UpgradeTimings quick;
         quick.fileServerFirstWait = milliseconds(5);
         quick.fileServerRetryWait = milliseconds(5);
-        thread.Start(Devices(3), sender, [&](std::stop_token stop) { osi.WaitForFileServer(stop, quick); },
-                     [&] { sent = true; });
-        for (int i = 0; i < 500 && !sent; ++i) std::this_thread::sleep_for(milliseconds(10));
+        thread.Start(
+            Devices(3), sender, [&](std::stop_token stop) { osi.WaitForFileServer(stop, quick); },
+            [&] { sent = true; });
+        for (int i = 0; i < 500 && !sent; ++i)
+            std::this_thread::sleep_for(milliseconds(10));
         thread.Stop();
     }
     EXPECT_TRUE(sent);
@@ -196,8 +198,8 @@ TEST(UpgradeSendThreadTest, SendsTheHandedBatchAfterTheWaitAndStopsCooperatively
     RecordingSender quiet;
     std::atomic<bool> reported = false;
     UpgradeSendThread thread;
-    thread.Start(Devices(3), quiet, [&](std::stop_token stop) { osi.WaitForFileServer(stop); },
-                 [&] { reported = true; });
+    thread.Start(
+        Devices(3), quiet, [&](std::stop_token stop) { osi.WaitForFileServer(stop); }, [&] { reported = true; });
     std::this_thread::sleep_for(milliseconds(20));
     const auto before = std::chrono::steady_clock::now();
     thread.Stop();

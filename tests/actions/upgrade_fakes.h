@@ -17,12 +17,14 @@ inline UpgradeTarget Device(int i, int model = 1) {
 }
 inline std::vector<UpgradeTarget> Devices(int count, int model = 1, int first = 1) {
     std::vector<UpgradeTarget> out;
-    for (int i = first; i < first + count; ++i) out.push_back(Device(i, model));
+    for (int i = first; i < first + count; ++i)
+        out.push_back(Device(i, model));
     return out;
 }
 inline std::vector<std::string> Macs(const std::vector<UpgradeTarget>& targets) {
     std::vector<std::string> out;
-    for (const auto& t : targets) out.push_back(t.mac);
+    for (const auto& t : targets)
+        out.push_back(t.mac);
     return out;
 }
 
@@ -38,7 +40,8 @@ public:
         accessPointsWithStations.push_back(accessPoint);
     }
     void SetAll(const std::vector<UpgradeTarget>& targets, int value) {
-        for (const auto& t : targets) status[t.mac] = value;
+        for (const auto& t : targets)
+            status[t.mac] = value;
     }
 
     int GetDeviceStatus(const std::string& mac) override {
@@ -52,7 +55,8 @@ public:
     }
     std::optional<std::string> FindBridgePeer(const std::string& mac) override {
         const auto it = peers.find(mac);
-        if (it == peers.end()) return std::nullopt;
+        if (it == peers.end())
+            return std::nullopt;
         return it->second;
     }
 };

@@ -35,7 +35,8 @@ protected:
     void WriteImage(const std::string& name, std::size_t size) { image_ = FirmwareImage(firmware_.path(), name, size); }
     std::vector<UpgradeTarget> Targets() const {
         std::vector<UpgradeTarget> out;
-        for (const auto& d : Devices()) out.push_back({d["ip"].Str(), d["mac"].Str(), static_cast<int>(d["model"].Int())});
+        for (const auto& d : Devices())
+            out.push_back({d["ip"].Str(), d["mac"].Str(), static_cast<int>(d["model"].Int())});
         return out;
     }
     HelperLayout Layout() const {
@@ -54,15 +55,21 @@ protected:
         int batches = 0;
         for (int tick = 0; tick < 4000 && run.Phase() != UpgradePhase::finished; ++tick) {
             std::this_thread::sleep_for(kTick);
-            if (firstSent.exchange(false)) run.FirstBatchSent();
+            if (firstSent.exchange(false))
+                run.FirstBatchSent();
             const bool transfer = run.Armed(UpgradeTimer::transfer), flashing = run.Armed(UpgradeTimer::flashing),
                        followUp = run.Armed(UpgradeTimer::followUp), status = run.Armed(UpgradeTimer::status);
-            if (transfer) run.TickTransfer();
-            if (flashing) run.TickFlash();
-            if (followUp) run.TickFollowUp();
-            if (status) run.TickStatus();
+            if (transfer)
+                run.TickTransfer();
+            if (flashing)
+                run.TickFlash();
+            if (followUp)
+                run.TickFollowUp();
+            if (status)
+                run.TickStatus();
             for (const auto& t : watched)
-                if (utility_->Store().GetDeviceStatus(t.mac) == 8) out.succeeded.insert(t.mac);
+                if (utility_->Store().GetDeviceStatus(t.mac) == 8)
+                    out.succeeded.insert(t.mac);
             if (run.BatchesSent() > batches) {
                 batches = run.BatchesSent();
                 out.batchSizes.push_back(run.CurrentBatch().size());
@@ -86,9 +93,11 @@ TEST_F(UpgradeLabTest, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches) {
 
     auto& engine = utility_->Engine();
     std::vector<std::string> ips;
-    for (const auto& t : queue) ips.push_back(t.ip);
+    for (const auto& t : queue)
+        ips.push_back(t.ip);
     std::vector<std::string> local;
-    for (const auto& a : engine.LocalAddressesFor(ips)) local.push_back(a.ip);
+    for (const auto& a : engine.LocalAddressesFor(ips))
+        local.push_back(a.ip);
     ASSERT_EQ(local, (std::vector<std::string>{lab_->utilAddresses.front()}));
 
     COperateSystemInfo osi(Layout());
@@ -106,9 +115,11 @@ TEST_F(UpgradeLabTest, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches) {
 
     EXPECT_EQ(outcome.batchSizes, (std::vector<std::size_t>{10, 10, 5}));
     EXPECT_EQ(outcome.succeeded.size(), 25u);
-    for (const auto& t : queue) ExpectFetched(t.mac, "tftp");
+    for (const auto& t : queue)
+        ExpectFetched(t.mac, "tftp");
     for (const auto& d : Devices()) {
-        if (d["model"].Int() == 1) continue;
+        if (d["model"].Int() == 1)
+            continue;
         EXPECT_EQ(d["upgrade"]["file"].Str(), "") << d["mac"].Str() << " was sent a request";
     }
     EXPECT_NE(::kill(helper, 0), 0) << "the helper is gone";

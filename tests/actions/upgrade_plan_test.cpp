@@ -32,7 +32,8 @@ TEST(OrdinaryBatch, TwentyFiveDevicesGoInBatchesOfTenTenAndFive) {
     UpgradeBatch first;
     while (!waiting.empty()) {
         auto batch = TakeOrdinaryBatch(waiting, store);
-        if (first.empty()) first = batch;
+        if (first.empty())
+            first = batch;
         sizes.push_back(batch.size());
     }
     EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 10, 5}));
@@ -47,13 +48,15 @@ TEST(OrdinaryBatch, AccessPointsWithStationsGoFirstAndAlone) {
     store.Bridge("m4", "m9");
     auto waiting = Devices(12);
     EXPECT_EQ(Macs(TakeOrdinaryBatch(waiting, store)), (Strings{"m5", "m9"}));
-    EXPECT_EQ(Macs(TakeOrdinaryBatch(waiting, store)), (Strings{"m1", "m2", "m3", "m4", "m6", "m7", "m8", "m10", "m11", "m12"}));
+    EXPECT_EQ(Macs(TakeOrdinaryBatch(waiting, store)),
+              (Strings{"m1", "m2", "m3", "m4", "m6", "m7", "m8", "m10", "m11", "m12"}));
     EXPECT_TRUE(waiting.empty());
 
     // At most the batch size of them, even when more carry stations.
     FakeStore many;
     auto crowd = Devices(15);
-    for (int i = 1; i <= 15; ++i) many.accessPointsWithStations.push_back("m" + std::to_string(i));
+    for (int i = 1; i <= 15; ++i)
+        many.accessPointsWithStations.push_back("m" + std::to_string(i));
     EXPECT_EQ(TakeOrdinaryBatch(crowd, many).size(), 10u);
     EXPECT_EQ(TakeOrdinaryBatch(crowd, many).size(), 5u);
 }
@@ -63,7 +66,8 @@ TEST(SetBBatch, KeepsBridgePairsTogetherAndSkipsAPairThatDoesNotFit) {
     FakeStore store;
     store.Bridge("m10", "m12");
     auto waiting = Devices(12, 4);
-    EXPECT_EQ(Macs(TakeSetBBatch(waiting, store)), (Strings{"m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9", "m11"}));
+    EXPECT_EQ(Macs(TakeSetBBatch(waiting, store)),
+              (Strings{"m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9", "m11"}));
     EXPECT_EQ(Macs(TakeSetBBatch(waiting, store)), (Strings{"m10", "m12"}));
     EXPECT_TRUE(waiting.empty());
 }

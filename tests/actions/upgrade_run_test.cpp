@@ -22,10 +22,14 @@ protected:
     void Second(UpgradeRun& run) {
         const bool transfer = run.Armed(UpgradeTimer::transfer), flashing = run.Armed(UpgradeTimer::flashing),
                    followUp = run.Armed(UpgradeTimer::followUp), status = run.Armed(UpgradeTimer::status);
-        if (transfer) run.TickTransfer();
-        if (flashing) run.TickFlash();
-        if (followUp) run.TickFollowUp();
-        if (status) run.TickStatus();
+        if (transfer)
+            run.TickTransfer();
+        if (flashing)
+            run.TickFlash();
+        if (followUp)
+            run.TickFollowUp();
+        if (status)
+            run.TickStatus();
     }
 
     FakeStore store_;
@@ -40,7 +44,8 @@ TEST_F(UpgradeRunTest, OnlyTheChosenModelIsSentRequests) {
     EXPECT_EQ(run->Queued(), 3);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     store_.SetAll(targets, 8);
-    for (int s = 0; s < 400 && run->Phase() != UpgradePhase::finished; ++s) Second(*run);
+    for (int s = 0; s < 400 && run->Phase() != UpgradePhase::finished; ++s)
+        Second(*run);
     EXPECT_EQ(run->Phase(), UpgradePhase::finished);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     EXPECT_TRUE(sender_.Polls().empty());
@@ -51,19 +56,22 @@ TEST_F(UpgradeRunTest, FollowUpWaitsForSettledStatusesOrTheBatchLimit) {
     auto run = Begin(targets, 1, false);
     EXPECT_EQ(run->ProgressRange(), 360);
     store_.SetAll(targets, 7);  // upgrading
-    for (int s = 0; s < 30; ++s) Second(*run);
+    for (int s = 0; s < 30; ++s)
+        Second(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 10u);
     EXPECT_EQ(run->ProgressPosition(), 30);
 
     // The batch settles at second 30 (success, failure, gone, waiting): the next starts at once.
-    for (int i = 1; i <= 10; ++i) store_.status["m" + std::to_string(i)] = i % 4 == 0 ? 9 : i % 4 == 1 ? 8 : i % 4 == 2 ? 0 : 6;
+    for (int i = 1; i <= 10; ++i)
+        store_.status["m" + std::to_string(i)] = i % 4 == 0 ? 9 : i % 4 == 1 ? 8 : i % 4 == 2 ? 0 : 6;
     Second(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 20u);
     EXPECT_EQ(Macs(run->CurrentBatch()), Macs(Devices(10, 1, 11)));
     EXPECT_TRUE(sender_.Polls().empty()) << "polls are for model set B only";
 
     // The second batch never settles: it is given up after 120 follow-up ticks.
-    for (int s = 0; s < 119; ++s) Second(*run);
+    for (int s = 0; s < 119; ++s)
+        Second(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 20u);
     Second(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 25u);
@@ -94,7 +102,8 @@ TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
     EXPECT_TRUE(run->Armed(UpgradeTimer::flashing));
     EXPECT_FALSE(run->Armed(UpgradeTimer::transfer));
     EXPECT_TRUE(run->Armed(UpgradeTimer::status));
-    for (int s = 0; s < 129; ++s) Second(*run);
+    for (int s = 0; s < 129; ++s)
+        Second(*run);
     EXPECT_EQ(run->Phase(), UpgradePhase::flashing);
     EXPECT_EQ(run->ProgressPosition(), 129);
     Second(*run);
@@ -108,7 +117,8 @@ TEST_F(UpgradeRunTest, AQuickBatchEndsTheTransferPhaseEarly) {
     const auto targets = Devices(4);
     auto run = Begin(targets, 1, false);
     store_.SetAll(targets, 1);  // online, not yet reporting
-    for (int s = 0; s < 29; ++s) Second(*run);
+    for (int s = 0; s < 29; ++s)
+        Second(*run);
     store_.SetAll(targets, 8);
     Second(*run);  // 30: the batch settles and the queue is empty
     EXPECT_EQ(run->Phase(), UpgradePhase::transfer);
@@ -122,7 +132,8 @@ TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
     auto run = Begin(targets, 4, true);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9", "m11"}));
     // Every device of the batch reports that it waits; one has failed.
-    for (const auto& mac : sender_.Upgrades()) store_.status[mac] = 6;
+    for (const auto& mac : sender_.Upgrades())
+        store_.status[mac] = 6;
     store_.status["m5"] = 9;
     Second(*run);
     EXPECT_EQ(sender_.Polls(), (Strings{"m1", "m2", "m3", "m4", "m6", "m7", "m8", "m9", "m11"}));
@@ -131,7 +142,8 @@ TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
     // waits is polled all the same.
     store_.status["m10"] = 7;
     store_.status["m12"] = 6;
-    for (int s = 0; s < 119; ++s) Second(*run);
+    for (int s = 0; s < 119; ++s)
+        Second(*run);
     EXPECT_EQ(sender_.Polls().size(), 9u);
     Second(*run);
     EXPECT_EQ(sender_.Polls().size(), 10u);
@@ -141,7 +153,8 @@ TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
 TEST_F(UpgradeRunTest, TransferPhaseLastsUntilEveryDeviceWasSentItsRequest) {
     // Three access points with stations make a batch of their own, so 25 devices need four
     // batches while the nominal clock has room for three.
-    for (int ap : {3, 7, 11}) store_.accessPointsWithStations.push_back("m" + std::to_string(ap));
+    for (int ap : {3, 7, 11})
+        store_.accessPointsWithStations.push_back("m" + std::to_string(ap));
     const auto targets = Devices(25);
     auto run = Begin(targets, 1, false);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m3", "m7", "m11"}));
@@ -169,7 +182,8 @@ TEST_F(UpgradeRunTest, FollowUpStartsOnlyOnceTheSendThreadSentTheFirstBatch) {
     EXPECT_FALSE(run.Armed(UpgradeTimer::followUp));
     EXPECT_EQ(run.Unsent(), 12) << "the first batch counts as unsent until the thread reports it";
     store_.SetAll(targets, 8);
-    for (int s = 0; s < 5; ++s) Second(run);
+    for (int s = 0; s < 5; ++s)
+        Second(run);
     EXPECT_TRUE(sender_.Upgrades().empty());
     EXPECT_EQ(run.TickStatus().size(), 10u);
     SendBatch(first, sender_);

@@ -41,12 +41,12 @@ TEST(CountryTables, CodesAndPositionsAgreeBothWays) {
             EXPECT_EQ(CountryPositionOf(band, *code), pos) << CountryList(band)[pos].name;
         }
     }
-    EXPECT_EQ(CountryPositionOf(RadioBand::ghz24, 0), 4u);           // "CN/9": China
-    EXPECT_EQ(CountryCodeOf(RadioBand::ghz24, 1), 44);               // Australia: "AU"
-    EXPECT_EQ(CountryPositionOf(RadioBand::ghz5, 0), 1u);            // "AR": Argentina
-    EXPECT_EQ(CountryCodeOf(RadioBand::ghz5, 31), 28);               // United States: "US"
+    EXPECT_EQ(CountryPositionOf(RadioBand::ghz24, 0), 4u);  // "CN/9": China
+    EXPECT_EQ(CountryCodeOf(RadioBand::ghz24, 1), 44);      // Australia: "AU"
+    EXPECT_EQ(CountryPositionOf(RadioBand::ghz5, 0), 1u);   // "AR": Argentina
+    EXPECT_EQ(CountryCodeOf(RadioBand::ghz5, 31), 28);      // United States: "US"
     // A code the list does not offer, and empty table entries, name no country.
-    EXPECT_FALSE(CountryPositionOf(RadioBand::ghz24, 4));            // "IT"
+    EXPECT_FALSE(CountryPositionOf(RadioBand::ghz24, 4));  // "IT"
     EXPECT_FALSE(CountryPositionOf(RadioBand::ghz24, 58));
     EXPECT_FALSE(CountryPositionOf(RadioBand::ghz5, 255));
 }
@@ -68,7 +68,8 @@ TEST(ChannelChoices, FiveGigahertzNeverOffersSkippedChannels) {
                 EXPECT_FALSE((n >= 52 && n <= 64) || (n >= 100 && n <= 144)) << c.name << " " << n;
 
     const Choices us = ChannelChoices(Country(RadioBand::ghz5, "United States").list20, 157);
-    EXPECT_EQ(TextsOf(us), (std::vector<std::string>{"Auto", "36", "40", "44", "48", "149", "153", "157", "161", "165"}));
+    EXPECT_EQ(TextsOf(us),
+              (std::vector<std::string>{"Auto", "36", "40", "44", "48", "149", "153", "157", "161", "165"}));
     EXPECT_TRUE(us.entries[0].translate);
     EXPECT_EQ(us.SelectedData(), 157);
     // A wanted channel the list does not offer selects "Auto"; so does a list without channels.
@@ -107,7 +108,7 @@ TEST(ExtensionChoices, TwoGigahertzBandEdges) {
     ExtensionQuery q;
     q.networkMode = 4;
     q.width = 1;
-    q.channelEntries = 14;   // Auto and 1..13
+    q.channelEntries = 14;  // Auto and 1..13
     auto at = [&](int channel, int wanted = 2) {
         q.channel = channel;
         q.wanted = wanted;
@@ -121,7 +122,7 @@ TEST(ExtensionChoices, TwoGigahertzBandEdges) {
     EXPECT_EQ(TextsOf(at(13)), (std::vector<std::string>{"9"}));
     EXPECT_EQ(at(7, 1).selected, 1);
     EXPECT_EQ(at(7, 2).selected, 0);
-    q.channelEntries = 12;   // an 11-channel country
+    q.channelEntries = 12;  // an 11-channel country
     EXPECT_EQ(TextsOf(at(8)), (std::vector<std::string>{"4"}));
     // Auto, 20 MHz and the modes without 40 MHz leave it disabled and empty.
     EXPECT_FALSE(at(0).enabled);
@@ -138,7 +139,7 @@ TEST(WidthRadios, RulesPerNetworkMode) {
         RadioBand band;
         int mode;
         std::array<bool, 3> enabled;
-        int checked;   // from 40 MHz checked before
+        int checked;  // from 40 MHz checked before
     };
     const Case cases[] = {
         {RadioBand::ghz5, 0, {true, false, false}, 0},  {RadioBand::ghz5, 1, {true, true, false}, 0},
@@ -165,7 +166,7 @@ TEST(WidthRadios, RulesPerNetworkMode) {
 TEST(ModeChoices, NetworkAndSecurityModes) {
     EXPECT_EQ(DataOf(NetworkModeChoices(RadioBand::ghz24, 4)), (std::vector<int>{1, 2, 0, 4}));
     EXPECT_EQ(NetworkModeChoices(RadioBand::ghz24, 4).selected, 3);
-    EXPECT_EQ(NetworkModeChoices(RadioBand::ghz24, 3).selected, 2);   // not offered: the third entry
+    EXPECT_EQ(NetworkModeChoices(RadioBand::ghz24, 3).selected, 2);  // not offered: the third entry
     EXPECT_EQ(TextsOf(NetworkModeChoices(RadioBand::ghz5, 2)), (std::vector<std::string>{"11a", "11a/n", "11ac"}));
     EXPECT_EQ(SecurityModeChoices(9).selected, -1);
     EXPECT_EQ(VisibilityFor(0), (SecurityVisibility{false, false, false}));

@@ -23,7 +23,7 @@ class WirelessFormTest : public ConfigTest {};
 TEST_F(WirelessFormTest, StartUpShowsTheDevice) {
     const WirelessFormModel form(Device5());
     EXPECT_TRUE(form.Editable());
-    EXPECT_EQ(form.Countries().selected, 31);   // United States
+    EXPECT_EQ(form.Countries().selected, 31);  // United States
     EXPECT_EQ(form.NetworkModes().SelectedData(), 2);
     EXPECT_EQ(form.Widths().checked, 1);
     EXPECT_EQ(form.Widths().thirdLabel, "80MHz");
@@ -45,7 +45,7 @@ TEST_F(WirelessFormTest, CountryWidthAndModeStartAgainFromAuto) {
     WirelessFormModel form(Device5());
     form.SelectChannel(149);
     EXPECT_EQ(form.Extensions().entries.at(0).text, "153");
-    form.SelectCountry(4);   // China
+    form.SelectCountry(4);  // China
     EXPECT_EQ(form.Channels().SelectedData(), 0);
     form.SelectChannel(157);
     form.SelectWidth(0);
@@ -53,17 +53,17 @@ TEST_F(WirelessFormTest, CountryWidthAndModeStartAgainFromAuto) {
     EXPECT_FALSE(form.Extensions().enabled);
     form.SelectWidth(1);
     form.SelectChannel(157);
-    form.SelectNetworkMode(0);   // 11a: 20 MHz only
+    form.SelectNetworkMode(0);  // 11a: 20 MHz only
     EXPECT_EQ(form.Channels().SelectedData(), 0);
     EXPECT_EQ(form.Widths().checked, 0);
-    form.SelectWidth(1);         // disabled: ignored
+    form.SelectWidth(1);  // disabled: ignored
     EXPECT_EQ(form.Widths().checked, 0);
 
     WirelessFormModel g(Device24());
     g.SelectWidth(1);
     g.SelectChannel(6);
     EXPECT_EQ(g.Extensions().entries.size(), 2u);
-    g.SelectNetworkMode(1);      // 11b
+    g.SelectNetworkMode(1);  // 11b
     EXPECT_EQ(g.Widths().enabled, (std::array<bool, 3>{true, false, false}));
     EXPECT_FALSE(g.Extensions().enabled);
     EXPECT_TRUE(g.Extensions().entries.empty());
@@ -80,7 +80,7 @@ TEST_F(WirelessFormTest, UntouchedFormChangesNothing) {
     // A country the device reports but the form does not offer keeps its code, its channel and
     // its extension channel.
     ap_info_stu unknown = Device5();
-    unknown.country_code = 40;   // past the 5 GHz code table
+    unknown.country_code = 40;  // past the 5 GHz code table
     const WirelessFormModel form(unknown);
     EXPECT_EQ(form.Countries().selected, -1);
     EXPECT_EQ(form.Channels().SelectedData(), 36);
@@ -121,10 +121,10 @@ TEST_F(WirelessFormTest, ValuesTheFormCannotShowStayTheDevices) {
     EXPECT_EQ(kept.expand_channel, 1);
     EXPECT_EQ(kept.bandwidth, 1);
     EXPECT_EQ(kept.ssid.text(), "renamed");
-    dfs.SelectChannel(149);   // chosen by the operator: taken, the radar entry stays on offer
+    dfs.SelectChannel(149);  // chosen by the operator: taken, the radar entry stays on offer
     EXPECT_EQ(Built(dfs.Collect(dfs.InitialEntries())).channel, 149);
     EXPECT_EQ(Built(dfs.Collect(dfs.InitialEntries())).expand_channel, 0);
-    dfs.SelectWidth(1);       // a new width starts the lists again: the radar channel is gone
+    dfs.SelectWidth(1);  // a new width starts the lists again: the radar channel is gone
     EXPECT_TRUE(std::none_of(dfs.Channels().entries.begin(), dfs.Channels().entries.end(),
                              [](const ChoiceEntry& c) { return c.data == 100; }));
 
@@ -215,7 +215,7 @@ TEST_F(WirelessFormTest, NameAndSsidAreMeasuredAsSent) {
     EXPECT_EQ(FailureKey(collect("tower", Ideographs(11))), message::kSsidTooLong);
     const WirelessCollected ten = collect("tower", Ideographs(10));
     ASSERT_FALSE(ten.failure);
-    EXPECT_EQ(Built(ten).ssid.len, 20);   // kept in the local code set until it is sent
+    EXPECT_EQ(Built(ten).ssid.len, 20);  // kept in the local code set until it is sent
     EXPECT_EQ(FailureKey(collect("tower", "\xF0\x9F\x93\xB6")), message::kTextNotSendable);
 }
 
@@ -234,9 +234,9 @@ TEST_F(WirelessFormTest, PowerRangeAndCountryWithoutCode) {
     EXPECT_EQ(low.failure->Text(), "Power value range:8-26");
     EXPECT_TRUE(power("").failure);
     EXPECT_TRUE(power("27").failure);
-    EXPECT_TRUE(power("4294967316").failure);   // 2^32 + 20 must not wrap to 20
+    EXPECT_TRUE(power("4294967316").failure);  // 2^32 + 20 must not wrap to 20
 
-    form.SelectCountry(0);   // Australia: no 5 GHz code
+    form.SelectCountry(0);  // Australia: no 5 GHz code
     const WirelessCollected c = form.Collect(form.InitialEntries());
     ASSERT_TRUE(c.failure);
     EXPECT_EQ(c.failure->key, message::kCountryWithoutCode);
@@ -280,8 +280,8 @@ TEST_F(WirelessFormTest, WepKeyChecks) {
     const WirelessCollected later = wep({{{"abcde", 0}, {"", 0}, {"bad", 0}}});
     ASSERT_TRUE(later.failure);
     EXPECT_EQ(later.failure->field, ConfigField::wepKey3);
-    EXPECT_FALSE(wep({{{"abcde", 0}, {"", 0}}}).failure);   // an empty key 2 is fine ...
-    EXPECT_EQ(FailureKey(wep({{{"abcde", 0}, {"", 0}}}, 2)), message::kWepDefaultKeyEmpty[1]);   // ... unless default
+    EXPECT_FALSE(wep({{{"abcde", 0}, {"", 0}}}).failure);  // an empty key 2 is fine ...
+    EXPECT_EQ(FailureKey(wep({{{"abcde", 0}, {"", 0}}}, 2)), message::kWepDefaultKeyEmpty[1]);  // ... unless default
 
     // Key 1 is checked without its leading blanks, and sent as it was checked.
     const WirelessCollected ok = wep({{{"  abcde", 0}, {"", 0}, {"0123456789", 1}, {"", 0}}}, 3);
@@ -292,7 +292,7 @@ TEST_F(WirelessFormTest, WepKeyChecks) {
     EXPECT_EQ(s.wep_keys[0].key_value.view(), "abcde");
     EXPECT_EQ(s.wep_keys[2].key_type, 1);
     EXPECT_EQ(s.wep_keys[2].key_value.len, 10);
-    EXPECT_EQ(s.wpapsk_key_value.text(), "secret12");   // the pre-shared key stays the device's
+    EXPECT_EQ(s.wpapsk_key_value.text(), "secret12");  // the pre-shared key stays the device's
 }
 
 TEST_F(WirelessFormTest, RadiusChecks) {
@@ -324,13 +324,13 @@ TEST_F(WirelessFormTest, RadiusChecks) {
 
 TEST_F(WirelessFormTest, BlocksCarryTheChoices) {
     WirelessFormModel form(Device5());
-    form.SelectWidth(2);          // 80 MHz
+    form.SelectWidth(2);  // 80 MHz
     form.SelectChannel(149);
     WirelessEntries e = form.InitialEntries();
     e.location = "tower-2";
     e.hideSsid = true;
     e.power = "24";
-    e.pskCipher = -1;             // no cipher radio checked: the device's cipher stays
+    e.pskCipher = -1;  // no cipher radio checked: the device's cipher stays
     const WirelessCollected c = form.Collect(e);
     ASSERT_FALSE(c.failure);
     EXPECT_TRUE(c.nameChanged);

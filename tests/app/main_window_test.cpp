@@ -7,8 +7,8 @@
 #include "app/help_menu.h"
 #include "app/menu_dlg.h"
 #include "app/tray_icon.h"
-#include "platform/system_info.h"
 #include "lang/language.h"
+#include "platform/system_info.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
 #include "ui/scroll_bitmap_wnd.h"
@@ -27,15 +27,13 @@ using namespace std::chrono_literals;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    std::unique_ptr<CApplicationDlg> Make(bool tray)
-    {
+    std::unique_ptr<CApplicationDlg> Make(bool tray) {
         return std::make_unique<CApplicationDlg>(services_.Services(), CApplicationDlg::Options{CountingPages(), tray});
     }
 
     // Runs the window modally with `action` posted into its loop; the run's result, or -1 when
     // the loop did not end within the limit.
-    int RunWith(CApplicationDlg& window, const std::function<void()>& action, std::chrono::milliseconds limit = 3s)
-    {
+    int RunWith(CApplicationDlg& window, const std::function<void()>& action, std::chrono::milliseconds limit = 3s) {
         bool timedOut = false;
         QTimer::singleShot(0, &window, action);
         QTimer guard;
@@ -52,8 +50,7 @@ protected:
     LoopbackServices services_;
 };
 
-TEST_F(MainWindowTest, IsAFixedBorderlessWindowWithBothPanelsBelowTheBanner)
-{
+TEST_F(MainWindowTest, IsAFixedBorderlessWindowWithBothPanelsBelowTheBanner) {
     auto w = Make(false);
     // The template's width; the height grows so the panels below the banner fit whole.
     EXPECT_EQ(w->width(), DialogUnitsToPixels(QSize(584, 415)).width());
@@ -69,8 +66,7 @@ TEST_F(MainWindowTest, IsAFixedBorderlessWindowWithBothPanelsBelowTheBanner)
     EXPECT_EQ(w->m_pChildDlg->size(), DialogUnitsToPixels(QSize(490, 372)));
 }
 
-TEST_F(MainWindowTest, MenuButtonsRunTopToBottomInPageOrderWithTheVersionBelow)
-{
+TEST_F(MainWindowTest, MenuButtonsRunTopToBottomInPageOrderWithTheVersionBelow) {
     auto w = Make(false);
     const char* keys[] = {"Device status",  "Device management", "Device bridge", "Device reboot",
                           "Device upgrade", "Device restore",    "System tool",   "Install Help"};
@@ -84,8 +80,7 @@ TEST_F(MainWindowTest, MenuButtonsRunTopToBottomInPageOrderWithTheVersionBelow)
     EXPECT_EQ(w->m_pMenuDlg->VersionLabel()->text().toStdString(), platform::VersionText());
 }
 
-TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowRunning)
-{
+TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowRunning) {
     auto w = Make(true);
     const int result = RunWith(*w, [&] {
         for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -100,8 +95,7 @@ TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowRunning)
     EXPECT_EQ(result, QDialog::Accepted) << "a key ended the run";
 }
 
-TEST_F(MainWindowTest, MinimiseHidesToTheTrayWithoutEndingTheRunAndShowUtilityBringsItBack)
-{
+TEST_F(MainWindowTest, MinimiseHidesToTheTrayWithoutEndingTheRunAndShowUtilityBringsItBack) {
     auto w = Make(true);
     bool hiddenSeen = false;
     const int result = RunWith(*w, [&] {
@@ -120,8 +114,7 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayWithoutEndingTheRunAndShowUtilityBr
     EXPECT_FALSE(w->isVisible());
 }
 
-TEST_F(MainWindowTest, WithoutATrayMinimiseMinimisesInsteadOfHiding)
-{
+TEST_F(MainWindowTest, WithoutATrayMinimiseMinimisesInsteadOfHiding) {
     auto w = Make(false);
     w->show();
     w->OnMinimize();
@@ -131,16 +124,14 @@ TEST_F(MainWindowTest, WithoutATrayMinimiseMinimisesInsteadOfHiding)
     EXPECT_FALSE(w->isMinimized());
 }
 
-TEST_F(MainWindowTest, TheCloseButtonAndAWindowManagerCloseEndTheRun)
-{
+TEST_F(MainWindowTest, TheCloseButtonAndAWindowManagerCloseEndTheRun) {
     auto w = Make(false);
     EXPECT_EQ(RunWith(*w, [&] { QTest::mouseClick(w->TitleButton(1000), Qt::LeftButton); }), QDialog::Accepted);
     auto w2 = Make(false);
     EXPECT_NE(RunWith(*w2, [&] { w2->close(); }), -1);
 }
 
-TEST_F(MainWindowTest, HelpAddressesResolveRelativeFilesAgainstTheProgramFolder)
-{
+TEST_F(MainWindowTest, HelpAddressesResolveRelativeFilesAgainstTheProgramFolder) {
     const std::string dir = services_.Dir().string() + "/";
     std::filesystem::create_directories(services_.Dir() / "help");
     std::ofstream(services_.Dir() / "help" / "index.html") << "<html></html>";
@@ -159,8 +150,7 @@ TEST_F(MainWindowTest, HelpAddressesResolveRelativeFilesAgainstTheProgramFolder)
     EXPECT_TRUE(ResolveHelpAddress("   ", dir).isEmpty());
 }
 
-TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses)
-{
+TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses) {
     auto w = Make(false);
     auto menu = w->MakeSystemMenu();
     ASSERT_EQ(menu->actions().size(), 1);
@@ -178,8 +168,7 @@ TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses)
     EXPECT_TRUE(aboutSeen);
 }
 
-TEST_F(MainWindowTest, InstallHelpPageKeepsItsPictureWindowInsideThePage)
-{
+TEST_F(MainWindowTest, InstallHelpPageKeepsItsPictureWindowInsideThePage) {
     auto w = Make(false);
     auto* page = dynamic_cast<CInstallHelpDlg*>(w->m_pChildDlg->PageById(139));
     ASSERT_NE(page, nullptr);

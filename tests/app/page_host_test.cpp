@@ -16,10 +16,9 @@ using namespace std::chrono_literals;
 
 class PageHostTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        window_ = std::make_unique<CApplicationDlg>(services_.Services(),
-                                                    CApplicationDlg::Options{CountingPages(), false});
+    void SetUp() override {
+        window_ =
+            std::make_unique<CApplicationDlg>(services_.Services(), CApplicationDlg::Options{CountingPages(), false});
         host_ = window_->m_pChildDlg;
         menu_ = window_->m_pMenuDlg;
         window_->show();
@@ -27,8 +26,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !host_->PageShownPending(); }, 2s));
     }
 
-    int VisibleSlot() const
-    {
+    int VisibleSlot() const {
         int shown = -1;
         for (int slot = 0; slot < 8; ++slot) {
             if (host_->PageAt(slot)->isVisibleTo(host_)) {
@@ -49,8 +47,7 @@ protected:
     CMenuDlg* menu_ = nullptr;
 };
 
-TEST_F(PageHostTest, StartsOnTheStatusPageWithAllEightPagesBuiltAtItsCorner)
-{
+TEST_F(PageHostTest, StartsOnTheStatusPageWithAllEightPagesBuiltAtItsCorner) {
     EXPECT_EQ(host_->m_nCurPageId, 133);
     EXPECT_TRUE(host_->m_bAutoRefresh);
     EXPECT_EQ(VisibleSlot(), 0);
@@ -68,8 +65,7 @@ TEST_F(PageHostTest, StartsOnTheStatusPageWithAllEightPagesBuiltAtItsCorner)
     EXPECT_TRUE(host_->AutoRefreshRunning());
 }
 
-TEST_F(PageHostTest, EachMenuButtonShowsItsSlotAndRecordsItsPageId)
-{
+TEST_F(PageHostTest, EachMenuButtonShowsItsSlotAndRecordsItsPageId) {
     const struct {
         int button, slot, page;
     } expected[] = {{1006, 5, 137}, {1005, 4, 138}, {1007, 1, 134}, {1003, 2, 135},
@@ -84,8 +80,7 @@ TEST_F(PageHostTest, EachMenuButtonShowsItsSlotAndRecordsItsPageId)
     }
 }
 
-TEST_F(PageHostTest, AShownListPageIsRefreshedOnceAfterTheDelayAndOtherPagesAreNot)
-{
+TEST_F(PageHostTest, AShownListPageIsRefreshedOnceAfterTheDelayAndOtherPagesAreNot) {
     Click(1006);  // upgrade, 137
     EXPECT_EQ(Refreshes(137), 0) << "refreshed before the delay";
     ASSERT_TRUE(WaitFor([&] { return Refreshes(137) == 1; }, 1s));
@@ -101,12 +96,11 @@ TEST_F(PageHostTest, AShownListPageIsRefreshedOnceAfterTheDelayAndOtherPagesAreN
     EXPECT_EQ(Refreshes(155), 0);
 }
 
-TEST_F(PageHostTest, AutoRefreshSkipsRebootUpgradeRestoreAndRunningSearches)
-{
+TEST_F(PageHostTest, AutoRefreshSkipsRebootUpgradeRestoreAndRunningSearches) {
     const struct {
         int button, page;
         bool periodic;
-    } pages[] = {{1004, 133, true}, {1007, 134, true}, {1003, 135, true},
+    } pages[] = {{1004, 133, true},  {1007, 134, true},  {1003, 135, true},
                  {1009, 136, false}, {1006, 137, false}, {1005, 138, false}};
     for (const auto& p : pages) {
         Click(p.button);
@@ -125,8 +119,7 @@ TEST_F(PageHostTest, AutoRefreshSkipsRebootUpgradeRestoreAndRunningSearches)
         EXPECT_EQ(Refreshes(id), 2) << id;
 }
 
-TEST_F(PageHostTest, SwitchingPagesDuringASearchStillRefreshesTheShownPageOnce)
-{
+TEST_F(PageHostTest, SwitchingPagesDuringASearchStillRefreshesTheShownPageOnce) {
     host_->SetAutoRefresh(false);
     Click(1007);
     Click(1004);
@@ -134,8 +127,7 @@ TEST_F(PageHostTest, SwitchingPagesDuringASearchStillRefreshesTheShownPageOnce)
     EXPECT_EQ(Refreshes(134), 0) << "a page left before the delay was refreshed";
 }
 
-TEST_F(PageHostTest, PagerChoicesReachTheListPageThatOwnsThePager)
-{
+TEST_F(PageHostTest, PagerChoicesReachTheListPageThatOwnsThePager) {
     for (int id = 133; id <= 138; ++id) {
         PagerSelectEvent e(id, id - 130);
         QCoreApplication::sendEvent(host_->PagerTarget(), &e);
@@ -148,8 +140,7 @@ TEST_F(PageHostTest, PagerChoicesReachTheListPageThatOwnsThePager)
     EXPECT_TRUE(Counting(*host_, 155)->pagerPages.empty());
 }
 
-TEST_F(PageHostTest, AClickOnARealPagerStripIsRoutedThroughTheHost)
-{
+TEST_F(PageHostTest, AClickOnARealPagerStripIsRoutedThroughTheHost) {
     Click(1003);  // bridge, 135
     auto* page = Counting(*host_, 135);
     auto* pager = DlgItem<CTMultiPages>(page, 1016);
@@ -167,8 +158,7 @@ TEST_F(PageHostTest, AClickOnARealPagerStripIsRoutedThroughTheHost)
     EXPECT_EQ(page->pagerPages, std::vector<int>{3});
 }
 
-TEST_F(PageHostTest, PagesEnableAndDisableTheMenuButtonsThroughTheHost)
-{
+TEST_F(PageHostTest, PagesEnableAndDisableTheMenuButtonsThroughTheHost) {
     PageHostLink& link = Counting(*host_, 133)->Link();
     link.EnableMenuButtons(false);
     for (int id : CMenuDlg::kButtonIds)

@@ -17,8 +17,8 @@
 
 #include "app/child_dlg.h"
 #include "app/install_help_dlg.h"
-#include "pages/page_host.h"
 #include "engine/net_management.h"
+#include "pages/page_host.h"
 #include "store/sql_management.h"
 #include "tests/support/loopback_engine.h"
 #include "tests/support/qt_app.h"
@@ -28,8 +28,7 @@
 namespace cpe::test {
 
 // Runs the event loop until `done` holds or `limit` passes; true when it held.
-inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
@@ -46,8 +45,7 @@ public:
     // The store's file is "data.mdb" in a fresh temporary folder unless another is given; the
     // engine binds the given loopback ports (by default the system chooses).
     explicit LoopbackServices(std::filesystem::path storeFile = {},
-                              EngineEndpoints endpoints = LoopbackEngineConfig().endpoints)
-    {
+                              EngineEndpoints endpoints = LoopbackEngineConfig().endpoints) {
         store_ = std::make_unique<CSqlManagement>(storeFile.empty() ? dir_ / "data.mdb" : storeFile);
         EngineConfig config = LoopbackEngineConfig();
         config.endpoints = std::move(endpoints);
@@ -59,8 +57,7 @@ public:
         };
         engine_ = std::make_unique<CNetManagement>(*store_, config);
     }
-    ~LoopbackServices()
-    {
+    ~LoopbackServices() {
         engine_->Shutdown();
         engine_.reset();
         store_.reset();
@@ -70,8 +67,7 @@ public:
     CSqlManagement& Store() { return *store_; }
     PageServices Services() { return {*engine_, *store_}; }
     const std::filesystem::path& Dir() const { return dir_.path(); }
-    int Sent()
-    {
+    int Sent() {
         std::lock_guard guard(lock_);
         return sent_;
     }
@@ -88,8 +84,7 @@ private:
 class CountingPage : public CPageDlg {
 public:
     CountingPage(int id, QWidget* parent, PageHostLink& host, PageServices services)
-        : CPageDlg(id, parent, host, services)
-    {
+        : CPageDlg(id, parent, host, services) {
         BuildDialog(this, id);
     }
     void RefreshList() override { ++refreshes; }
@@ -101,8 +96,7 @@ public:
 };
 
 // Counting pages for every page id, and the real install-help page.
-inline CChildDlg::PageFactory CountingPages()
-{
+inline CChildDlg::PageFactory CountingPages() {
     return [](int id, QWidget* parent, PageHostLink& host, PageServices services) -> CTDialog* {
         if (id == CInstallHelpDlg::kDialogId)
             return new CInstallHelpDlg(parent);

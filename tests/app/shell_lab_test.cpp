@@ -8,10 +8,10 @@
 
 #include "app/application_dlg.h"
 #include "app/menu_dlg.h"
-#include "pages/status_dlg.h"
-#include "platform/system_info.h"
 #include "lang/language.h"
+#include "pages/status_dlg.h"
 #include "pages/system_tool_dlg.h"
+#include "platform/system_info.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
 #include "ui/grid/grid_ctrl.h"
@@ -33,8 +33,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kDevices = 40;
 
-void SaveShot(QWidget& window, const char* name)
-{
+void SaveShot(QWidget& window, const char* name) {
     const std::filesystem::path dir = CPE_SHOT_DIR;
     std::filesystem::create_directories(dir);
     const auto file = dir / name;
@@ -44,8 +43,7 @@ void SaveShot(QWidget& window, const char* name)
 
 // The order the device list sorts addresses in: the four octets read as a little-endian number,
 // so the last octet weighs most.
-std::uint32_t IpOrderKey(const QString& text)
-{
+std::uint32_t IpOrderKey(const QString& text) {
     in_addr a{};
     if (::inet_pton(AF_INET, text.toLatin1().constData(), &a) != 1)
         return 0;
@@ -54,8 +52,7 @@ std::uint32_t IpOrderKey(const QString& text)
     return octets[0] | (octets[1] << 8) | (octets[2] << 16) | (static_cast<std::uint32_t>(octets[3]) << 24);
 }
 
-QStringList ColumnTexts(const CListPageDlg& page, ListColumn kind)
-{
+QStringList ColumnTexts(const CListPageDlg& page, ListColumn kind) {
     QStringList out;
     const int col = page.Traits().ColumnOf(kind);
     for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
@@ -63,15 +60,13 @@ QStringList ColumnTexts(const CListPageDlg& page, ListColumn kind)
     return out;
 }
 
-void ClickCell(CGridCtrl& grid, int row, int col)
-{
+void ClickCell(CGridCtrl& grid, int row, int col) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, col).center());
 }
 
 class ShellLabTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         // The look and the texts of the program: its language files, settings and skin, which the
         // build puts next to the executable.
         const std::string programDir = std::filesystem::path(CPE_MANAGER_BINARY).parent_path().string() + "/";
@@ -82,8 +77,7 @@ protected:
     }
     static void TearDownTestSuite() { InstallSkin(nullptr); }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         lab_ = lab::CurrentLab();
         if (!lab_)
             GTEST_SKIP() << "not inside the network lab; ctest runs this through tools/netlab.sh run";
@@ -94,8 +88,7 @@ protected:
     std::optional<lab::LabEnv> lab_;
 };
 
-TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPageListsTheLab)
-{
+TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPageListsTheLab) {
     lab::SimProcess sim(*lab_, {"--devices", std::to_string(kDevices)});
     ASSERT_TRUE(sim.Ready()) << "cpe-sim did not start";
     lab::Utility utility;
@@ -132,7 +125,8 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
     EXPECT_EQ(status->PageSize(), 30);
     EXPECT_EQ(status->PageCount(), 2);
     EXPECT_EQ(status->StoreRowCount(), 30);
-    EXPECT_TRUE(status->OnlineLabel()->text().contains(QString::number(kDevices))) << status->OnlineLabel()->text().toStdString();
+    EXPECT_TRUE(status->OnlineLabel()->text().contains(QString::number(kDevices)))
+        << status->OnlineLabel()->text().toStdString();
 
     std::vector<std::uint32_t> simIps;
     const auto dump = sim.Dump();
@@ -189,8 +183,7 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
 
 // --- the executable ----------------------------------------------------------------------
 
-TEST_F(ShellLabTest, TheProgramRunsOnceAndRemovesItsDatabaseWhenItEnds)
-{
+TEST_F(ShellLabTest, TheProgramRunsOnceAndRemovesItsDatabaseWhenItEnds) {
     lab::ProgramCopy program(CPE_MANAGER_BINARY, CPE_LOCAL_ADAPTER_LIBRARY);
     const pid_t first = program.Start();
     ASSERT_TRUE(lab::WaitUntil([&] { return std::filesystem::exists(program.Database()); }, 10s))

@@ -8,9 +8,9 @@
 
 #include "app/engine_start_message.h"
 #include "app/tray_icon.h"
-#include "platform/system_info.h"
 #include "lang/language.h"
 #include "pages/message_box.h"
+#include "platform/system_info.h"
 
 #include <QAction>
 #include <QMessageBox>
@@ -35,15 +35,13 @@ using namespace std::chrono_literals;
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // The instance lock lives in the runtime folder: a private one per test.
         const char* old = std::getenv("XDG_RUNTIME_DIR");
         oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
         ::setenv("XDG_RUNTIME_DIR", services_.Dir().c_str(), 1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (oldRuntime_)
             ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
         else
@@ -51,8 +49,7 @@ protected:
     }
 
     // Start-up takes the loopback engine and store and records when it asks for them.
-    void Provide(CApplicationApp& app, LoopbackServices& services)
-    {
+    void Provide(CApplicationApp& app, LoopbackServices& services) {
         app.m_engineProvider = [this, &services]() -> CNetManagement& {
             steps_.push_back("engine");
             return services.Engine();
@@ -68,8 +65,7 @@ protected:
     std::vector<std::string> steps_;
 };
 
-TEST_F(StartupTest, ASecondCopyEndsSilentlyBeforeTouchingAnything)
-{
+TEST_F(StartupTest, ASecondCopyEndsSilentlyBeforeTouchingAnything) {
     platform::SingleInstance first(CApplicationApp::kInstanceName);
     ASSERT_TRUE(first.HoldsLock());
 
@@ -87,8 +83,7 @@ TEST_F(StartupTest, ASecondCopyEndsSilentlyBeforeTouchingAnything)
     EXPECT_EQ(app.ExitInstance(), 0);
 }
 
-TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds)
-{
+TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds) {
     {
         CApplicationApp app;
         Provide(app, services_);
@@ -117,8 +112,7 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds)
     EXPECT_NE(&Skin(), nullptr);
 }
 
-TEST_F(StartupTest, HelpVersionAndUnknownArgumentsAnswerOnTheTerminalWithoutStartingAnything)
-{
+TEST_F(StartupTest, HelpVersionAndUnknownArgumentsAnswerOnTheTerminalWithoutStartingAnything) {
     struct Case {
         std::vector<const char*> args;
         int status;
@@ -159,8 +153,7 @@ TEST_F(StartupTest, HelpVersionAndUnknownArgumentsAnswerOnTheTerminalWithoutStar
     }
 }
 
-TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder)
-{
+TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder) {
     CApplicationApp app;
     Provide(app, services_);
     app.m_onMainWindow = [](CApplicationDlg& w) { QTimer::singleShot(20, &w, [] { std::raise(SIGTERM); }); };
@@ -173,8 +166,7 @@ TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder)
     EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
-TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow)
-{
+TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow) {
     LoopbackServices broken(services_.Dir() / "no-such-folder" / "data.mdb");
     ASSERT_TRUE(broken.Store().OpenFailed());
 
@@ -203,8 +195,7 @@ TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow)
 // A UDP port on 127.0.0.1 held the way another program holds it: without address reuse.
 class HeldPort {
 public:
-    HeldPort()
-    {
+    HeldPort() {
         m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -222,8 +213,7 @@ private:
     std::uint16_t m_port = 0;
 };
 
-TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn)
-{
+TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn) {
     HeldPort held;
     ASSERT_NE(held.Port(), 0);
     EngineEndpoints endpoints = LoopbackEngineConfig().endpoints;
@@ -270,8 +260,7 @@ void SaveMessageShot(const QString& text, const char* name) {
     ShowMessageBox(nullptr, text, MessageIcon::Exclamation);
 }
 
-TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTheTranslation)
-{
+TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTheTranslation) {
     using Step = EngineStartResult::Step;
     const EngineStartResult inUse{Step::kBind, SocketRole::heartbeat, 9787, EADDRINUSE};
     const EngineStartResult refused{Step::kSocketOption, SocketRole::request, 9788, ENOBUFS};
@@ -287,19 +276,18 @@ TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTh
 
     InitLanguage(CPE_SOURCE_DIR "/resources/", 1033);
     SaveMessageShot(EngineStartMessage(inUse), "engine-port-in-use-1033.png");
-    EXPECT_EQ(EngineStartMessage(refused).toStdString(),
-              std::string("UDP port 9788 cannot be opened (") + std::strerror(ENOBUFS) +
-                  "), so no devices can be found.");
-    EXPECT_EQ(EngineStartMessage(noThreads).toStdString(),
-              std::string("The network engine cannot start (") + std::strerror(EAGAIN) +
-                  "), so no devices can be found.");
+    EXPECT_EQ(EngineStartMessage(refused).toStdString(), std::string("UDP port 9788 cannot be opened (") +
+                                                             std::strerror(ENOBUFS) + "), so no devices can be found.");
+    EXPECT_EQ(EngineStartMessage(noThreads).toStdString(), std::string("The network engine cannot start (") +
+                                                               std::strerror(EAGAIN) +
+                                                               "), so no devices can be found.");
 
     // A translation with more placeholders than the message fills keeps them as text.
     TempDir dir;
     std::filesystem::create_directories(dir / "Languages");
     std::ofstream(dir / "Languages" / "Language.ini") << "[LCID]\n1031=Deutsch\n";
-    std::ofstream(dir / "Languages" / "Deutsch.lng")
-        << "[ProgramOutStr]\n" << kEnginePortFailedKey << "=%s %s %d %n %d\n";
+    std::ofstream(dir / "Languages" / "Deutsch.lng") << "[ProgramOutStr]\n"
+                                                     << kEnginePortFailedKey << "=%s %s %d %n %d\n";
     InitLanguage(dir.dirText(), 1031);
     EXPECT_EQ(EngineStartMessage(refused).toStdString(), std::string(std::strerror(ENOBUFS)) + " %s 9788 %n %d");
     InitLanguage(platform::GetProgramDir());

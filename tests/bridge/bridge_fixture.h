@@ -21,8 +21,7 @@ inline constexpr BridgeTimings kFastTimings{std::chrono::milliseconds(20), std::
                                             std::chrono::milliseconds(40)};
 
 // An access point heard in a survey: MAC 02:aa:00:00:00:<i>, SSID "ap-<i>".
-inline config_otherwl_basic HeardAp(int i, int secureMode = 0, int channel = 6, int signal = -50)
-{
+inline config_otherwl_basic HeardAp(int i, int secureMode = 0, int channel = 6, int signal = -50) {
     config_otherwl_basic e{};
     e.mac = {0x02, 0xaa, 0, 0, 0, static_cast<std::uint8_t>(i)};
     e.signal = static_cast<std::int8_t>(signal);
@@ -34,8 +33,7 @@ inline config_otherwl_basic HeardAp(int i, int secureMode = 0, int channel = 6, 
 
 class BridgeTest : public PageTest {
 protected:
-    BridgeTest()
-    {
+    BridgeTest() {
         SetMessageBoxHook([this](const MessageBoxRequest& r) {
             boxes.push_back(r);
             return int(IDOK);
@@ -43,8 +41,7 @@ protected:
     }
 
     // Device n (page_fixture.h) with its mode switch, model code and radio.
-    void AddDevice(int n, int modeSwitch = 0, int model = 1, int rfType = 0)
-    {
+    void AddDevice(int n, int modeSwitch = 0, int model = 1, int rfType = 0) {
         ap_info_stu r = MakeDevice(n);
         r.mode_btn_status = static_cast<std::uint8_t>(modeSwitch);
         r.ap_type.set(static_cast<std::uint16_t>(model));
@@ -54,8 +51,7 @@ protected:
         ASSERT_TRUE(store_->SaveDevice(r));
     }
 
-    std::unique_ptr<CBridgeDlg> MakeBridgePage()
-    {
+    std::unique_ptr<CBridgeDlg> MakeBridgePage() {
         auto page = MakePage<CBridgeDlg>();
         page->SetTimings(kFastTimings);
         page->RefreshList();
@@ -63,8 +59,7 @@ protected:
     }
 
     // The data row of device n on the page, or -1.
-    static int RowOf(const CBridgeDlg& page, int n)
-    {
+    static int RowOf(const CBridgeDlg& page, int n) {
         const QString mac = QString::fromStdString(DeviceMac(n));
         for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
             if (Cell(page, row, ListColumn::Mac) == mac)
@@ -73,8 +68,7 @@ protected:
     }
 
     // Clicks the "Operate" cell of device n; the wizard it opens, or null.
-    CBridgeConfigDlg* Operate(CBridgeDlg& page, int n)
-    {
+    CBridgeConfigDlg* Operate(CBridgeDlg& page, int n) {
         const int row = RowOf(page, n);
         EXPECT_GT(row, 0);
         ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::Operate));
@@ -82,8 +76,7 @@ protected:
     }
 
     // A site-survey reply of device n (model `model`): the entries in packets of at most 32.
-    void DeliverSurvey(int n, const std::vector<config_otherwl_basic>& entries, int model = 1)
-    {
+    void DeliverSurvey(int n, const std::vector<config_otherwl_basic>& entries, int model = 1) {
         const std::size_t count = std::max<std::size_t>(1, (entries.size() + 31) / 32);
         for (std::size_t p = 0; p < count; ++p) {
             survey_packet packet{};
@@ -101,13 +94,11 @@ protected:
         }
     }
 
-    static bool WaitForScanEnd(CBridgeConfigDlg& wizard, int ms = 3000)
-    {
+    static bool WaitForScanEnd(CBridgeConfigDlg& wizard, int ms = 3000) {
         return QTest::qWaitFor([&] { return !wizard.SurveyStep()->IsScanning(); }, ms);
     }
     static int SurveyRows(CBridgeConfigDlg& wizard) { return wizard.SurveyStep()->Grid()->GetRowCount() - 1; }
-    static void Tick(CBridgeConfigDlg& wizard, int row)
-    {
+    static void Tick(CBridgeConfigDlg& wizard, int row) {
         ClickCell(*wizard.SurveyStep()->Grid(), row, CBridgeSearcgAPDlg::kSelect);
     }
     static void Next(CBridgeConfigDlg& wizard) { QTest::mouseClick(wizard.NextButton(), Qt::LeftButton); }

@@ -38,25 +38,19 @@ constexpr int kRefuser = 0;  // model 1, mode switch 0: surveys for one fixed wa
 constexpr int kOtherAp = 5;  // WPA2-PSK/TKIP, key "lab-passphrase-5"
 
 // Device i of the simulated fleet.
-std::string SimMac(int i)
-{
+std::string SimMac(int i) {
     char text[18];
     std::snprintf(text, sizeof text, "02:c9:5e:00:00:%02x", i + 1);
     return text;
 }
 
-std::string ProgramDir()
-{
-    return std::string(CPE_SOURCE_DIR) + "/resources/";
-}
+std::string ProgramDir() { return std::string(CPE_SOURCE_DIR) + "/resources/"; }
 
-void ClickCell(CGridCtrl& grid, int row, int col)
-{
+void ClickCell(CGridCtrl& grid, int row, int col) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, col).center());
 }
 
-void SaveShot(QWidget& window, const std::string& name)
-{
+void SaveShot(QWidget& window, const std::string& name) {
     const std::filesystem::path dir = CPE_SHOT_DIR;
     std::filesystem::create_directories(dir);
     const auto file = dir / name;
@@ -68,16 +62,14 @@ void SaveShot(QWidget& window, const std::string& name)
 class BridgeLab : public LabTest {
 protected:
     // The program's texts and skin in one language.
-    void UseLanguage(std::uint16_t lcid)
-    {
+    void UseLanguage(std::uint16_t lcid) {
         InitLanguage(ProgramDir(), lcid);
         LoadSkinSettings(skin_, ProgramDir(), platform::VersionText());
         InitSkinPaths(skin_, ProgramDir(), lcid);
         InstallSkin(&skin_);
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         LabTest::SetUp();
         if (IsSkipped())
             return;
@@ -88,15 +80,13 @@ protected:
                          kDevices);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         page_.reset();
         InstallSkin(nullptr);
         platform::SetAnsiCodeset("");
     }
 
-    CBridgeDlg& Page()
-    {
+    CBridgeDlg& Page() {
         if (!page_) {
             page_ = std::make_unique<CBridgeDlg>(nullptr, host_, PageServices{utility_->Engine(), utility_->Store()});
             // Model set B looks for the survey's end every 200 ms; the others wait 2 s.
@@ -107,8 +97,7 @@ protected:
         return *page_;
     }
 
-    int RowOf(const std::string& mac)
-    {
+    int RowOf(const std::string& mac) {
         const QString text = QString::fromStdString(mac);
         const int col = page_->Traits().ColumnOf(ListColumn::Mac);
         for (int row = 1; row < page_->Grid()->GetRowCount(); ++row)
@@ -116,15 +105,13 @@ protected:
                 return row;
         return -1;
     }
-    QString StatusOf(const std::string& mac)
-    {
+    QString StatusOf(const std::string& mac) {
         const int row = RowOf(mac);
         return row > 0 ? page_->Grid()->GetItemText(row, page_->Traits().ColumnOf(ListColumn::Status)) : QString();
     }
 
     // Opens the wizard of device i and waits for its survey to be listed.
-    CBridgeConfigDlg& OpenWizard(int i)
-    {
+    CBridgeConfigDlg& OpenWizard(int i) {
         CBridgeDlg& page = Page();
         const int row = RowOf(SimMac(i));
         EXPECT_GT(row, 0);
@@ -136,8 +123,7 @@ protected:
     }
 
     // Ticks the survey row of access point i; false when the survey does not list it.
-    static bool TickAccessPoint(CBridgeConfigDlg& wizard, int i)
-    {
+    static bool TickAccessPoint(CBridgeConfigDlg& wizard, int i) {
         CGridCtrl& grid = *wizard.SurveyStep()->Grid();
         for (int row = 1; row < grid.GetRowCount(); ++row) {
             if (grid.GetItemText(row, CBridgeSearcgAPDlg::kMac).toStdString() == SimMac(i)) {
@@ -154,8 +140,7 @@ protected:
     std::unique_ptr<CBridgeDlg> page_;
 };
 
-TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair)
-{
+TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair) {
     const std::string station = SimMac(kStation);
     const std::string ap = SimMac(kAp);
     CBridgeConfigDlg& wizard = OpenWizard(kStation);
@@ -205,8 +190,7 @@ TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair
     EXPECT_EQ(peer, station);
 }
 
-TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail)
-{
+TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail) {
     const std::string refuser = SimMac(kRefuser);
     const std::optional<sim::JsonValue> refused = sim_->Request("refuse-bridge " + refuser);
     ASSERT_TRUE(refused && (*refused)["ok"].Boolean());
@@ -228,8 +212,7 @@ TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail)
     EXPECT_EQ(state["received"]["bridge"].Int(), 1);
 }
 
-TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese)
-{
+TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese) {
     for (std::uint16_t lcid : {std::uint16_t{1033}, std::uint16_t{2052}}) {
         UseLanguage(lcid);
         page_.reset();

@@ -10,8 +10,7 @@ namespace {
 
 using BridgePage = BridgeTest;
 
-TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads)
-{
+TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads) {
     AddDevice(1, 1);
     auto page = MakeBridgePage();
     ASSERT_EQ(Operate(*page, 1), nullptr);
@@ -29,8 +28,7 @@ TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads)
     EXPECT_FALSE(page->RefreshPending());
 }
 
-TEST_F(BridgePage, ModeSwitchOffOpensTheWizardOnTheClickedDeviceWithoutPeriodicRefresh)
-{
+TEST_F(BridgePage, ModeSwitchOffOpensTheWizardOnTheClickedDeviceWithoutPeriodicRefresh) {
     AddDevice(1, 0);
     AddDevice(2, 2, 5);
     auto page = MakeBridgePage();
@@ -55,8 +53,7 @@ TEST_F(BridgePage, ModeSwitchOffOpensTheWizardOnTheClickedDeviceWithoutPeriodicR
     EXPECT_EQ(page->Wizard(), wizard) << "the page keeps the wizard after its window closed";
 }
 
-TEST_F(BridgePage, OpeningAnotherWizardDestroysTheFirst)
-{
+TEST_F(BridgePage, OpeningAnotherWizardDestroysTheFirst) {
     AddDevice(1);
     AddDevice(2);
     auto page = MakeBridgePage();
@@ -70,8 +67,7 @@ TEST_F(BridgePage, OpeningAnotherWizardDestroysTheFirst)
     second->OnClose();
 }
 
-TEST_F(BridgePage, SerialAndOperateHeadersDoNotSort)
-{
+TEST_F(BridgePage, SerialAndOperateHeadersDoNotSort) {
     AddDevice(1);
     AddDevice(2);
     auto page = MakeBridgePage();

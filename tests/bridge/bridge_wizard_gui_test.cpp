@@ -24,8 +24,7 @@ protected:
 
     // Device 1 (model set B unless told otherwise) with a wizard open and its survey listed.
     CBridgeConfigDlg& OpenWithSurvey(CBridgeDlg& page, const std::vector<config_otherwl_basic>& heard,
-                                     int model = kSetBModel)
-    {
+                                     int model = kSetBModel) {
         CBridgeConfigDlg* wizard = Operate(page, 1);
         EXPECT_NE(wizard, nullptr);
         DeliverSurvey(1, heard, model);
@@ -33,22 +32,19 @@ protected:
         return *wizard;
     }
 
-    std::vector<SentDatagram> WaitForBridge()
-    {
+    std::vector<SentDatagram> WaitForBridge() {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !Sent(MessageType::bridge).empty(); }, 2000));
         return Sent(MessageType::bridge);
     }
 
-    std::size_t SurveyTableRows()
-    {
+    std::size_t SurveyTableRows() {
         std::vector<config_otherwl_basic> rows;
         store_->GetSurveyList(rows);
         return rows.size();
     }
 };
 
-TEST_F(BridgeWizard, ModelSetBListsAtTheTickAfterTheLastPacketOrGivesUpAfterThirtyTicks)
-{
+TEST_F(BridgeWizard, ModelSetBListsAtTheTickAfterTheLastPacketOrGivesUpAfterThirtyTicks) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
     CBridgeConfigDlg* wizard = Operate(*page, 1);
@@ -79,8 +75,7 @@ TEST_F(BridgeWizard, ModelSetBListsAtTheTickAfterTheLastPacketOrGivesUpAfterThir
     EXPECT_EQ(Sent(MessageType::site_survey).size(), 2u);
 }
 
-TEST_F(BridgeWizard, OtherModelsWaitTheWholeTimeEvenWhenTheSurveyCameEarly)
-{
+TEST_F(BridgeWizard, OtherModelsWaitTheWholeTimeEvenWhenTheSurveyCameEarly) {
     AddDevice(1, 0, 1);
     auto page = MakeBridgePage();
     BridgeTimings timings = kFastTimings;
@@ -97,8 +92,7 @@ TEST_F(BridgeWizard, OtherModelsWaitTheWholeTimeEvenWhenTheSurveyCameEarly)
     EXPECT_EQ(SurveyRows(*wizard), 1);
 }
 
-TEST_F(BridgeWizard, ARescanListsOnlyItsOwnSurveyAndNoOtherDevicesReply)
-{
+TEST_F(BridgeWizard, ARescanListsOnlyItsOwnSurveyAndNoOtherDevicesReply) {
     AddDevice(1, 0, kSetBModel);
     AddDevice(2);
     auto page = MakeBridgePage();
@@ -112,8 +106,7 @@ TEST_F(BridgeWizard, ARescanListsOnlyItsOwnSurveyAndNoOtherDevicesReply)
     EXPECT_EQ(wizard.SurveyStep()->Grid()->GetItemText(1, CBridgeSearcgAPDlg::kSsid), "ap-3");
 }
 
-TEST_F(BridgeWizard, GridShowsTheSurveyAndAtMostOneTickEnablesNext)
-{
+TEST_F(BridgeWizard, GridShowsTheSurveyAndAtMostOneTickEnablesNext) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
     CBridgeConfigDlg& wizard = OpenWithSurvey(
@@ -145,8 +138,7 @@ TEST_F(BridgeWizard, GridShowsTheSurveyAndAtMostOneTickEnablesNext)
     EXPECT_EQ(wizard.SurveyStep()->CheckedMac(), "02:aa:00:00:00:03") << "only the Select column ticks";
 }
 
-TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPointTicked)
-{
+TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPointTicked) {
     AddDevice(1, 0, kSetBModel, 0);
     auto page = MakeBridgePage();
     CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1, 10, 6), HeardAp(2, 1, 52)});
@@ -194,8 +186,7 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage)
-{
+TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     AddDevice(1, 0, kSetBModel);
     AddDevice(2);
     auto page = MakeBridgePage();
@@ -239,8 +230,7 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage)
     EXPECT_TRUE(Sent(MessageType::bridge).empty());
 }
 
-TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps)
-{
+TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     AddDevice(1, 0, kSetBModel, 1);
     auto page = MakeBridgePage();
     CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1), HeardAp(9, 5, 149)});
@@ -293,8 +283,7 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps)
     EXPECT_TRUE(host_.autoRefresh);
 }
 
-TEST_F(BridgeWizard, TheCloseBoxAtAnyStepSendsNothingAndForgetsTheSurvey)
-{
+TEST_F(BridgeWizard, TheCloseBoxAtAnyStepSendsNothingAndForgetsTheSurvey) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
     for (BridgeStep last : {BridgeStep::survey, BridgeStep::security, BridgeStep::ip, BridgeStep::finish}) {
@@ -312,8 +301,7 @@ TEST_F(BridgeWizard, TheCloseBoxAtAnyStepSendsNothingAndForgetsTheSurvey)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(BridgeWizard, ClosingDuringAScanStopsIt)
-{
+TEST_F(BridgeWizard, ClosingDuringAScanStopsIt) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
     CBridgeConfigDlg* wizard = Operate(*page, 1);

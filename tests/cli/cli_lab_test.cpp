@@ -64,8 +64,8 @@ protected:
         lab_ = CurrentLab();
         if (!lab_)
             return;
-        sim_ = new SimProcess(*lab_, {"--devices", std::to_string(kDevices), "--reboot-ms", "1500", "--apply-ms",
-                                      "100"});
+        sim_ =
+            new SimProcess(*lab_, {"--devices", std::to_string(kDevices), "--reboot-ms", "1500", "--apply-ms", "100"});
     }
     static void TearDownTestSuite() {
         delete sim_;
@@ -122,9 +122,9 @@ TEST_F(CliLab, DiscoverPrintsExactlyTheSimulatorsDevicesFieldByFieldInJsonAndCsv
         EXPECT_EQ(p["Location"].Str(), d["ap_name"].Str()) << mac;
         EXPECT_EQ(p["SSID"].Str(), d["ssid"].Str()) << mac;
         EXPECT_EQ(p["Version"].Str(), d["version"].Str()) << mac;
-        for (const char* number : {"ip_mode", "work_mode", "mode_btn_status", "channel", "tx_power", "secure_mode",
-                                   "restart_en", "restart_type", "restart_time", "vlan_en", "vlan_id", "vlan_id_wlan",
-                                   "vlan_id_lan"})
+        for (const char* number :
+             {"ip_mode", "work_mode", "mode_btn_status", "channel", "tx_power", "secure_mode", "restart_en",
+              "restart_type", "restart_time", "vlan_en", "vlan_id", "vlan_id_wlan", "vlan_id_lan"})
             EXPECT_EQ(p[number].Int(), d[number].Int()) << mac << " " << number;
         EXPECT_EQ(p["Channel"].Str(), d["channel"].Int() == 0 ? "Auto" : std::to_string(d["channel"].Int())) << mac;
         EXPECT_LE(p["up_time"].Int(), d["up_time"].Int()) << mac;

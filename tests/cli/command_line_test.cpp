@@ -36,8 +36,8 @@ Invocation Parsed(std::vector<std::string> args) {
 }
 
 TEST(CommandLine, ReadsOptionsAnywhereInBothSpellingsAndNormalisesMacs) {
-    const Invocation discover = Parsed({"discover", "--format=csv", "--until-stable", "--seconds", "12",
-                                        "--fields", "IP,MAC"});
+    const Invocation discover =
+        Parsed({"discover", "--format=csv", "--until-stable", "--seconds", "12", "--fields", "IP,MAC"});
     EXPECT_EQ(discover.command, Command::kDiscover);
     EXPECT_EQ(discover.format, OutputFormat::kCsv);
     EXPECT_TRUE(discover.untilStable);

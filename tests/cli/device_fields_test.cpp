@@ -14,7 +14,8 @@ namespace {
 std::string CellOf(const RecordTable& table, std::size_t row, const std::string& column) {
     const auto it = std::find(table.columns.begin(), table.columns.end(), column);
     EXPECT_NE(it, table.columns.end()) << column;
-    return it == table.columns.end() ? "" : table.rows.at(row).at(static_cast<std::size_t>(it - table.columns.begin())).text;
+    return it == table.columns.end() ? ""
+                                     : table.rows.at(row).at(static_cast<std::size_t>(it - table.columns.begin())).text;
 }
 
 // The records hold their texts in the local code set; everything printed is UTF-8.
@@ -60,7 +61,7 @@ TEST(DeviceTable, StatusListColumnsThenRecordFieldsAllInUtf8) {
     EXPECT_EQ(CellOf(table, 0, "Time"), "1 2:3:4");
     EXPECT_EQ(CellOf(table, 0, "Status"), "Online");
     EXPECT_EQ(CellOf(table, 0, "vlan_id"), "42");
-    EXPECT_TRUE(table.rows[0][0].number);  // Serial
+    EXPECT_TRUE(table.rows[0][0].number);   // Serial
     EXPECT_FALSE(table.rows[0][1].number);  // Location
 }
 

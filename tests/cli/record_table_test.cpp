@@ -125,7 +125,7 @@ TEST(JsonOutput, TableIsAnArrayOfObjectsWithBareNumbersAndASingleRecordIsOneObje
 TEST(TerminalTable, AlignsByDisplayColumnsAndNeverPrintsControlCharacters) {
     EXPECT_EQ(DisplayWidth("abc"), 3u);
     EXPECT_EQ(DisplayWidth("屋顶"), 4u);
-    EXPECT_EQ(DisplayWidth("ｱｲ"), 2u);  // halfwidth katakana
+    EXPECT_EQ(DisplayWidth("ｱｲ"), 2u);         // halfwidth katakana
     EXPECT_EQ(DisplayWidth("e\xcc\x81"), 1u);  // e + combining acute
     EXPECT_EQ(PrintableText("a\x1b[2Jb\x9b"), "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD");
 
@@ -145,7 +145,8 @@ TEST(TerminalTable, AlignsByDisplayColumnsAndNeverPrintsControlCharacters) {
         ASSERT_NE(at, std::string::npos) << line;
         EXPECT_EQ(DisplayWidth(line.substr(0, at + 2)), 12u) << line;
     }
-    EXPECT_EQ(got[2].substr(0, 7), "CPE\xEF\xBF\xBD" "1");
+    EXPECT_EQ(got[2].substr(0, 7), "CPE\xEF\xBF\xBD"
+                                   "1");
 }
 
 TEST(TerminalTable, SelectKeepsTheNamedColumnsInOrderAndRefusesUnknownOnes) {

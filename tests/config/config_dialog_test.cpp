@@ -36,8 +36,7 @@ public:
 
 class ConfigDialog : public ConfigPageTest {
 protected:
-    std::unique_ptr<CManagementConfigDlg> Open(const ap_info_stu& device)
-    {
+    std::unique_ptr<CManagementConfigDlg> Open(const ap_info_stu& device) {
         auto dialog = std::make_unique<CManagementConfigDlg>(device, target, nullptr, 2ms);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -49,8 +48,7 @@ protected:
     static QComboBox& Combo(QWidget* form, int id) { return *DlgItem<QComboBox>(form, id); }
 
     // Chooses a combo entry the way the operator does.
-    static void Choose(QComboBox& combo, const QString& text)
-    {
+    static void Choose(QComboBox& combo, const QString& text) {
         const int index = combo.findText(text);
         ASSERT_GE(index, 0) << text.toStdString();
         combo.setCurrentIndex(index);
@@ -60,8 +58,7 @@ protected:
     RecordingTarget target;
 };
 
-TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab)
-{
+TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
     auto dialog = Open(Device5());
     const QWidget* forms[] = {dialog->WirelessForm(), dialog->IpForm(), dialog->VlanForm(), dialog->TimeRebootForm()};
     const ConfigForm order[] = {ConfigForm::wireless, ConfigForm::ip, ConfigForm::vlan, ConfigForm::timedReboot};
@@ -84,8 +81,7 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab)
 
 // Save asks wireless, IP, VLAN and timed reboot in that order; the first refusal shows its
 // message in its form's style, keeps the shown tab and every entry, and sends nothing.
-TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
-{
+TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     auto dialog = Open(Device5());
     QTest::mouseClick(dialog->Tab(ConfigForm::vlan), Qt::LeftButton);
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.255");
@@ -127,8 +123,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab)
 
 // Without a hook the refusal is a real box: the IP form's plain, titled with the program's name;
 // the wireless form's a warning without a title.
-TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle)
-{
+TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle) {
     SetMessageBoxHook({});
     auto dialog = Open(Device5());
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("0.1.2.3");
@@ -151,8 +146,7 @@ TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle)
     EXPECT_TRUE(dialog->isVisible());
 }
 
-TEST_F(ConfigDialog, ModelSetBHasNoLanLine)
-{
+TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {
     ap_info_stu setB = Device5();
     setB.ap_type.set(260);
     auto b = Open(setB);
@@ -169,8 +163,7 @@ TEST_F(ConfigDialog, ModelSetBHasNoLanLine)
     EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLan)->isVisible());
 }
 
-TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays)
-{
+TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays) {
     auto dialog = Open(Device5());
     QTest::mouseClick(dialog->Tab(ConfigForm::timedReboot), Qt::LeftButton);
     QWidget* form = dialog->TimeRebootForm();
@@ -207,8 +200,7 @@ TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays)
     }
 }
 
-TEST_F(ConfigDialog, WirelessControlsFollowTheChoices)
-{
+TEST_F(ConfigDialog, WirelessControlsFollowTheChoices) {
     auto dialog = Open(Device5());
     QWidget* form = dialog->WirelessForm();
     auto radio = [&](int id) -> QRadioButton& { return *DlgItem<QRadioButton>(form, id); };
@@ -258,8 +250,7 @@ TEST_F(ConfigDialog, WirelessControlsFollowTheChoices)
 
 // Every text the dialog and its forms show through the language files has an entry in each
 // shipped file: the template texts and the combo entries that are translated.
-TEST(ConfigTexts, EveryTranslatedTextIsInBothLanguageFiles)
-{
+TEST(ConfigTexts, EveryTranslatedTextIsInBothLanguageFiles) {
     std::set<std::string> keys;
     for (int id : {ids::kManagementConfigDlg, ids::kWirelessSetDlg, ids::kWepDlg, ids::kWpaDlg, ids::kIpSetDlg,
                    ids::kVlanDlg, ids::kTimeRebootDlg}) {

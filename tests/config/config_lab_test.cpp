@@ -26,14 +26,10 @@ constexpr std::size_t kDevices = 13;
 constexpr std::size_t kFullChange = 0;
 constexpr std::size_t kRebootOnly = 12;
 
-QLineEdit& Edit(QWidget* form, int id)
-{
-    return *DlgItem<QLineEdit>(form, id);
-}
+QLineEdit& Edit(QWidget* form, int id) { return *DlgItem<QLineEdit>(form, id); }
 
 // Chooses the entry carrying `data`, the way the operator does.
-void Choose(QWidget* form, int comboId, int data)
-{
+void Choose(QWidget* form, int comboId, int data) {
     QComboBox& combo = *DlgItem<QComboBox>(form, comboId);
     const int index = combo.findData(data);
     ASSERT_GE(index, 0) << "combo " << comboId << " offers no " << data;
@@ -42,8 +38,7 @@ void Choose(QWidget* form, int comboId, int data)
 }
 
 // The configuration requests among the last requests a simulated device received, in order.
-std::vector<std::string> ConfigRequests(const sim::JsonValue& device)
-{
+std::vector<std::string> ConfigRequests(const sim::JsonValue& device) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < device["recent"].Size(); ++i)
         if (const std::string name = device["recent"][i].Str(); name.rfind("set_", 0) == 0)
@@ -53,8 +48,7 @@ std::vector<std::string> ConfigRequests(const sim::JsonValue& device)
 
 class ConfigLabTest : public LabTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         LabTest::SetUp();
         if (IsSkipped())
             return;
@@ -78,22 +72,19 @@ protected:
 
     std::string Mac(std::size_t i) const { return devices_[i]["mac"].Str(); }
     // The list row of device i, or 0.
-    int Row(std::size_t i) const
-    {
+    int Row(std::size_t i) const {
         const int macColumn = page_->Traits().ColumnOf(ListColumn::Mac);
         for (int row = 1; row < page_->Grid()->GetRowCount(); ++row)
             if (page_->Grid()->GetItemText(row, macColumn).toStdString() == Mac(i))
                 return row;
         return 0;
     }
-    QString Cell(std::size_t i, ListColumn column) const
-    {
+    QString Cell(std::size_t i, ListColumn column) const {
         const int row = Row(i);
         return row > 0 ? page_->Grid()->GetItemText(row, page_->Traits().ColumnOf(column)) : QString();
     }
 
-    void Operate(std::size_t i, std::function<void(CManagementConfigDlg&)> act)
-    {
+    void Operate(std::size_t i, std::function<void(CManagementConfigDlg&)> act) {
         const int row = Row(i);
         ASSERT_GE(row, 1) << Mac(i) << " is not listed";
         WhenModal<CManagementConfigDlg>(std::move(act));
@@ -106,8 +97,7 @@ protected:
     std::unique_ptr<CManagementDlg> page_;
 };
 
-TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddress)
-{
+TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddress) {
     const std::string oldIp = devices_[kFullChange]["ip"].Str();
     const std::string newIp = "10.77.65.20";
     const auto started = std::chrono::steady_clock::now();
@@ -167,8 +157,7 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
     EXPECT_EQ(row->expand_channel, 0) << "153 pairs with 149 (extension data 0)";
 }
 
-TEST_F(ConfigLabTest, TimedRebootAloneSendsItsFourBytes)
-{
+TEST_F(ConfigLabTest, TimedRebootAloneSendsItsFourBytes) {
     Operate(kRebootOnly, [](CManagementConfigDlg& dialog) {
         dialog.ShowForm(ConfigForm::timedReboot);
         QWidget* form = dialog.TimeRebootForm();

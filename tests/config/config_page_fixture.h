@@ -23,8 +23,7 @@ using namespace std::chrono_literals;
 // Runs `act` on the first modal dialog of type T that shows within `limit`, from inside the event
 // loop of its modal call. A dialog that never shows fails the test.
 template <class T>
-void WhenModal(std::function<void(T&)> act, std::chrono::milliseconds limit = 5s)
-{
+void WhenModal(std::function<void(T&)> act, std::chrono::milliseconds limit = 5s) {
     auto* poll = new QTimer;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act), deadline] {
@@ -43,10 +42,7 @@ void WhenModal(std::function<void(T&)> act, std::chrono::milliseconds limit = 5s
 }
 
 // Clicks a check box on its box, as the operator does (its middle may lie past its text).
-inline void ClickBox(QCheckBox& box)
-{
-    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
-}
+inline void ClickBox(QCheckBox& box) { QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2)); }
 
 struct ShownBox {
     QString text;
@@ -56,8 +52,7 @@ struct ShownBox {
 
 class ConfigPageTest : public PageTest {
 protected:
-    ConfigPageTest()
-    {
+    ConfigPageTest() {
         platform::SetAnsiCodeset("UTF-8");
         SetMessageBoxHook([this](const MessageBoxRequest& r) {
             boxes.push_back({r.text, r.icon, r.caption});
@@ -66,29 +61,25 @@ protected:
     }
     ~ConfigPageTest() override { platform::SetAnsiCodeset(""); }
 
-    void Store(const ap_info_stu& device)
-    {
+    void Store(const ap_info_stu& device) {
         ASSERT_TRUE(store_->SaveDevice(device));
         ASSERT_TRUE(store_->SetDeviceStatus(device.mac, 1));
     }
 
     // The management page with the store's devices listed; the wait popup steps every 2 ms.
-    std::unique_ptr<CManagementDlg> ListedPage()
-    {
+    std::unique_ptr<CManagementDlg> ListedPage() {
         auto page = MakePage<CManagementDlg>();
         page->SetTimings({1000ms, 2ms});
         page->RefreshList();
         return page;
     }
 
-    static int RowOf(const CManagementDlg& page, const char* mac)
-    {
+    static int RowOf(const CManagementDlg& page, const char* mac) {
         return static_cast<int>(Column(page, ListColumn::Mac).indexOf(QString::fromLatin1(mac))) + 1;
     }
 
     // Clicks the "Operate" cell of the device's row and runs `act` on the dialog it opens.
-    void Operate(CManagementDlg& page, const char* mac, std::function<void(CManagementConfigDlg&)> act)
-    {
+    void Operate(CManagementDlg& page, const char* mac, std::function<void(CManagementConfigDlg&)> act) {
         const int row = RowOf(page, mac);
         ASSERT_GE(row, 1) << mac << " is not listed";
         WhenModal<CManagementConfigDlg>(std::move(act));
@@ -97,8 +88,7 @@ protected:
 
     // The configuration requests sent since the last call, in sending order, once the page's
     // sender has had time to run.
-    std::vector<SentDatagram> ConfigurationSent()
-    {
+    std::vector<SentDatagram> ConfigurationSent() {
         QTest::qWait(50);
         std::vector<SentDatagram> out;
         for (SentDatagram& d : sent_.Take())
@@ -107,8 +97,7 @@ protected:
         return out;
     }
 
-    static std::vector<std::uint16_t> TypesOf(const std::vector<SentDatagram>& sent)
-    {
+    static std::vector<std::uint16_t> TypesOf(const std::vector<SentDatagram>& sent) {
         std::vector<std::uint16_t> types;
         for (const SentDatagram& d : sent)
             types.push_back(d.type);

@@ -14,20 +14,13 @@
 namespace cpe::test {
 namespace {
 
-constexpr std::uint16_t Type(MessageType t)
-{
-    return TypeCode(t);
-}
+constexpr std::uint16_t Type(MessageType t) { return TypeCode(t); }
 
-QLineEdit& Edit(QWidget& form, int id)
-{
-    return *DlgItem<QLineEdit>(&form, id);
-}
+QLineEdit& Edit(QWidget& form, int id) { return *DlgItem<QLineEdit>(&form, id); }
 
 using ManagementPage = ConfigPageTest;
 
-TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCancelOrClose)
-{
+TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCancelOrClose) {
     Store(Device5());
     ap_info_stu other = Device24();
     std::strcpy(other.mac, "00:1a:ff:00:0b:02");
@@ -73,8 +66,7 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
     EXPECT_TRUE(ConfigurationSent().empty());
 }
 
-TEST_F(ManagementPage, DeviceThatLeftTheStoreIsNotOpened)
-{
+TEST_F(ManagementPage, DeviceThatLeftTheStoreIsNotOpened) {
     Store(Device5());
     auto page = ListedPage();
     ASSERT_TRUE(store_->DeleteDevice(Device5().mac));
@@ -84,8 +76,7 @@ TEST_F(ManagementPage, DeviceThatLeftTheStoreIsNotOpened)
     EXPECT_TRUE(host_.autoRefresh);
 }
 
-TEST_F(ManagementPage, SaveWithNothingChangedSendsNothingAndWaitsForNothing)
-{
+TEST_F(ManagementPage, SaveWithNothingChangedSendsNothingAndWaitsForNothing) {
     Store(Device5());
     auto page = ListedPage();
     bool closed = false;
@@ -103,8 +94,7 @@ TEST_F(ManagementPage, SaveWithNothingChangedSendsNothingAndWaitsForNothing)
 
 // A new VLAN makes the operator wait 60 seconds, a new address alone 15, anything else not at all;
 // IP and VLAN together go out VLAN first with its apply flag set and the address's cleared.
-TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
-{
+TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags) {
     Store(Device5());
     auto page = ListedPage();
     // The seconds of the wait popup the Save shows; 0 when the dialog closes without one.
@@ -152,8 +142,7 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
 
 // A device on a radar channel shows that channel (the lists never offer it) and keeps it: a new
 // name alone sends only the name, a new SSID sends the wireless block with the device's channel.
-TEST_F(ManagementPage, ValuesTheListsDoNotOfferSurviveASave)
-{
+TEST_F(ManagementPage, ValuesTheListsDoNotOfferSurviveASave) {
     ap_info_stu radar = Device5();
     radar.channel = 100;
     radar.expand_channel = 1;

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "protocol/codes.h"
 #include "engine/payload_blocks.h"
+#include "protocol/codes.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace cpe::lab {
@@ -13,7 +13,8 @@ class CommandsTest : public LabTest {
 protected:
     void SetUp() override {
         LabTest::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped())
+            return;
         // Short restarts so that the fresh record after a restart shows within the test.
         StartAndDiscover({"--devices", "10", "--heartbeat-ms", "1000", "--reboot-ms", "1500", "--apply-ms", "200"}, 10);
         devices_ = Devices();
@@ -135,10 +136,12 @@ TEST_F(CommandsTest, SetIpMovesTheDeviceAndTheOnlineListFollows) {
     r.ip_apply = 1;
     e.SetPendingIp(Mac(2), oldIp, newIp);
     e.SendCommand(oldIp, MessageType::set_ip, MakeIpBlock(r));
-    EXPECT_TRUE(WaitUntil([&] {
-        const auto entry = utility_->OnlineEntry(Mac(2));
-        return entry && entry->IpText() == newIp;
-    }, seconds(5)));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const auto entry = utility_->OnlineEntry(Mac(2));
+            return entry && entry->IpText() == newIp;
+        },
+        seconds(5)));
     EXPECT_EQ(sim_->Device(Mac(2))["ip"].Str(), newIp);
     // Heartbeats now come from the new address and carry it into the store.
     EXPECT_TRUE(WaitUntil([&] { return FormatIp(Record(2).ip) == newIp; }, seconds(5)));

@@ -15,7 +15,8 @@ TEST_F(LabTest, DiscoveryIdentifiesFiftyDevicesOnTwoSubnets) {
     std::set<std::string> subnets;
     const auto online = utility_->Engine().OnlineList();
     EXPECT_EQ(online.size(), 50u);
-    for (const auto& e : online) EXPECT_EQ(e.state, COnlineList::kStateIdentified) << e.MacText();
+    for (const auto& e : online)
+        EXPECT_EQ(e.state, COnlineList::kStateIdentified) << e.MacText();
     for (const auto& d : devices) {
         const std::string mac = d["mac"].Str();
         const auto row = utility_->Row(mac);
@@ -40,8 +41,8 @@ TEST_F(LabTest, DiscoveryIdentifiesFiftyDevicesOnTwoSubnets) {
 
 TEST_F(LabTest, FaultyDevicesAndGarbageDoNotDisturbTheOthers) {
     // Device 5 never sends its record; device 4 puts a wrong address into it.
-    StartAndDiscover({"--devices", "6", "--no-record", "1", "--ip-mismatch", "1", "--garbage-per-s", "100",
-                      "--dup", "0.3", "--delay-ms", "5", "--jitter-ms", "5", "--heartbeat-ms", "60000"},
+    StartAndDiscover({"--devices", "6", "--no-record", "1", "--ip-mismatch", "1", "--garbage-per-s", "100", "--dup",
+                      "0.3", "--delay-ms", "5", "--jitter-ms", "5", "--heartbeat-ms", "60000"},
                      5);
     const auto devices = Devices();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -76,8 +77,10 @@ TEST_F(LabTest, HeartbeatsKeepDevicesAndAStoppedDeviceIsAgedOut) {
     const auto upTimeBefore = utility_->Row(kept)->up_time.get();
     ASSERT_TRUE(sim_->Request("stop " + gone));
     const auto stopped = std::chrono::steady_clock::now();
-    ASSERT_TRUE(WaitUntil([&] { return !utility_->Row(gone); }, std::chrono::seconds(50), std::chrono::milliseconds(200)));
-    const auto after = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopped);
+    ASSERT_TRUE(
+        WaitUntil([&] { return !utility_->Row(gone); }, std::chrono::seconds(50), std::chrono::milliseconds(200)));
+    const auto after =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopped);
     // Its last heartbeat went out up to 2 s before the stop: 30 to 40 s after it, give or take
     // the polling step.
     EXPECT_GE(after.count(), 28000);

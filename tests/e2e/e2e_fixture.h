@@ -44,7 +44,8 @@ protected:
     std::vector<sim::JsonValue> Devices() const {
         std::vector<sim::JsonValue> out;
         const auto dump = sim_->Dump();
-        for (std::size_t i = 0; i < dump["devices"].Size(); ++i) out.push_back(dump["devices"][i]);
+        for (std::size_t i = 0; i < dump["devices"].Size(); ++i)
+            out.push_back(dump["devices"][i]);
         return out;
     }
 

@@ -21,8 +21,7 @@ public:
     FirmwareImage() = default;
     // Writes `size` bytes of a pattern that repeats nowhere near a block size as `folder`/`name`.
     FirmwareImage(const std::filesystem::path& folder, std::string name, std::size_t size)
-        : path_(folder / name), name_(std::move(name)), bytes_(size)
-    {
+        : path_(folder / name), name_(std::move(name)), bytes_(size) {
         for (std::size_t i = 0; i < size; ++i)
             bytes_[i] = static_cast<std::uint8_t>(i * 7 + i / 1000);
         std::ofstream(path_, std::ios::binary)
@@ -33,8 +32,7 @@ public:
     const std::filesystem::path& Path() const { return path_; }
 
     // The device asked for this file over `protocol` and received every byte of it.
-    void ExpectFetchedBy(const SimProcess& sim, const std::string& mac, const char* protocol) const
-    {
+    void ExpectFetchedBy(const SimProcess& sim, const std::string& mac, const char* protocol) const {
         const auto d = sim.Device(mac);
         EXPECT_EQ(d["upgrade"]["file"].Str(), name_) << mac;
         EXPECT_EQ(d["upgrade"]["protocol"].Str(), protocol) << mac;

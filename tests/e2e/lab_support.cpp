@@ -25,7 +25,8 @@ namespace {
 std::vector<std::string> Words(const char* text) {
     std::vector<std::string> out;
     std::istringstream in(text ? text : "");
-    for (std::string w; in >> w;) out.push_back(w);
+    for (std::string w; in >> w;)
+        out.push_back(w);
     return out;
 }
 
@@ -33,16 +34,19 @@ std::vector<std::string> Words(const char* text) {
 
 std::optional<LabEnv> CurrentLab() {
     const char* name = std::getenv("CPE_LAB_NAME");
-    if (!name || !*name) return std::nullopt;
+    if (!name || !*name)
+        return std::nullopt;
     LabEnv lab{name, Words(std::getenv("CPE_LAB_UTIL_ADDRS")), Words(std::getenv("CPE_LAB_DEVICE_SUBNETS"))};
-    if (lab.utilAddresses.empty() || lab.deviceSubnets.empty()) return std::nullopt;
+    if (lab.utilAddresses.empty() || lab.deviceSubnets.empty())
+        return std::nullopt;
     return lab;
 }
 
 std::optional<LabEnv> BenchLab(const char* lab, const char* program) {
     auto env = CurrentLab();
     if (!env)
-        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab %s -- %s\n", lab, program);
+        std::fprintf(stderr, "bench: run me inside the network lab: tools/netlab.sh run --lab %s -- %s\n", lab,
+                     program);
     return env;
 }
 
@@ -52,24 +56,27 @@ SimProcess::SimProcess(const LabEnv& lab, std::vector<std::string> options) {
                 ("cpe-lab-sim-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".sock"))
                    .string();
     std::vector<std::string> argv = {CPE_NETLAB_SCRIPT, "sim"};
-    if (lab.name != "default") argv.insert(argv.end(), {"--lab", lab.name});
+    if (lab.name != "default")
+        argv.insert(argv.end(), {"--lab", lab.name});
     argv.insert(argv.end(), {"--bin", CPE_SIM_BINARY, "--", "--control", control_});
     argv.insert(argv.end(), options.begin(), options.end());
     pid_ = ::fork();
     if (pid_ == 0) {
         std::vector<char*> args;
-        for (auto& a : argv) args.push_back(a.data());
+        for (auto& a : argv)
+            args.push_back(a.data());
         args.push_back(nullptr);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
-    if (pid_ < 0) return;
-    ready_ = WaitUntil([this] { return sim::ControlRequest(control_, "stats").has_value(); },
-                       std::chrono::seconds(10));
+    if (pid_ < 0)
+        return;
+    ready_ = WaitUntil([this] { return sim::ControlRequest(control_, "stats").has_value(); }, std::chrono::seconds(10));
 }
 
 SimProcess::~SimProcess() {
-    if (pid_ <= 0) return;
+    if (pid_ <= 0)
+        return;
     // The netlab script execs down to cpe-sim itself, so this is the simulator's own process id.
     ::kill(pid_, SIGTERM);
     int status = 0;
@@ -110,35 +117,38 @@ Utility::~Utility() {
 std::size_t Utility::RowCount() {
     int pages = 0, online = 0;
     std::vector<ap_info_stu> page;
-    if (!store_->GetDevicePage(CSqlManagement::kSortMac, true, 1, 1, {}, pages, online, page)) return 0;
+    if (!store_->GetDevicePage(CSqlManagement::kSortMac, true, 1, 1, {}, pages, online, page))
+        return 0;
     return static_cast<std::size_t>(pages);
 }
 
 std::optional<ap_info_stu> Utility::Row(const std::string& mac) {
     ap_info_stu r{};
     // A missing row reads as an all-zero record.
-    if (!store_->GetDevice(mac, r) || r.mac[0] == '\0') return std::nullopt;
+    if (!store_->GetDevice(mac, r) || r.mac[0] == '\0')
+        return std::nullopt;
     return r;
 }
 
 std::optional<ap_online_stu> Utility::OnlineEntry(const std::string& mac) {
     for (const auto& e : engine_->OnlineList())
-        if (e.MacText() == mac) return e;
+        if (e.MacText() == mac)
+            return e;
     return std::nullopt;
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit, std::chrono::milliseconds step) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
         std::this_thread::sleep_for(step);
     }
 }
 
-sim::JsonValue KernelUdpCounters() {
-    return sim::ParseJson(sim::KernelUdpCountersJson()).value_or(sim::JsonValue{});
-}
+sim::JsonValue KernelUdpCounters() { return sim::ParseJson(sim::KernelUdpCountersJson()).value_or(sim::JsonValue{}); }
 
 void BroadcastSearch(const LabEnv& lab) {
     platform::UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));

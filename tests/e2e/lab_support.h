@@ -21,9 +21,9 @@
 namespace cpe::lab {
 
 struct LabEnv {
-    std::string name;                         // "default" or the --lab name
-    std::vector<std::string> utilAddresses;   // one per subnet
-    std::vector<std::string> deviceSubnets;   // "10.77.64.1/16", ...
+    std::string name;                        // "default" or the --lab name
+    std::vector<std::string> utilAddresses;  // one per subnet
+    std::vector<std::string> deviceSubnets;  // "10.77.64.1/16", ...
 };
 
 // The lab this process runs in, or nothing when it was not started by tools/netlab.sh.

@@ -16,7 +16,8 @@ using std::chrono::seconds;
 
 std::vector<std::uint8_t> Image(std::size_t size, std::uint8_t salt) {
     std::vector<std::uint8_t> v(size);
-    for (std::size_t i = 0; i < size; ++i) v[i] = static_cast<std::uint8_t>(i * 167 + salt);
+    for (std::size_t i = 0; i < size; ++i)
+        v[i] = static_cast<std::uint8_t>(i * 167 + salt);
     return v;
 }
 
@@ -31,12 +32,15 @@ class StatusTrail {
 public:
     StatusTrail(Utility& utility, std::string mac) : utility_(utility), mac_(std::move(mac)) {}
     bool WaitFor(int status, seconds limit) {
-        return WaitUntil([&] {
-            const auto row = utility_.Row(mac_);
-            const int s = row ? row->ap_status.get() : -1;
-            if (seen_.empty() || seen_.back() != s) seen_.push_back(s);
-            return s == status;
-        }, limit, std::chrono::milliseconds(10));
+        return WaitUntil(
+            [&] {
+                const auto row = utility_.Row(mac_);
+                const int s = row ? row->ap_status.get() : -1;
+                if (seen_.empty() || seen_.back() != s)
+                    seen_.push_back(s);
+                return s == status;
+            },
+            limit, std::chrono::milliseconds(10));
     }
     const std::vector<int>& Seen() const { return seen_; }
 

@@ -58,7 +58,8 @@ TEST(Adapters, OnlyUsableRecordsAreKept) {
 TEST(Adapters, BroadcastAddressesAreDistinctAndInOrder) {
     adapter_record a = MakeAdapterRecord(
         "a", Mac(1), Addresses{{"192.168.1.20", "255.255.255.0"}, {"10.0.0.1", ""}, {"", "255.0.0.0"}});
-    adapter_record b = MakeAdapterRecord("b", Mac(2), Addresses{{"192.168.1.30", "255.255.255.0"}, {"10.9.0.1", "255.255.0.0"}});
+    adapter_record b =
+        MakeAdapterRecord("b", Mac(2), Addresses{{"192.168.1.30", "255.255.255.0"}, {"10.9.0.1", "255.255.0.0"}});
     adapter_record c = MakeAdapterRecord("c", Mac(3), Addresses{{"172.16.5.5", "255.255.0.0"}});
     c.address_count.set(5000);  // a count beyond the record is never trusted
 

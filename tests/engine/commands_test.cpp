@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "platform/codepage.h"
 #include "engine/payload_blocks.h"
+#include "platform/codepage.h"
 #include "tests/engine/engine_harness.h"
 
 namespace cpe::test {

@@ -208,7 +208,9 @@ public:
         }
         return expired;
     }
-    void ClearDiscovered() { std::erase_if(v_, [](const auto& e) { return e.state == 1; }); }
+    void ClearDiscovered() {
+        std::erase_if(v_, [](const auto& e) { return e.state == 1; });
+    }
     void SetPendingIp(const std::string& mac, const std::string& current, const std::string& next) {
         for (auto& e : v_)
             if (e.MacText() == mac && e.state == 2 && e.IpText() == current) {
@@ -272,19 +274,17 @@ TEST(OnlineListOrder, AgreesWithTheRulesOnRandomTraffic) {
             switch (pick(9)) {
             case 0:
             case 1:
-                ASSERT_EQ(list.OnSearchReply(ip, mac, model, Summary("V"), 33), reference.OnSearchReply(ip, mac, model));
+                ASSERT_EQ(list.OnSearchReply(ip, mac, model, Summary("V"), 33),
+                          reference.OnSearchReply(ip, mac, model));
                 break;
             case 2:
-            case 3:
-                ASSERT_EQ(list.OnHeartbeat(ip, mac, model, version), reference.OnHeartbeat(ip, mac, model));
-                break;
+            case 3: ASSERT_EQ(list.OnHeartbeat(ip, mac, model, version), reference.OnHeartbeat(ip, mac, model)); break;
             case 4:
             case 5:
-                ASSERT_EQ(list.OnDeviceRecord(ip, mac, model, model, version), reference.OnDeviceRecord(ip, mac, model, model));
+                ASSERT_EQ(list.OnDeviceRecord(ip, mac, model, model, version),
+                          reference.OnDeviceRecord(ip, mac, model, model));
                 break;
-            case 6:
-                ASSERT_EQ(list.Age(), reference.Age());
-                break;
+            case 6: ASSERT_EQ(list.Age(), reference.Age()); break;
             case 7: {
                 const std::string next = Ip(1 + pick(5));
                 list.SetPendingIp(mac, ip, next);

@@ -83,8 +83,8 @@ protected:
     LoopbackEngine() {
         EngineConfig config;
         config.endpoints = {kLoopback, 0, 0, 0, 0, device.port(), device.port()};
-        config.adapters = std::make_shared<StaticAdapterSource>(std::vector<adapter_record>{
-            MakeAdapterRecord("test0", Mac(0xee), {{kLoopback, "255.255.255.255"}})});
+        config.adapters = std::make_shared<StaticAdapterSource>(
+            std::vector<adapter_record>{MakeAdapterRecord("test0", Mac(0xee), {{kLoopback, "255.255.255.255"}})});
         store = std::make_unique<CSqlManagement>(dir / "data.db");
         engine = std::make_unique<CNetManagement>(*store, config);
     }
@@ -109,23 +109,24 @@ TEST_F(LoopbackEngine, ReceiveFiltersBySizeMagicAndPortType) {
     ASSERT_NE(replies, 0);
 
     auto search = FromDevice(MessageType::search);
-    device.SendTo(replies, std::span(search).first(15));            // too short
+    device.SendTo(replies, std::span(search).first(15));  // too short
     auto badMagic = search;
     badMagic[0] ^= 1;
     device.SendTo(replies, badMagic);
     device.SendTo(heartbeats, badMagic);
     device.SendTo(requests, badMagic);
-    device.SendTo(replies, FromDevice(MessageType::get_info));      // wrong type for the port
+    device.SendTo(replies, FromDevice(MessageType::get_info));  // wrong type for the port
     device.SendTo(heartbeats, FromDevice(MessageType::search));
     std::vector<std::uint8_t> oversized(kMaxDatagram + 1, 0);
     std::copy(search.begin(), search.end(), oversized.begin());
     device.SendTo(requests, oversized);
-    device.SendTo(requests, FromDevice(MessageType::get_info));     // any type on the request port
+    device.SendTo(requests, FromDevice(MessageType::get_info));  // any type on the request port
 
     ASSERT_TRUE(WaitFor([&] {
         const auto c = engine->Counters();
         return c.rejected[0] == 3 && c.rejected[1] == 2 && c.rejected[2] == 2;
-    })) << "rejected: " << engine->Counters().rejected[0] << " " << engine->Counters().rejected[1] << " "
+    })) << "rejected: "
+        << engine->Counters().rejected[0] << " " << engine->Counters().rejected[1] << " "
         << engine->Counters().rejected[2];
 
     // A bare 16-byte search reply is accepted and answered with search + get_info.
@@ -146,7 +147,8 @@ TEST_F(LoopbackEngine, DeviceIsIdentifiedAndItsHeartbeatsAcknowledged) {
     ASSERT_TRUE(device.Receive());
     ASSERT_TRUE(device.Receive());
 
-    device.SendTo(Port(SocketRole::request), FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback))));
+    device.SendTo(Port(SocketRole::request),
+                  FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback))));
     ASSERT_TRUE(WaitFor([&] {
         const auto list = engine->OnlineList();
         return !list.empty() && list[0].state == COnlineList::kStateIdentified;
@@ -201,8 +203,10 @@ TEST_F(LoopbackEngine, ConcurrentDevicesAndPageCalls) {
             UdpPeer peer;
             for (std::uint8_t i = first; i < first + 40; ++i) {
                 peer.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), i));
-                peer.SendTo(Port(SocketRole::request), FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback)), i));
-                peer.SendTo(Port(SocketRole::heartbeat), FromDevice(MessageType::heartbeat, BytesOf(Summary("V1", i)), i));
+                peer.SendTo(Port(SocketRole::request),
+                            FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback)), i));
+                peer.SendTo(Port(SocketRole::heartbeat),
+                            FromDevice(MessageType::heartbeat, BytesOf(Summary("V1", i)), i));
             }
         });
     }
@@ -224,7 +228,8 @@ TEST_F(LoopbackEngine, ConcurrentDevicesAndPageCalls) {
     device.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), 200));
     EXPECT_TRUE(WaitFor([&] {
         const auto list = engine->OnlineList();
-        return std::any_of(list.begin(), list.end(), [](const ap_online_stu& e) { return e.MacText() == MacText(200); });
+        return std::any_of(list.begin(), list.end(),
+                           [](const ap_online_stu& e) { return e.MacText() == MacText(200); });
     }));
     engine->Shutdown();
 }
@@ -256,8 +261,8 @@ TEST(EngineStart, SaysWhichPortIsTakenAndWhy) {
     EXPECT_EQ(result.port, taken.port());
     EXPECT_EQ(result.error, EADDRINUSE);
     EXPECT_TRUE(result.PortInUse());
-    EXPECT_EQ(result.Describe(), "cannot bind UDP port " + std::to_string(taken.port()) +
-                                     " (requests): " + std::strerror(EADDRINUSE));
+    EXPECT_EQ(result.Describe(),
+              "cannot bind UDP port " + std::to_string(taken.port()) + " (requests): " + std::strerror(EADDRINUSE));
     EXPECT_NE(engine.LocalPort(SocketRole::heartbeat), 0) << "what was opened stays";
 
     // A program that holds the port with address reuse does not share it with us either.

@@ -110,23 +110,22 @@ TEST_F(Language, TranslationsAreCutTo1022Characters) {
 
 // The parsed table must answer exactly as a lookup in the file would.
 TEST_F(Language, LookupsAgreeWithTheFileRules) {
-    const std::string entries =
-        "; comment=ignored\r\n"
-        "  Padded key   =   padded value  \r\n"
-        "Quoted='single'\r\n"
-        "Equals=a=b\r\n"
-        "Caf\xC3\x89=caf\xC3\xA9\r\n"
-        "bad line\r\n"
-        "Dup=one\r\n"
-        "DUP=two\r\n"
-        "[Other]\r\n"
-        "Elsewhere=no\r\n"
-        "[programoutstr]\r\n"
-        "Late=never\r\n";
+    const std::string entries = "; comment=ignored\r\n"
+                                "  Padded key   =   padded value  \r\n"
+                                "Quoted='single'\r\n"
+                                "Equals=a=b\r\n"
+                                "Caf\xC3\x89=caf\xC3\xA9\r\n"
+                                "bad line\r\n"
+                                "Dup=one\r\n"
+                                "DUP=two\r\n"
+                                "[Other]\r\n"
+                                "Elsewhere=no\r\n"
+                                "[programoutstr]\r\n"
+                                "Late=never\r\n";
     UseChinese(entries);
     const auto file = dir_ / "Languages" / "Chinese.lng";
-    for (const char* key : {"Padded key", "padded KEY ", "Quoted", "Equals", "caf\xC3\xA9", "Dup", "Elsewhere",
-                            "Late", "; comment", "bad line", "Missing"}) {
+    for (const char* key : {"Padded key", "padded KEY ", "Quoted", "Equals", "caf\xC3\xA9", "Dup", "Elsewhere", "Late",
+                            "; comment", "bad line", "Missing"}) {
         const std::string value = platform::GetPrivateProfileString("ProgramOutStr", key, "", 1023, file);
         EXPECT_EQ(TranslateString(key), value.empty() ? std::string(key) : value) << key;
     }
@@ -142,14 +141,18 @@ TEST_F(Language, LookupsRunConcurrentlyWithEachOtherAndWithSelection) {
         readers.emplace_back([&] {
             while (!stop.load()) {
                 const std::string text = TranslateString("Device status");
-                if (text != "设备状态" && text != "Device status") ++wrong;
-                if (LanguageName().empty()) ++wrong;
+                if (text != "设备状态" && text != "Device status")
+                    ++wrong;
+                if (LanguageName().empty())
+                    ++wrong;
             }
         });
     }
-    for (int i = 0; i < 20; ++i) InitLanguage(dir_.dirText(), i % 2 == 0 ? 1033 : 2052);
+    for (int i = 0; i < 20; ++i)
+        InitLanguage(dir_.dirText(), i % 2 == 0 ? 1033 : 2052);
     stop = true;
-    for (auto& reader : readers) reader.join();
+    for (auto& reader : readers)
+        reader.join();
     EXPECT_EQ(wrong.load(), 0);
 }
 

@@ -36,7 +36,8 @@ TEST(TrimUtf8Tail, DropsOnlyAnIncompleteLastCharacter) {
 
 TEST(TrimUtf8Tail, KeepsCompleteCharactersOfEveryLength) {
     EXPECT_EQ(Trim("Caf\xC3\xA9"), "Caf\xC3\xA9");
-    EXPECT_EQ(Trim("AP-\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"), "AP-\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0");
+    EXPECT_EQ(Trim("AP-\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0"),
+              "AP-\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0");
     EXPECT_EQ(Trim("ab\xC3\xA9"), "ab\xC3\xA9");
     EXPECT_EQ(Trim("\xC3\xA9z"), "\xC3\xA9z");
     EXPECT_EQ(Trim("\xE4\xB8\xAD\xC3\xA9\xF0\x9F\x93\xA1"), "\xE4\xB8\xAD\xC3\xA9\xF0\x9F\x93\xA1");
@@ -44,25 +45,32 @@ TEST(TrimUtf8Tail, KeepsCompleteCharactersOfEveryLength) {
 }
 
 TEST(TrimUtf8Tail, TreatsBytesThatCannotContinueAsTheEnd) {
-    EXPECT_EQ(Trim("ab\x80" "cd"), "ab");
-    EXPECT_EQ(Trim("ab\xE4\xB8" "cd"), "ab");
+    EXPECT_EQ(Trim("ab\x80"
+                   "cd"),
+              "ab");
+    EXPECT_EQ(Trim("ab\xE4\xB8"
+                   "cd"),
+              "ab");
     EXPECT_EQ(Trim("\xE4\xB8\xAD\xFF\xE4\xB8\xAD"), "\xE4\xB8\xAD");
     // Nothing complete at the start: failure, and the destination is left alone.
     EXPECT_EQ(Trim(""), "<fail:untouched>");
-    EXPECT_EQ(Trim("\x80" "abc"), "<fail:untouched>");
+    EXPECT_EQ(Trim("\x80"
+                   "abc"),
+              "<fail:untouched>");
     EXPECT_EQ(Trim("\xE4\xB8"), "<fail:untouched>");
 }
 
 // Any 32 received bytes: the kept part is a prefix, decodes cleanly, and is the longest such
 // prefix (the next byte cannot start a complete character).
 TEST(TrimUtf8Tail, KeepsTheLongestCleanPrefixOfAnyInput) {
-    static constexpr char kBytes[] = {'a', '\x80', '\xBF', '\xC3', '\xA9', '\xD0', '\xE4', '\xB8',
+    static constexpr char kBytes[] = {'a',    '\x80', '\xBF', '\xC3', '\xA9', '\xD0', '\xE4', '\xB8',
                                       '\xAD', '\xED', '\xA0', '\xF0', '\x9F', '\x93', '\xF8', '\xFF'};
     std::mt19937 rng(32);
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kBytes - 1);
     for (int i = 0; i < 20000; ++i) {
         std::string src;
-        for (int n = 0; n < 32; ++n) src.push_back(kBytes[pick(rng)]);
+        for (int n = 0; n < 32; ++n)
+            src.push_back(kBytes[pick(rng)]);
         std::string dst;
         if (!COperateCharacter::TrimUtf8Tail(src, dst)) {
             EXPECT_EQ(platform::Utf8SequenceLength(src, 0), 0u) << i;
@@ -83,7 +91,10 @@ TEST_F(DeviceText, FromDeviceConvertsReceivedUtf8ToTheAnsiCodeset) {
 
     platform::SetAnsiCodeset("CP1252");
     EXPECT_EQ(COperateCharacter::FromDeviceText("ab\xC3\xA9"), "ab\xE9");
-    EXPECT_EQ(COperateCharacter::FromDeviceText("\xC3\xA9" "cole"), "\xE9" "cole");
+    EXPECT_EQ(COperateCharacter::FromDeviceText("\xC3\xA9"
+                                                "cole"),
+              "\xE9"
+              "cole");
 
     platform::SetAnsiCodeset("UTF-8");
     EXPECT_EQ(COperateCharacter::FromDeviceText("Caf\xC3\xA9"), "Caf\xC3\xA9");
@@ -97,10 +108,12 @@ TEST_F(DeviceText, FromDeviceKeepsTheSourceWhenNothingCanBeConverted) {
     EXPECT_EQ(COperateCharacter::FromDeviceText("a\xF0\x9F\x93\xA1"), "a\xF0\x9F\x93\xA1");
     // Longer than a record field: handled as a whole, no overrun.
     std::string longName;
-    for (int i = 0; i < 40; ++i) longName += "\xE4\xB8\xAD";
+    for (int i = 0; i < 40; ++i)
+        longName += "\xE4\xB8\xAD";
     longName += "\xE4";
     std::string expected;
-    for (int i = 0; i < 40; ++i) expected += "\xD6\xD0";
+    for (int i = 0; i < 40; ++i)
+        expected += "\xD6\xD0";
     EXPECT_EQ(COperateCharacter::FromDeviceText(longName), expected);
 }
 

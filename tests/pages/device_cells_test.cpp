@@ -10,8 +10,7 @@
 namespace cpe {
 namespace {
 
-TEST(UpTimeText, UnpaddedWithDaysFirstFromOneDayOn)
-{
+TEST(UpTimeText, UnpaddedWithDaysFirstFromOneDayOn) {
     EXPECT_EQ(UpTimeText(0), "0:0:0");
     EXPECT_EQ(UpTimeText(3661), "1:1:1");
     EXPECT_EQ(UpTimeText(86399), "23:59:59");
@@ -20,8 +19,7 @@ TEST(UpTimeText, UnpaddedWithDaysFirstFromOneDayOn)
     EXPECT_EQ(UpTimeText(0xFFFFFFFFu), "49710 6:28:15");
 }
 
-TEST(SortTables, ColumnsMapToTheStoresSortCodes)
-{
+TEST(SortTables, ColumnsMapToTheStoresSortCodes) {
     using S = CSqlManagement::SortCode;
     const ListPageTraits& status = *FindListPageTraits(133);
     EXPECT_EQ(status.SortCode(1), S::kSortApName);
@@ -52,8 +50,7 @@ TEST(SortTables, ColumnsMapToTheStoresSortCodes)
     EXPECT_EQ(FindListPageTraits(155), nullptr);
 }
 
-TEST(SortTables, InitialSortColumnIsTheIpColumn)
-{
+TEST(SortTables, InitialSortColumnIsTheIpColumn) {
     for (int id : {133, 134, 135})
         EXPECT_EQ(FindListPageTraits(id)->ColumnOf(ListColumn::Ip), 3) << id;
     for (int id : {136, 137, 138})
@@ -66,8 +63,7 @@ protected:
     ~AnsiCut() override { platform::SetAnsiCodeset(""); }
 };
 
-TEST_F(AnsiCut, NeverEndsInsideACharacter)
-{
+TEST_F(AnsiCut, NeverEndsInsideACharacter) {
     EXPECT_EQ(AnsiPrefix(u"plain", 32), "plain");
     EXPECT_EQ(AnsiPrefix(u"0123456789abcdefghijABCDEFGHIJ-tail", 32), "0123456789abcdefghijABCDEFGHIJ-t");
     // "é" takes two bytes: 'a' and fifteen of them fill 31 bytes, a sixteenth would make 33.
@@ -79,15 +75,13 @@ TEST_F(AnsiCut, NeverEndsInsideACharacter)
     EXPECT_TRUE(AnsiPrefix(u"", 32).empty());
 }
 
-TEST_F(AnsiCut, KeepsSurrogatePairsWhole)
-{
+TEST_F(AnsiCut, KeepsSurrogatePairsWhole) {
     std::u16string name(15, u'x');
     name += u"\U0001F600\U0001F600";  // four bytes each
     EXPECT_EQ(AnsiPrefix(name, 20), std::string(15, 'x') + "\xF0\x9F\x98\x80");
 }
 
-TEST(CountText, FillsOnlyTheCountPlaceholder)
-{
+TEST(CountText, FillsOnlyTheCountPlaceholder) {
     EXPECT_EQ(CountText("Online device count:%d", 12), "Online device count:12");
     EXPECT_EQ(CountText("no placeholder", 3), "no placeholder");
     EXPECT_EQ(CountText("%s and %d", 3), "%s and 3");

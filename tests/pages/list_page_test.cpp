@@ -5,8 +5,8 @@
 #include "tests/pages/page_fixture.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
-#include "ui/dialog_template.h"
 #include "ui/ct_static.h"
+#include "ui/dialog_template.h"
 #include "ui/grid/image_list.h"
 #include "ui/skin_settings.h"
 
@@ -19,15 +19,12 @@ namespace {
 class ManagementList : public CListPageDlg {
 public:
     ManagementList(QWidget* parent, PageHostLink& host, PageServices services)
-        : CListPageDlg(*FindListPageTraits(ids::kManagementDlg), parent, host, services)
-    {
-    }
+        : CListPageDlg(*FindListPageTraits(ids::kManagementDlg), parent, host, services) {}
 };
 
 using Sorting = PageTest;
 
-TEST_F(Sorting, StartsByIpDescendingAndEveryHeaderClickReversesTheOrder)
-{
+TEST_F(Sorting, StartsByIpDescendingAndEveryHeaderClickReversesTheOrder) {
     // IP order and MAC order disagree: device n gets IP 10.1.0.n and a MAC falling with n.
     for (int n = 1; n <= 5; ++n) {
         ap_info_stu r = MakeDevice(n);
@@ -37,8 +34,7 @@ TEST_F(Sorting, StartsByIpDescendingAndEveryHeaderClickReversesTheOrder)
     }
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
-    EXPECT_EQ(Column(*page, ListColumn::Ip),
-              QStringList({"10.1.0.5", "10.1.0.4", "10.1.0.3", "10.1.0.2", "10.1.0.1"}));
+    EXPECT_EQ(Column(*page, ListColumn::Ip), QStringList({"10.1.0.5", "10.1.0.4", "10.1.0.3", "10.1.0.2", "10.1.0.1"}));
     CGridCtrl& grid = *page->Grid();
     EXPECT_EQ(grid.GetSortColumn(), 3);
     EXPECT_FALSE(grid.GetSortAscending());
@@ -64,8 +60,7 @@ TEST_F(Sorting, StartsByIpDescendingAndEveryHeaderClickReversesTheOrder)
     EXPECT_EQ(Column(*page, ListColumn::Ip).front(), "10.1.0.1");
 }
 
-TEST_F(Sorting, HeaderClickShowsPageOne)
-{
+TEST_F(Sorting, HeaderClickShowsPageOne) {
     AddDevices(1, 40);
     auto page = MakePage<CStatusDlg>();
     page->OnPagerSelect(2);
@@ -76,8 +71,7 @@ TEST_F(Sorting, HeaderClickShowsPageOne)
     EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "1");
 }
 
-TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
-{
+TEST_F(Sorting, EachPageSortsThroughItsOwnTable) {
     // Power (tx_power) exists only in table M; ap_status only in table B.
     for (int n = 1; n <= 3; ++n) {
         ap_info_stu r = MakeDevice(n, 4 - n);
@@ -120,10 +114,9 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable)
 
 using SearchAndPaging = PageTest;
 
-TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult)
-{
-    AddDevices(1, 40);            // online
-    AddDevices(200, 10, 0);       // offline
+TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult) {
+    AddDevices(1, 40);                 // online
+    AddDevices(200, 10, 0);            // offline
     for (int n = 300; n < 345; ++n) {  // online, another network
         ap_info_stu r = MakeDevice(n);
         r.ssid.assign("yard");
@@ -151,8 +144,7 @@ TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult
     EXPECT_EQ(page->PageCount(), 1);
 }
 
-TEST_F(SearchAndPaging, PageSizesOfferedWithThirtyChosen)
-{
+TEST_F(SearchAndPaging, PageSizesOfferedWithThirtyChosen) {
     auto page = MakePage<CRestoreDlg>();
     QStringList items;
     for (int i = 0; i < page->PageSizeList()->count(); ++i)
@@ -161,8 +153,7 @@ TEST_F(SearchAndPaging, PageSizesOfferedWithThirtyChosen)
     EXPECT_EQ(page->PageSize(), 30);
 }
 
-TEST_F(SearchAndPaging, PagerClickReachesThePageThroughTheHost)
-{
+TEST_F(SearchAndPaging, PagerClickReachesThePageThroughTheHost) {
     AddDevices(1, 70);
     auto page = MakePage<CRebootDlg>();
     page->RefreshList();
@@ -188,8 +179,7 @@ TEST_F(SearchAndPaging, PagerClickReachesThePageThroughTheHost)
     EXPECT_EQ(page->Grid()->GetRowCount(), 1 + 13);
 }
 
-TEST_F(SearchAndPaging, PagerShowsItsSevenSlotsWholeBesideTheHint)
-{
+TEST_F(SearchAndPaging, PagerShowsItsSevenSlotsWholeBesideTheHint) {
     AddDevices(1, 150);
     auto page = MakePage<CRebootDlg>();
     page->PageSizeList()->setCurrentIndex(page->PageSizeList()->findText("15"));
@@ -202,8 +192,7 @@ TEST_F(SearchAndPaging, PagerShowsItsSevenSlotsWholeBesideTheHint)
     EXPECT_LT(DlgItemWidget(page.get(), 1130)->geometry().right(), pager.geometry().left());
 }
 
-TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscoveredDevices)
-{
+TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscoveredDevices) {
     AddDevices(1, 31);
     for (int n = 1; n <= 3; ++n)
         AddDiscovered(n);
@@ -236,8 +225,7 @@ TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscover
     EXPECT_EQ(management->Grid()->GetRowCount(), 2);
 }
 
-TEST_F(SearchAndPaging, SearchFiltersTheDiscoveredDevicesToo)
-{
+TEST_F(SearchAndPaging, SearchFiltersTheDiscoveredDevicesToo) {
     AddDevices(1, 2);
     AddDiscovered(7);
     AddDiscovered(8);
@@ -249,8 +237,7 @@ TEST_F(SearchAndPaging, SearchFiltersTheDiscoveredDevicesToo)
     EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "1");
 }
 
-TEST_F(SearchAndPaging, PageThatNoLongerExistsFallsBackToPageOne)
-{
+TEST_F(SearchAndPaging, PageThatNoLongerExistsFallsBackToPageOne) {
     AddDevices(1, 35);
     auto page = MakePage<ManagementList>();
     page->OnPagerSelect(2);
@@ -263,8 +250,7 @@ TEST_F(SearchAndPaging, PageThatNoLongerExistsFallsBackToPageOne)
     EXPECT_EQ(page->Grid()->GetRowCount(), 1 + 25);
 }
 
-TEST_F(SearchAndPaging, EmptyStoreShowsHeaderOnlyAndCountZero)
-{
+TEST_F(SearchAndPaging, EmptyStoreShowsHeaderOnlyAndCountZero) {
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
     EXPECT_EQ(page->Grid()->GetRowCount(), 1);
@@ -274,8 +260,7 @@ TEST_F(SearchAndPaging, EmptyStoreShowsHeaderOnlyAndCountZero)
 
 using CheckBoxPages = PageTest;
 
-TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton)
-{
+TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton) {
     AddDevices(1, 2);
     AddDevices(10, 1, 0);
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(2), 4));
@@ -311,8 +296,7 @@ TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton)
 
 using ShippedSkin = PageTest;
 
-TEST_F(ShippedSkin, StatusIconsComeFromTheSkinsStrip)
-{
+TEST_F(ShippedSkin, StatusIconsComeFromTheSkinsStrip) {
     SkinSettings skin;
     LoadSkinSettings(skin, CPE_SOURCE_DIR "/resources/", "test");
     InitSkinPaths(skin, CPE_SOURCE_DIR "/resources/", 1033);

@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/net_management.h"
 #include "pages/list_page.h"
 #include "pages/message_box.h"
 #include "protocol/codes.h"
-#include "engine/net_management.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/loopback_engine.h"
-#include "tests/support/sent_datagrams.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/sent_datagrams.h"
+#include "tests/support/temp_dir.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -38,8 +38,7 @@ public:
     QObject* PagerTarget() override { return this; }
     int CurrentPageId() const override { return currentPage; }
 
-    bool event(QEvent* e) override
-    {
+    bool event(QEvent* e) override {
         if (e->type() != PagerSelectEvent::EventType())
             return QObject::event(e);
         auto* choice = static_cast<PagerSelectEvent*>(e);
@@ -54,21 +53,16 @@ public:
     std::map<int, CPageDlg*> pages;
 };
 
-inline EngineConfig LoopbackConfig()
-{
-    return LoopbackEngineConfig({LoopbackAdapter()});
-}
+inline EngineConfig LoopbackConfig() { return LoopbackEngineConfig({LoopbackAdapter()}); }
 
-inline std::string DeviceMac(int n)
-{
+inline std::string DeviceMac(int n) {
     char text[18];
     std::snprintf(text, sizeof text, "00:1a:2b:00:%02x:%02x", (n >> 8) & 0xff, n & 0xff);
     return text;
 }
 
 // Device n: IP 10.1.<n/256>.<n%256>, name "cpe-<n>", online (status 1).
-inline ap_info_stu MakeDevice(int n, int status = 1)
-{
+inline ap_info_stu MakeDevice(int n, int status = 1) {
     ap_info_stu r;
     std::memset(&r, 0, sizeof r);
     const std::string mac = DeviceMac(n);
@@ -92,8 +86,7 @@ protected:
     ~PageTest() override { SetMessageBoxHook({}); }
 
     // Replaces the engine; with `capture` every datagram is recorded instead of sent.
-    void MakeEngine(EngineConfig config, bool capture)
-    {
+    void MakeEngine(EngineConfig config, bool capture) {
         engine_.reset();
         if (capture)
             config.sendHook = sent_.Hook();
@@ -103,8 +96,7 @@ protected:
     PageServices Services() { return PageServices{*engine_, *store_}; }
 
     template <class Page>
-    std::unique_ptr<Page> MakePage()
-    {
+    std::unique_ptr<Page> MakePage() {
         auto page = std::make_unique<Page>(nullptr, host_, Services());
         host_.pages[page->DialogId()] = page.get();
         page->show();
@@ -112,8 +104,7 @@ protected:
         return page;
     }
 
-    void AddDevices(int first, int count, int status = 1)
-    {
+    void AddDevices(int first, int count, int status = 1) {
         for (int n = first; n < first + count; ++n) {
             ASSERT_TRUE(store_->SaveDevice(MakeDevice(n, status)));
             ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(n), status));
@@ -121,8 +112,7 @@ protected:
     }
 
     // A device that answered a search but has not sent its record.
-    void AddDiscovered(int n)
-    {
+    void AddDiscovered(int n) {
         search_summary s;
         std::memset(&s, 0, sizeof s);
         s.version.assign("V9.9");
@@ -138,8 +128,7 @@ protected:
 
     std::vector<SentDatagram> Sent(MessageType type) { return sent_.OfType(type); }
     // The discovery broadcasts sent so far.
-    std::size_t Broadcasts()
-    {
+    std::size_t Broadcasts() {
         std::size_t n = 0;
         for (const SentDatagram& d : Sent(MessageType::search))
             n += d.from == SocketRole::discovery ? 1 : 0;
@@ -147,17 +136,14 @@ protected:
     }
 
     static QPoint CellCentre(CGridCtrl& grid, int row, int col) { return grid.CellRect(row, col).center(); }
-    static void ClickCell(CGridCtrl& grid, int row, int col)
-    {
+    static void ClickCell(CGridCtrl& grid, int row, int col) {
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, CellCentre(grid, row, col));
     }
-    static QString Cell(const CListPageDlg& page, int row, ListColumn kind)
-    {
+    static QString Cell(const CListPageDlg& page, int row, ListColumn kind) {
         return page.Grid()->GetItemText(row, page.Traits().ColumnOf(kind));
     }
     // The column of a kind across the data rows.
-    static QStringList Column(const CListPageDlg& page, ListColumn kind)
-    {
+    static QStringList Column(const CListPageDlg& page, ListColumn kind) {
         QStringList out;
         for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
             out << Cell(page, row, kind);

@@ -14,8 +14,7 @@ constexpr int kRecordless = 2;
 
 class StatusPageLab : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         lab_ = CurrentLab();
         if (!lab_)
             GTEST_SKIP() << "not inside the network lab; ctest runs this through tools/netlab.sh run";
@@ -36,8 +35,7 @@ protected:
     std::unique_ptr<CStatusDlg> page_;
 };
 
-TEST_F(StatusPageLab, DiscoveryRunListsTheDevicesAndRenameReachesOne)
-{
+TEST_F(StatusPageLab, DiscoveryRunListsTheDevicesAndRenameReachesOne) {
     // A run of 30 ticks of 150 ms, broadcasting every 450 ms.
     page_->SetTimings({150, 300});
     QTest::mouseClick(page_->SearchButton(), Qt::LeftButton);

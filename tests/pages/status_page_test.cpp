@@ -32,8 +32,7 @@ namespace {
 
 class StatusPage : public PageTest {
 protected:
-    StatusPage()
-    {
+    StatusPage() {
         SetMessageBoxHook([this](const MessageBoxRequest& r) {
             boxes << r.text;
             return int(IDOK);
@@ -42,8 +41,7 @@ protected:
 
     // Edits the "Location" cell of `row` the way the operator does: a click makes the grid
     // editable, a second click on the focused cell opens the editor.
-    void Rename(CStatusDlg& page, int row, const QString& name)
-    {
+    void Rename(CStatusDlg& page, int row, const QString& name) {
         CGridCtrl& grid = *page.Grid();
         ClickCell(grid, row, 1);
         ASSERT_TRUE(grid.IsEditable());
@@ -56,8 +54,7 @@ protected:
         ASSERT_EQ(grid.InPlaceEditor(), nullptr);
     }
 
-    std::vector<SentDatagram> WaitForSent(MessageType type, std::size_t count)
-    {
+    std::vector<SentDatagram> WaitForSent(MessageType type, std::size_t count) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return Sent(type).size() >= count; }, 2000));
         return Sent(type);
     }
@@ -65,8 +62,7 @@ protected:
     QStringList boxes;
 };
 
-TEST_F(StatusPage, RenameWithChineseCharacterIsRefusedAndNothingIsSent)
-{
+TEST_F(StatusPage, RenameWithChineseCharacterIsRefusedAndNothingIsSent) {
     AddDevices(1, 1);
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
@@ -78,8 +74,7 @@ TEST_F(StatusPage, RenameWithChineseCharacterIsRefusedAndNothingIsSent)
     EXPECT_TRUE(Sent(MessageType::set_name).empty());
 }
 
-TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress)
-{
+TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress) {
     AddDevices(1, 2);
     auto page = MakePage<CStatusDlg>();
     page->SetTimings({1000, 20});
@@ -117,8 +112,7 @@ TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress)
     EXPECT_EQ(Cell(*page, 1, ListColumn::Location), "cpe-2");
 }
 
-TEST_F(StatusPage, UnchangedNameSendsNothing)
-{
+TEST_F(StatusPage, UnchangedNameSendsNothing) {
     AddDevices(1, 1);
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
@@ -127,8 +121,7 @@ TEST_F(StatusPage, UnchangedNameSendsNothing)
     EXPECT_TRUE(Sent(MessageType::set_name).empty());
 }
 
-TEST_F(StatusPage, OnlyTheLocationCellOfAStoredDeviceCanBeEdited)
-{
+TEST_F(StatusPage, OnlyTheLocationCellOfAStoredDeviceCanBeEdited) {
     AddDevices(1, 1);
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
@@ -142,8 +135,7 @@ TEST_F(StatusPage, OnlyTheLocationCellOfAStoredDeviceCanBeEdited)
     EXPECT_FALSE(grid.IsEditable());
 }
 
-TEST_F(StatusPage, DiscoveredRowsIgnoreOperateAndLocation)
-{
+TEST_F(StatusPage, DiscoveredRowsIgnoreOperateAndLocation) {
     UrlCatcher urls;
     AddDevices(1, 1);
     AddDiscovered(5);
@@ -164,8 +156,7 @@ TEST_F(StatusPage, DiscoveredRowsIgnoreOperateAndLocation)
     EXPECT_EQ(urls.opened.front(), QUrl("http://10.1.0.1"));
 }
 
-TEST_F(StatusPage, RenameReachesTheDeviceOverLoopback)
-{
+TEST_F(StatusPage, RenameReachesTheDeviceOverLoopback) {
     // A device listening on a loopback port; the engine sends it real datagrams.
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(fd, 0);
@@ -206,8 +197,7 @@ TEST_F(StatusPage, RenameReachesTheDeviceOverLoopback)
     engine_->Shutdown();
 }
 
-TEST_F(StatusPage, DiscoveryRunBroadcastsEveryThirdTickAndEndsAtThirty)
-{
+TEST_F(StatusPage, DiscoveryRunBroadcastsEveryThirdTickAndEndsAtThirty) {
     AddDevices(1, 40);
     auto page = MakePage<CStatusDlg>();
     page->SetTimings({15, 1000});
@@ -248,8 +238,7 @@ TEST_F(StatusPage, DiscoveryRunBroadcastsEveryThirdTickAndEndsAtThirty)
     EXPECT_EQ(page->SearchButton()->text(), "Search");
 }
 
-TEST_F(StatusPage, SearchPressedDuringARunStopsIt)
-{
+TEST_F(StatusPage, SearchPressedDuringARunStopsIt) {
     AddDiscovered(3);
     auto page = MakePage<CStatusDlg>();
     page->SetTimings({1000, 1000});

@@ -9,8 +9,7 @@ namespace {
 // A list the test changes while the page runs.
 class ChangingAdapters final : public AdapterSource {
 public:
-    std::vector<adapter_record> Read() override
-    {
+    std::vector<adapter_record> Read() override {
         std::lock_guard lock(mutex);
         return records;
     }
@@ -20,12 +19,10 @@ public:
 
 using AdapterPage = PageTest;
 
-TEST_F(AdapterPage, ListsUsableAdaptersWithAllTheirAddresses)
-{
+TEST_F(AdapterPage, ListsUsableAdaptersWithAllTheirAddresses) {
     auto adapters = std::make_shared<ChangingAdapters>();
-    adapters->records.push_back(
-        MakeAdapterRecord("eth0", RawMac{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e},
-                          {{"192.168.0.10", "255.255.255.0"}, {"10.0.0.5", "255.0.0.0"}}));
+    adapters->records.push_back(MakeAdapterRecord("eth0", RawMac{0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e},
+                                                  {{"192.168.0.10", "255.255.255.0"}, {"10.0.0.5", "255.0.0.0"}}));
     adapters->records.push_back(MakeAdapterRecord("eth1", RawMac{1, 2, 3, 4, 5, 6}, {{"0.0.0.0", "0.0.0.0"}}));
     EngineConfig config = LoopbackConfig();
     config.adapters = adapters;
@@ -46,7 +43,8 @@ TEST_F(AdapterPage, ListsUsableAdaptersWithAllTheirAddresses)
 
     {
         std::lock_guard lock(adapters->mutex);
-        adapters->records.push_back(MakeAdapterRecord("wlan0", RawMac{0, 0, 0, 0, 0, 9}, {{"172.16.1.2", "255.255.0.0"}}));
+        adapters->records.push_back(
+            MakeAdapterRecord("wlan0", RawMac{0, 0, 0, 0, 0, 9}, {{"172.16.1.2", "255.255.0.0"}}));
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return grid.GetRowCount() == 3; }, 2000));
     EXPECT_EQ(grid.GetItemText(2, 0), "2");
@@ -62,8 +60,7 @@ TEST_F(AdapterPage, ListsUsableAdaptersWithAllTheirAddresses)
     EXPECT_EQ(page->CountLabel()->text(), "Adapter count:0");
 }
 
-TEST_F(AdapterPage, AddressCountBeyondTheRecordIsNotTrusted)
-{
+TEST_F(AdapterPage, AddressCountBeyondTheRecordIsNotTrusted) {
     adapter_record record = MakeAdapterRecord("eth0", RawMac{}, {{"192.168.0.10", "255.255.255.0"}});
     record.address_count.set(1000);
     EXPECT_EQ(CSystemToolDlg::AddressesText(record), "192.168.0.10" + QString("--").repeated(kMaxAdapterAddresses - 1));

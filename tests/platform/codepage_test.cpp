@@ -62,9 +62,9 @@ TEST_F(PinnedCodeset, WideConversionsUseTheAnsiCodeset) {
 
 TEST_F(PinnedCodeset, UndecodableOrUnmappableTextFailsWithEmptyResult) {
     SetAnsiCodeset("CP936");
-    EXPECT_EQ(AnsiToWide("ab\xD6"), u"");          // lead byte without its trail byte
-    EXPECT_EQ(WideToAnsi(u"ab\U0001F4E1"), "");    // no emoji in code page 936
-    EXPECT_EQ(WideToAnsi(u"ab\xD800"), "");        // lone surrogate
+    EXPECT_EQ(AnsiToWide("ab\xD6"), u"");        // lead byte without its trail byte
+    EXPECT_EQ(WideToAnsi(u"ab\U0001F4E1"), "");  // no emoji in code page 936
+    EXPECT_EQ(WideToAnsi(u"ab\xD800"), "");      // lone surrogate
     SetAnsiCodeset("UTF-8");
     EXPECT_EQ(AnsiToWide("ab\xE4\xB8"), u"");
 
@@ -87,17 +87,21 @@ TEST_F(PinnedCodeset, ConvertsBetweenAnyTwoCodesets) {
     EXPECT_EQ(out, "");
     // Long input: the output buffer has to grow several times.
     std::string longGbk;
-    for (int i = 0; i < 5000; ++i) longGbk += kChineseGbk;
+    for (int i = 0; i < 5000; ++i)
+        longGbk += kChineseGbk;
     ASSERT_TRUE(ConvertCodeset("GBK", "UTF-8", longGbk, out));
     EXPECT_EQ(out.size(), 5000u * kChineseUtf8.size());
 }
 
 TEST(Utf16, InvalidInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("a\xF0\x9F\x93\xA1"), u"a\U0001F4E1");
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b\xE4\xB8"), u"a\uFFFDb\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b\xE4\xB8"),
+              u"a\uFFFDb\uFFFD");
     EXPECT_EQ(Utf16ToUtf8(u"a\U0001F4E1"), "a\xF0\x9F\x93\xA1");
     const char16_t loneHigh[] = {u'a', 0xD83D, u'b', 0};
-    EXPECT_EQ(Utf16ToUtf8(loneHigh), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(loneHigh), "a\xEF\xBF\xBD"
+                                     "b");
     const char16_t loneLowAtEnd[] = {0xDC00, 0};
     EXPECT_EQ(Utf16ToUtf8(loneLowAtEnd), "\xEF\xBF\xBD");
 }
@@ -112,18 +116,20 @@ TEST_F(PinnedCodeset, ConcurrentConversionsDoNotInterfere) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < 2000; ++i) {
                 std::string out;
-                const bool ok = (t % 2 == 0)
-                                    ? ConvertCodeset("GBK", "UTF-8", kChineseGbk, out) && out == kChineseUtf8
-                                    : ConvertCodeset("UTF-8", "CP1251", "\xD0\x9C", out) && out == "\xCC";
-                if (!ok || AnsiToWide(kChineseGbk) != u"中文") ++failures;
+                const bool ok = (t % 2 == 0) ? ConvertCodeset("GBK", "UTF-8", kChineseGbk, out) && out == kChineseUtf8
+                                             : ConvertCodeset("UTF-8", "CP1251", "\xD0\x9C", out) && out == "\xCC";
+                if (!ok || AnsiToWide(kChineseGbk) != u"中文")
+                    ++failures;
             }
         });
     }
     // Start-up may pin the code set while others already convert; both names decode the same.
     threads.emplace_back([] {
-        for (int i = 0; i < 500; ++i) SetAnsiCodeset(i % 2 == 0 ? "GBK" : "CP936");
+        for (int i = 0; i < 500; ++i)
+            SetAnsiCodeset(i % 2 == 0 ? "GBK" : "CP936");
     });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(failures.load(), 0);
 }
 

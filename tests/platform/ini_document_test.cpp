@@ -5,22 +5,22 @@
 #include <random>
 #include <string_view>
 
-
 namespace cpe::platform {
 namespace {
 
 // Random files built from the bytes that matter to the parser: structure characters, line
 // ends, quotes, NUL, and pieces of byte-order marks and multi-byte characters.
 std::string RandomFile(std::mt19937& rng) {
-    static constexpr char kAlphabet[] = {'[', ']', '=', ';', '\r', '\n', ' ', '\t', '"', '\'', 'a', 'B', 'k',
-                                         '\0', '\x80', '\xC3', '\xA9', '\xE4', '\xB8', '\xAD', '\xFF',
-                                         '\xFE', '\xEF', '\xBB', '\xBF', '\xD6', '\xD0'};
+    static constexpr char kAlphabet[] = {'[',    ']',    '=',    ';',    '\r',   '\n',   ' ',    '\t',   '"',
+                                         '\'',   'a',    'B',    'k',    '\0',   '\x80', '\xC3', '\xA9', '\xE4',
+                                         '\xB8', '\xAD', '\xFF', '\xFE', '\xEF', '\xBB', '\xBF', '\xD6', '\xD0'};
     static constexpr std::string_view kStarts[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "\xFF", "[S]\r\n"};
     std::uniform_int_distribution<std::size_t> start(0, std::size(kStarts) - 1);
     std::uniform_int_distribution<std::size_t> length(0, 80);
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
     std::string file(kStarts[start(rng)]);
-    for (std::size_t n = length(rng); n > 0; --n) file.push_back(kAlphabet[pick(rng)]);
+    for (std::size_t n = length(rng); n > 0; --n)
+        file.push_back(kAlphabet[pick(rng)]);
     return file;
 }
 
@@ -38,7 +38,8 @@ TEST(IniDocument, ReproducesAnyFileByteForByte) {
 bool IsSubsequence(std::string_view part, std::string_view whole) {
     std::size_t at = 0;
     for (char c : whole) {
-        if (at < part.size() && part[at] == c) ++at;
+        if (at < part.size() && part[at] == c)
+            ++at;
     }
     return at == part.size();
 }

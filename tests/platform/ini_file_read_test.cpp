@@ -77,9 +77,11 @@ TEST_F(IniRead, ValuesAreCutToTheCallersBuffer) {
 
 TEST_F(IniRead, CutCountsUtf16UnitsAndKeepsCharactersWhole) {
     std::string chinese;
-    for (int i = 0; i < 70; ++i) chinese += "\xE4\xB8\xAD";                 // 70 x "中"
+    for (int i = 0; i < 70; ++i)
+        chinese += "\xE4\xB8\xAD";  // 70 x "中"
     std::string emoji;
-    for (int i = 0; i < 40; ++i) emoji += "\xF0\x9F\x93\xA1";               // 40 x surrogate pair
+    for (int i = 0; i < 40; ++i)
+        emoji += "\xF0\x9F\x93\xA1";  // 40 x surrogate pair
     Write("[S]\ncjk=" + chinese + "\nemoji=" + emoji + "\n");
     EXPECT_EQ(Get("S", "cjk"), chinese.substr(0, 63 * 3));
     EXPECT_EQ(Get("S", "emoji"), emoji.substr(0, 31 * 4));  // 62 units; a 63rd would split a pair
@@ -149,7 +151,8 @@ TEST_F(IniRead, BrokenEncodingsGiveADefinedResult) {
     EXPECT_EQ(Get("S", "k"), "<default>");
     // UTF-16 with an unpaired surrogate.
     Write(test::Utf16LeFile(u"[S]\r\nk=a") + std::string("\x00\xD8", 2) + test::Utf16LeFile(u"b").substr(2));
-    EXPECT_EQ(Get("S", "k"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Get("S", "k"), "a\xEF\xBF\xBD"
+                             "b");
     // Undecodable bytes in a UTF-8 file with byte-order mark spoil only their own line.
     Write("\xEF\xBB\xBF[S]\nbad=\xFF\xFE\nk=v\n");
     EXPECT_EQ(Get("S", "k"), "v");

@@ -34,15 +34,14 @@ TEST_F(IniWrite, CreatesTheFileAndTheSection) {
 }
 
 TEST_F(IniWrite, ReplacesInPlaceAndKeepsEveryOtherLineByteForByte) {
-    const std::string before =
-        "; helper settings\n"
-        "[TFTPD32]\n"
-        "  BaseDirectory = old  \n"
-        "garbage line without equals\n"
-        "Port=69\n"
-        "\n"
-        "[Other]\n"
-        "BaseDirectory=untouched";
+    const std::string before = "; helper settings\n"
+                               "[TFTPD32]\n"
+                               "  BaseDirectory = old  \n"
+                               "garbage line without equals\n"
+                               "Port=69\n"
+                               "\n"
+                               "[Other]\n"
+                               "BaseDirectory=untouched";
     test::WriteBytes(file_, before);
     ASSERT_TRUE(Set("tftpd32", "BASEDIRECTORY", "new"));
     EXPECT_EQ(test::ReadBytes(file_),
@@ -135,7 +134,8 @@ TEST_F(IniWrite, ConcurrentWritersLoseNoKey) {
             }
         });
     }
-    for (auto& writer : writers) writer.join();
+    for (auto& writer : writers)
+        writer.join();
     for (int t = 0; t < 4; ++t) {
         for (int i = 0; i < 25; ++i) {
             EXPECT_EQ(Get("S" + std::to_string(t), "k" + std::to_string(i)), std::to_string(t * 100 + i));

@@ -21,7 +21,8 @@ using std::chrono::milliseconds;
 
 ChildProcess Start(std::vector<std::string> args, std::vector<std::pair<int, int>> fds = {}) {
     auto started = ChildProcess::Launch({"/bin/sh", std::move(args), {}, true, std::move(fds)});
-    if (auto* why = std::get_if<std::string>(&started)) ADD_FAILURE() << *why;
+    if (auto* why = std::get_if<std::string>(&started))
+        ADD_FAILURE() << *why;
     return std::move(std::get<ChildProcess>(started));
 }
 
@@ -29,7 +30,8 @@ ChildProcess Start(std::vector<std::string> args, std::vector<std::pair<int, int
 bool Ended(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
-    if (!std::getline(stat, line)) return true;
+    if (!std::getline(stat, line))
+        return true;
     const auto close = line.rfind(')');
     return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
 }
@@ -71,7 +73,8 @@ TEST(ChildProcessTest, TerminateAsksFirstThenForcesAndAlwaysReaps) {
     bool gone = false;
     for (int i = 0; i < 100 && !gone; ++i) {
         gone = Ended(grandchild);
-        if (!gone) ::usleep(10000);
+        if (!gone)
+            ::usleep(10000);
     }
     EXPECT_TRUE(gone) << "the background child outlived its parent";
 }
@@ -84,7 +87,8 @@ TEST(ChildProcessTest, HiddenChildReadsNothingAndGetsTheDescriptorsItIsGiven) {
     writeEnd.Reset();
     std::string out;
     char buffer[64];
-    for (ssize_t n; (n = ::read(readEnd.Get(), buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(readEnd.Get(), buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<std::size_t>(n));
     EXPECT_EQ(DescribeWaitStatus(child.Wait()), "exit status 0");
     EXPECT_EQ(out, "stdin:1\nnotty\n");
 }

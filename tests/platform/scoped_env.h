@@ -10,7 +10,8 @@ namespace cpe::test {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
+        if (const char* old = std::getenv(name))
+            old_ = old;
         Set(value);
     }
     ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }

@@ -50,18 +50,40 @@ TEST(Lcid, FromLocaleNames) {
         std::uint16_t lcid;
     };
     const Case cases[] = {
-        {"zh_CN.UTF-8", 2052}, {"zh_CN.GBK", 2052},  {"zh_CN", 2052},        {"en_US.UTF-8", 1033},
-        {"zh_TW.Big5", 1028},  {"ja_JP.eucJP", 1041}, {"ko_KR.UTF-8", 1042}, {"de_DE@euro", 1031},
-        {"fr_FR", 1036},       {"es_ES", 3082},       {"it_IT", 1040},       {"ru_RU.KOI8-R", 1049},
-        {"pt_BR", 1046},       {"pt_PT", 2070},       {"en_GB.UTF-8", 2057}, {"zh_HK", 3076},
-        {"de_AT", 3079},       {"en-GB", 2057},       {"ZH_cn", 2052},
+        {"zh_CN.UTF-8", 2052},
+        {"zh_CN.GBK", 2052},
+        {"zh_CN", 2052},
+        {"en_US.UTF-8", 1033},
+        {"zh_TW.Big5", 1028},
+        {"ja_JP.eucJP", 1041},
+        {"ko_KR.UTF-8", 1042},
+        {"de_DE@euro", 1031},
+        {"fr_FR", 1036},
+        {"es_ES", 3082},
+        {"it_IT", 1040},
+        {"ru_RU.KOI8-R", 1049},
+        {"pt_BR", 1046},
+        {"pt_PT", 2070},
+        {"en_GB.UTF-8", 2057},
+        {"zh_HK", 3076},
+        {"de_AT", 3079},
+        {"en-GB", 2057},
+        {"ZH_cn", 2052},
         // A territory not in the table falls back to the language.
-        {"de_BE", 1031},       {"zh_XX", 2052},       {"fr", 1036},
+        {"de_BE", 1031},
+        {"zh_XX", 2052},
+        {"fr", 1036},
         // Nothing to go by.
-        {"C", 1033},           {"POSIX", 1033},       {"C.UTF-8", 1033},     {"", 1033},
-        {"xx_YY", 1033},       {"@", 1033},           {".", 1033},
+        {"C", 1033},
+        {"POSIX", 1033},
+        {"C.UTF-8", 1033},
+        {"", 1033},
+        {"xx_YY", 1033},
+        {"@", 1033},
+        {".", 1033},
     };
-    for (const Case& c : cases) EXPECT_EQ(LcidFromLocaleName(c.name), c.lcid) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(LcidFromLocaleName(c.name), c.lcid) << c.name;
 }
 
 using test::ScopedEnv;
@@ -136,7 +158,8 @@ TEST_F(SingleInstanceTest, ALockLeftByAKilledProcessDoesNotBlock) {
     if (child == 0) {
         SingleInstance theirs("Orvana_Brimlink");
         const char flag = theirs.IsFirst() ? 'y' : 'n';
-        if (::write(ready[1], &flag, 1) != 1) ::_exit(2);
+        if (::write(ready[1], &flag, 1) != 1)
+            ::_exit(2);
         ::pause();  // killed while holding the lock
         ::_exit(0);
     }
@@ -156,7 +179,8 @@ TEST_F(SingleInstanceTest, ALockLeftByAKilledProcessDoesNotBlock) {
 // Another user on the same machine (root switches a child to "nobody"): that user's copy takes
 // its own lock while ours is held, and cannot write into a folder that is not theirs.
 TEST_F(SingleInstanceTest, AnotherUsersCopyIsNotBlockedByOursAndKeepsOutOfOurFolder) {
-    if (::geteuid() != 0) GTEST_SKIP() << "switching users needs root";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "switching users needs root";
     constexpr uid_t kNobody = 65534;
     SingleInstance mine("Orvana_Brimlink");
     ASSERT_TRUE(mine.HoldsLock());
@@ -166,11 +190,14 @@ TEST_F(SingleInstanceTest, AnotherUsersCopyIsNotBlockedByOursAndKeepsOutOfOurFol
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::setenv("XDG_RUNTIME_DIR", theirs.path().c_str(), 1);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(10);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(10);
         SingleInstance lock("Orvana_Brimlink");
         int result = 0;
-        if (!lock.IsFirst() || !lock.HoldsLock()) result |= 1;
-        if (MayWriteInProgramFolder(runtime_.dirText(), "")) result |= 2;
+        if (!lock.IsFirst() || !lock.HoldsLock())
+            result |= 1;
+        if (MayWriteInProgramFolder(runtime_.dirText(), ""))
+            result |= 2;
         ::_exit(result);
     }
     int status = 0;

@@ -26,7 +26,8 @@ TEST(DeviceRecord, FullGetInfoPayloadFillsBytes24To767) {
         EXPECT_EQ(bytes[i], 0) << i;
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), bytes.begin() + kGetInfoPayloadOffset));
     EXPECT_EQ(record.work_mode, 1);
-    EXPECT_EQ(record.vlan_id_lan.get(), (static_cast<std::uint8_t>(762 - 23) | static_cast<std::uint8_t>(763 - 23) << 8));
+    EXPECT_EQ(record.vlan_id_lan.get(),
+              (static_cast<std::uint8_t>(762 - 23) | static_cast<std::uint8_t>(763 - 23) << 8));
 }
 
 TEST(DeviceRecord, ShortPayloadLeavesTheRestZero) {
@@ -34,8 +35,8 @@ TEST(DeviceRecord, ShortPayloadLeavesTheRestZero) {
     const ap_info_stu record = RecordFromGetInfo(payload);
     const auto bytes = BytesOf(record);
     EXPECT_EQ(bytes[kGetInfoPayloadOffset + 99], 0xAB);
-    EXPECT_TRUE(std::all_of(bytes.begin() + kGetInfoPayloadOffset + 100, bytes.end(),
-                            [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(bytes.begin() + kGetInfoPayloadOffset + 100, bytes.end(), [](std::uint8_t b) { return b == 0; }));
 }
 
 TEST(DeviceRecord, UnalignedKeyTimesAreLittleEndianBytes) {
@@ -50,7 +51,10 @@ TEST(DeviceRecord, UnalignedKeyTimesAreLittleEndianBytes) {
               (std::vector<std::uint8_t>{0xD4, 0xC3, 0xB2, 0xA1}));
 
     std::vector<std::uint8_t> raw(sizeof(ap_info_stu), 0);
-    raw[own] = 0x78; raw[own + 1] = 0x56; raw[own + 2] = 0x34; raw[own + 3] = 0x12;
+    raw[own] = 0x78;
+    raw[own + 1] = 0x56;
+    raw[own + 2] = 0x34;
+    raw[own + 3] = 0x12;
     EXPECT_EQ(ReadRecord<ap_info_stu>(raw).security.wpapsk_key_time.get(), 0x12345678u);
 }
 

@@ -75,8 +75,7 @@ TEST_F(SendPacketTest, RequestWithoutPayloadIsSixteenBytes) {
 
 TEST_F(SendPacketTest, PayloadTravelsScrambledAndTheCallersBufferStays) {
     std::uint8_t payload[] = {0x00, 0x01, kKey, 0x80, 0xFF};
-    ASSERT_TRUE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::set_vlan, payload,
-                           sizeof payload));
+    ASSERT_TRUE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::set_vlan, payload, sizeof payload));
     const auto datagram = receiver.Receive();
     ASSERT_EQ(datagram.size(), 21u);
     EXPECT_EQ(datagram[4], 13);
@@ -89,8 +88,7 @@ TEST_F(SendPacketTest, PayloadTravelsScrambledAndTheCallersBufferStays) {
 
 TEST_F(SendPacketTest, LargestPayloadGivesTheLargestDatagram) {
     const std::vector<std::uint8_t> payload(kMaxPayload, 0x42);
-    ASSERT_TRUE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::upgrade, payload.data(),
-                           payload.size()));
+    ASSERT_TRUE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::upgrade, payload.data(), payload.size()));
     const auto datagram = receiver.Receive();
     EXPECT_EQ(datagram.size(), kMaxDatagram);
     EXPECT_TRUE(ParsePacketHeader(datagram));
@@ -99,8 +97,8 @@ TEST_F(SendPacketTest, LargestPayloadGivesTheLargestDatagram) {
 
 TEST_F(SendPacketTest, RefusesWhatCannotBeSent) {
     const std::vector<std::uint8_t> tooLong(kMaxPayload + 1, 1);
-    EXPECT_FALSE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::upgrade, tooLong.data(),
-                            tooLong.size()));
+    EXPECT_FALSE(
+        SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::upgrade, tooLong.data(), tooLong.size()));
     EXPECT_FALSE(SendPacket(kKey, -1, "127.0.0.1", port, MessageType::search, nullptr, 0));
     EXPECT_FALSE(SendPacket(kKey, sender.fd(), "127.0.0.1", port, MessageType::set_name, nullptr, 33));
     // Texts that are not a dotted quad are refused rather than read as some other address.

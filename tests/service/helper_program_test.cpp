@@ -26,10 +26,12 @@ std::string Drain(int fd) {
     std::string out;
     for (;;) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 2000) <= 0) return out;
+        if (::poll(&p, 1, 2000) <= 0)
+            return out;
         char buffer[512];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0) return out;
+        if (n <= 0)
+            return out;
         out.append(buffer, static_cast<std::size_t>(n));
     }
 }
@@ -37,7 +39,8 @@ std::string Drain(int fd) {
 struct Pipe {
     Pipe() {
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) std::abort();
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            std::abort();
         read.Reset(fds[0]);
         write.Reset(fds[1]);
     }
@@ -52,9 +55,11 @@ struct HelperRun {
 
 class HelperProgramTest : public ServedFolderTest {
 protected:
-    std::filesystem::path Ini(const std::string& section, const std::vector<std::pair<std::string, std::string>>& keys) {
+    std::filesystem::path Ini(const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& keys) {
         const auto ini = root_ / (section + ".ini");
-        for (const auto& [k, v] : keys) platform::WritePrivateProfileString(section, k, v, ini);
+        for (const auto& [k, v] : keys)
+            platform::WritePrivateProfileString(section, k, v, ini);
         return ini;
     }
     // Starts the helper; it is stopped after `stopAfter` unless it ends by itself first.
@@ -96,7 +101,8 @@ TEST_F(HelperProgramTest, TftpHelperReportsListeningServesAndStopsCleanlyOnSigte
         std::this_thread::sleep_for(milliseconds(200));
         TftpTestClient c(port);
         c.Read("fw.bin");
-        if (auto data = c.Receive()) c.Ack(data->fromPort, data->number);
+        if (auto data = c.Receive())
+            c.Ack(data->fromPort, data->number);
     });
     const auto run = RunHelper(CPE_TFTPD_BINARY, ini, {"--port", std::to_string(port)}, milliseconds(600));
     client.join();
@@ -121,9 +127,9 @@ TEST_F(HelperProgramTest, HelpersThatCannotListenExitNonZeroWithAMessage) {
     ::getsockname(tcp.Get(), reinterpret_cast<sockaddr*>(&a), &len);
     const std::string tcpPort = std::to_string(ntohs(a.sin_port));
 
-    const auto tftp = RunHelper(CPE_TFTPD_BINARY,
-                                Ini("TFTPD32", {{"BaseDirectory", Www().string()}, {"LocalIP", "127.0.0.1"}}),
-                                {"--port", udpPort});
+    const auto tftp =
+        RunHelper(CPE_TFTPD_BINARY, Ini("TFTPD32", {{"BaseDirectory", Www().string()}, {"LocalIP", "127.0.0.1"}}),
+                  {"--port", udpPort});
     EXPECT_NE(platform::DescribeWaitStatus(tftp.status), "exit status 0");
     EXPECT_EQ(tftp.report, "error: cannot listen on 127.0.0.1:" + udpPort + ": Address already in use\n");
     EXPECT_NE(tftp.errors.find("cpe-tftpd: cannot listen on 127.0.0.1:" + udpPort), std::string::npos);
@@ -171,10 +177,12 @@ TEST_F(HelperProgramTest, HelperEndsWithItsParent) {
         std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
         std::string pid, comm, state;
         ended = !(stat >> pid >> comm >> state) || state == "Z";  // gone, or a zombie nobody reaped yet
-        if (!ended) std::this_thread::sleep_for(milliseconds(10));
+        if (!ended)
+            std::this_thread::sleep_for(milliseconds(10));
     }
     EXPECT_TRUE(ended) << "helper " << helper << " outlived its parent";
-    if (!ended) ::kill(helper, SIGKILL);
+    if (!ended)
+        ::kill(helper, SIGKILL);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ public:
             {
                 std::lock_guard lock(mutex_);
                 for (const auto& r : records_)
-                    if (r.file == file) return r;
+                    if (r.file == file)
+                        return r;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -48,7 +49,8 @@ private:
 
 inline std::string Pattern(std::size_t size, unsigned salt = 0) {
     std::string s(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + salt + i / 509) & 0xFF);
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 131 + salt + i / 509) & 0xFF);
     return s;
 }
 

@@ -41,7 +41,8 @@ TEST(TftpRequestParse, ReadsNameModeAndOptionsAndRejectsWhatDoesNotEndInside) {
 
 TEST(TftpOptionNegotiation, AcceptsValidValuesClampsLargeOnesAndDropsTheRest) {
     const TftpLimits limits;
-    auto s = NegotiateOptions({{"blksize", "1468"}, {"tsize", "0"}, {"timeout", "3"}, {"windowsize", "8"}}, 4242, limits);
+    auto s =
+        NegotiateOptions({{"blksize", "1468"}, {"tsize", "0"}, {"timeout", "3"}, {"windowsize", "8"}}, 4242, limits);
     EXPECT_EQ(s.blockSize, 1468);
     EXPECT_EQ(s.windowSize, 8);
     EXPECT_EQ(s.timeout, std::chrono::seconds(3));
@@ -99,10 +100,11 @@ TEST(ByteRangeResolve, KeepsRangesInsideTheFile) {
 }
 
 TEST(ServedNames, OnlyPlainNamesMayBeLookedUp) {
-    for (const char* ok : {"fw.bin", "a..b", ".hidden", "name with spaces"}) EXPECT_EQ(RefusalOfName(ok), "") << ok;
-    for (std::string_view bad : {std::string_view(""), std::string_view("."), std::string_view(".."),
-                                 std::string_view("a/b"), std::string_view("/abs"), std::string_view("..\\x"),
-                                 std::string_view("a\0b", 3)})
+    for (const char* ok : {"fw.bin", "a..b", ".hidden", "name with spaces"})
+        EXPECT_EQ(RefusalOfName(ok), "") << ok;
+    for (std::string_view bad :
+         {std::string_view(""), std::string_view("."), std::string_view(".."), std::string_view("a/b"),
+          std::string_view("/abs"), std::string_view("..\\x"), std::string_view("a\0b", 3)})
         EXPECT_NE(RefusalOfName(bad), "");
 }
 

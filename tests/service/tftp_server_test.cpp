@@ -43,12 +43,15 @@ protected:
         std::string bytes;
         std::uint16_t expected = 1;
         auto first = client.Receive();
-        if (!first) return "<no answer>";
+        if (!first)
+            return "<no answer>";
         std::uint16_t port = first->fromPort;
         if (first->opcode == TftpOpcode::optionAck) {
             for (const auto& [name, value] : TftpTestClient::Options(*first)) {
-                if (name == "blksize") block = std::stoul(value);
-                if (name == "windowsize") window = std::stoul(value);
+                if (name == "blksize")
+                    block = std::stoul(value);
+                if (name == "windowsize")
+                    window = std::stoul(value);
             }
             client.Ack(port, 0);
             first = client.Receive();
@@ -56,7 +59,8 @@ protected:
         std::optional<Received> packet = first;
         std::size_t inWindow = 0;
         while (packet) {
-            if (packet->opcode != TftpOpcode::data) return "<error " + packet->Text() + ">";
+            if (packet->opcode != TftpOpcode::data)
+                return "<error " + packet->Text() + ">";
             if (packet->number == expected) {
                 bytes.append(packet->payload.begin(), packet->payload.end());
                 const bool last = packet->payload.size() < block;
@@ -64,7 +68,8 @@ protected:
                     client.Ack(port, expected);
                     inWindow = 0;
                 }
-                if (last) return bytes;
+                if (last)
+                    return bytes;
                 ++expected;
             }
             packet = client.Receive();
@@ -98,7 +103,8 @@ TEST_F(TftpServerTest, NegotiatesOptionsAndSendsWholeWindows) {
     Put("fw.bin", Pattern(100000));
     Start();
     TftpTestClient client(Port());
-    client.Read("fw.bin", {{"blksize", "1468"}, {"tsize", "0"}, {"timeout", "2"}, {"windowsize", "8"}, {"colour", "blue"}});
+    client.Read("fw.bin",
+                {{"blksize", "1468"}, {"tsize", "0"}, {"timeout", "2"}, {"windowsize", "8"}, {"colour", "blue"}});
     const auto oack = client.Receive();
     ASSERT_TRUE(oack);
     ASSERT_EQ(oack->opcode, TftpOpcode::optionAck);
@@ -131,7 +137,8 @@ TEST_F(TftpServerTest, RefusedOrMalformedOptionsFallBackToPlainTftp) {
     Put("fw.bin", Pattern(2000));
     Start();
     TftpTestClient client(Port());
-    client.Read("fw.bin", {{"blksize", "4"}, {"windowsize", "0"}, {"timeout", "900"}, {"tsize", "-1"}, {"blksize2", "x"}});
+    client.Read("fw.bin",
+                {{"blksize", "4"}, {"windowsize", "0"}, {"timeout", "900"}, {"tsize", "-1"}, {"blksize2", "x"}});
     const auto first = client.Receive();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->opcode, TftpOpcode::data) << "no option was acceptable, so no OACK";
@@ -209,12 +216,16 @@ TEST_F(TftpServerTest, BlockNumbersWrapPastBlock65535) {
         if (block >= 65535 && block <= 65537) {
             numbersAroundWrap.push_back(data->number);
             const std::string mark = "block " + std::to_string(block);
-            EXPECT_EQ(std::string(data->payload.begin(), data->payload.begin() + static_cast<std::ptrdiff_t>(mark.size())), mark);
+            EXPECT_EQ(
+                std::string(data->payload.begin(), data->payload.begin() + static_cast<std::ptrdiff_t>(mark.size())),
+                mark);
         }
         received += data->payload.size();
         const bool last = data->payload.size() < 512;
-        if (block % 16 == 0 || last) client.Ack(oack->fromPort, data->number);
-        if (last) break;
+        if (block % 16 == 0 || last)
+            client.Ack(oack->fromPort, data->number);
+        if (last)
+            break;
         ++block;
     }
     EXPECT_EQ(numbersAroundWrap, (std::vector<std::uint16_t>{65535, 0, 1}));
@@ -258,7 +269,8 @@ TEST_F(TftpServerTest, RefusesWritesEscapesAndMissingFilesWithAnErrorPacket) {
     ASSERT_TRUE(log_.For(""));  // the last one, unparsable; each is logged after its answer
     const auto records = log_.Records();
     EXPECT_EQ(records.size(), cases.size());
-    for (const auto& r : records) EXPECT_TRUE(r.result.starts_with("refused: ")) << r.result;
+    for (const auto& r : records)
+        EXPECT_TRUE(r.result.starts_with("refused: ")) << r.result;
 }
 
 TEST_F(TftpServerTest, ServesTenDeviceFetchesAtOnceInLockStepAndByWindows) {
@@ -273,8 +285,11 @@ TEST_F(TftpServerTest, ServesTenDeviceFetchesAtOnceInLockStepAndByWindows) {
         std::vector<sim::FetchResult> results(10);
         std::vector<std::thread> fetchers;
         for (std::size_t i = 0; i < results.size(); ++i)
-            fetchers.emplace_back([&, i] { results[i] = sim::TftpFetch(0x7F000001, {0x7F000001, Port()}, "fw.bin", limits); });
-        for (auto& t : fetchers) t.join();
+            fetchers.emplace_back([&, i] {
+                results[i] = sim::TftpFetch(0x7F000001, {0x7F000001, Port()}, "fw.bin", limits);
+            });
+        for (auto& t : fetchers)
+            t.join();
         for (const auto& r : results) {
             EXPECT_TRUE(r.ok) << r.error;
             EXPECT_EQ(r.bytes, image.size());

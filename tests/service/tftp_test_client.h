@@ -22,8 +22,8 @@ namespace cpe::service::test {
 
 struct Received {
     TftpOpcode opcode;
-    std::uint16_t number = 0;            // block or error code
-    std::vector<std::uint8_t> payload;   // after the 4-byte header (OACK: after the opcode)
+    std::uint16_t number = 0;           // block or error code
+    std::vector<std::uint8_t> payload;  // after the 4-byte header (OACK: after the opcode)
     std::uint16_t fromPort = 0;
 
     std::string Text() const { return std::string(payload.begin(), payload.end()); }
@@ -68,18 +68,23 @@ public:
 
     std::optional<Received> Receive(std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) {
         pollfd p{fd_.Get(), POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0) return std::nullopt;
+        if (::poll(&p, 1, static_cast<int>(limit.count())) <= 0)
+            return std::nullopt;
         std::vector<std::uint8_t> buffer(70000);
         sockaddr_in from{};
         socklen_t len = sizeof from;
-        const ssize_t n = ::recvfrom(fd_.Get(), buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-        if (n < 2) return std::nullopt;
+        const ssize_t n =
+            ::recvfrom(fd_.Get(), buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+        if (n < 2)
+            return std::nullopt;
         Received r;
         r.opcode = static_cast<TftpOpcode>(buffer[0] << 8 | buffer[1]);
         r.fromPort = ntohs(from.sin_port);
         const std::size_t skip = r.opcode == TftpOpcode::optionAck ? 2 : kTftpHeaderSize;
-        if (r.opcode != TftpOpcode::optionAck && n >= 4) r.number = static_cast<std::uint16_t>(buffer[2] << 8 | buffer[3]);
-        if (static_cast<std::size_t>(n) > skip) r.payload.assign(buffer.begin() + static_cast<std::ptrdiff_t>(skip), buffer.begin() + n);
+        if (r.opcode != TftpOpcode::optionAck && n >= 4)
+            r.number = static_cast<std::uint16_t>(buffer[2] << 8 | buffer[3]);
+        if (static_cast<std::size_t>(n) > skip)
+            r.payload.assign(buffer.begin() + static_cast<std::ptrdiff_t>(skip), buffer.begin() + n);
         return r;
     }
 
@@ -96,7 +101,8 @@ public:
                 current += static_cast<char>(b);
             }
         }
-        for (std::size_t i = 0; i + 1 < texts.size(); i += 2) out.emplace_back(texts[i], texts[i + 1]);
+        for (std::size_t i = 0; i + 1 < texts.size(); i += 2)
+            out.emplace_back(texts[i], texts[i + 1]);
         return out;
     }
 

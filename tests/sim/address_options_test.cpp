@@ -16,7 +16,7 @@ TEST(DeviceSubnetTest, AddressesSkipNetworkAndBroadcastHostNumbers) {
     EXPECT_EQ(Ipv4Text(s->gateway()), "10.77.0.1");
     EXPECT_EQ(Ipv4Text(*s->address(0)), "10.77.64.250");
     EXPECT_EQ(Ipv4Text(*s->address(4)), "10.77.64.254");
-    EXPECT_EQ(Ipv4Text(*s->address(5)), "10.77.65.1");   // .255 and .0 skipped
+    EXPECT_EQ(Ipv4Text(*s->address(5)), "10.77.65.1");  // .255 and .0 skipped
     EXPECT_EQ(Ipv4Text(*s->address(5 + 254)), "10.77.66.1");
 }
 
@@ -35,7 +35,8 @@ TEST(DeviceSubnetTest, RejectsMalformedText) {
 
 SimOptions Parse(std::vector<std::string> args) {
     auto r = ParseSimOptions(args);
-    if (auto* e = std::get_if<std::string>(&r)) ADD_FAILURE() << *e;
+    if (auto* e = std::get_if<std::string>(&r))
+        ADD_FAILURE() << *e;
     return std::get<SimOptions>(r);
 }
 
@@ -54,8 +55,8 @@ TEST(SimOptionsTest, LoopbackOnlyAllowsLoopbackAndTheLabOnlyPrivateRanges) {
 }
 
 TEST(SimOptionsTest, ValuesAreCheckedAndLossAppliesToBothDirections) {
-    const auto o = Parse({"--loopback", "--devices", "40", "--loss", "0.05", "--loss-out", "0.5",
-                          "--heartbeat-ms", "250", "--setb-fetch", "tftp"});
+    const auto o = Parse({"--loopback", "--devices", "40", "--loss", "0.05", "--loss-out", "0.5", "--heartbeat-ms",
+                          "250", "--setb-fetch", "tftp"});
     EXPECT_EQ(o.devices, 40u);
     EXPECT_DOUBLE_EQ(o.faults.lossIn, 0.05);
     EXPECT_DOUBLE_EQ(o.faults.lossOut, 0.05);  // --loss wins, whatever the order
@@ -70,8 +71,8 @@ TEST(SimOptionsTest, ValuesAreCheckedAndLossAppliesToBothDirections) {
 }
 
 TEST(FleetTest, DealsModelsSubnetsRolesAndFaults) {
-    auto o = Parse({"--subnet", "10.77.64.1/16", "--subnet", "10.78.64.1/16", "--devices", "20", "--no-record",
-                    "2", "--ip-mismatch", "1"});
+    auto o = Parse({"--subnet", "10.77.64.1/16", "--subnet", "10.78.64.1/16", "--devices", "20", "--no-record", "2",
+                    "--ip-mismatch", "1"});
     const auto fleet = BuildFleet(o, Clock::now());
     ASSERT_EQ(fleet.size(), 20u);
     std::set<std::uint16_t> models;
@@ -95,7 +96,8 @@ TEST(FleetTest, DealsModelsSubnetsRolesAndFaults) {
     // Non-ASCII names and SSIDs are present, as UTF-8.
     bool highBytes = false;
     for (const auto& d : fleet)
-        for (char c : d.record.ap_name.view()) highBytes |= static_cast<unsigned char>(c) >= 0x80;
+        for (char c : d.record.ap_name.view())
+            highBytes |= static_cast<unsigned char>(c) >= 0x80;
     EXPECT_TRUE(highBytes);
     EXPECT_TRUE(fleet[19].neverSendsRecord && fleet[18].neverSendsRecord);
     EXPECT_TRUE(fleet[17].reportsWrongIp && !fleet[16].reportsWrongIp);

@@ -52,8 +52,10 @@ protected:
     void Fire(TimerKind kind) {
         auto timers = std::exchange(out.timers, {});
         for (auto& [after, t] : timers) {
-            if (t.kind == kind) net->OnTimer(t, now, out);
-            else out.timers.emplace_back(after, t);
+            if (t.kind == kind)
+                net->OnTimer(t, now, out);
+            else
+                out.timers.emplace_back(after, t);
         }
     }
 
@@ -105,7 +107,8 @@ TEST_F(DeviceNetworkTest, GetInfoReturnsTheRecordExceptForFaultyDevices) {
     EXPECT_EQ(sent[0].from.ip, Dev(0).ip);
     ASSERT_EQ(sent[0].payload.size(), kGetInfoPayloadSize);
     ap_info_stu r{};
-    std::memcpy(reinterpret_cast<std::uint8_t*>(&r) + kGetInfoPayloadOffset, sent[0].payload.data(), kGetInfoPayloadSize);
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&r) + kGetInfoPayloadOffset, sent[0].payload.data(),
+                kGetInfoPayloadSize);
     EXPECT_EQ(FromRaw(r.ip), Dev(0).ip);
     EXPECT_EQ(r.ssid.view(), Dev(0).record.ssid.view());
 
@@ -114,7 +117,8 @@ TEST_F(DeviceNetworkTest, GetInfoReturnsTheRecordExceptForFaultyDevices) {
     Command(Dev(18), MessageType::get_info);  // claims an address that is not its own
     sent = out.Take();
     ASSERT_EQ(sent.size(), 1u);
-    std::memcpy(reinterpret_cast<std::uint8_t*>(&r) + kGetInfoPayloadOffset, sent[0].payload.data(), kGetInfoPayloadSize);
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&r) + kGetInfoPayloadOffset, sent[0].payload.data(),
+                kGetInfoPayloadSize);
     EXPECT_EQ(sent[0].from.ip, Dev(18).ip);
     EXPECT_NE(FromRaw(r.ip), Dev(18).ip);
 }
@@ -279,7 +283,8 @@ TEST_F(DeviceNetworkTest, SiteSurveyListsOtherAccessPointsAndInventedOnes) {
         EXPECT_EQ(p.packet_count, 2);
         EXPECT_EQ(p.packet_id, i);
         entries += p.icount;
-        for (std::size_t k = 0; k < p.icount; ++k) sawFleetAp |= p.entries[k].mac == Dev(0).mac;
+        for (std::size_t k = 0; k < p.icount; ++k)
+            sawFleetAp |= p.entries[k].mac == Dev(0).mac;
     }
     EXPECT_EQ(entries, 38u);
     EXPECT_TRUE(sawFleetAp);

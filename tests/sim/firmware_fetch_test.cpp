@@ -14,7 +14,8 @@ constexpr Ipv4 kLoopback = 0x7F000001;
 
 std::vector<std::uint8_t> Image(std::size_t size) {
     std::vector<std::uint8_t> v(size);
-    for (std::size_t i = 0; i < size; ++i) v[i] = static_cast<std::uint8_t>(i * 131 + 7);
+    for (std::size_t i = 0; i < size; ++i)
+        v[i] = static_cast<std::uint8_t>(i * 131 + 7);
     return v;
 }
 
@@ -72,7 +73,8 @@ TEST(HttpFetchTest, GetsTheNamedFileAndFailsOnMissingOnes) {
     });
     const int port = server.bind_to_any_port("127.0.0.1");
     std::thread t([&] { server.listen_after_bind(); });
-    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto r = HttpFetch(kLoopback, {kLoopback, static_cast<std::uint16_t>(port)}, "fw Béta.bin");
     EXPECT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.bytes, image.size());

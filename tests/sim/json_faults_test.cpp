@@ -45,7 +45,8 @@ TEST(FaultInjectorTest, LossAndDuplicationDecideHowManyCopiesLeave) {
     for (int i = 0; i < 50; ++i) {
         const auto d = b.Departures(Millis{10});
         ASSERT_EQ(d.size(), 2u);
-        for (auto m : d) EXPECT_TRUE(m >= Millis{25} && m <= Millis{35}) << m.count();
+        for (auto m : d)
+            EXPECT_TRUE(m >= Millis{25} && m <= Millis{35}) << m.count();
     }
     FaultInjector clean(FaultPlan{}, 1);
     EXPECT_EQ(clean.Departures(Millis{3}), std::vector<Millis>{Millis{3}});
@@ -64,9 +65,12 @@ TEST(FaultInjectorTest, GarbageIsMalformedOrComesFromNoDevice) {
             continue;
         }
         EXPECT_EQ(h->mac[0], 0x0e) << "never a simulated device's MAC";
-        if (!known.count(h->type.get())) ++unknownType;
-        else if (h->length.get() > g.size() - kHeaderSize) ++lyingLength;
-        else ADD_FAILURE() << "a well-formed known message";
+        if (!known.count(h->type.get()))
+            ++unknownType;
+        else if (h->length.get() > g.size() - kHeaderSize)
+            ++lyingLength;
+        else
+            ADD_FAILURE() << "a well-formed known message";
     }
     EXPECT_GT(headerless, 0);
     EXPECT_GT(unknownType, 0);

@@ -33,7 +33,8 @@ public:
     ~UtilSocket() { ::close(fd_); }
     std::uint16_t Port() const { return port_; }
 
-    void SendTo(const std::string& ip, std::uint16_t port, MessageType type, std::span<const std::uint8_t> payload = {}) {
+    void SendTo(const std::string& ip, std::uint16_t port, MessageType type,
+                std::span<const std::uint8_t> payload = {}) {
         const auto d = BuildPacket(DefaultPayloadKey(), type, payload);
         sockaddr_in to{};
         to.sin_family = AF_INET;
@@ -53,12 +54,14 @@ public:
         std::vector<Datagram> out;
         while (out.size() < atMost) {
             pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0) break;
+            if (::poll(&p, 1, static_cast<int>(quiet.count())) <= 0)
+                break;
             std::uint8_t buf[2048];
             sockaddr_in from{};
             socklen_t len = sizeof from;
             const ssize_t n = ::recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 0) break;
+            if (n < 0)
+                break;
             char ip[16];
             ::inet_ntop(AF_INET, &from.sin_addr, ip, sizeof ip);
             out.push_back({ip, ntohs(from.sin_port), {buf, buf + n}});
@@ -79,10 +82,10 @@ std::uint16_t FreePort() {
 class RunningSimulator {
 public:
     explicit RunningSimulator(std::vector<std::string> args) {
-        control = (std::filesystem::temp_directory_path() / ("cpe-sim-test-" + std::to_string(::getpid()) + ".sock")).string();
-        args.insert(args.end(), {"--loopback", "--subnet", "127.0.77.1/24", "--control", control,
-                                 "--discovery-port", std::to_string(discoveryPort), "--command-port",
-                                 std::to_string(commandPort)});
+        control = (std::filesystem::temp_directory_path() / ("cpe-sim-test-" + std::to_string(::getpid()) + ".sock"))
+                      .string();
+        args.insert(args.end(), {"--loopback", "--subnet", "127.0.77.1/24", "--control", control, "--discovery-port",
+                                 std::to_string(discoveryPort), "--command-port", std::to_string(commandPort)});
         auto parsed = ParseSimOptions(args);
         if (auto* e = std::get_if<std::string>(&parsed)) {
             ADD_FAILURE() << *e;
@@ -90,7 +93,8 @@ public:
         }
         sim = std::make_unique<Simulator>(std::get<SimOptions>(parsed));
         error = sim->Open();
-        if (error.empty()) thread = std::thread([this] { sim->Run(); });
+        if (error.empty())
+            thread = std::thread([this] { sim->Run(); });
     }
     ~RunningSimulator() {
         if (thread.joinable()) {
@@ -109,7 +113,8 @@ public:
 TEST(SimulatorLoopbackTest, DevicesAnswerFromTheirOwnAddressesAndReportWhatTheyReceived) {
     UtilSocket searchReplies, heartbeats, replies;
     RunningSimulator s({"--devices", "30", "--heartbeat-ms", "200", "--util-search-port",
-                        std::to_string(searchReplies.Port()), "--util-heartbeat-port", std::to_string(heartbeats.Port())});
+                        std::to_string(searchReplies.Port()), "--util-heartbeat-port",
+                        std::to_string(heartbeats.Port())});
     ASSERT_EQ(s.error, "");
     // 127.0.77.255 is the subnet's broadcast address; on loopback it is delivered as unicast.
     replies.SendTo("127.0.77.255", s.discoveryPort, MessageType::search);
@@ -136,7 +141,8 @@ TEST(SimulatorLoopbackTest, DevicesAnswerFromTheirOwnAddressesAndReportWhatTheyR
 
     const auto beats = heartbeats.Collect(std::chrono::seconds(5), 60);
     EXPECT_GE(beats.size(), 30u);
-    for (const auto& b : beats) EXPECT_EQ(ParsePacketHeader(b.bytes)->type.get(), 15);
+    for (const auto& b : beats)
+        EXPECT_EQ(ParsePacketHeader(b.bytes)->type.get(), 15);
 
     char mac[18];
     const RawMac& m = byAddress["127.0.77.1"];
@@ -163,7 +169,8 @@ TEST(SimulatorLoopbackTest, InjectedLossAndGarbageShowInTheCounters) {
     RunningSimulator s({"--devices", "5", "--loss-in", "1", "--garbage-per-s", "200", "--util-search-port",
                         std::to_string(searchReplies.Port())});
     ASSERT_EQ(s.error, "");
-    for (int i = 0; i < 4; ++i) replies.SendTo("127.0.77.255", s.discoveryPort, MessageType::search);
+    for (int i = 0; i < 4; ++i)
+        replies.SendTo("127.0.77.255", s.discoveryPort, MessageType::search);
     EXPECT_TRUE(searchReplies.Collect(std::chrono::milliseconds(200)).empty());
     const auto stats = ControlJson(s.control, "stats");
     ASSERT_TRUE(stats);
@@ -173,7 +180,8 @@ TEST(SimulatorLoopbackTest, InjectedLossAndGarbageShowInTheCounters) {
 }
 
 TEST(SimulatorLoopbackTest, RefusesToRunOnTheMachinesOwnNetworkWithoutLoopback) {
-    if (CheckInLabNamespace().empty()) GTEST_SKIP() << "running inside the lab";
+    if (CheckInLabNamespace().empty())
+        GTEST_SKIP() << "running inside the lab";
     auto parsed = ParseSimOptions({"--subnet", "10.77.64.1/16", "--devices", "2"});
     Simulator sim(std::get<SimOptions>(parsed));
     const std::string error = sim.Open();

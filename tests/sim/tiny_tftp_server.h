@@ -37,8 +37,11 @@ class TinyTftpServer {
 public:
     TinyTftpServer(std::vector<std::uint8_t> image, std::string file, int ignoreAckOf = 0,
                    std::uint32_t bindIp = INADDR_LOOPBACK, std::uint16_t port = 0)
-        : image_(std::move(image)), file_(std::move(file)), ignoreAckOf_(ignoreAckOf),
-          bindIp_(bindIp), listen_(UdpSocketOn(bindIp, port)) {
+        : image_(std::move(image)),
+          file_(std::move(file)),
+          ignoreAckOf_(ignoreAckOf),
+          bindIp_(bindIp),
+          listen_(UdpSocketOn(bindIp, port)) {
         thread_ = std::thread([this] { Serve(); });
     }
     ~TinyTftpServer() {
@@ -55,7 +58,8 @@ private:
         sockaddr_in client{};
         socklen_t len = sizeof client;
         pollfd p{listen_, POLLIN, 0};
-        if (::poll(&p, 1, 20000) <= 0) return;
+        if (::poll(&p, 1, 20000) <= 0)
+            return;
         const ssize_t n = ::recvfrom(listen_, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&client), &len);
         const int tid = UdpSocketOn(bindIp_, 0);
         auto sendTo = [&](const std::vector<std::uint8_t>& d) {
@@ -64,7 +68,8 @@ private:
         const std::string file(reinterpret_cast<const char*>(buf + 2));
         if (n < 4 || buf[1] != 1 || file != file_) {
             std::vector<std::uint8_t> err = {0, 5, 0, 1};
-            for (char c : std::string("File not found")) err.push_back(static_cast<std::uint8_t>(c));
+            for (char c : std::string("File not found"))
+                err.push_back(static_cast<std::uint8_t>(c));
             err.push_back(0);
             sendTo(err);
             ::close(tid);
@@ -81,17 +86,21 @@ private:
             for (int attempt = 0; attempt < 20; ++attempt) {
                 sendTo(data);
                 pollfd q{tid, POLLIN, 0};
-                if (::poll(&q, 1, 300) <= 0) continue;
+                if (::poll(&q, 1, 300) <= 0)
+                    continue;
                 std::uint8_t ack[16];
-                if (::recv(tid, ack, sizeof ack, 0) < 4 || ack[1] != 4) continue;
-                if (static_cast<std::size_t>(ack[2] << 8 | ack[3]) != block) continue;
+                if (::recv(tid, ack, sizeof ack, 0) < 4 || ack[1] != 4)
+                    continue;
+                if (static_cast<std::size_t>(ack[2] << 8 | ack[3]) != block)
+                    continue;
                 if (static_cast<int>(block) == ignoreAckOf_ && !ignored) {
                     ignored = true;
                     continue;
                 }
                 break;
             }
-            if (size < 512) break;
+            if (size < 512)
+                break;
         }
         ::close(tid);
     }

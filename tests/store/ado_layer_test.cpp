@@ -181,7 +181,7 @@ TEST_F(AdoLayerTest, ReadingRulesForNullNumbersAndFixedWidthText) {
     std::string text;
     int n = 1;
     ASSERT_TRUE(rs.ReadText("name", text));
-    EXPECT_EQ(text, "ab      ");  // char(8) comes back padded
+    EXPECT_EQ(text, "ab      ");          // char(8) comes back padded
     ASSERT_TRUE(rs.ReadText("N", text));  // names match without case
     EXPECT_EQ(text, "-7");
     ASSERT_TRUE(rs.ReadText("d", text));

@@ -102,8 +102,8 @@ TEST_F(DevicePageTest, AddressesOrderByTheirLastOctetFirst) {
     for (const ap_info_stu& r : asc.rows)
         order.push_back(FormatIp(r.ip));
     // ip_num = a + b<<8 + c<<16 + d<<24: the last octet weighs most.
-    EXPECT_EQ(order, (std::vector<std::string>{"192.168.0.1", "192.168.1.1", "10.0.0.2", "192.168.0.200",
-                                               "1.2.3.255"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"192.168.0.1", "192.168.1.1", "10.0.0.2", "192.168.0.200", "1.2.3.255"}));
     Page desc = Get(CSqlManagement::kSortIpNum, false, 10, 1);
     EXPECT_EQ(FormatIp(desc.rows.front().ip), "1.2.3.255");
 }
@@ -128,7 +128,7 @@ TEST_F(DevicePageTest, SearchMatchesTextsAndNumbersAsTyped) {
     EXPECT_EQ(ten.online, 2);
     EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "").rows.size(), 3u);
     EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "CPE-3").rows.size(), 1u);  // without case
-    EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "261").rows.size(), 1u);  // model code 261
+    EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "261").rows.size(), 1u);    // model code 261
     Page none = Get(CSqlManagement::kSortMac, true, 30, 1, "zzz");
     EXPECT_TRUE(none.ok);
     EXPECT_EQ(none.pages, 0);
@@ -187,7 +187,11 @@ TEST_F(DevicePageTest, SearchNeverSpansTwoColumns) {
     ASSERT_TRUE(store.SaveDevice(r));
     EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "abc").rows.size(), 1u);
     EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "abc9").rows.size(), 0u);
-    EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "abc\x1f" "9.9").rows.size(), 0u);
+    EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1,
+                  "abc\x1f"
+                  "9.9")
+                  .rows.size(),
+              0u);
     EXPECT_EQ(Get(CSqlManagement::kSortMac, true, 30, 1, "c\x1f").rows.size(), 0u);
 }
 
@@ -225,9 +229,13 @@ TEST_F(DevicePageTest, EveryPageAgreesWithAPlainReading) {
                 std::vector<std::size_t> expected;
                 for (std::size_t i = 0; i < all.size(); ++i) {
                     const ap_info_stu& r = all[i];
-                    const std::string fields[] = {std::string(r.ap_name.text()), FormatIp(r.ip), r.mac,
-                                                  std::string(r.ssid.text()), std::string(r.version.text()),
-                                                  std::to_string(r.work_mode), std::to_string(r.channel),
+                    const std::string fields[] = {std::string(r.ap_name.text()),
+                                                  FormatIp(r.ip),
+                                                  r.mac,
+                                                  std::string(r.ssid.text()),
+                                                  std::string(r.version.text()),
+                                                  std::to_string(r.work_mode),
+                                                  std::to_string(r.channel),
                                                   std::to_string(r.ap_type.get())};
                     if (search.empty() || std::any_of(std::begin(fields), std::end(fields), [&](const std::string& f) {
                             return Lower(f).find(search) != std::string::npos;
@@ -240,26 +248,28 @@ TEST_F(DevicePageTest, EveryPageAgreesWithAPlainReading) {
                     if (sort.textKey)
                         c = sort.textKey(all[a]).compare(sort.textKey(all[b]));
                     else
-                        c = sort.numberKey(all[a]) < sort.numberKey(all[b]) ? -1 : sort.numberKey(all[a]) > sort.numberKey(all[b]);
+                        c = sort.numberKey(all[a]) < sort.numberKey(all[b])
+                                ? -1
+                                : sort.numberKey(all[a]) > sort.numberKey(all[b]);
                     if (c == 0)
                         c = a < b ? -1 : 1;
                     return ascending ? c < 0 : c > 0;
                 });
                 const int size = 10;
                 const int pageCount = static_cast<int>((expected.size() + size - 1) / size);
-                const int online = static_cast<int>(std::count_if(expected.begin(), expected.end(),
-                                                                  [&](std::size_t i) { return all[i].ap_status.get() != 0; }));
+                const int online = static_cast<int>(std::count_if(
+                    expected.begin(), expected.end(), [&](std::size_t i) { return all[i].ap_status.get() != 0; }));
                 for (int number = 1; number <= pageCount; ++number) {
                     Page page = Get(sort.code, ascending, size, number, search);
                     ASSERT_TRUE(page.ok);
                     EXPECT_EQ(page.pages, pageCount);
                     EXPECT_EQ(page.online, online);
                     std::vector<std::string> want;
-                    for (std::size_t k = (number - 1) * size; k < std::min(expected.size(), std::size_t(number) * size); ++k)
+                    for (std::size_t k = (number - 1) * size; k < std::min(expected.size(), std::size_t(number) * size);
+                         ++k)
                         want.emplace_back(all[expected[k]].mac);
-                    EXPECT_EQ(Macs(page.rows), want)
-                        << "sort " << sort.code << (ascending ? " asc" : " desc") << " search '" << search
-                        << "' page " << number;
+                    EXPECT_EQ(Macs(page.rows), want) << "sort " << sort.code << (ascending ? " asc" : " desc")
+                                                     << " search '" << search << "' page " << number;
                 }
             }
         }

@@ -28,7 +28,9 @@ TEST(StoreConcurrency, WritersAndAReaderKeepTheTableConsistent) {
                 const std::string mac = test::MacText(n);
                 switch ((round + n) % 4) {
                 case 0: failures += !store.SaveDevice(test::MakeDevice(n)); break;
-                case 1: store.UpdateHeartbeat("10.0.0." + std::to_string(n % 250), mac, static_cast<std::uint32_t>(round)); break;
+                case 1:
+                    store.UpdateHeartbeat("10.0.0." + std::to_string(n % 250), mac, static_cast<std::uint32_t>(round));
+                    break;
                 case 2: store.SetDeviceStatus(mac, round % 10); break;
                 case 3: failures += !store.DeleteDevice(mac); break;
                 }

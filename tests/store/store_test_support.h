@@ -35,7 +35,11 @@ inline std::string MacText(int n) {
 }
 
 inline RawMac MacBytes(int n) {
-    return {0x00, 0x1a, 0x2b, static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+    return {0x00,
+            0x1a,
+            0x2b,
+            static_cast<std::uint8_t>(n >> 16),
+            static_cast<std::uint8_t>(n >> 8),
             static_cast<std::uint8_t>(n)};
 }
 

@@ -6,8 +6,8 @@
 #include "ui/ct_multi_pages.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
-#include "ui/scroll_bitmap_wnd.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/scroll_bitmap_wnd.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,15 +24,13 @@ namespace {
 
 // ---- pager --------------------------------------------------------------------------------
 
-std::vector<int> Shown(int total, int current)
-{
+std::vector<int> Shown(int total, int current) {
     int count = 0;
     const auto v = CTMultiPages::ComputeSlots(total, current, &count);
     return std::vector<int>(v.begin(), v.begin() + count);
 }
 
-TEST(PagerSlots, FollowTheCurrentPage)
-{
+TEST(PagerSlots, FollowTheCurrentPage) {
     constexpr int E = CTMultiPages::kEllipsis;
     EXPECT_EQ(Shown(5, 1), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(Shown(7, 7), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
@@ -49,8 +47,7 @@ TEST(PagerSlots, FollowTheCurrentPage)
 // Records the pager choices that reach the notification object.
 class PagerHost : public QObject {
 public:
-    bool event(QEvent* e) override
-    {
+    bool event(QEvent* e) override {
         if (e->type() == PagerSelectEvent::EventType()) {
             auto* p = static_cast<PagerSelectEvent*>(e);
             received.emplace_back(p->OwnerPageId(), p->Page());
@@ -63,8 +60,7 @@ public:
 
 class PagerClicks : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         pager.resize(300, 24);
         pager.ResetPager(&host, 133);
         pager.m_nTotalPage = 20;
@@ -73,8 +69,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&pager));
         pager.UpdateLayout();
     }
-    void Click(int slot)
-    {
+    void Click(int slot) {
         QTest::mouseClick(&pager, Qt::LeftButton, {}, pager.SlotRect(slot).center());
         pager.UpdateLayout();
     }
@@ -82,8 +77,7 @@ protected:
     CTMultiPages pager;
 };
 
-TEST_F(PagerClicks, OtherPageIsSelectedAndReportedWithTheOwner)
-{
+TEST_F(PagerClicks, OtherPageIsSelectedAndReportedWithTheOwner) {
     QSignalSpy spy(&pager, &CTMultiPages::PagerSelect);
     Click(6);  // 20
     EXPECT_EQ(pager.m_nCurPage, 20);
@@ -93,8 +87,7 @@ TEST_F(PagerClicks, OtherPageIsSelectedAndReportedWithTheOwner)
     EXPECT_EQ(pager.Slots()[5], 19);  // the strip now ends 16 17 18 19 20
 }
 
-TEST_F(PagerClicks, CurrentPageAndEllipsisSendNothing)
-{
+TEST_F(PagerClicks, CurrentPageAndEllipsisSendNothing) {
     Click(3);  // 10, the current page
     Click(1);  // ellipsis
     Click(5);  // ellipsis
@@ -102,15 +95,13 @@ TEST_F(PagerClicks, CurrentPageAndEllipsisSendNothing)
     EXPECT_EQ(pager.m_nCurPage, 10);
 }
 
-TEST_F(PagerClicks, ReleaseOnAnotherSlotSendsNothing)
-{
+TEST_F(PagerClicks, ReleaseOnAnotherSlotSendsNothing) {
     QTest::mousePress(&pager, Qt::LeftButton, {}, pager.SlotRect(0).center());
     QTest::mouseRelease(&pager, Qt::LeftButton, {}, pager.SlotRect(6).center());
     EXPECT_TRUE(host.received.empty());
 }
 
-TEST_F(PagerClicks, LayoutIsCentredAndSlotsAreAtLeast32Wide)
-{
+TEST_F(PagerClicks, LayoutIsCentredAndSlotsAreAtLeast32Wide) {
     const QRect first = pager.SlotRect(0);
     const QRect last = pager.SlotRect(6);
     EXPECT_EQ(first.width(), 32);
@@ -119,8 +110,7 @@ TEST_F(PagerClicks, LayoutIsCentredAndSlotsAreAtLeast32Wide)
     EXPECT_NEAR(first.left(), pager.width() - 1 - last.right(), 1);
 }
 
-TEST_F(PagerClicks, HoverFollowsThePointer)
-{
+TEST_F(PagerClicks, HoverFollowsThePointer) {
     QTest::mouseMove(&pager, pager.SlotRect(2).center());
     EXPECT_EQ(pager.HoverSlot(), 2);
     EXPECT_EQ(pager.cursor().shape(), Qt::PointingHandCursor);
@@ -130,8 +120,7 @@ TEST_F(PagerClicks, HoverFollowsThePointer)
 
 // ---- picture button -----------------------------------------------------------------------
 
-TEST(ButtonPlacement, TextOriginPerMode)
-{
+TEST(ButtonPlacement, TextOriginPerMode) {
     const QSize b(100, 30), t(40, 10);
     EXPECT_EQ(CTButtonPicture::TextOrigin(256, 30, b, t), QPoint(32, 10));
     EXPECT_EQ(CTButtonPicture::TextOrigin(512, 5, b, t), QPoint(53, 10));
@@ -143,8 +132,7 @@ TEST(ButtonPlacement, TextOriginPerMode)
     EXPECT_EQ(CTButtonPicture::TextOrigin(768, 0, QSize(20, 5), t), QPoint(0, 0));  // never negative
 }
 
-TEST(ButtonPlacement, PicturesShrinkButNeverStretch)
-{
+TEST(ButtonPlacement, PicturesShrinkButNeverStretch) {
     EXPECT_EQ(CTButtonPicture::PictureRect(QSize(10, 10), QSize(40, 20)), QRect(0, 0, 10, 10));
     EXPECT_EQ(CTButtonPicture::PictureRect(QSize(80, 10), QSize(40, 20)), QRect(0, 0, 40, 20));
     EXPECT_EQ(CTButtonPicture::PictureRect(QSize(10, 30), QSize(40, 20)), QRect(0, 0, 40, 20));
@@ -152,8 +140,7 @@ TEST(ButtonPlacement, PicturesShrinkButNeverStretch)
 
 class ButtonPictures : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         Save("n.bmp", Qt::red, QSize(10, 10));
         Save("h.bmp", Qt::green, QSize(10, 10));
@@ -162,15 +149,13 @@ protected:
         button.resize(40, 20);
         button.SetImages(Path("n.bmp"), Path("h.bmp"), Path("p.bmp"), Path("d.bmp"));
     }
-    void Save(const QString& name, QColor c, QSize s)
-    {
+    void Save(const QString& name, QColor c, QSize s) {
         QImage img(s, QImage::Format_RGB32);
         img.fill(c);
         ASSERT_TRUE(img.save(Path(name)));
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
-    QImage Render()
-    {
+    QImage Render() {
         QImage img(button.size(), QImage::Format_RGB32);
         img.fill(Qt::white);
         button.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -180,23 +165,20 @@ protected:
     CTButtonPicture button;
 };
 
-TEST_F(ButtonPictures, NormalPictureKeepsItsSize)
-{
+TEST_F(ButtonPictures, NormalPictureKeepsItsSize) {
     const QImage img = Render();
     EXPECT_EQ(img.pixelColor(5, 5), QColor(Qt::red));
     EXPECT_EQ(img.pixelColor(30, 15), QColor(Qt::white));  // not stretched over the button
 }
 
-TEST_F(ButtonPictures, SelectedShowsThePressedPictureShrunk)
-{
+TEST_F(ButtonPictures, SelectedShowsThePressedPictureShrunk) {
     button.m_bSelected = true;
     const QImage img = Render();
     EXPECT_EQ(img.pixelColor(5, 5), QColor(Qt::blue));
     EXPECT_EQ(img.pixelColor(38, 18), QColor(Qt::blue));
 }
 
-TEST_F(ButtonPictures, StatesFollowHoverPressAndEnable)
-{
+TEST_F(ButtonPictures, StatesFollowHoverPressAndEnable) {
     button.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
     QEvent away(QEvent::Leave);
@@ -217,16 +199,14 @@ TEST_F(ButtonPictures, StatesFollowHoverPressAndEnable)
     EXPECT_EQ(button.cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST_F(ButtonPictures, AFailedPictureEndsTheList)
-{
+TEST_F(ButtonPictures, AFailedPictureEndsTheList) {
     button.SetImages(Path("d.bmp"), Path("missing.bmp"), Path("n.bmp"), Path("n.bmp"));
     EXPECT_EQ(button.Picture(CTButtonPicture::kNormal).toImage().pixelColor(0, 0), QColor(Qt::gray));
     EXPECT_EQ(button.Picture(CTButtonPicture::kHover).toImage().pixelColor(0, 0), QColor(Qt::green));
     EXPECT_EQ(button.Picture(CTButtonPicture::kPressed).toImage().pixelColor(0, 0), QColor(Qt::blue));
 }
 
-TEST_F(ButtonPictures, ClickIsReported)
-{
+TEST_F(ButtonPictures, ClickIsReported) {
     button.show();
     QSignalSpy clicked(&button, &QAbstractButton::clicked);
     QTest::mouseClick(&button, Qt::LeftButton);
@@ -235,12 +215,11 @@ TEST_F(ButtonPictures, ClickIsReported)
 
 // ---- search edit --------------------------------------------------------------------------
 
-TEST(EditFilter, ModesAcceptTheirCharacterSets)
-{
+TEST(EditFilter, ModesAcceptTheirCharacterSets) {
     const QString none;
     EXPECT_TRUE(CTEdit::AcceptsChar(u'5', 1, none, false));
     EXPECT_FALSE(CTEdit::AcceptsChar(u'a', 1, none, false));
-    EXPECT_TRUE(CTEdit::AcceptsChar(8, 1, none, false));  // Backspace
+    EXPECT_TRUE(CTEdit::AcceptsChar(8, 1, none, false));   // Backspace
     EXPECT_TRUE(CTEdit::AcceptsChar(22, 1, none, false));  // Ctrl+V
     EXPECT_TRUE(CTEdit::AcceptsChar(u'a', 2, none, false));
     EXPECT_FALSE(CTEdit::AcceptsChar(u'5', 2, none, false));
@@ -253,8 +232,7 @@ TEST(EditFilter, ModesAcceptTheirCharacterSets)
     EXPECT_TRUE(CTEdit::AcceptsChar(8, 1, none, true));
 }
 
-TEST(EditFilter, TypedKeysObeyTheFilter)
-{
+TEST(EditFilter, TypedKeysObeyTheFilter) {
     CTEdit edit;
     edit.m_nFilterMode = CTEdit::kDigits;
     edit.show();
@@ -269,8 +247,7 @@ TEST(EditFilter, TypedKeysObeyTheFilter)
     EXPECT_EQ(edit.text(), QStringLiteral("1xy"));
 }
 
-TEST(EditFilter, PasteIsFilteredAndBlockable)
-{
+TEST(EditFilter, PasteIsFilteredAndBlockable) {
     CTEdit edit;
     edit.m_nFilterMode = CTEdit::kDigits;
     edit.show();
@@ -282,8 +259,7 @@ TEST(EditFilter, PasteIsFilteredAndBlockable)
     EXPECT_EQ(edit.text(), QStringLiteral("12"));
 }
 
-TEST(EditLook, DrawsABottomLine)
-{
+TEST(EditLook, DrawsABottomLine) {
     CTEdit edit;
     edit.resize(80, 20);
     QImage img(edit.size(), QImage::Format_RGB32);
@@ -294,8 +270,7 @@ TEST(EditLook, DrawsABottomLine)
 
 // ---- label --------------------------------------------------------------------------------
 
-TEST(SkinLabel, TransparentOrFilled)
-{
+TEST(SkinLabel, TransparentOrFilled) {
     CTStatic label;
     label.resize(60, 20);
     label.ApplyStaticStyle(QStringLiteral("Arial"), Rgb(255, 0, 0), Rgb(0, 0, 255), 0, 15);
@@ -310,8 +285,7 @@ TEST(SkinLabel, TransparentOrFilled)
 
 // ---- skinned dialog -----------------------------------------------------------------------
 
-TEST(SkinDialog, EnterAndEscapeNeverClose)
-{
+TEST(SkinDialog, EnterAndEscapeNeverClose) {
     CTDialog dlg;
     dlg.resize(100, 80);
     dlg.show();
@@ -323,8 +297,7 @@ TEST(SkinDialog, EnterAndEscapeNeverClose)
     EXPECT_EQ(dlg.result(), 0);
 }
 
-TEST(SkinDialog, DragFromTheBackgroundMovesTheWindow)
-{
+TEST(SkinDialog, DragFromTheBackgroundMovesTheWindow) {
     CTDialog dlg;
     dlg.resize(100, 80);
     dlg.m_bDrag = true;
@@ -332,15 +305,14 @@ TEST(SkinDialog, DragFromTheBackgroundMovesTheWindow)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     const QPoint before = dlg.pos();
     QTest::mousePress(&dlg, Qt::LeftButton, {}, QPoint(10, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), dlg.mapToGlobal(QPointF(40, 30)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), dlg.mapToGlobal(QPointF(40, 30)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&dlg, &move);
     QTest::mouseRelease(&dlg, Qt::LeftButton, {}, QPoint(40, 30));
     EXPECT_EQ(dlg.pos() - before, QPoint(30, 20));
 }
 
-TEST(SkinDialog, FillLinesAndRoundedRegion)
-{
+TEST(SkinDialog, FillLinesAndRoundedRegion) {
     CTDialog dlg;
     dlg.resize(100, 80);
     dlg.m_bFill = true;
@@ -357,8 +329,7 @@ TEST(SkinDialog, FillLinesAndRoundedRegion)
     EXPECT_TRUE(dlg.mask().contains(QPoint(50, 40)));
 }
 
-TEST(SkinDialog, BackgroundPictureIsStretched)
-{
+TEST(SkinDialog, BackgroundPictureIsStretched) {
     QTemporaryDir dir;
     QImage pic(4, 4, QImage::Format_RGB32);
     pic.fill(Qt::green);
@@ -376,8 +347,7 @@ TEST(SkinDialog, BackgroundPictureIsStretched)
 
 // ---- templates ----------------------------------------------------------------------------
 
-TEST(DialogTemplates, BuildPlacesControlsInDialogUnits)
-{
+TEST(DialogTemplates, BuildPlacesControlsInDialogUnits) {
     QWidget page;
     ASSERT_TRUE(BuildDialog(&page, 133));
     EXPECT_EQ(page.size(), QSize(743, 601));
@@ -388,16 +358,15 @@ TEST(DialogTemplates, BuildPlacesControlsInDialogUnits)
     EXPECT_NE(DlgItem<CTMultiPages>(&page, 1016), nullptr);
     EXPECT_NE(DlgItem<CTEdit>(&page, 1009), nullptr);
     EXPECT_EQ(DlgItem<CTEdit>(&page, 1016), nullptr);
-    for (int id : {102, 130, 129, 156, 139, 100, 133, 134, 135, 136, 137, 138, 155, 141, 144, 151, 152, 143, 157,
-                   142, 145, 149, 147, 153, 146, 148, 140})
+    for (int id : {102, 130, 129, 156, 139, 100, 133, 134, 135, 136, 137, 138, 155, 141,
+                   144, 151, 152, 143, 157, 142, 145, 149, 147, 153, 146, 148, 140})
         EXPECT_NE(FindDialogTemplate(id), nullptr) << id;
     EXPECT_FALSE(BuildDialog(&page, 9999));
 }
 
 // ---- scroll picture -----------------------------------------------------------------------
 
-TEST(ScrollPicture, BarsOnlyWhereThePictureOverflows)
-{
+TEST(ScrollPicture, BarsOnlyWhereThePictureOverflows) {
     CScrollBitmapWnd wnd;
     wnd.resize(200, 100);
     QPixmap pic(150, 400);
@@ -415,4 +384,3 @@ TEST(ScrollPicture, BarsOnlyWhereThePictureOverflows)
 
 }  // namespace
 }  // namespace cpe
-

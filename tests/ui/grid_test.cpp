@@ -22,8 +22,7 @@ struct Note {
 // A page that records the grid's notifications and may refuse edits.
 class Page : public QWidget {
 public:
-    bool event(QEvent* e) override
-    {
+    bool event(QEvent* e) override {
         if (e->type() == GridNotifyEvent::EventType()) {
             auto* n = static_cast<GridNotifyEvent*>(e);
             notes.push_back({n->Notify().code, n->Notify().iRow, n->Notify().iColumn});
@@ -35,9 +34,9 @@ public:
         }
         return QWidget::event(e);
     }
-    int Count(int code) const
-    {
-        return static_cast<int>(std::count_if(notes.begin(), notes.end(), [code](const Note& n) { return n.code == code; }));
+    int Count(int code) const {
+        return static_cast<int>(
+            std::count_if(notes.begin(), notes.end(), [code](const Note& n) { return n.code == code; }));
     }
     std::vector<Note> notes;
     bool refuseBegin = false;
@@ -46,8 +45,7 @@ public:
 
 class GridFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         page.resize(500, 300);
         grid = new CGridCtrl(&page);
         grid->setGeometry(0, 0, 500, 300);
@@ -62,8 +60,7 @@ protected:
         page.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&page));
     }
-    void Fill(int rows)
-    {
+    void Fill(int rows) {
         grid->DeleteNonFixedRows();
         grid->SetRowCount(rows + 1);
         for (int r = 1; r <= rows; ++r) {
@@ -74,8 +71,7 @@ protected:
     }
     QPoint Centre(int row, int col) const { return grid->CellRect(row, col).center(); }
     QWidget* View() const { return grid->viewport(); }
-    void Click(int row, int col, Qt::KeyboardModifiers mods = {})
-    {
+    void Click(int row, int col, Qt::KeyboardModifiers mods = {}) {
         QTest::mouseClick(View(), Qt::LeftButton, mods, Centre(row, col));
     }
     void MoveTo(int row, int col) { QTest::mouseMove(View(), Centre(row, col)); }
@@ -84,8 +80,7 @@ protected:
     CGridCtrl* grid = nullptr;
 };
 
-TEST_F(GridFixture, StyledCellsUseTheSkin)
-{
+TEST_F(GridFixture, StyledCellsUseTheSkin) {
     const SkinSettings& s = Skin();
     EXPECT_EQ(grid->GetCell(0, 1)->GetTextClr(), s.gridTitleTextColor);
     EXPECT_EQ(grid->GetCell(0, 1)->GetBackClr(), s.gridTitleBkColor);
@@ -102,8 +97,7 @@ TEST_F(GridFixture, StyledCellsUseTheSkin)
     EXPECT_FALSE(grid->SetItemText(6, 0, QStringLiteral("out")));
 }
 
-TEST_F(GridFixture, HeaderRowPaintsWhiteWithAnOrangeBottomLine)
-{
+TEST_F(GridFixture, HeaderRowPaintsWhiteWithAnOrangeBottomLine) {
     QImage img(grid->viewport()->size(), QImage::Format_RGB32);
     grid->viewport()->render(&img);
     const QRect header = grid->CellRect(0, 1);
@@ -111,8 +105,7 @@ TEST_F(GridFixture, HeaderRowPaintsWhiteWithAnOrangeBottomLine)
     EXPECT_EQ(img.pixelColor(header.center().x() - 40, header.bottom()), QColor(237, 112, 32));
 }
 
-TEST_F(GridFixture, ClickReportsRowAndColumnInOrder)
-{
+TEST_F(GridFixture, ClickReportsRowAndColumnInOrder) {
     QSignalSpy command(grid, &CGridCtrl::Command);
     Click(2, 1);
     const std::vector<Note> expected{{LVN_ITEMCHANGING, 2, 1}, {LVN_ITEMCHANGED, 2, 1}, {NM_CLICK, 2, 1}};
@@ -123,8 +116,7 @@ TEST_F(GridFixture, ClickReportsRowAndColumnInOrder)
     EXPECT_EQ(grid->GetFocusCell(), (CCellID{2, 1}));
 }
 
-TEST_F(GridFixture, HeaderClickIsAClickOnRowZeroAndSortsNothing)
-{
+TEST_F(GridFixture, HeaderClickIsAClickOnRowZeroAndSortsNothing) {
     Click(0, 2);
     EXPECT_EQ(page.Count(NM_CLICK), 1);
     EXPECT_EQ(page.notes.back(), (Note{NM_CLICK, 0, 2}));
@@ -132,8 +124,7 @@ TEST_F(GridFixture, HeaderClickIsAClickOnRowZeroAndSortsNothing)
     EXPECT_EQ(grid->GetSortColumn(), -1);
 }
 
-TEST_F(GridFixture, DoubleAndRightClicks)
-{
+TEST_F(GridFixture, DoubleAndRightClicks) {
     QTest::mouseDClick(View(), Qt::LeftButton, {}, Centre(3, 0));
     EXPECT_EQ(page.Count(NM_DBLCLK), 1);
     QTest::mouseClick(View(), Qt::RightButton, {}, Centre(4, 2));
@@ -141,8 +132,7 @@ TEST_F(GridFixture, DoubleAndRightClicks)
     EXPECT_EQ(grid->InPlaceEditor(), nullptr);  // read-only grid: no editor
 }
 
-TEST_F(GridFixture, HoverIsWrittenIntoTheRowsCells)
-{
+TEST_F(GridFixture, HoverIsWrittenIntoTheRowsCells) {
     MoveTo(3, 0);
     EXPECT_EQ(grid->GetHoverRow(), 3);
     for (int c = 0; c < 3; ++c)
@@ -161,8 +151,7 @@ TEST_F(GridFixture, HoverIsWrittenIntoTheRowsCells)
     EXPECT_EQ(img.pixelColor(r.left() + 2, r.top() + 2), QColor(242, 242, 242));
 }
 
-TEST_F(GridFixture, HandCursorOverHeaderAndHandColumns)
-{
+TEST_F(GridFixture, HandCursorOverHeaderAndHandColumns) {
     MoveTo(0, 1);
     EXPECT_EQ(View()->cursor().shape(), Qt::PointingHandCursor);
     MoveTo(2, 1);
@@ -173,8 +162,7 @@ TEST_F(GridFixture, HandCursorOverHeaderAndHandColumns)
     EXPECT_EQ(View()->cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST_F(GridFixture, EmptyTableHoversNothing)
-{
+TEST_F(GridFixture, EmptyTableHoversNothing) {
     Fill(0);
     EXPECT_EQ(grid->GetRowCount(), 1);
     MoveTo(0, 0);
@@ -182,8 +170,7 @@ TEST_F(GridFixture, EmptyTableHoversNothing)
     EXPECT_EQ(grid->GetHoverRow(), -1);
 }
 
-TEST_F(GridFixture, SortMarkIsDrawnAndRemoved)
-{
+TEST_F(GridFixture, SortMarkIsDrawnAndRemoved) {
     auto headerImage = [&] {
         QImage img(View()->size(), QImage::Format_RGB32);
         View()->render(&img);
@@ -208,8 +195,7 @@ TEST_F(GridFixture, SortMarkIsDrawnAndRemoved)
     EXPECT_EQ(grid->GetSortColumn(), -1);
 }
 
-TEST_F(GridFixture, CheckBoxCellsToggleOnlyWhenEditable)
-{
+TEST_F(GridFixture, CheckBoxCellsToggleOnlyWhenEditable) {
     grid->SetItemText(2, 0, QStringLiteral("2"));
     ASSERT_TRUE(grid->SetCheckCell(2));
     CGridCellCheck* check = grid->GetCheckCell(2);
@@ -231,8 +217,7 @@ TEST_F(GridFixture, CheckBoxCellsToggleOnlyWhenEditable)
     EXPECT_EQ(grid->GetCheckCell(2), nullptr);  // a refill brings plain cells back
 }
 
-TEST_F(GridFixture, InPlaceEditStoresTheTextAndTellsTheParent)
-{
+TEST_F(GridFixture, InPlaceEditStoresTheTextAndTellsTheParent) {
     grid->SetEditable(true);
     Click(2, 1);
     Click(2, 1);  // second click on the focus cell starts the edit
@@ -247,8 +232,7 @@ TEST_F(GridFixture, InPlaceEditStoresTheTextAndTellsTheParent)
     EXPECT_TRUE(grid->GetCell(2, 1)->IsModified());
 }
 
-TEST_F(GridFixture, ParentCanRefuseOrUndoAnEdit)
-{
+TEST_F(GridFixture, ParentCanRefuseOrUndoAnEdit) {
     grid->SetEditable(true);
     page.refuseBegin = true;
     EXPECT_FALSE(grid->EditCell(3, 1));
@@ -263,8 +247,7 @@ TEST_F(GridFixture, ParentCanRefuseOrUndoAnEdit)
     EXPECT_FALSE(grid->GetCell(3, 1)->IsModified());
 }
 
-TEST_F(GridFixture, EscapeRestoresAndUnchangedTextSendsNoEnd)
-{
+TEST_F(GridFixture, EscapeRestoresAndUnchangedTextSendsNoEnd) {
     grid->SetEditable(true);
     ASSERT_TRUE(grid->EditCell(1, 1));
     grid->InPlaceEditor()->setText(QStringLiteral("typed"));
@@ -273,8 +256,7 @@ TEST_F(GridFixture, EscapeRestoresAndUnchangedTextSendsNoEnd)
     EXPECT_EQ(page.Count(LVN_ENDLABELEDITW), 0);
 }
 
-TEST_F(GridFixture, TypingOnTheFocusCellStartsAnEditWithThatCharacter)
-{
+TEST_F(GridFixture, TypingOnTheFocusCellStartsAnEditWithThatCharacter) {
     grid->SetEditable(true);
     Click(4, 1);
     QTest::keyClick(grid, Qt::Key_Q);
@@ -284,8 +266,7 @@ TEST_F(GridFixture, TypingOnTheFocusCellStartsAnEditWithThatCharacter)
     EXPECT_EQ(grid->GetItemText(4, 1), QStringLiteral("q"));
 }
 
-TEST_F(GridFixture, RefillOrDestructionWhileEditingIsSafe)
-{
+TEST_F(GridFixture, RefillOrDestructionWhileEditingIsSafe) {
     grid->SetEditable(true);
     ASSERT_TRUE(grid->EditCell(5, 1));
     grid->InPlaceEditor()->setText(QStringLiteral("gone"));
@@ -303,16 +284,14 @@ TEST_F(GridFixture, RefillOrDestructionWhileEditingIsSafe)
     grid = nullptr;
 }
 
-TEST_F(GridFixture, ReadOnlyCellsAreNotEdited)
-{
+TEST_F(GridFixture, ReadOnlyCellsAreNotEdited) {
     grid->SetEditable(true);
     grid->SetItemState(2, 1, grid->GetItemState(2, 1) | GVIS_READONLY);
     EXPECT_FALSE(grid->EditCell(2, 1));
     EXPECT_EQ(page.Count(LVN_BEGINLABELEDITW), 0);
 }
 
-TEST_F(GridFixture, KeyboardMovesTheFocusCell)
-{
+TEST_F(GridFixture, KeyboardMovesTheFocusCell) {
     Click(1, 0);
     QTest::keyClick(grid, Qt::Key_Down);
     EXPECT_EQ(grid->GetFocusCell(), (CCellID{2, 0}));
@@ -326,8 +305,7 @@ TEST_F(GridFixture, KeyboardMovesTheFocusCell)
     EXPECT_EQ(grid->GetFocusCell(), (CCellID{1, 0}));  // never onto the header
 }
 
-TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDivider)
-{
+TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDivider) {
     const QRect header = grid->CellRect(0, 0);
     const QPoint divider(header.right() + 1, header.center().y());
     QTest::mouseMove(View(), divider);
@@ -339,9 +317,9 @@ TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDivider)
     EXPECT_EQ(page.Count(NM_CLICK), 0);
 }
 
-TEST_F(GridFixture, TitleTipOnlyForClippedText)
-{
-    SetDataCell(*grid, 2, 0, QStringLiteral("a text far too long for sixty pixels"), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+TEST_F(GridFixture, TitleTipOnlyForClippedText) {
+    SetDataCell(*grid, 2, 0, QStringLiteral("a text far too long for sixty pixels"),
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     MoveTo(1, 1);
     EXPECT_FALSE(grid->TitleTip()->isVisible());
     MoveTo(2, 0);
@@ -354,8 +332,7 @@ TEST_F(GridFixture, TitleTipOnlyForClippedText)
     EXPECT_FALSE(grid->TitleTip()->isVisible());
 }
 
-TEST_F(GridFixture, ImagesAreDrawnFromTheImageList)
-{
+TEST_F(GridFixture, ImagesAreDrawnFromTheImageList) {
     QImage strip(100, 16, QImage::Format_RGB32);
     strip.fill(Qt::white);
     QPainter(&strip).fillRect(QRect(50, 0, 50, 16), Qt::magenta);
@@ -370,8 +347,7 @@ TEST_F(GridFixture, ImagesAreDrawnFromTheImageList)
     grid->SetImageList(nullptr);
 }
 
-TEST(GridPaint, HundredRowsFillAndPaint)
-{
+TEST(GridPaint, HundredRowsFillAndPaint) {
     CGridCtrl grid;
     grid.resize(720, 500);
     ApplyListGridStyle(grid);

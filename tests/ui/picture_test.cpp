@@ -14,15 +14,13 @@ struct FrameRecipe {
     int left, top, delay, disposal, colour;  // colour: index 0 red, 1 blue
 };
 
-void U16(QByteArray& b, int v)
-{
+void U16(QByteArray& b, int v) {
     b.append(char(v & 0xFF));
     b.append(char(v >> 8));
 }
 
 // A 4 x 4 GIF with a two-colour table and one 1 x 1 image per frame.
-QByteArray MakeGif(const std::vector<FrameRecipe>& frames)
-{
+QByteArray MakeGif(const std::vector<FrameRecipe>& frames) {
     QByteArray b("GIF89a");
     U16(b, 4);
     U16(b, 4);
@@ -49,8 +47,7 @@ QByteArray MakeGif(const std::vector<FrameRecipe>& frames)
     return b;
 }
 
-TEST(GifSplit, FramesKeepPositionDelayAndDisposal)
-{
+TEST(GifSplit, FramesKeepPositionDelayAndDisposal) {
     GifFile gif;
     ASSERT_TRUE(SplitGif(MakeGif({{1, 2, 0, 2, 0}, {3, 0, 25, 3, 1}}), gif));
     EXPECT_EQ(gif.width, 4);
@@ -66,8 +63,7 @@ TEST(GifSplit, FramesKeepPositionDelayAndDisposal)
     EXPECT_EQ(frame.pixelColor(0, 0), QColor(Qt::blue));
 }
 
-TEST(GifSplit, TruncatedOrForeignDataIsRefused)
-{
+TEST(GifSplit, TruncatedOrForeignDataIsRefused) {
     GifFile gif;
     EXPECT_FALSE(SplitGif(QByteArray("GIF89a"), gif));
     EXPECT_FALSE(SplitGif(QByteArray("\x89PNG\r\n\x1a\n0000000000"), gif));
@@ -87,8 +83,7 @@ TEST(GifSplit, TruncatedOrForeignDataIsRefused)
 
 class AnimatedPicture : public ::testing::Test {
 protected:
-    void Load(const std::vector<FrameRecipe>& frames)
-    {
+    void Load(const std::vector<FrameRecipe>& frames) {
         ASSERT_TRUE(dir.isValid());
         QFile f(dir.filePath("a.gif"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -100,8 +95,7 @@ protected:
     CTPicture pic;
 };
 
-TEST_F(AnimatedPicture, FramesDrawAtTheirPositionsAndDispose)
-{
+TEST_F(AnimatedPicture, FramesDrawAtTheirPositionsAndDispose) {
     Load({{1, 2, 0, 2, 0}, {3, 0, 25, 3, 1}, {0, 0, 10, 0, 0}});
     ASSERT_TRUE(pic.IsAnimated());
     EXPECT_EQ(pic.PictureSize(), QSize(4, 4));
@@ -121,16 +115,14 @@ TEST_F(AnimatedPicture, FramesDrawAtTheirPositionsAndDispose)
     EXPECT_FALSE(pic.IsRunning());
 }
 
-TEST_F(AnimatedPicture, ShortDelaysShowFor100Ms)
-{
+TEST_F(AnimatedPicture, ShortDelaysShowFor100Ms) {
     EXPECT_EQ(CTPicture::FrameDelayMs(0), 100);
     EXPECT_EQ(CTPicture::FrameDelayMs(4), 100);
     EXPECT_EQ(CTPicture::FrameDelayMs(5), 50);
     EXPECT_EQ(CTPicture::FrameDelayMs(25), 250);
 }
 
-TEST_F(AnimatedPicture, RunsOnTheEventLoopAndStops)
-{
+TEST_F(AnimatedPicture, RunsOnTheEventLoopAndStops) {
     Load({{0, 0, 0, 0, 0}, {1, 1, 0, 0, 1}});
     pic.DrawPicture();
     EXPECT_TRUE(QTest::qWaitFor([&] { return pic.CurrentFrame() == 1; }, 2000));
@@ -141,8 +133,7 @@ TEST_F(AnimatedPicture, RunsOnTheEventLoopAndStops)
     EXPECT_EQ(pic.CurrentFrame(), 1);
 }
 
-TEST(StillPicture, LoadsOrStaysEmpty)
-{
+TEST(StillPicture, LoadsOrStaysEmpty) {
     QTemporaryDir dir;
     QImage img(8, 6, QImage::Format_RGB32);
     img.fill(Qt::green);

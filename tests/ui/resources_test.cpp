@@ -24,8 +24,7 @@ const fs::path kRoot = CPE_SOURCE_DIR;
 const fs::path kLanguages = kRoot / "resources" / "Languages";
 constexpr const char* kMissing = "\x01missing\x01";
 
-std::string Unescape(const std::string& s)
-{
+std::string Unescape(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size()) {
@@ -40,10 +39,8 @@ std::string Unescape(const std::string& s)
 
 // Keys passed as literals to the lookup anywhere in the program's sources: to TranslateString,
 // to any function whose name says it translates, and to the pages' text helpers.
-std::set<std::string> KeysUsedInSources()
-{
-    static const std::regex call(
-        R"re(\b(?:\w*Translat\w*|PageText|CountText)\(\s*(?:u8)?"((?:[^"\\]|\\.)*)")re");
+std::set<std::string> KeysUsedInSources() {
+    static const std::regex call(R"re(\b(?:\w*Translat\w*|PageText|CountText)\(\s*(?:u8)?"((?:[^"\\]|\\.)*)")re");
     std::set<std::string> keys;
     for (const char* top : {"app", "pages", "config", "bridge", "upgrade", "protocol", "store", "ui", "service"}) {
         const fs::path dir = kRoot / top;
@@ -65,8 +62,7 @@ std::set<std::string> KeysUsedInSources()
 }
 
 // Texts of the dialog templates, which window translation looks up.
-std::set<std::string> KeysOfTemplates()
-{
+std::set<std::string> KeysOfTemplates() {
     std::set<std::string> keys;
     for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates()})
         for (const DialogTemplate& t : list) {
@@ -80,8 +76,7 @@ std::set<std::string> KeysOfTemplates()
     return keys;
 }
 
-std::vector<fs::path> LanguageFiles()
-{
+std::vector<fs::path> LanguageFiles() {
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(kLanguages))
         if (entry.path().extension() == ".lng")
@@ -89,13 +84,11 @@ std::vector<fs::path> LanguageFiles()
     return files;
 }
 
-bool HasEntry(const fs::path& file, const std::string& key)
-{
+bool HasEntry(const fs::path& file, const std::string& key) {
     return platform::GetPrivateProfileString("ProgramOutStr", key, kMissing, 1024, file) != kMissing;
 }
 
-TEST(LanguageFiles, IndexNamesShippedFiles)
-{
+TEST(LanguageFiles, IndexNamesShippedFiles) {
     const fs::path index = kLanguages / "Language.ini";
     ASSERT_TRUE(fs::exists(index));
     for (const char* lcid : {"1033", "2052"}) {
@@ -106,8 +99,7 @@ TEST(LanguageFiles, IndexNamesShippedFiles)
     EXPECT_GE(LanguageFiles().size(), 2u);
 }
 
-TEST(LanguageFiles, EveryKeyInUseHasAnEntry)
-{
+TEST(LanguageFiles, EveryKeyInUseHasAnEntry) {
     std::set<std::string> keys = KeysUsedInSources();
     const std::set<std::string> fromTemplates = KeysOfTemplates();
     keys.insert(fromTemplates.begin(), fromTemplates.end());
@@ -119,8 +111,7 @@ TEST(LanguageFiles, EveryKeyInUseHasAnEntry)
             EXPECT_TRUE(HasEntry(file, key)) << file.filename() << " lacks \"" << key << "\"";
 }
 
-TEST(LanguageFiles, HelpAddressesPointAtTheShippedHelpPage)
-{
+TEST(LanguageFiles, HelpAddressesPointAtTheShippedHelpPage) {
     for (const fs::path& file : LanguageFiles())
         for (const char* key : {"Product_url", "Support_url", "Contact_url", "Help_url"}) {
             const std::string url = platform::GetPrivateProfileString("ProgramOutStr", key, "", 1024, file);
@@ -132,20 +123,46 @@ TEST(LanguageFiles, HelpAddressesPointAtTheShippedHelpPage)
         }
 }
 
-TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads)
-{
+TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads) {
     const std::string dir = (kRoot / "resources").string() + "/";
     for (std::uint16_t lcid : {1033, 2052}) {
         SkinSettings s;
         InitSkinPaths(s, dir, lcid);
         const SkinPaths& k = s.paths;
-        std::vector<std::string> shown = {
-            k.mainBk, k.mainLeftBk, k.menuSearchNormal, k.menuSearchDown, k.menuWirelessNormal,
-            k.menuWirelessDown, k.closeNormal, k.minNormal, k.helpNormal, k.helpProduct, k.helpSupport,
-            k.helpContact, k.helpHelp, k.btnSearch, k.btnUpdateNormal, k.btnUpdateDown, k.line, k.btnPie,
-            k.btnPie2, k.waitSearch, k.web, k.bridge, k.help, k.btnConfig, k.configBtn, k.closeConfig,
-            k.wirelessBasic, k.wirelessConfig, k.grayLine, k.orangeLine, k.write, k.bridgeFinish,
-            k.closeWait, k.applicationIcon};
+        std::vector<std::string> shown = {k.mainBk,
+                                          k.mainLeftBk,
+                                          k.menuSearchNormal,
+                                          k.menuSearchDown,
+                                          k.menuWirelessNormal,
+                                          k.menuWirelessDown,
+                                          k.closeNormal,
+                                          k.minNormal,
+                                          k.helpNormal,
+                                          k.helpProduct,
+                                          k.helpSupport,
+                                          k.helpContact,
+                                          k.helpHelp,
+                                          k.btnSearch,
+                                          k.btnUpdateNormal,
+                                          k.btnUpdateDown,
+                                          k.line,
+                                          k.btnPie,
+                                          k.btnPie2,
+                                          k.waitSearch,
+                                          k.web,
+                                          k.bridge,
+                                          k.help,
+                                          k.btnConfig,
+                                          k.configBtn,
+                                          k.closeConfig,
+                                          k.wirelessBasic,
+                                          k.wirelessConfig,
+                                          k.grayLine,
+                                          k.orangeLine,
+                                          k.write,
+                                          k.bridgeFinish,
+                                          k.closeWait,
+                                          k.applicationIcon};
         shown.insert(shown.end(), std::begin(k.signalStrength), std::end(k.signalStrength));
         for (const std::string& path : shown)
             EXPECT_FALSE(QImage(QString::fromStdString(path)).isNull()) << path;
@@ -162,8 +179,7 @@ TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads)
     EXPECT_GT(busy.imageCount(), 1);
 }
 
-TEST(SettingsFile, ShipsTheDefaults)
-{
+TEST(SettingsFile, ShipsTheDefaults) {
     const std::string dir = (kRoot / "resources").string() + "/";
     SkinSettings shipped, defaults;
     LoadSkinSettings(shipped, dir, "");

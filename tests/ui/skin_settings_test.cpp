@@ -13,23 +13,18 @@ namespace fs = std::filesystem;
 
 class SettingsDir : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_dir = fs::temp_directory_path() / ("cpe_skin_" + std::to_string(::getpid()) + "_" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(m_dir);
     }
     void TearDown() override { fs::remove_all(m_dir); }
     std::string Dir() const { return m_dir.string() + "/"; }
-    void Write(const std::string& text)
-    {
-        std::ofstream(m_dir / "Setting.ini") << text;
-    }
+    void Write(const std::string& text) { std::ofstream(m_dir / "Setting.ini") << text; }
     fs::path m_dir;
 };
 
-TEST(ParseColorTest, ThreeFieldsGiveWindowsColour)
-{
+TEST(ParseColorTest, ThreeFieldsGiveWindowsColour) {
     ColorRef c = 0;
     ASSERT_TRUE(ParseColor("255,255,255", c));
     EXPECT_EQ(c, 0x00FFFFFFu);
@@ -42,8 +37,7 @@ TEST(ParseColorTest, ThreeFieldsGiveWindowsColour)
     EXPECT_EQ(GreenOf(c), 0);
 }
 
-TEST(ParseColorTest, WrongFieldCountLeavesColourAlone)
-{
+TEST(ParseColorTest, WrongFieldCountLeavesColourAlone) {
     ColorRef c = Rgb(1, 2, 3);
     EXPECT_FALSE(ParseColor("10,20", c));
     EXPECT_FALSE(ParseColor("10,20,30,40", c));
@@ -56,8 +50,7 @@ TEST(ParseColorTest, WrongFieldCountLeavesColourAlone)
     EXPECT_EQ(c, Rgb(10, 0, 30));
 }
 
-TEST(ParseColorTest, QuotedFieldsKeepTheirCommas)
-{
+TEST(ParseColorTest, QuotedFieldsKeepTheirCommas) {
     ColorRef c = 0;
     ASSERT_TRUE(ParseColor("\"1,2\",3,4", c));  // "1,2" is one field, read as 1
     EXPECT_EQ(c, Rgb(1, 3, 4));
@@ -68,8 +61,7 @@ TEST(ParseColorTest, QuotedFieldsKeepTheirCommas)
     EXPECT_EQ(d, Rgb(9, 9, 9));
 }
 
-TEST(ParseSettingIntTest, FollowsTheCRules)
-{
+TEST(ParseSettingIntTest, FollowsTheCRules) {
     EXPECT_EQ(ParseSettingInt("700"), 700);
     EXPECT_EQ(ParseSettingInt("  15px"), 15);
     EXPECT_EQ(ParseSettingInt("-12"), -12);
@@ -78,8 +70,7 @@ TEST(ParseSettingIntTest, FollowsTheCRules)
     EXPECT_EQ(ParseSettingInt("99999999999999999999"), 2147483647);
 }
 
-TEST_F(SettingsDir, EmptyFileGivesTheDefaults)
-{
+TEST_F(SettingsDir, EmptyFileGivesTheDefaults) {
     Write("");
     SkinSettings s;
     LoadSkinSettings(s, Dir(), "V1.2.3.4");
@@ -107,11 +98,11 @@ TEST_F(SettingsDir, EmptyFileGivesTheDefaults)
     EXPECT_EQ(s.programDir, Dir());
 }
 
-TEST_F(SettingsDir, ValuesOverrideDefaultsAndMalformedColoursGiveBlack)
-{
+TEST_F(SettingsDir, ValuesOverrideDefaultsAndMalformedColoursGiveBlack) {
     Write("[Color]\nLineColor=1,2,3\nTextOnlineColor=10,20\nGridTextColor=\"4\",5,6\n"
           "[Font]\nGridFontHeight=abc\nGridTitleFontWeight= 400\n"
-          "ButtonMenuFontName=" + std::string(40, 'F') + "\n");
+          "ButtonMenuFontName=" +
+          std::string(40, 'F') + "\n");
     SkinSettings s;
     LoadSkinSettings(s, Dir(), "");
     EXPECT_EQ(s.lineColor, Rgb(1, 2, 3));
@@ -123,14 +114,12 @@ TEST_F(SettingsDir, ValuesOverrideDefaultsAndMalformedColoursGiveBlack)
     EXPECT_EQ(s.gridFont.faceName.size(), LogFont::kFaceChars);  // the font record holds 31
 }
 
-TEST_F(SettingsDir, ValuesAreCutTo63Characters)
-{
+TEST_F(SettingsDir, ValuesAreCutTo63Characters) {
     Write("[Font]\nButtonMenuFontName=" + std::string(100, 'x') + "\n");
     EXPECT_EQ(ReadSetting(Dir(), "Font", "ButtonMenuFontName", "Arial").size(), 63u);
 }
 
-TEST(SkinPathsTest, LocaleChoosesTheChineseOrOtherPictures)
-{
+TEST(SkinPathsTest, LocaleChoosesTheChineseOrOtherPictures) {
     SkinSettings s;
     InitSkinPaths(s, "/opt/cpe/", 2052);
     EXPECT_EQ(s.paths.web, "/opt/cpe/Skin/web_chinese.bmp");
@@ -145,8 +134,7 @@ TEST(SkinPathsTest, LocaleChoosesTheChineseOrOtherPictures)
     EXPECT_EQ(s.paths.spare.size(), 21u);
 }
 
-TEST(SkinAccessorTest, DefaultsUntilInstalled)
-{
+TEST(SkinAccessorTest, DefaultsUntilInstalled) {
     EXPECT_EQ(Skin().gridTitleTextColor, Rgb(237, 112, 32));
     SkinSettings mine;
     mine.gridTitleTextColor = Rgb(1, 1, 1);

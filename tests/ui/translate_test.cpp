@@ -1,14 +1,14 @@
 #include "tests/support/qt_app.h"
 
+#include "lang/language.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_dialog.h"
 #include "ui/dialog_template.h"
-#include "lang/language.h"
 #include "ui/translate_window.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,32 +21,28 @@ namespace {
 // A program folder with a Chinese language file selected for locale 2052.
 class Translation : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         s_dir = new QTemporaryDir;
         ASSERT_TRUE(s_dir->isValid());
         QDir(s_dir->path()).mkdir(QStringLiteral("Languages"));
         Write("Languages/Language.ini", "[LCID]\n2052=Chinese\n");
-        Write("Languages/Chinese.lng",
-              "[ProgramOutStr]\n"
-              "Device status=设备状态\n"
-              "SEARCH=搜索\n"
-              "Settings=设置\n"
-              "Hidden=[~NullInfoVexa~]\n"
-              "Auto=自动\n"
-              "Manual=手动\n"
-              "Exit=退出\n"
-              "Tools=工具\n"
-              "Each page number=每页数量\n");
+        Write("Languages/Chinese.lng", "[ProgramOutStr]\n"
+                                       "Device status=设备状态\n"
+                                       "SEARCH=搜索\n"
+                                       "Settings=设置\n"
+                                       "Hidden=[~NullInfoVexa~]\n"
+                                       "Auto=自动\n"
+                                       "Manual=手动\n"
+                                       "Exit=退出\n"
+                                       "Tools=工具\n"
+                                       "Each page number=每页数量\n");
         ASSERT_TRUE(InitLanguage((s_dir->path() + QLatin1Char('/')).toStdString(), 2052));
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete s_dir;
         s_dir = nullptr;
     }
-    static void Write(const char* name, const char* text)
-    {
+    static void Write(const char* name, const char* text) {
         QFile f(s_dir->filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);
@@ -56,8 +52,7 @@ protected:
 
 QTemporaryDir* Translation::s_dir = nullptr;
 
-TEST_F(Translation, DialogTextsAreTranslatedOnceAndFiltersApply)
-{
+TEST_F(Translation, DialogTextsAreTranslatedOnceAndFiltersApply) {
     CTDialog dlg;
     dlg.setWindowTitle(QStringLiteral("Settings"));
     auto* title = new QLabel(QStringLiteral("Device status"), &dlg);
@@ -71,7 +66,7 @@ TEST_F(Translation, DialogTextsAreTranslatedOnceAndFiltersApply)
     TranslateWindow(&dlg);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("设置"));
     EXPECT_EQ(title->text(), QStringLiteral("设备状态"));
-    EXPECT_EQ(button->text(), QStringLiteral("搜索"));  // key case does not matter
+    EXPECT_EQ(button->text(), QStringLiteral("搜索"));    // key case does not matter
     EXPECT_EQ(hidden->text(), QStringLiteral("Hidden"));  // empty translation keeps the text
     EXPECT_EQ(dots->text(), QStringLiteral("..."));
     EXPECT_EQ(edit->text(), QStringLiteral("Auto"));  // entry fields are left alone
@@ -90,8 +85,7 @@ TEST_F(Translation, DialogTextsAreTranslatedOnceAndFiltersApply)
     EXPECT_EQ(late->text(), QStringLiteral("设备状态"));
 }
 
-TEST_F(Translation, TemplateDialogGetsTranslated)
-{
+TEST_F(Translation, TemplateDialogGetsTranslated) {
     QWidget page;
     ASSERT_TRUE(BuildDialog(&page, 133));
     auto* combo = DlgItem<QComboBox>(&page, 1013);
@@ -104,8 +98,7 @@ TEST_F(Translation, TemplateDialogGetsTranslated)
     EXPECT_EQ(combo->currentText(), QStringLiteral("30"));
 }
 
-TEST_F(Translation, ComboKeepsSelectionAndItemData)
-{
+TEST_F(Translation, ComboKeepsSelectionAndItemData) {
     QComboBox combo;
     combo.addItem(QStringLiteral("Auto"), 15);
     combo.addItem(QStringLiteral("Manual"), 30);
@@ -123,8 +116,7 @@ TEST_F(Translation, ComboKeepsSelectionAndItemData)
     EXPECT_EQ(none.currentIndex(), -1);
 }
 
-TEST_F(Translation, MenuAndSubmenuItems)
-{
+TEST_F(Translation, MenuAndSubmenuItems) {
     QMenu menu;
     menu.addAction(QStringLiteral("Exit"));
     menu.addSeparator();

@@ -30,13 +30,11 @@ using namespace std::chrono_literals;
 using actions::UpgradePhase;
 namespace msg = upgrade_message;
 
-bool Idle(const CUpgradeConfigDlg& dialog)
-{
+bool Idle(const CUpgradeConfigDlg& dialog) {
     return dialog.ScanButton()->isEnabled() && !dialog.UpgradeButton()->isHidden() && dialog.Progress()->isHidden();
 }
 
-TEST_F(UpgradeTest, NothingStartsWithoutAFileOrWhenTheOperatorCancels)
-{
+TEST_F(UpgradeTest, NothingStartsWithoutAFileOrWhenTheOperatorCancels) {
     AddDevice(1, 1);
     auto dialog = MakeDialog({Target(1, 1)});
     EXPECT_TRUE(Idle(*dialog));
@@ -57,8 +55,7 @@ TEST_F(UpgradeTest, NothingStartsWithoutAFileOrWhenTheOperatorCancels)
     EXPECT_TRUE(Idle(*dialog));
 }
 
-TEST_F(UpgradeTest, AHelperThatDoesNotStartIsToldAndNoDeviceIsSentARequest)
-{
+TEST_F(UpgradeTest, AHelperThatDoesNotStartIsToldAndNoDeviceIsSentARequest) {
     AddDevice(1, 1);
     AddDevice(2, 4);
     // Another program holds the TFTP port on the address facing the device.
@@ -105,8 +102,7 @@ TEST_F(UpgradeTest, AHelperThatDoesNotStartIsToldAndNoDeviceIsSentARequest)
     EXPECT_TRUE(Sent(MessageType::upgrade_poll).empty());
 }
 
-TEST_F(UpgradeTest, TransferThenFlashingThenTheDialogClosesItselfAndEndsTheHelper)
-{
+TEST_F(UpgradeTest, TransferThenFlashingThenTheDialogClosesItselfAndEndsTheHelper) {
     AddDevice(1, 1);
     auto dialog = MakeDialog({Target(1, 1)});
     ChooseFirmware(*dialog);
@@ -148,8 +144,7 @@ TEST_F(UpgradeTest, TransferThenFlashingThenTheDialogClosesItselfAndEndsTheHelpe
     EXPECT_EQ(UpgradedIps(), std::vector<std::string>{"127.0.1.1"});
 }
 
-TEST_F(UpgradeTest, ModelSetBIsServedOverHttpAndItsWaitingDevicesArePolled)
-{
+TEST_F(UpgradeTest, ModelSetBIsServedOverHttpAndItsWaitingDevicesArePolled) {
     for (int n = 1; n <= 3; ++n)
         AddDevice(n, 4, 6);  // they will report that they wait for the poll
     AddDevice(4, 1);
@@ -178,8 +173,7 @@ TEST_F(UpgradeTest, ModelSetBIsServedOverHttpAndItsWaitingDevicesArePolled)
     EXPECT_EQ(UpgradedIps(), setB) << "the device of the other model got nothing";
 }
 
-TEST_F(UpgradeTest, ClosingBeforeEveryDeviceWasSentAsksFirstAndThenEndsEverything)
-{
+TEST_F(UpgradeTest, ClosingBeforeEveryDeviceWasSentAsksFirstAndThenEndsEverything) {
     std::vector<actions::UpgradeTarget> targets;
     for (int n = 1; n <= 12; ++n) {
         AddDevice(n, 1, 7);  // upgrading: the first batch holds on
@@ -219,8 +213,7 @@ TEST_F(UpgradeTest, ClosingBeforeEveryDeviceWasSentAsksFirstAndThenEndsEverythin
     EXPECT_EQ(boxes_.size(), shown);
 }
 
-TEST_F(UpgradeTest, DestroyingTheDialogDuringTheFileServerWaitEndsItPromptly)
-{
+TEST_F(UpgradeTest, DestroyingTheDialogDuringTheFileServerWaitEndsItPromptly) {
     AddDevice(1, 4);
     timings_.fileServerFirstWait = 30s;
     auto dialog = MakeDialog({Target(1, 4)});
@@ -237,8 +230,7 @@ TEST_F(UpgradeTest, DestroyingTheDialogDuringTheFileServerWaitEndsItPromptly)
 }
 
 // Every message of the upgrade has an entry in each shipped language file.
-TEST(UpgradeMessages, EveryKeyIsInBothLanguageFiles)
-{
+TEST(UpgradeMessages, EveryKeyIsInBothLanguageFiles) {
     const std::filesystem::path root = CPE_SOURCE_DIR;
     std::ifstream in(root / "upgrade" / "upgrade_messages.h");
     std::stringstream text;
@@ -257,8 +249,7 @@ TEST(UpgradeMessages, EveryKeyIsInBothLanguageFiles)
     }
 }
 
-TEST(UpgradeMessages, PlaceholdersAreFilledInOrderAndOnlyOnce)
-{
+TEST(UpgradeMessages, PlaceholdersAreFilledInOrderAndOnlyOnce) {
     EXPECT_EQ(FilledText("The TFTP server %s could not start on %s: %s", {"cpe-tftpd", "10.0.0.1", "100%d busy"}),
               "The TFTP server cpe-tftpd could not start on 10.0.0.1: 100%d busy");
     EXPECT_EQ(FilledText("%d of %d", {"3"}), "3 of %d");

@@ -25,8 +25,7 @@ namespace cpe::test {
 
 // Calls `act` with the modal window of type T once it is open (a page's modal call runs it).
 template <class T>
-void WhenModalOpens(std::function<void(T&)> act)
-{
+void WhenModalOpens(std::function<void(T&)> act) {
     auto* poll = new QTimer;
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
@@ -40,8 +39,7 @@ void WhenModalOpens(std::function<void(T&)> act)
 }
 
 // The next file dialog chooses `path`.
-inline void AnswerFileDialog(const QString& path)
-{
+inline void AnswerFileDialog(const QString& path) {
     WhenModalOpens<QFileDialog>([path](QFileDialog& dialog) {
         dialog.selectFile(path);
         static_cast<QDialog&>(dialog).accept();  // the file dialog's own check of the choice
@@ -50,15 +48,14 @@ inline void AnswerFileDialog(const QString& path)
 
 class UpgradeTest : public PageTest {
 protected:
-    UpgradeTest()
-    {
+    UpgradeTest() {
         layout_.serviceDir = CPE_HELPER_DIR;
         layout_.iniDir = ini_.path();
         layout_.tftpPort = FreeLoopbackPort(SOCK_DGRAM);
         layout_.httpPort = FreeLoopbackPort(SOCK_STREAM);
         helpers_ = std::make_unique<actions::COperateSystemInfo>(layout_);
-        for (auto* period : {&timings_.transferPeriod, &timings_.flashPeriod, &timings_.followUpPeriod,
-                             &timings_.statusPeriod})
+        for (auto* period :
+             {&timings_.transferPeriod, &timings_.flashPeriod, &timings_.followUpPeriod, &timings_.statusPeriod})
             *period = std::chrono::milliseconds(5);
         timings_.fileServerFirstWait = timings_.fileServerRetryWait = std::chrono::milliseconds(10);
         WriteBytes(firmware_ / kFirmware, std::string(4096, 'f'));
@@ -71,34 +68,29 @@ protected:
     static constexpr const char* kFirmware = "fw_axel_2.0.bin";
 
     // Device n of `model`, on loopback (127.0.1.n) so that the helpers find a local address.
-    void AddDevice(int n, int model, int status = 1)
-    {
+    void AddDevice(int n, int model, int status = 1) {
         ap_info_stu r = MakeDevice(n, status);
         r.ap_type.set(static_cast<std::uint16_t>(model));
         r.ip = {127, 0, 1, static_cast<std::uint8_t>(n)};
         ASSERT_TRUE(store_->SaveDevice(r));
         ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(n), status));
     }
-    static actions::UpgradeTarget Target(int n, int model)
-    {
+    static actions::UpgradeTarget Target(int n, int model) {
         return {"127.0.1." + std::to_string(n), DeviceMac(n), model};
     }
     UpgradeServices Upgrade() { return {*engine_, *store_, *helpers_, timings_}; }
-    std::unique_ptr<CUpgradeConfigDlg> MakeDialog(std::vector<actions::UpgradeTarget> targets)
-    {
+    std::unique_ptr<CUpgradeConfigDlg> MakeDialog(std::vector<actions::UpgradeTarget> targets) {
         auto dialog = std::make_unique<CUpgradeConfigDlg>(std::move(targets), Upgrade());
         dialog->show();
         return dialog;
     }
     QString FirmwarePath() const { return QString::fromStdString((firmware_ / kFirmware).string()); }
-    void ChooseFirmware(CUpgradeConfigDlg& dialog)
-    {
+    void ChooseFirmware(CUpgradeConfigDlg& dialog) {
         AnswerFileDialog(FirmwarePath());
         QTest::mouseClick(dialog.ScanButton(), Qt::LeftButton);
     }
     // Where the upgrade requests went, in sending order.
-    std::vector<std::string> UpgradedIps()
-    {
+    std::vector<std::string> UpgradedIps() {
         std::vector<std::string> ips;
         for (const SentDatagram& d : Sent(MessageType::upgrade))
             ips.push_back(d.ip);

@@ -27,8 +27,7 @@ using namespace std::chrono_literals;
 using actions::UpgradePhase;
 using test::WhenModalOpens;
 
-void ClickCell(CGridCtrl& grid, int row, int col)
-{
+void ClickCell(CGridCtrl& grid, int row, int col) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(row, col).center());
 }
 
@@ -45,23 +44,21 @@ struct Watched {
 
 class UpgradeLab : public LabTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         LabTest::SetUp();
         if (IsSkipped())
             return;
         layout_.serviceDir = CPE_HELPER_DIR;
         layout_.iniDir = ini_.path();
         helpers_ = std::make_unique<actions::COperateSystemInfo>(layout_);
-        for (auto* period : {&timings_.transferPeriod, &timings_.flashPeriod, &timings_.followUpPeriod,
-                             &timings_.statusPeriod})
+        for (auto* period :
+             {&timings_.transferPeriod, &timings_.flashPeriod, &timings_.followUpPeriod, &timings_.statusPeriod})
             *period = 50ms;
         timings_.fileServerFirstWait = 150ms;
         timings_.fileServerRetryWait = 50ms;
         SetMessageBoxHook([](const MessageBoxRequest&) { return IDOK; });
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SetMessageBoxHook({});
         page_.reset();
         InstallSkin(nullptr);
@@ -69,8 +66,7 @@ protected:
     }
 
     // The shipped skin and texts of a language.
-    void UseLanguage(std::uint16_t lcid)
-    {
+    void UseLanguage(std::uint16_t lcid) {
         const std::string programDir = std::string(CPE_SOURCE_DIR) + "/resources/";
         ASSERT_TRUE(InitLanguage(programDir, lcid));
         LoadSkinSettings(skin_, programDir, platform::VersionText());
@@ -79,8 +75,7 @@ protected:
     }
     void WriteImage(const std::string& name, std::size_t size) { image_ = FirmwareImage(firmware_.path(), name, size); }
     // The page over the utility, its list sorted by model and showing `pageSize` rows, all ticked.
-    void ShowPageTickingAll(int pageSize)
-    {
+    void ShowPageTickingAll(int pageSize) {
         page_ = std::make_unique<CUpgradeDlg>(nullptr, host_, PageServices{utility_->Engine(), utility_->Store()});
         page_->SetUpgradeEnvironment(*helpers_, timings_);
         page_->show();
@@ -91,8 +86,7 @@ protected:
         ClickCell(grid, 0, 0);
     }
     // Upgrades the ticked devices of `model` with the dialog, as the operator does, and watches.
-    Watched UpgradeThroughTheDialog(int model, const char* shotPrefix)
-    {
+    Watched UpgradeThroughTheDialog(int model, const char* shotPrefix) {
         Watched seen;
         WhenModalOpens<CUpgradeConfigDlg>([&](CUpgradeConfigDlg& dialog) {
             dialog.TypeList()->setCurrentIndex(dialog.TypeList()->findData(model));
@@ -110,8 +104,7 @@ protected:
         QTest::mouseClick(page_->UpgradeButton(), Qt::LeftButton);  // returns when the dialog closed
         return seen;
     }
-    void Watch(CUpgradeConfigDlg& dialog, Watched& seen, const char* shotPrefix)
-    {
+    void Watch(CUpgradeConfigDlg& dialog, Watched& seen, const char* shotPrefix) {
         const auto deadline = std::chrono::steady_clock::now() + 150s;
         const QString success = QString::fromStdString(StatusText(8));
         while (!dialog.isHidden()) {
@@ -128,7 +121,8 @@ protected:
             for (int row = 1; row < grid.GetRowCount(); ++row) {
                 if (grid.GetItemText(row, statusColumn) != success)
                     continue;
-                seen.shownSucceeded.insert(grid.GetItemText(row, page_->Traits().ColumnOf(ListColumn::Mac)).toStdString());
+                seen.shownSucceeded.insert(
+                    grid.GetItemText(row, page_->Traits().ColumnOf(ListColumn::Mac)).toStdString());
                 shownRow = row;
             }
             if (!seen.shotTransfer && run.Phase() == UpgradePhase::transfer && run.ProgressPosition() >= 3) {
@@ -152,8 +146,7 @@ protected:
             QTest::qWait(20);
         }
     }
-    static void Shot(QWidget& window, const char* prefix, const char* what)
-    {
+    static void Shot(QWidget& window, const char* prefix, const char* what) {
         const std::filesystem::path dir = CPE_SHOT_DIR;
         std::filesystem::create_directories(dir);
         const auto file = dir / (std::string(prefix) + "-" + what + ".png");
@@ -161,15 +154,13 @@ protected:
     }
     void ExpectFetched(const std::string& mac, const char* protocol) { image_.ExpectFetchedBy(*sim_, mac, protocol); }
     // The devices of a model among the ticked rows, and those of the others.
-    std::pair<std::vector<std::string>, std::vector<std::string>> TickedByModel(int model) const
-    {
+    std::pair<std::vector<std::string>, std::vector<std::string>> TickedByModel(int model) const {
         std::pair<std::vector<std::string>, std::vector<std::string>> split;
         for (const actions::UpgradeTarget& t : page_->CheckedTargets())
             (t.modelCode == model ? split.first : split.second).push_back(t.mac);
         return split;
     }
-    static std::vector<std::size_t> Sizes(const std::vector<actions::UpgradeBatch>& batches)
-    {
+    static std::vector<std::size_t> Sizes(const std::vector<actions::UpgradeBatch>& batches) {
         std::vector<std::size_t> sizes;
         for (const auto& b : batches)
             sizes.push_back(b.size());
@@ -186,8 +177,7 @@ protected:
     std::unique_ptr<CUpgradeDlg> page_;
 };
 
-TEST_F(UpgradeLab, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches)
-{
+TEST_F(UpgradeLab, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches) {
     UseLanguage(1033);
     StartAndDiscover({"--devices", "250", "--reboot-ms", "60000"}, 250);
     WriteImage("fw_axel_2.1.bin", (2u << 20) + 321);
@@ -209,8 +199,7 @@ TEST_F(UpgradeLab, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches)
     EXPECT_TRUE(page_->RefreshPending()) << "the list reloads after the dialog";
 }
 
-TEST_F(UpgradeLab, ModelSetBKeepsABridgedPairInOneBatchAndIsPolledOverHttp)
-{
+TEST_F(UpgradeLab, ModelSetBKeepsABridgedPairInOneBatchAndIsPolledOverHttp) {
     UseLanguage(2052);
     // Model 4 ("Dorn") are devices 3, 13, ..., 113; none is bridged in the simulated fleet.
     StartAndDiscover({"--devices", "120", "--reboot-ms", "60000"}, 120);
@@ -244,7 +233,8 @@ TEST_F(UpgradeLab, ModelSetBKeepsABridgedPairInOneBatchAndIsPolledOverHttp)
         EXPECT_LE(batch.size(), 10u);
         total += batch.size();
         const auto has = [&](const std::string& mac) {
-            return std::any_of(batch.begin(), batch.end(), [&](const actions::UpgradeTarget& t) { return t.mac == mac; });
+            return std::any_of(batch.begin(), batch.end(),
+                               [&](const actions::UpgradeTarget& t) { return t.mac == mac; });
         };
         EXPECT_EQ(has(station), has(accessPoint)) << "the bridged pair was cut in two";
         together = together || (has(station) && has(accessPoint));
@@ -263,8 +253,7 @@ TEST_F(UpgradeLab, ModelSetBKeepsABridgedPairInOneBatchAndIsPolledOverHttp)
     EXPECT_NE(::kill(seen.helper, 0), 0) << "the file server is gone";
 }
 
-TEST_F(UpgradeLab, ClosingTheDialogDuringTheTransferLeavesNoHelperRunning)
-{
+TEST_F(UpgradeLab, ClosingTheDialogDuringTheTransferLeavesNoHelperRunning) {
     StartAndDiscover({"--devices", "20"}, 20);
     WriteImage("fw_axel_big.bin", 8u << 20);
     ShowPageTickingAll(30);
@@ -279,8 +268,8 @@ TEST_F(UpgradeLab, ClosingTheDialogDuringTheTransferLeavesNoHelperRunning)
         QTest::mouseClick(dialog.ScanButton(), Qt::LeftButton);
         QTest::mouseClick(dialog.UpgradeButton(), Qt::LeftButton);
         helper = helpers_->FindProcess("cpe-tftpd");
-        fetching = QTest::qWaitFor([&] { return sim_->Device(axel.front())["upgrade"]["phase"].Str() == "fetching"; },
-                                   5000);
+        fetching =
+            QTest::qWaitFor([&] { return sim_->Device(axel.front())["upgrade"]["phase"].Str() == "fetching"; }, 5000);
         QTest::mouseClick(dialog.CloseButton(), Qt::LeftButton);
     });
     QTest::mouseClick(page_->UpgradeButton(), Qt::LeftButton);

@@ -16,29 +16,25 @@ using actions::UpgradePhase;
 
 class UpgradeLookTest : public UpgradeTest, public ::testing::WithParamInterface<int> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const std::string programDir = std::string(CPE_SOURCE_DIR) + "/resources/";
         ASSERT_TRUE(InitLanguage(programDir, static_cast<std::uint16_t>(GetParam())));
         LoadSkinSettings(skin_, programDir, platform::VersionText());
         InitSkinPaths(skin_, programDir, static_cast<std::uint16_t>(GetParam()));
         InstallSkin(&skin_);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         InstallSkin(nullptr);
         InitLanguage(std::string(CPE_SOURCE_DIR) + "/resources/", 1033);
     }
-    void Shot(QWidget& window, const char* phase)
-    {
+    void Shot(QWidget& window, const char* phase) {
         const std::filesystem::path dir = CPE_SHOT_DIR;
         std::filesystem::create_directories(dir);
         const auto file = dir / ("upgrade-dialog-" + std::to_string(GetParam()) + "-" + phase + ".png");
         EXPECT_TRUE(window.grab().save(QString::fromStdString(file.string()))) << file;
     }
     // Every plain label shows its whole text on one line.
-    static void ExpectLabelsFit(const QWidget& window)
-    {
+    static void ExpectLabelsFit(const QWidget& window) {
         for (const QLabel* label : window.findChildren<QLabel*>()) {
             if (label->isHidden() || label->text().isEmpty())
                 continue;
@@ -50,8 +46,7 @@ protected:
     SkinSettings skin_;
 };
 
-TEST_P(UpgradeLookTest, TextsFitInTheChoiceAndInBothPhases)
-{
+TEST_P(UpgradeLookTest, TextsFitInTheChoiceAndInBothPhases) {
     for (int n = 1; n <= 3; ++n)
         AddDevice(n, n == 2 ? 4 : 1, 7);  // upgrading: the batch holds on
     timings_.transferPeriod = timings_.flashPeriod = 10ms;

@@ -13,8 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-int RowOf(const CListPageDlg& page, const std::string& mac)
-{
+int RowOf(const CListPageDlg& page, const std::string& mac) {
     for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
         if (page.Grid()->GetItemText(row, page.Traits().ColumnOf(ListColumn::Mac)).toStdString() == mac)
             return row;
@@ -23,22 +22,19 @@ int RowOf(const CListPageDlg& page, const std::string& mac)
 
 class UpgradePageTest : public UpgradeTest {
 protected:
-    std::unique_ptr<CUpgradeDlg> MakeUpgradePage()
-    {
+    std::unique_ptr<CUpgradeDlg> MakeUpgradePage() {
         auto page = MakePage<CUpgradeDlg>();
         page->SetUpgradeEnvironment(*helpers_, timings_);
         page->RefreshList();
         return page;
     }
     void Tick(CUpgradeDlg& page, int device) { ClickCell(*page.Grid(), RowOf(page, DeviceMac(device)), 0); }
-    QString StatusCell(CUpgradeDlg& page, int device)
-    {
+    QString StatusCell(CUpgradeDlg& page, int device) {
         return Cell(page, RowOf(page, DeviceMac(device)), ListColumn::Status);
     }
 };
 
-TEST_F(UpgradePageTest, UpgradeWantsTickedDevicesAndGivesTheirAddressesAndModels)
-{
+TEST_F(UpgradePageTest, UpgradeWantsTickedDevicesAndGivesTheirAddressesAndModels) {
     AddDevice(1, 1);
     AddDevice(2, 260);
     AddDevice(3, 1);
@@ -58,8 +54,7 @@ TEST_F(UpgradePageTest, UpgradeWantsTickedDevicesAndGivesTheirAddressesAndModels
     EXPECT_EQ(page->CheckedTargets(), (std::vector<actions::UpgradeTarget>{{"127.0.1.3", DeviceMac(3), 1}}));
 }
 
-TEST_F(UpgradePageTest, TheDialogsStatusesShowInTheListWhichSearchesAndReloadsAfterwards)
-{
+TEST_F(UpgradePageTest, TheDialogsStatusesShowInTheListWhichSearchesAndReloadsAfterwards) {
     AddDevice(1, 1);
     AddDevice(2, 4);
     AddDevice(3, 1);

@@ -2,6 +2,8 @@
 // so the look can be judged without a display.
 //
 //   cpe_render_controls <resources folder> <output folder>
+#include "lang/language.h"
+#include "tools/render/render_shot.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_dialog.h"
 #include "ui/ct_edit.h"
@@ -12,11 +14,9 @@
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
 #include "ui/grid/image_list.h"
-#include "lang/language.h"
 #include "ui/scroll_bitmap_wnd.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
-#include "tools/render/render_shot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,26 +53,34 @@ struct Device {
 };
 
 const Device kDevices[] = {
-    {"Tower-North", "Axel", 21, 1, "Backhaul-5G", 149, 1},   {"Farm-East", "Brio", 22, 2, "Backhaul-5G", 149, 2},
-    {"Silo-3", "Cove", 23, 2, "Backhaul-5G", 0, 3},          {"Warehouse", "Dorn", 24, 4, "Yard-WiFi", 6, 4},
-    {"Office roof", "Axel2", 25, 1, "Office-Link", 36, 5},   {"Gate camera", "Ember", 26, 2, "Office-Link", 36, 6},
-    {"Pump house", "Fjord", 27, 5, "Field-P2MP", 44, 7},     {"Barn", "Grove", 28, 2, "Field-P2MP", 44, 8},
-    {"Water tank", "Haven", 29, 3, "Field-P2MP", 44, 9},     {"A very long location name that is clipped", "Islet", 30, 7, "Guest", 11, 1},
+    {"Tower-North", "Axel", 21, 1, "Backhaul-5G", 149, 1},
+    {"Farm-East", "Brio", 22, 2, "Backhaul-5G", 149, 2},
+    {"Silo-3", "Cove", 23, 2, "Backhaul-5G", 0, 3},
+    {"Warehouse", "Dorn", 24, 4, "Yard-WiFi", 6, 4},
+    {"Office roof", "Axel2", 25, 1, "Office-Link", 36, 5},
+    {"Gate camera", "Ember", 26, 2, "Office-Link", 36, 6},
+    {"Pump house", "Fjord", 27, 5, "Field-P2MP", 44, 7},
+    {"Barn", "Grove", 28, 2, "Field-P2MP", 44, 8},
+    {"Water tank", "Haven", 29, 3, "Field-P2MP", 44, 9},
+    {"A very long location name that is clipped", "Islet", 30, 7, "Guest", 11, 1},
 };
 const char* kModes[] = {"", "AP", "Station", "Universal Repeater", "Repeater", "P2MP", "WISP", "Router"};
 
-void SetupListGrid(CGridCtrl& grid, bool checks, const CImageList* icons)
-{
+void SetupListGrid(CGridCtrl& grid, bool checks, const CImageList* icons) {
     ApplyListGridStyle(grid);
     grid.SetImageList(icons);
     grid.SetColumnCount(checks ? 11 : 11);
     grid.SetFixedRowCount(1);
-    struct Col { const char* key; int width; };
-    const Col status[] = {{"Serial", 40}, {"Location", 90}, {"Type", 50}, {"IP", 102}, {"MAC", 112},
-                          {"OperationMode", 66}, {"SSID", 90}, {"Channel", 60}, {"Version", 60}, {"Time", 70},
-                          {"Operate", 70}};
-    const Col reboot[] = {{"", 30}, {"Serial", 40}, {"Location", 90}, {"Type", 50}, {"IP", 102}, {"MAC", 112},
-                          {"OperationMode", 66}, {"SSID", 100}, {"Channel", 60}, {"SecureMode", 80}, {"Status", 80}};
+    struct Col {
+        const char* key;
+        int width;
+    };
+    const Col status[] = {{"Serial", 40},  {"Location", 90},      {"Type", 50},   {"IP", 102},
+                          {"MAC", 112},    {"OperationMode", 66}, {"SSID", 90},   {"Channel", 60},
+                          {"Version", 60}, {"Time", 70},          {"Operate", 70}};
+    const Col reboot[] = {{"", 30},        {"Serial", 40},     {"Location", 90},      {"Type", 50},
+                          {"IP", 102},     {"MAC", 112},       {"OperationMode", 66}, {"SSID", 100},
+                          {"Channel", 60}, {"SecureMode", 80}, {"Status", 80}};
     const Col* cols = checks ? reboot : status;
     for (int c = 0; c < 11; ++c)
         SetTitleCell(grid, c, cols[c].width, *cols[c].key ? T(cols[c].key) : QString());
@@ -82,15 +90,29 @@ void SetupListGrid(CGridCtrl& grid, bool checks, const CImageList* icons)
     grid.SetRowCount(1 + 10);
     for (int r = 1; r <= 10; ++r) {
         const Device& d = kDevices[r - 1];
-        const QString row[] = {QString::number(r), QString::fromUtf8(d.name), QString::fromUtf8(d.type),
+        const QString row[] = {QString::number(r),
+                               QString::fromUtf8(d.name),
+                               QString::fromUtf8(d.type),
                                QStringLiteral("192.168.1.%1").arg(d.ip),
                                QStringLiteral("00:1a:2b:3c:4d:%1").arg(d.ip, 2, 16, QLatin1Char('0')),
-                               T(kModes[d.mode]), QString::fromUtf8(d.ssid),
-                               d.channel ? QString::number(d.channel) : T("Auto"), QStringLiteral("2.1.%1").arg(r),
-                               QStringLiteral("%1:%2:%3").arg(r * 3).arg(r * 7 % 60).arg(r * 13 % 60), QString()};
+                               T(kModes[d.mode]),
+                               QString::fromUtf8(d.ssid),
+                               d.channel ? QString::number(d.channel) : T("Auto"),
+                               QStringLiteral("2.1.%1").arg(r),
+                               QStringLiteral("%1:%2:%3").arg(r * 3).arg(r * 7 % 60).arg(r * 13 % 60),
+                               QString()};
         if (checks) {
-            const QString cells[] = {QString(), row[0], row[1], row[2], row[3], row[4], row[5], row[6], row[7],
-                                     T("WPA2_PSK"), T(d.status == 1 ? "Online" : "Restarting")};
+            const QString cells[] = {QString(),
+                                     row[0],
+                                     row[1],
+                                     row[2],
+                                     row[3],
+                                     row[4],
+                                     row[5],
+                                     row[6],
+                                     row[7],
+                                     T("WPA2_PSK"),
+                                     T(d.status == 1 ? "Online" : "Restarting")};
             for (int c = 0; c < 11; ++c)
                 SetDataCell(grid, r, c, cells[c], fmt);
             SetOnlineCell(grid, r, 10, cells[10], fmt);
@@ -106,8 +128,7 @@ void SetupListGrid(CGridCtrl& grid, bool checks, const CImageList* icons)
     grid.AddHandColumn(checks ? 0 : 10);
 }
 
-void FillListPage(QWidget& page, int gridId, bool checks, const CImageList* icons)
-{
+void FillListPage(QWidget& page, int gridId, bool checks, const CImageList* icons) {
     for (int id : {1003, 1001, 1006})
         if (auto* b = DlgItem<CTButtonPicture>(&page, id)) {
             ApplyButtonStyle(*b, b->text());
@@ -151,8 +172,7 @@ void FillListPage(QWidget& page, int gridId, bool checks, const CImageList* icon
         SetupListGrid(*grid, checks, icons);
 }
 
-void RenderControls()
-{
+void RenderControls() {
     CTDialog host;
     host.m_bFill = true;
     host.resize(420, 60);
@@ -194,8 +214,9 @@ void RenderControls()
     wait.m_crFill = Rgb(242, 242, 242);
     DlgItem<QProgressBar>(&wait, 1136)->setRange(0, 30);
     DlgItem<QProgressBar>(&wait, 1136)->setValue(12);
-    DlgItem<CTButtonPicture>(&wait, 1000)->SetImages(P(g_skin.paths.closeWait), P(g_skin.paths.closeWait),
-                                                      P(g_skin.paths.closeWait), P(g_skin.paths.closeWait));
+    DlgItem<CTButtonPicture>(&wait, 1000)
+        ->SetImages(P(g_skin.paths.closeWait), P(g_skin.paths.closeWait), P(g_skin.paths.closeWait),
+                    P(g_skin.paths.closeWait));
     Shot(wait, QStringLiteral("wait_popup"));
 
     CTPicture busy;
@@ -209,20 +230,22 @@ void RenderControls()
     busy.StopAnimation();
 }
 
-void RenderMainWindow(const CImageList* icons)
-{
+void RenderMainWindow(const CImageList* icons) {
     CTDialog main;
     BuildDialog(&main, 102);
     main.m_bFill = true;
     main.m_crFill = g_skin.childBkColor;
     main.SetBkImage(P(g_skin.paths.mainBk));
     main.m_nRadius = 10;
-    DlgItem<CTButtonPicture>(&main, 1002)->SetImages(P(g_skin.paths.minNormal), P(g_skin.paths.minNormal),
-                                                      P(g_skin.paths.minNormal), P(g_skin.paths.minNormal));
-    DlgItem<CTButtonPicture>(&main, 1000)->SetImages(P(g_skin.paths.closeNormal), P(g_skin.paths.closeNormal),
-                                                      P(g_skin.paths.closeNormal), P(g_skin.paths.closeNormal));
-    DlgItem<CTButtonPicture>(&main, 1001)->SetImages(P(g_skin.paths.helpNormal), P(g_skin.paths.helpNormal),
-                                                      P(g_skin.paths.helpNormal), P(g_skin.paths.helpNormal));
+    DlgItem<CTButtonPicture>(&main, 1002)
+        ->SetImages(P(g_skin.paths.minNormal), P(g_skin.paths.minNormal), P(g_skin.paths.minNormal),
+                    P(g_skin.paths.minNormal));
+    DlgItem<CTButtonPicture>(&main, 1000)
+        ->SetImages(P(g_skin.paths.closeNormal), P(g_skin.paths.closeNormal), P(g_skin.paths.closeNormal),
+                    P(g_skin.paths.closeNormal));
+    DlgItem<CTButtonPicture>(&main, 1001)
+        ->SetImages(P(g_skin.paths.helpNormal), P(g_skin.paths.helpNormal), P(g_skin.paths.helpNormal),
+                    P(g_skin.paths.helpNormal));
 
     auto* menu = new CTDialog(&main);
     BuildDialog(menu, 130);
@@ -261,8 +284,7 @@ void RenderMainWindow(const CImageList* icons)
     Shot(main, QStringLiteral("main_window_status_page"));
 }
 
-void RenderPages(const CImageList* icons)
-{
+void RenderPages(const CImageList* icons) {
     CTDialog reboot;
     BuildDialog(&reboot, 136);
     TranslateWindow(&reboot);
@@ -286,8 +308,9 @@ void RenderPages(const CImageList* icons)
     status.show();
     QApplication::processEvents();
     // Hover: write the highlight as a mouse move would.
-    QMouseEvent move(QEvent::MouseMove, QPointF(g->CellRect(4, 2).center()), g->viewport()->mapToGlobal(QPointF(g->CellRect(4, 2).center())),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(g->CellRect(4, 2).center()),
+                     g->viewport()->mapToGlobal(QPointF(g->CellRect(4, 2).center())), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(g->viewport(), &move);
     Shot(status, QStringLiteral("page_status_hover_row4_sort_ip_desc"));
     status.hide();
@@ -304,16 +327,14 @@ void RenderPages(const CImageList* icons)
     Shot(help, QStringLiteral("install_help"));
 }
 
-void SkinButton(QWidget& dlg, int id, const std::string& normal, const std::string& down)
-{
+void SkinButton(QWidget& dlg, int id, const std::string& normal, const std::string& down) {
     if (auto* b = DlgItem<CTButtonPicture>(&dlg, id)) {
         ApplyButtonStyle(*b, b->text());
         b->SetImages(P(normal), P(down), P(down), P(normal));
     }
 }
 
-void RenderDialogs()
-{
+void RenderDialogs() {
     CTDialog wizard;
     BuildDialog(&wizard, 145);
     TranslateWindow(&wizard);
@@ -334,7 +355,7 @@ void RenderDialogs()
     grid->SetColumnCount(6);
     grid->SetFixedRowCount(1);
     const std::pair<const char*, int> cols[] = {{"Select", 40}, {"SingleName", 160}, {"Channel", 70},
-                                                {"MAC", 120}, {"Secure", 120}, {"SingleStrength", 60}};
+                                                {"MAC", 120},   {"Secure", 120},     {"SingleStrength", 60}};
     for (int c = 0; c < 6; ++c)
         SetTitleCell(*grid, c, cols[c].second, T(cols[c].first));
     static CImageList bars;
@@ -363,8 +384,7 @@ void RenderDialogs()
     Shot(wizard, QStringLiteral("dialog_bridge_wizard_survey"));
 }
 
-void MeasureGrid()
-{
+void MeasureGrid() {
     CGridCtrl grid;
     grid.resize(720, 500);
     ApplyListGridStyle(grid);
@@ -390,9 +410,9 @@ void MeasureGrid()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s <resources folder> <output folder> [lcid]\n", argv[0]);

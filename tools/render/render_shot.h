@@ -9,8 +9,7 @@
 
 namespace cpe::render {
 
-inline void SaveShot(QWidget& w, const QString& dir, const QString& name)
-{
+inline void SaveShot(QWidget& w, const QString& dir, const QString& name) {
     QImage img(w.size(), QImage::Format_RGB32);
     img.fill(Qt::white);
     w.render(&img);

@@ -38,8 +38,7 @@ QString g_skin;
 QString g_work;
 int g_failures = 0;
 
-void Save(const QImage& img, const QString& name, const QString& dir = g_skin)
-{
+void Save(const QImage& img, const QString& name, const QString& dir = g_skin) {
     const QString path = dir + QLatin1Char('/') + name;
     QImage out = img;
     if (name.endsWith(QLatin1String(".bmp")) || name.endsWith(QLatin1String(".jpg")))
@@ -50,31 +49,27 @@ void Save(const QImage& img, const QString& name, const QString& dir = g_skin)
     }
 }
 
-QImage Canvas(int w, int h, QColor fill = Qt::white)
-{
+QImage Canvas(int w, int h, QColor fill = Qt::white) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(fill);
     return img;
 }
 
-QFont UiFont(int pixels, bool bold = false, bool cjk = false)
-{
+QFont UiFont(int pixels, bool bold = false, bool cjk = false) {
     QFont f(cjk ? QStringLiteral("WenQuanYi Micro Hei") : QStringLiteral("DejaVu Sans"));
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
 }
 
-void Antialias(QPainter& p)
-{
+void Antialias(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 }
 
 // ---- window backgrounds -------------------------------------------------------------------
 
-void DrawBanner(QPainter& p, int w, int h)
-{
+void DrawBanner(QPainter& p, int w, int h) {
     QLinearGradient g(0, 0, 0, h);
     g.setColorAt(0, kBlue);
     g.setColorAt(1, kBlueDark);
@@ -99,8 +94,7 @@ void DrawBanner(QPainter& p, int w, int h)
     p.fillRect(0, h - 3, w, 3, kOrange);
 }
 
-void MainBackground()
-{
+void MainBackground() {
     const int w = 876, h = 674;  // the main window's client area
     QImage img = Canvas(w, h);
     QPainter p(&img);
@@ -110,8 +104,7 @@ void MainBackground()
     Save(img, QStringLiteral("main_bk.jpg"));
 }
 
-void MenuBackground()
-{
+void MenuBackground() {
     const int w = 137, h = 605;
     QImage img = Canvas(w, h, kPanel);
     QPainter p(&img);
@@ -123,8 +116,7 @@ void MenuBackground()
 
 // ---- menu buttons -------------------------------------------------------------------------
 
-void DrawMenuIcon(QPainter& p, QRectF r, bool search, QColor c)
-{
+void DrawMenuIcon(QPainter& p, QRectF r, bool search, QColor c) {
     p.setPen(QPen(c, 2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     if (search) {
@@ -139,8 +131,7 @@ void DrawMenuIcon(QPainter& p, QRectF r, bool search, QColor c)
     }
 }
 
-void MenuButton(const QString& name, bool search, bool down)
-{
+void MenuButton(const QString& name, bool search, bool down) {
     const int w = 135, h = 46;
     QImage img = Canvas(w, h, kPanel);
     QPainter p(&img);
@@ -161,8 +152,7 @@ void MenuButton(const QString& name, bool search, bool down)
 
 // ---- title and help menu buttons ----------------------------------------------------------
 
-void TitleButton(const QString& name, int kind)
-{
+void TitleButton(const QString& name, int kind) {
     const int w = 26, h = 16;
     QImage img = Canvas(w, h, kBlue);
     QPainter p(&img);
@@ -186,8 +176,7 @@ void TitleButton(const QString& name, int kind)
     Save(img, name);
 }
 
-void HelpMenuIcon(const QString& name, int kind)
-{
+void HelpMenuIcon(const QString& name, int kind) {
     QImage img = Canvas(16, 16);
     QPainter p(&img);
     Antialias(p);
@@ -205,8 +194,7 @@ void HelpMenuIcon(const QString& name, int kind)
 
 // ---- list page pieces ---------------------------------------------------------------------
 
-void RoundedButton(const QString& name, int w, int h, QColor top, QColor bottom, QColor frame)
-{
+void RoundedButton(const QString& name, int w, int h, QColor top, QColor bottom, QColor frame) {
     QImage img = Canvas(w, h);
     QPainter p(&img);
     Antialias(p);
@@ -220,8 +208,7 @@ void RoundedButton(const QString& name, int w, int h, QColor top, QColor bottom,
     Save(img, name);
 }
 
-void RefreshIcon(const QString& name, QColor c)
-{
+void RefreshIcon(const QString& name, QColor c) {
     QImage img = Canvas(15, 16);
     QPainter p(&img);
     Antialias(p);
@@ -237,14 +224,12 @@ void RefreshIcon(const QString& name, QColor c)
     Save(img, name);
 }
 
-void Line(const QString& name, int w, int h, QColor c)
-{
+void Line(const QString& name, int w, int h, QColor c) {
     QImage img = Canvas(w, h, c);
     Save(img, name);
 }
 
-void SearchBoxFrame()
-{
+void SearchBoxFrame() {
     // Left part with a magnifier, then the right end cap; the edit draws its own bottom line.
     QImage left = Canvas(24, 29);
     QPainter p(&left);
@@ -265,8 +250,7 @@ void SearchBoxFrame()
     Save(right, QStringLiteral("btn_pie2.bmp"));
 }
 
-void BusyFrames()
-{
+void BusyFrames() {
     const int n = 12, size = 24;
     for (int i = 0; i < n; ++i) {
         QImage img = Canvas(size, size);
@@ -289,8 +273,7 @@ void BusyFrames()
 
 // ---- status strips ------------------------------------------------------------------------
 
-void StatusIcon(QPainter& p, QRect cell, int status)
-{
+void StatusIcon(QPainter& p, QRect cell, int status) {
     const QPointF c(cell.left() + 8, cell.top() + 8);
     p.setPen(Qt::NoPen);
     auto dot = [&](QColor col) {
@@ -303,7 +286,8 @@ void StatusIcon(QPainter& p, QRect cell, int status)
     QPen white(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     switch (status) {
     case 1: dot(kGreen); break;
-    case 2: case 3: {
+    case 2:
+    case 3: {
         dot(status == 2 ? kGreen : kRed);
         p.setPen(white);
         p.drawLine(c + QPointF(-3, 0), c + QPointF(3, 0));
@@ -311,7 +295,8 @@ void StatusIcon(QPainter& p, QRect cell, int status)
         p.drawEllipse(c + QPointF(3, 0), 1.2, 1.2);
         break;
     }
-    case 4: case 5: {
+    case 4:
+    case 5: {
         dot(kAmber);
         p.setPen(white);
         p.setBrush(Qt::NoBrush);
@@ -357,8 +342,7 @@ void StatusIcon(QPainter& p, QRect cell, int status)
 }
 
 // Image 0 is the action of the "Operate" column; images 1..10 the status codes.
-void StatusStrip(const QString& name, const QString& action, bool cjk, bool bridge)
-{
+void StatusStrip(const QString& name, const QString& action, bool cjk, bool bridge) {
     const int count = 11;
     QImage img = Canvas(50 * count, 16);
     QPainter p(&img);
@@ -385,8 +369,7 @@ void StatusStrip(const QString& name, const QString& action, bool cjk, bool brid
     Save(img, name);
 }
 
-void SignalStrength(int level)
-{
+void SignalStrength(int level) {
     QImage img = Canvas(24, 16);
     QPainter p(&img);
     for (int i = 0; i < 5; ++i) {
@@ -400,8 +383,7 @@ void SignalStrength(int level)
 
 // ---- dialogs ------------------------------------------------------------------------------
 
-void CloseCross(const QString& name, int w, int h, QColor bg, QColor fg)
-{
+void CloseCross(const QString& name, int w, int h, QColor bg, QColor fg) {
     QImage img = Canvas(w, h, bg);
     QPainter p(&img);
     Antialias(p);
@@ -414,8 +396,7 @@ void CloseCross(const QString& name, int w, int h, QColor bg, QColor fg)
     Save(img, name);
 }
 
-void Tab(const QString& name, bool selected)
-{
+void Tab(const QString& name, bool selected) {
     const int w = 96, h = 30;
     QImage img = Canvas(w, h, selected ? Qt::white : QColor(236, 238, 241));
     QPainter p(&img);
@@ -431,8 +412,7 @@ void Tab(const QString& name, bool selected)
 }
 
 // The "Operate" image of the management list: a strip of one 50 x 16 image, a pencil.
-void Pencil()
-{
+void Pencil() {
     QImage img = Canvas(50, 16);
     QPainter p(&img);
     Antialias(p);
@@ -449,8 +429,7 @@ void Pencil()
     Save(img, QStringLiteral("write.bmp"));
 }
 
-void DrawDevice(QPainter& p, QPointF at, const QString& label, QColor c)
-{
+void DrawDevice(QPainter& p, QPointF at, const QString& label, QColor c) {
     p.setPen(QPen(c, 2));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(at.x() - 22, at.y() - 30, 44, 60), 6, 6);
@@ -462,8 +441,7 @@ void DrawDevice(QPainter& p, QPointF at, const QString& label, QColor c)
     p.drawText(QRectF(at.x() - 80, at.y() + 36, 160, 20), Qt::AlignCenter, label);
 }
 
-void DrawComputer(QPainter& p, QPointF at, const QString& label)
-{
+void DrawComputer(QPainter& p, QPointF at, const QString& label) {
     p.setPen(QPen(kBlueDark, 2));
     p.setBrush(QColor(232, 240, 250));
     p.drawRoundedRect(QRectF(at.x() - 40, at.y() - 32, 80, 52), 4, 4);
@@ -474,8 +452,7 @@ void DrawComputer(QPainter& p, QPointF at, const QString& label)
     p.drawText(QRectF(at.x() - 80, at.y() + 36, 160, 20), Qt::AlignCenter, label);
 }
 
-void InstallHelp(const QString& name, bool cjk)
-{
+void InstallHelp(const QString& name, bool cjk) {
     const int w = 850, h = 585;
     QImage img = Canvas(w, h);
     QPainter p(&img);
@@ -493,7 +470,8 @@ void InstallHelp(const QString& name, bool cjk)
     p.drawRoundedRect(QRectF(sw.x() - 45, sw.y() - 14, 90, 28), 4, 4);
     p.setPen(QColor(60, 60, 60));
     p.setFont(UiFont(13, true, cjk));
-    p.drawText(QRectF(sw.x() - 80, sw.y() + 36, 160, 20), Qt::AlignCenter, cjk ? QStringLiteral("PoE供电器") : QStringLiteral("PoE injector"));
+    p.drawText(QRectF(sw.x() - 80, sw.y() + 36, 160, 20), Qt::AlignCenter,
+               cjk ? QStringLiteral("PoE供电器") : QStringLiteral("PoE injector"));
     DrawDevice(p, cpe, QStringLiteral("CPE"), kOrange);
     DrawDevice(p, ap, QStringLiteral("AP"), kBlue);
     p.setPen(QPen(kGrayText, 2));
@@ -503,18 +481,21 @@ void InstallHelp(const QString& name, bool cjk)
     for (int r = 0; r < 3; ++r)
         p.drawArc(QRectF(cpe.x() + 30 + r * 14, cpe.y() - 60 - r * 4, 30, 40), -40 * 16, 80 * 16);
 
-    const QStringList steps = cjk ? QStringList{
-        QStringLiteral("1. 用网线将电脑连接到PoE供电器的LAN口，将设备连接到PoE口。"),
-        QStringLiteral("2. 将电脑的IP地址设置在设备所在的网段（例如 192.168.1.x）。"),
-        QStringLiteral("3. 打开“设备状态”页面，点击“搜索”，等待设备出现在列表中。"),
-        QStringLiteral("4. 在“设备管理”中修改无线和IP参数，在“设备桥接”中连接远端AP。"),
-        QStringLiteral("5. 升级固件前请确认设备型号与固件文件一致，升级过程中不要断电。")}
-        : QStringList{
-        QStringLiteral("1. Connect the computer to the LAN port of the PoE injector and the device to its PoE port."),
-        QStringLiteral("2. Give the computer an address in the device's subnet (for example 192.168.1.x)."),
-        QStringLiteral("3. Open \"Device status\", press \"Search\" and wait for the devices to appear."),
-        QStringLiteral("4. Change wireless and IP settings in \"Device management\"; bridge to a remote AP in \"Device bridge\"."),
-        QStringLiteral("5. Before upgrading, check that the firmware file fits the model; keep the power on meanwhile.")};
+    const QStringList steps =
+        cjk ? QStringList{QStringLiteral("1. 用网线将电脑连接到PoE供电器的LAN口，将设备连接到PoE口。"),
+                          QStringLiteral("2. 将电脑的IP地址设置在设备所在的网段（例如 192.168.1.x）。"),
+                          QStringLiteral("3. 打开“设备状态”页面，点击“搜索”，等待设备出现在列表中。"),
+                          QStringLiteral("4. 在“设备管理”中修改无线和IP参数，在“设备桥接”中连接远端AP。"),
+                          QStringLiteral("5. 升级固件前请确认设备型号与固件文件一致，升级过程中不要断电。")}
+            : QStringList{
+                  QStringLiteral(
+                      "1. Connect the computer to the LAN port of the PoE injector and the device to its PoE port."),
+                  QStringLiteral("2. Give the computer an address in the device's subnet (for example 192.168.1.x)."),
+                  QStringLiteral("3. Open \"Device status\", press \"Search\" and wait for the devices to appear."),
+                  QStringLiteral("4. Change wireless and IP settings in \"Device management\"; bridge to a remote AP "
+                                 "in \"Device bridge\"."),
+                  QStringLiteral("5. Before upgrading, check that the firmware file fits the model; keep the power on "
+                                 "meanwhile.")};
     p.setPen(QColor(50, 50, 50));
     p.setFont(UiFont(14, false, cjk));
     int y = 320;
@@ -526,8 +507,7 @@ void InstallHelp(const QString& name, bool cjk)
     Save(img, name);
 }
 
-void BridgeFinish()
-{
+void BridgeFinish() {
     const int w = 495, h = 215;
     QImage img = Canvas(w, h);
     QPainter p(&img);
@@ -545,8 +525,7 @@ void BridgeFinish()
     Save(img, QStringLiteral("bridge_finish.jpg"));
 }
 
-void AppIcon()
-{
+void AppIcon() {
     for (int size : {16, 24, 32, 48, 64, 256}) {
         QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
         img.fill(Qt::transparent);
@@ -572,8 +551,7 @@ void AppIcon()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 3) {
@@ -598,7 +576,8 @@ int main(int argc, char** argv)
     HelpMenuIcon(QStringLiteral("help_support_normal.bmp"), 1);
     HelpMenuIcon(QStringLiteral("help_contact_normal.bmp"), 2);
     HelpMenuIcon(QStringLiteral("help_help_normal.bmp"), 3);
-    RoundedButton(QStringLiteral("btn_search.bmp"), 60, 29, QColor(255, 255, 255), QColor(232, 234, 238), QColor(190, 190, 190));
+    RoundedButton(QStringLiteral("btn_search.bmp"), 60, 29, QColor(255, 255, 255), QColor(232, 234, 238),
+                  QColor(190, 190, 190));
     RefreshIcon(QStringLiteral("btn_update_normal.bmp"), kGrayText);
     RefreshIcon(QStringLiteral("btn_update_down.bmp"), kOrange);
     Line(QStringLiteral("line.bmp"), 696, 1, kGrayLine);
@@ -610,7 +589,8 @@ int main(int argc, char** argv)
     StatusStrip(QStringLiteral("bridge_chinese.bmp"), QStringLiteral("桥接"), true, true);
     InstallHelp(QStringLiteral("help_other.jpg"), false);
     InstallHelp(QStringLiteral("help_chinese.jpg"), true);
-    RoundedButton(QStringLiteral("btn_config.bmp"), 75, 26, QColor(255, 255, 255), QColor(232, 234, 238), QColor(190, 190, 190));
+    RoundedButton(QStringLiteral("btn_config.bmp"), 75, 26, QColor(255, 255, 255), QColor(232, 234, 238),
+                  QColor(190, 190, 190));
     RoundedButton(QStringLiteral("config_btn.bmp"), 75, 26, QColor(250, 160, 100), kOrange, QColor(210, 96, 24));
     CloseCross(QStringLiteral("close_config.bmp"), 18, 18, kBlue, Qt::white);
     Tab(QStringLiteral("wireless_basic.bmp"), true);

@@ -17,8 +17,7 @@ namespace {
 
 constexpr int kImageGap = 2;  // between a cell's image and its text
 
-int ToQtAlignment(unsigned format)
-{
+int ToQtAlignment(unsigned format) {
     int flags = 0;
     if (format & DT_CENTER)
         flags |= Qt::AlignHCenter;
@@ -41,23 +40,20 @@ int ToQtAlignment(unsigned format)
 
 }  // namespace
 
-const CGridCellBase* CGridCellBase::DefaultCell() const
-{
+const CGridCellBase* CGridCellBase::DefaultCell() const {
     if (!m_pGrid)
         return nullptr;
     return &m_pGrid->GetDefaultCell(IsFixedRow(), IsFixedCol());
 }
 
-unsigned CGridCellBase::GetFormat() const
-{
+unsigned CGridCellBase::GetFormat() const {
     if (m_nFormat)
         return *m_nFormat;
     const CGridCellBase* d = DefaultCell();
     return d ? d->GetFormat() : (DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
-const QFont& CGridCellBase::GetFont() const
-{
+const QFont& CGridCellBase::GetFont() const {
     if (m_font)
         return *m_font;
     const CGridCellBase* d = DefaultCell();
@@ -67,16 +63,14 @@ const QFont& CGridCellBase::GetFont() const
     return fallback;
 }
 
-int CGridCellBase::GetMargin() const
-{
+int CGridCellBase::GetMargin() const {
     if (m_nMargin >= 0)
         return m_nMargin;
     const CGridCellBase* d = DefaultCell();
     return d ? d->GetMargin() : 3;
 }
 
-void CGridCellBase::CopyFrom(const CGridCellBase& o)
-{
+void CGridCellBase::CopyFrom(const CGridCellBase& o) {
     m_strText = o.m_strText;
     m_nImage = o.m_nImage;
     m_nData = o.m_nData;
@@ -88,8 +82,7 @@ void CGridCellBase::CopyFrom(const CGridCellBase& o)
     m_nMargin = o.m_nMargin;
 }
 
-void CGridCellBase::Reset()
-{
+void CGridCellBase::Reset() {
     m_strText.clear();
     m_nImage = -1;
     m_nData = 0;
@@ -100,14 +93,12 @@ void CGridCellBase::Reset()
     m_nMargin = -1;
 }
 
-QSize CGridCellBase::GetTextExtent(const QString& text) const
-{
+QSize CGridCellBase::GetTextExtent(const QString& text) const {
     const QFontMetrics fm(GetFont());
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
-QSize CGridCellBase::GetCellExtent() const
-{
+QSize CGridCellBase::GetCellExtent() const {
     const QSize text = GetTextExtent(m_strText);
     int w = text.width() + 2 * GetMargin();
     int h = text.height() + 2 * GetMargin();
@@ -119,8 +110,7 @@ QSize CGridCellBase::GetCellExtent() const
     return {w, h};
 }
 
-QRect CGridCellBase::GetTextRect(const QRect& cellRect) const
-{
+QRect CGridCellBase::GetTextRect(const QRect& cellRect) const {
     QRect r = cellRect.adjusted(GetMargin(), GetMargin(), -GetMargin(), -GetMargin());
     if (m_pGrid && m_pGrid->GetImageList() && m_nImage >= 0) {
         const CImageList* images = m_pGrid->GetImageList();
@@ -131,8 +121,7 @@ QRect CGridCellBase::GetTextRect(const QRect& cellRect) const
     return r;
 }
 
-void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect)
-{
+void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect) {
     m_lastDrawn = rect;
     const CGridCellBase* d = DefaultCell();
     const ColorRef textRef = m_crText != CLR_DEFAULT ? m_crText : (d ? d->m_crText : Rgb(0, 0, 0));
@@ -207,20 +196,15 @@ void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect)
     }
 }
 
-void CGridCellCheck::SetCheck(bool checked)
-{
+void CGridCellCheck::SetCheck(bool checked) {
     m_bChecked = checked;
     if (m_pGrid && !m_lastDrawn.isEmpty())
         m_pGrid->viewport()->update(m_lastDrawn);
 }
 
-int CGridCellCheck::BoxSide() const
-{
-    return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-}
+int CGridCellCheck::BoxSide() const { return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
 
-QRect CGridCellCheck::CheckBoxRect(const QRect& cellRect) const
-{
+QRect CGridCellCheck::CheckBoxRect(const QRect& cellRect) const {
     const int side = BoxSide();
     const int margin = GetMargin();
     // Vertically centred: with the 26-pixel rows of the lists a box at the top margin looks
@@ -228,8 +212,7 @@ QRect CGridCellCheck::CheckBoxRect(const QRect& cellRect) const
     return QRect(cellRect.left() + margin, cellRect.top() + (cellRect.height() - side) / 2, side, side);
 }
 
-void CGridCellCheck::Draw(QPainter& p, int row, int col, const QRect& rect)
-{
+void CGridCellCheck::Draw(QPainter& p, int row, int col, const QRect& rect) {
     CGridCellBase::Draw(p, row, col, rect);
     QStyleOptionButton opt;
     opt.rect = CheckBoxRect(rect);
@@ -238,22 +221,19 @@ void CGridCellCheck::Draw(QPainter& p, int row, int col, const QRect& rect)
     QApplication::style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, w);
 }
 
-QRect CGridCellCheck::GetTextRect(const QRect& cellRect) const
-{
+QRect CGridCellCheck::GetTextRect(const QRect& cellRect) const {
     QRect r = CGridCellBase::GetTextRect(cellRect);
     r.setLeft(r.left() + BoxSide() + 2 * GetMargin());
     return r;
 }
 
-QSize CGridCellCheck::GetCellExtent() const
-{
+QSize CGridCellCheck::GetCellExtent() const {
     QSize s = CGridCellBase::GetCellExtent();
     const int extra = BoxSide() + 2 * GetMargin();
     return {s.width() + extra, std::max(s.height(), extra)};
 }
 
-void CGridCellCheck::OnClick(QPoint)
-{
+void CGridCellCheck::OnClick(QPoint) {
     if (m_pGrid && m_pGrid->IsEditable() && !IsReadOnly())
         SetCheck(!m_bChecked);
 }
@@ -262,8 +242,7 @@ void CGridCellCheck::OnClick(QPoint)
 
 namespace cpe {
 
-CGridDefaultCell::CGridDefaultCell()
-{
+CGridDefaultCell::CGridDefaultCell() {
     m_nFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
     m_font = MakeFont(Skin().gridFont);
     m_nMargin = 3;

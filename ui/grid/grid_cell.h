@@ -92,7 +92,10 @@ public:
     virtual QSize GetCellExtent() const;
     // A left click released on the cell.
     virtual void OnClick(QPoint cellPos) { (void)cellPos; }
-    virtual bool ValidateEdit(const QString& text) { (void)text; return true; }
+    virtual bool ValidateEdit(const QString& text) {
+        (void)text;
+        return true;
+    }
 
     const QRect& LastDrawnRect() const { return m_lastDrawn; }
 

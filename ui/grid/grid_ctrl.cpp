@@ -12,14 +12,12 @@
 
 namespace cpe {
 
-QEvent::Type GridNotifyEvent::EventType()
-{
+QEvent::Type GridNotifyEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent)
-{
+CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
     const QPalette& pal = QApplication::palette();
     m_crGridBk = FromQColor(pal.color(QPalette::Button));
     for (CGridDefaultCell& d : m_defaults) {
@@ -37,8 +35,7 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent)
     m_titleTip = new CTitleTip(this);
 }
 
-CGridCtrl::~CGridCtrl()
-{
+CGridCtrl::~CGridCtrl() {
     // The editor would report to a half-destroyed grid when it loses the focus on its way out.
     if (m_editor) {
         m_editor->Detach();
@@ -48,8 +45,7 @@ CGridCtrl::~CGridCtrl()
 
 // ---- shape ------------------------------------------------------------------------------
 
-unsigned CGridCtrl::FixedFlags(int row, int col) const
-{
+unsigned CGridCtrl::FixedFlags(int row, int col) const {
     unsigned flags = 0;
     if (row < m_nFixedRows)
         flags |= GVIS_FIXED | GVIS_FIXEDROW;
@@ -58,16 +54,14 @@ unsigned CGridCtrl::FixedFlags(int row, int col) const
     return flags;
 }
 
-std::unique_ptr<CGridCellBase> CGridCtrl::NewCell(int row, int col)
-{
+std::unique_ptr<CGridCellBase> CGridCtrl::NewCell(int row, int col) {
     auto cell = std::make_unique<CGridCell>();
     cell->SetGrid(this);
     cell->SetState(FixedFlags(row, col));
     return cell;
 }
 
-bool CGridCtrl::SetRowCount(int rows)
-{
+bool CGridCtrl::SetRowCount(int rows) {
     if (rows < 0)
         return false;
     if (rows == GetRowCount())
@@ -101,8 +95,7 @@ bool CGridCtrl::SetRowCount(int rows)
     return true;
 }
 
-bool CGridCtrl::SetColumnCount(int cols)
-{
+bool CGridCtrl::SetColumnCount(int cols) {
     if (cols < 0)
         return false;
     if (cols == GetColumnCount())
@@ -131,8 +124,7 @@ bool CGridCtrl::SetColumnCount(int cols)
     return true;
 }
 
-bool CGridCtrl::SetFixedRowCount(int rows)
-{
+bool CGridCtrl::SetFixedRowCount(int rows) {
     if (rows < 0)
         return false;
     if (rows > GetRowCount())
@@ -149,8 +141,7 @@ bool CGridCtrl::SetFixedRowCount(int rows)
     return true;
 }
 
-bool CGridCtrl::SetFixedColumnCount(int cols)
-{
+bool CGridCtrl::SetFixedColumnCount(int cols) {
     if (cols < 0)
         return false;
     if (cols > GetColumnCount())
@@ -159,8 +150,7 @@ bool CGridCtrl::SetFixedColumnCount(int cols)
     return SetFixedRowCount(m_nFixedRows);
 }
 
-int CGridCtrl::InsertRow(const QString& heading)
-{
+int CGridCtrl::InsertRow(const QString& heading) {
     const int row = GetRowCount();
     SetRowCount(row + 1);
     if (!heading.isEmpty() && GetColumnCount() > 0)
@@ -168,15 +158,13 @@ int CGridCtrl::InsertRow(const QString& heading)
     return row;
 }
 
-void CGridCtrl::DeleteNonFixedRows()
-{
+void CGridCtrl::DeleteNonFixedRows() {
     SetRowCount(m_nFixedRows);
     m_nSortColumn = -1;
     m_nHoverRow = -1;
 }
 
-bool CGridCtrl::DeleteAllItems()
-{
+bool CGridCtrl::DeleteAllItems() {
     SetRowCount(0);
     SetColumnCount(0);
     m_nFixedRows = m_nFixedCols = 0;
@@ -184,8 +172,7 @@ bool CGridCtrl::DeleteAllItems()
     return true;
 }
 
-void CGridCtrl::SetColumnWidth(int col, int width)
-{
+void CGridCtrl::SetColumnWidth(int col, int width) {
     if (col < 0 || col >= GetColumnCount())
         return;
     int& w = m_colWidths[static_cast<std::size_t>(col)];
@@ -193,13 +180,11 @@ void CGridCtrl::SetColumnWidth(int col, int width)
     w = std::max(width, 0);
 }
 
-int CGridCtrl::GetColumnWidth(int col) const
-{
+int CGridCtrl::GetColumnWidth(int col) const {
     return col >= 0 && col < GetColumnCount() ? m_colWidths[static_cast<std::size_t>(col)] : 0;
 }
 
-void CGridCtrl::SetRowHeight(int row, int height)
-{
+void CGridCtrl::SetRowHeight(int row, int height) {
     if (row < 0 || row >= GetRowCount())
         return;
     int& h = m_rowHeights[static_cast<std::size_t>(row)];
@@ -207,13 +192,11 @@ void CGridCtrl::SetRowHeight(int row, int height)
     h = std::max(height, 0);
 }
 
-int CGridCtrl::GetRowHeight(int row) const
-{
+int CGridCtrl::GetRowHeight(int row) const {
     return row >= 0 && row < GetRowCount() ? m_rowHeights[static_cast<std::size_t>(row)] : 0;
 }
 
-void CGridCtrl::ResetScrollBars()
-{
+void CGridCtrl::ResetScrollBars() {
     // The room the cells get once the bars that are needed take theirs.
     const QSize room = maximumViewportSize();
     const int barW = verticalScrollBar()->sizeHint().width();
@@ -231,20 +214,17 @@ void CGridCtrl::ResetScrollBars()
 
 // ---- cells ------------------------------------------------------------------------------
 
-bool CGridCtrl::IsValid(int row, int col) const
-{
+bool CGridCtrl::IsValid(int row, int col) const {
     return row >= 0 && row < GetRowCount() && col >= 0 && col < GetColumnCount();
 }
 
-CGridCellBase* CGridCtrl::GetCell(int row, int col) const
-{
+CGridCellBase* CGridCtrl::GetCell(int row, int col) const {
     if (!IsValid(row, col))
         return nullptr;
     return m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)].get();
 }
 
-bool CGridCtrl::SetItemText(int row, int col, const QString& text)
-{
+bool CGridCtrl::SetItemText(int row, int col, const QString& text) {
     CGridCellBase* cell = GetCell(row, col);
     if (!cell)
         return false;
@@ -252,14 +232,12 @@ bool CGridCtrl::SetItemText(int row, int col, const QString& text)
     return true;
 }
 
-QString CGridCtrl::GetItemText(int row, int col) const
-{
+QString CGridCtrl::GetItemText(int row, int col) const {
     const CGridCellBase* cell = GetCell(row, col);
     return cell ? cell->GetText() : QString();
 }
 
-bool CGridCtrl::SetItemState(int row, int col, unsigned state)
-{
+bool CGridCtrl::SetItemState(int row, int col, unsigned state) {
     CGridCellBase* cell = GetCell(row, col);
     if (!cell)
         return false;
@@ -272,62 +250,54 @@ bool CGridCtrl::SetItemState(int row, int col, unsigned state)
     return true;
 }
 
-unsigned CGridCtrl::GetItemState(int row, int col) const
-{
+unsigned CGridCtrl::GetItemState(int row, int col) const {
     const CGridCellBase* cell = GetCell(row, col);
     return cell ? cell->GetState() : 0;
 }
 
-bool CGridCtrl::SetItemFormat(int row, int col, unsigned format)
-{
+bool CGridCtrl::SetItemFormat(int row, int col, unsigned format) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetFormat(format);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetItemFgColour(int row, int col, ColorRef c)
-{
+bool CGridCtrl::SetItemFgColour(int row, int col, ColorRef c) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetTextClr(c);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetItemBkColour(int row, int col, ColorRef c)
-{
+bool CGridCtrl::SetItemBkColour(int row, int col, ColorRef c) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetBackClr(c);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetItemFont(int row, int col, const QFont& font)
-{
+bool CGridCtrl::SetItemFont(int row, int col, const QFont& font) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetFont(font);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetItemImage(int row, int col, int image)
-{
+bool CGridCtrl::SetItemImage(int row, int col, int image) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetImage(image);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetItemData(int row, int col, std::intptr_t value)
-{
+bool CGridCtrl::SetItemData(int row, int col, std::intptr_t value) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetData(value);
     return cell != nullptr;
 }
 
-bool CGridCtrl::SetCheckCell(int row)
-{
+bool CGridCtrl::SetCheckCell(int row) {
     CGridCellBase* old = GetCell(row, 0);
     if (!old)
         return false;
@@ -339,52 +309,42 @@ bool CGridCtrl::SetCheckCell(int row)
     return true;
 }
 
-CGridCellCheck* CGridCtrl::GetCheckCell(int row) const
-{
-    return dynamic_cast<CGridCellCheck*>(GetCell(row, 0));
-}
+CGridCellCheck* CGridCtrl::GetCheckCell(int row) const { return dynamic_cast<CGridCellCheck*>(GetCell(row, 0)); }
 
-CGridDefaultCell& CGridCtrl::GetDefaultCell(bool fixedRow, bool fixedCol)
-{
+CGridDefaultCell& CGridCtrl::GetDefaultCell(bool fixedRow, bool fixedCol) {
     return m_defaults[(fixedRow ? 1 : 0) + (fixedCol ? 2 : 0)];
 }
 
-const CGridDefaultCell& CGridCtrl::GetDefaultCell(bool fixedRow, bool fixedCol) const
-{
+const CGridDefaultCell& CGridCtrl::GetDefaultCell(bool fixedRow, bool fixedCol) const {
     return m_defaults[(fixedRow ? 1 : 0) + (fixedCol ? 2 : 0)];
 }
 
 // ---- look -------------------------------------------------------------------------------
 
-void CGridCtrl::SetGridBkColor(ColorRef c)
-{
+void CGridCtrl::SetGridBkColor(ColorRef c) {
     m_crGridBk = c;
     if (m_bAllowRedraw)
         viewport()->update();
 }
 
-void CGridCtrl::SetGridLineColor(ColorRef c)
-{
+void CGridCtrl::SetGridLineColor(ColorRef c) {
     m_crGridLine = c;
     if (m_bAllowRedraw)
         viewport()->update();
 }
 
-void CGridCtrl::SetGridLines(int mode)
-{
+void CGridCtrl::SetGridLines(int mode) {
     m_nGridLines = mode;
     if (m_bAllowRedraw)
         viewport()->update();
 }
 
-void CGridCtrl::SetImageList(const CImageList* images)
-{
+void CGridCtrl::SetImageList(const CImageList* images) {
     m_pImageList = images;
     viewport()->update();
 }
 
-void CGridCtrl::SetSortColumn(int col)
-{
+void CGridCtrl::SetSortColumn(int col) {
     if (m_nSortColumn >= 0)
         RedrawCell(0, m_nSortColumn);
     m_nSortColumn = col;
@@ -392,28 +352,24 @@ void CGridCtrl::SetSortColumn(int col)
         RedrawCell(0, col);
 }
 
-void CGridCtrl::SetSortAscending(bool ascending)
-{
+void CGridCtrl::SetSortAscending(bool ascending) {
     m_bAscending = ascending;
     if (m_nSortColumn >= 0)
         RedrawCell(0, m_nSortColumn);
 }
 
-void CGridCtrl::AddHandColumn(int col)
-{
+void CGridCtrl::AddHandColumn(int col) {
     const QString key = QString::number(col);
     if (std::find(m_handColumns.begin(), m_handColumns.end(), key) == m_handColumns.end())
         m_handColumns.push_back(key);
 }
 
-bool CGridCtrl::IsHandColumn(int col) const
-{
+bool CGridCtrl::IsHandColumn(int col) const {
     const QString key = QString::number(col);
     return std::find(m_handColumns.begin(), m_handColumns.end(), key) != m_handColumns.end();
 }
 
-void CGridCtrl::SetRedraw(bool allow)
-{
+void CGridCtrl::SetRedraw(bool allow) {
     m_bAllowRedraw = allow;
     if (allow) {
         ResetScrollBars();
@@ -421,15 +377,13 @@ void CGridCtrl::SetRedraw(bool allow)
     }
 }
 
-void CGridCtrl::SetEditable(bool editable)
-{
+void CGridCtrl::SetEditable(bool editable) {
     m_bEditable = editable;
     if (m_bAllowRedraw)
         viewport()->update();
 }
 
-void CGridCtrl::EnableSelection(bool enable)
-{
+void CGridCtrl::EnableSelection(bool enable) {
     ClearSelection();
     SetFocusCell(-1, -1);
     m_bEnableSelection = enable;
@@ -437,29 +391,23 @@ void CGridCtrl::EnableSelection(bool enable)
 
 // ---- geometry ---------------------------------------------------------------------------
 
-int CGridCtrl::RowTop(int row) const
-{
+int CGridCtrl::RowTop(int row) const {
     int y = 0;
     for (int r = 0; r < row && r < GetRowCount(); ++r)
         y += m_rowHeights[static_cast<std::size_t>(r)];
     return y;
 }
 
-int CGridCtrl::ColumnLeft(int col) const
-{
+int CGridCtrl::ColumnLeft(int col) const {
     int x = 0;
     for (int c = 0; c < col && c < GetColumnCount(); ++c)
         x += m_colWidths[static_cast<std::size_t>(c)];
     return x;
 }
 
-int CGridCtrl::FixedHeight() const
-{
-    return RowTop(m_nFixedRows);
-}
+int CGridCtrl::FixedHeight() const { return RowTop(m_nFixedRows); }
 
-QRect CGridCtrl::CellRect(int row, int col) const
-{
+QRect CGridCtrl::CellRect(int row, int col) const {
     if (!IsValid(row, col))
         return {};
     int y = RowTop(row);
@@ -469,8 +417,7 @@ QRect CGridCtrl::CellRect(int row, int col) const
     return QRect(x, y, GetColumnWidth(col), GetRowHeight(row));
 }
 
-CCellID CGridCtrl::CellFromPoint(QPoint pos) const
-{
+CCellID CGridCtrl::CellFromPoint(QPoint pos) const {
     if (pos.x() < 0 || pos.y() < 0)
         return {};
     const int fixed = FixedHeight();
@@ -511,8 +458,7 @@ CCellID CGridCtrl::CellFromPoint(QPoint pos) const
     return {row, col};
 }
 
-void CGridCtrl::EnsureVisible(int row, int col)
-{
+void CGridCtrl::EnsureVisible(int row, int col) {
     if (!IsValid(row, col))
         return;
     const QRect view = viewport()->rect();
@@ -533,15 +479,13 @@ void CGridCtrl::EnsureVisible(int row, int col)
         h->setValue(std::min(left, left + GetColumnWidth(col) - view.width()));
 }
 
-void CGridCtrl::RedrawCell(int row, int col)
-{
+void CGridCtrl::RedrawCell(int row, int col) {
     if (!m_bAllowRedraw || !isVisible() || !IsValid(row, col))
         return;
     viewport()->update(CellRect(row, col));
 }
 
-void CGridCtrl::RedrawRow(int row)
-{
+void CGridCtrl::RedrawRow(int row) {
     if (!m_bAllowRedraw || !isVisible() || row < 0 || row >= GetRowCount())
         return;
     const QRect first = CellRect(row, 0);
@@ -549,14 +493,12 @@ void CGridCtrl::RedrawRow(int row)
         viewport()->update(QRect(0, first.top(), viewport()->width(), first.height()));
 }
 
-void CGridCtrl::resizeEvent(QResizeEvent* event)
-{
+void CGridCtrl::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     ResetScrollBars();
 }
 
-void CGridCtrl::scrollContentsBy(int, int)
-{
+void CGridCtrl::scrollContentsBy(int, int) {
     if (m_editor)
         m_editor->EndEdit();
     viewport()->update();

@@ -17,8 +17,7 @@ constexpr int kDividerZone = 3;  // pixels either side of a column divider that 
 
 }  // namespace
 
-int CGridCtrl::SendNotify(int code, int row, int col)
-{
+int CGridCtrl::SendNotify(int code, int row, int col) {
     QObject* target = m_owner ? m_owner.data() : static_cast<QObject*>(parentWidget());
     int result = 0;
     if (target) {
@@ -30,8 +29,7 @@ int CGridCtrl::SendNotify(int code, int row, int col)
     return result;
 }
 
-void CGridCtrl::ClearSelection()
-{
+void CGridCtrl::ClearSelection() {
     for (const CCellID& id : m_selection)
         if (CGridCellBase* cell = GetCell(id.row, id.col)) {
             cell->SetState(cell->GetState() & ~GVIS_SELECTED);
@@ -40,8 +38,7 @@ void CGridCtrl::ClearSelection()
     m_selection.clear();
 }
 
-void CGridCtrl::SelectCell(int row, int col, bool on)
-{
+void CGridCtrl::SelectCell(int row, int col, bool on) {
     CGridCellBase* cell = GetCell(row, col);
     if (!cell)
         return;
@@ -55,13 +52,9 @@ void CGridCtrl::SelectCell(int row, int col, bool on)
     RedrawCell(row, col);
 }
 
-bool CGridCtrl::IsCellSelected(int row, int col) const
-{
-    return m_selection.count({row, col}) != 0;
-}
+bool CGridCtrl::IsCellSelected(int row, int col) const { return m_selection.count({row, col}) != 0; }
 
-void CGridCtrl::SetFocusCell(int row, int col)
-{
+void CGridCtrl::SetFocusCell(int row, int col) {
     if (CGridCellBase* old = GetCell(m_focus.row, m_focus.col)) {
         old->SetState(old->GetState() & ~GVIS_FOCUSED);
         RedrawCell(m_focus.row, m_focus.col);
@@ -74,8 +67,7 @@ void CGridCtrl::SetFocusCell(int row, int col)
     }
 }
 
-void CGridCtrl::SetHoverRow(int row)
-{
+void CGridCtrl::SetHoverRow(int row) {
     if (row == m_nHoverRow)
         return;
     const int cols = GetColumnCount();
@@ -90,8 +82,7 @@ void CGridCtrl::SetHoverRow(int row)
     m_nHoverRow = row;
 }
 
-int CGridCtrl::ResizeColumnAt(QPoint pos) const
-{
+int CGridCtrl::ResizeColumnAt(QPoint pos) const {
     if (pos.y() >= FixedHeight() || m_nFixedRows == 0)
         return -1;
     const int x = pos.x() + horizontalScrollBar()->value();
@@ -104,8 +95,7 @@ int CGridCtrl::ResizeColumnAt(QPoint pos) const
     return -1;
 }
 
-void CGridCtrl::UpdateCursor(QPoint pos, CCellID cell)
-{
+void CGridCtrl::UpdateCursor(QPoint pos, CCellID cell) {
     if (ResizeColumnAt(pos) >= 0)
         viewport()->setCursor(Qt::SplitHCursor);
     else if (cell.IsValid() && (cell.row < m_nFixedRows || IsHandColumn(cell.col)))
@@ -114,8 +104,7 @@ void CGridCtrl::UpdateCursor(QPoint pos, CCellID cell)
         viewport()->setCursor(Qt::ArrowCursor);
 }
 
-void CGridCtrl::UpdateTitleTip(QPoint pos, CCellID cell)
-{
+void CGridCtrl::UpdateTitleTip(QPoint pos, CCellID cell) {
     if (m_titleTip->isVisible() && !m_titleTip->Covered().contains(pos))
         m_titleTip->hide();
     if (!m_bTitleTips || QGuiApplication::mouseButtons() != Qt::NoButton || !cell.IsValid())
@@ -131,8 +120,7 @@ void CGridCtrl::UpdateTitleTip(QPoint pos, CCellID cell)
     m_titleTip->Show(textRect, c->GetText(), c->GetFont());
 }
 
-void CGridCtrl::mouseMoveEvent(QMouseEvent* event)
-{
+void CGridCtrl::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (m_mouseMode == kMouseSizingCol) {
         m_nResizeX = std::max(pos.x(), ColumnLeft(m_nResizeCol) - horizontalScrollBar()->value() + 1);
@@ -155,8 +143,7 @@ void CGridCtrl::mouseMoveEvent(QMouseEvent* event)
     UpdateTitleTip(pos, cell);
 }
 
-void CGridCtrl::mousePressEvent(QMouseEvent* event)
-{
+void CGridCtrl::mousePressEvent(QMouseEvent* event) {
     m_titleTip->hide();
     setFocus(Qt::MouseFocusReason);
     const QPoint pos = event->position().toPoint();
@@ -198,8 +185,7 @@ void CGridCtrl::mousePressEvent(QMouseEvent* event)
     m_mouseMode = kMouseSelectCells;
 }
 
-void CGridCtrl::mouseReleaseEvent(QMouseEvent* event)
-{
+void CGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
         const CCellID cell = CellFromPoint(pos);
@@ -232,8 +218,7 @@ void CGridCtrl::mouseReleaseEvent(QMouseEvent* event)
     emit Command(m_nCtrlId);
 }
 
-void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const CCellID cell = CellFromPoint(event->position().toPoint());
@@ -245,8 +230,7 @@ void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event)
         EditCell(cell.row, cell.col);
 }
 
-void CGridCtrl::MoveFocus(int row, int col)
-{
+void CGridCtrl::MoveFocus(int row, int col) {
     row = std::clamp(row, m_nFixedRows, std::max(m_nFixedRows, GetRowCount() - 1));
     col = std::clamp(col, m_nFixedCols, std::max(m_nFixedCols, GetColumnCount() - 1));
     if (!IsValid(row, col) || CCellID{row, col} == m_focus)
@@ -262,8 +246,7 @@ void CGridCtrl::MoveFocus(int row, int col)
         SendNotify(LVN_ITEMCHANGED, row, col);
 }
 
-void CGridCtrl::keyPressEvent(QKeyEvent* event)
-{
+void CGridCtrl::keyPressEvent(QKeyEvent* event) {
     m_titleTip->hide();
     if (GetRowCount() <= m_nFixedRows || GetColumnCount() == 0) {
         QAbstractScrollArea::keyPressEvent(event);
@@ -280,9 +263,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Right: MoveFocus(f.row, m_focus.IsValid() ? f.col + 1 : f.col); return;
     case Qt::Key_PageUp: MoveFocus(f.row - pageRows, f.col); return;
     case Qt::Key_PageDown: MoveFocus(f.row + pageRows, f.col); return;
-    case Qt::Key_Home:
-        MoveFocus(event->modifiers() & Qt::ControlModifier ? m_nFixedRows : f.row, m_nFixedCols);
-        return;
+    case Qt::Key_Home: MoveFocus(event->modifiers() & Qt::ControlModifier ? m_nFixedRows : f.row, m_nFixedCols); return;
     case Qt::Key_End:
         MoveFocus(event->modifiers() & Qt::ControlModifier ? GetRowCount() - 1 : f.row, GetColumnCount() - 1);
         return;
@@ -296,8 +277,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event)
         if (m_focus.IsValid())
             EditCell(m_focus.row, m_focus.col);
         return;
-    default:
-        break;
+    default: break;
     }
     const QString typed = event->text();
     if (m_focus.IsValid() && m_bEditable && !typed.isEmpty() && typed.at(0).isPrint() &&
@@ -308,15 +288,13 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event)
     QAbstractScrollArea::keyPressEvent(event);
 }
 
-bool CGridCtrl::viewportEvent(QEvent* event)
-{
+bool CGridCtrl::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Leave)
         m_titleTip->hide();  // the hover row stays: it is written into the cells
     return QAbstractScrollArea::viewportEvent(event);
 }
 
-bool CGridCtrl::EditCell(int row, int col, QChar startChar)
-{
+bool CGridCtrl::EditCell(int row, int col, QChar startChar) {
     m_titleTip->hide();
     const CGridCellBase* cell = GetCell(row, col);
     if (!cell || !m_bEditable || cell->IsReadOnly())
@@ -335,8 +313,7 @@ bool CGridCtrl::EditCell(int row, int col, QChar startChar)
     return true;
 }
 
-void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int)
-{
+void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int) {
     m_editor = nullptr;
     CGridCellBase* cell = GetCell(row, col);
     if (!cell)

@@ -13,8 +13,7 @@
 
 namespace cpe {
 
-void CGridCtrl::paintEvent(QPaintEvent* event)
-{
+void CGridCtrl::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     const QRect clip = event->rect();
     p.fillRect(clip, ToQColor(m_crGridBk));

@@ -13,8 +13,7 @@ struct FontCache {
     QFont font;
 };
 
-const QFont& CachedFont(const LogFont& wanted, FontCache& cache)
-{
+const QFont& CachedFont(const LogFont& wanted, FontCache& cache) {
     LogFont& built = cache.built;
     QFont& font = cache.font;
     if (!cache.ready || built.height != wanted.height || built.weight != wanted.weight ||
@@ -26,20 +25,17 @@ const QFont& CachedFont(const LogFont& wanted, FontCache& cache)
     return font;
 }
 
-const QFont& TitleFont()
-{
+const QFont& TitleFont() {
     static FontCache cache;
     return CachedFont(Skin().gridTitleFont, cache);
 }
 
-const QFont& CellFont()
-{
+const QFont& CellFont() {
     static FontCache cache;
     return CachedFont(Skin().gridFont, cache);
 }
 
-void FillCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format, ColorRef color)
-{
+void FillCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format, ColorRef color) {
     CGridCellBase* cell = grid.GetCell(row, col);
     if (!cell)
         return;
@@ -51,8 +47,7 @@ void FillCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned f
 
 }  // namespace
 
-void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text)
-{
+void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text) {
     CGridCellBase* cell = grid.GetCell(0, col);
     if (!cell)
         return;
@@ -66,8 +61,7 @@ void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text)
     grid.RedrawRow(0);
 }
 
-void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format)
-{
+void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format) {
     if (row >= 0 && row < grid.GetRowCount() && grid.GetRowHeight(row) != kGridDataRowHeight) {
         grid.SetRowHeight(row, kGridDataRowHeight);
         grid.ResetScrollBars();
@@ -75,8 +69,7 @@ void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigne
     FillCell(grid, row, col, text, format, Skin().gridTextColor);
 }
 
-void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format)
-{
+void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format) {
     if (row >= 0 && row < grid.GetRowCount() && grid.GetRowHeight(row) != kGridDataRowHeight) {
         grid.SetRowHeight(row, kGridDataRowHeight);
         grid.ResetScrollBars();
@@ -84,14 +77,12 @@ void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsi
     FillCell(grid, row, col, text, format, Skin().textUnlineColor);
 }
 
-void SetOnlineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format)
-{
+void SetOnlineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format) {
     FillCell(grid, row, col, text, format, Skin().textOnlineColor);
     grid.RedrawRow(row);
 }
 
-void ApplyListGridStyle(CGridCtrl& grid)
-{
+void ApplyListGridStyle(CGridCtrl& grid) {
     const SkinSettings& s = Skin();
     grid.SetGridBkColor(s.childBkColor);
     grid.SetGridLineColor(s.lineColor);

@@ -7,8 +7,7 @@
 
 namespace cpe {
 
-CImageList CImageList::FromStrip(const QImage& strip, QSize imageSize, QColor transparent)
-{
+CImageList CImageList::FromStrip(const QImage& strip, QSize imageSize, QColor transparent) {
     CImageList list;
     if (strip.isNull() || imageSize.width() <= 0 || imageSize.height() <= 0)
         return list;
@@ -37,18 +36,15 @@ CImageList CImageList::FromStrip(const QImage& strip, QSize imageSize, QColor tr
     return list;
 }
 
-CImageList CImageList::FromFile(const QString& path, QSize imageSize, QColor transparent)
-{
+CImageList CImageList::FromFile(const QString& path, QSize imageSize, QColor transparent) {
     return FromStrip(QImage(path), imageSize, transparent);
 }
 
-int CImageList::UsedWidth(int index) const
-{
+int CImageList::UsedWidth(int index) const {
     return index >= 0 && index < m_nCount ? m_usedWidths[static_cast<std::size_t>(index)] : 0;
 }
 
-void CImageList::Draw(QPainter& painter, int index, QPoint topLeft) const
-{
+void CImageList::Draw(QPainter& painter, int index, QPoint topLeft) const {
     if (index < 0 || index >= m_nCount)
         return;
     painter.drawPixmap(topLeft, m_strip, QRect(index * m_size.width(), 0, UsedWidth(index), m_size.height()));

@@ -9,11 +9,14 @@
 
 namespace cpe {
 
-CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, int row, int col, const QString& text,
-                           QChar startChar)
-    : QLineEdit(grid->viewport()), m_pGrid(grid), m_nRow(row), m_nCol(col), m_strInitial(text),
-      m_bExitOnArrows(!startChar.isNull()), m_rect(rect)
-{
+CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, int row, int col, const QString& text, QChar startChar)
+    : QLineEdit(grid->viewport()),
+      m_pGrid(grid),
+      m_nRow(row),
+      m_nCol(col),
+      m_strInitial(text),
+      m_bExitOnArrows(!startChar.isNull()),
+      m_rect(rect) {
     setObjectName(QString::number(CGridCtrl::kEditorId));
     setProperty("ctrlId", CGridCtrl::kEditorId);
     setFrame(false);
@@ -30,8 +33,7 @@ CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, int row, int col,
     setFocus(Qt::OtherFocusReason);
 }
 
-void CInPlaceEdit::Widen()
-{
+void CInPlaceEdit::Widen() {
     const QFontMetrics fm(font());
     const int wanted = fm.horizontalAdvance(text() + QStringLiteral("  "));
     const int maxWidth = m_pGrid->viewport()->width() - m_rect.left();
@@ -39,8 +41,7 @@ void CInPlaceEdit::Widen()
     resize(w, m_rect.height());
 }
 
-void CInPlaceEdit::keyPressEvent(QKeyEvent* e)
-{
+void CInPlaceEdit::keyPressEvent(QKeyEvent* e) {
     const int key = e->key();
     switch (key) {
     case Qt::Key_Tab:
@@ -67,20 +68,17 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent* e)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     QLineEdit::keyPressEvent(e);
 }
 
-void CInPlaceEdit::focusOutEvent(QFocusEvent* e)
-{
+void CInPlaceEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
     EndEdit();
 }
 
-void CInPlaceEdit::EndEdit()
-{
+void CInPlaceEdit::EndEdit() {
     if (m_bEnded)
         return;
     m_bEnded = true;

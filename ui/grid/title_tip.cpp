@@ -7,16 +7,14 @@
 namespace cpe {
 
 CTitleTip::CTitleTip(QWidget* grid)
-    : QWidget(grid, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                        Qt::WindowDoesNotAcceptFocus),
-      m_pGrid(grid)
-{
+    : QWidget(grid,
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus),
+      m_pGrid(grid) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
 }
 
-bool CTitleTip::Show(const QRect& textRect, const QString& text, const QFont& font)
-{
+bool CTitleTip::Show(const QRect& textRect, const QString& text, const QFont& font) {
     const QFontMetrics fm(font);
     const int width = fm.horizontalAdvance(text);
     if (text.isEmpty() || width <= textRect.width()) {
@@ -34,8 +32,7 @@ bool CTitleTip::Show(const QRect& textRect, const QString& text, const QFont& fo
     return true;
 }
 
-void CTitleTip::paintEvent(QPaintEvent*)
-{
+void CTitleTip::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(255, 255, 225));
     p.setPen(QColor(118, 118, 118));
