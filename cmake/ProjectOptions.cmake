@@ -1,7 +1,8 @@
 # Warnings, sanitizers and the helper every test folder uses to register GoogleTest binaries.
 
 add_library(cpe_options INTERFACE)
-target_compile_options(cpe_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+target_compile_options(cpe_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+                                               -Woverloaded-virtual -Wformat=2 -Wcast-align)
 if(CPE_WERROR)
   target_compile_options(cpe_options INTERFACE -Werror)
 endif()

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format
   libgtest-dev libgmock-dev
   libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools
