@@ -35,7 +35,7 @@ Choices BridgeChannelChoices(std::uint8_t rfType, int wanted) {
         for (int channel : channels)
             out.entries.push_back({std::to_string(channel), false, channel});
     };
-    if (BandOf(rfType) == RadioBand::ghz24)
+    if (BandOf(rfType) == RadioBand::kGhz24)
         add(kChannels24);
     else
         add(kChannels5);

@@ -25,7 +25,7 @@ BridgeWizardModel::BridgeWizardModel(const ap_info_stu& device)
 
 BridgeSecurityPreset BridgeWizardModel::ChooseAccessPoint(const config_otherwl_basic& entry) {
     accessPoint_ = entry.mac;
-    step_ = BridgeStep::security;
+    step_ = BridgeStep::kSecurity;
     return PresetFor(rfType_, entry);
 }
 
@@ -33,7 +33,7 @@ BridgeSecurityCollected BridgeWizardModel::SubmitSecurity(const BridgeSecurityEn
     BridgeSecurityCollected collected = CollectBridgeSecurity(entries, accessPoint_);
     if (!collected.failure) {
         request_.bridge = collected.block;
-        step_ = BridgeStep::ip;
+        step_ = BridgeStep::kIp;
     }
     return collected;
 }
@@ -43,21 +43,21 @@ std::optional<CheckFailure> BridgeWizardModel::SubmitIp(const IpEntries& entries
     if (auto failure = CheckIpEntries(entries, kBridgeIpRules, currentIp_, ipsInUse))
         return failure;
     request_.ip = BuildIpBlock(entries, kApplyWithBridge);
-    step_ = BridgeStep::finish;
+    step_ = BridgeStep::kFinish;
     return std::nullopt;
 }
 
 void BridgeWizardModel::Back() {
     switch (step_) {
-    case BridgeStep::survey: break;
-    case BridgeStep::security: step_ = BridgeStep::survey; break;
-    case BridgeStep::ip: step_ = BridgeStep::security; break;
-    case BridgeStep::finish: step_ = BridgeStep::ip; break;
+    case BridgeStep::kSurvey: break;
+    case BridgeStep::kSecurity: step_ = BridgeStep::kSurvey; break;
+    case BridgeStep::kIp: step_ = BridgeStep::kSecurity; break;
+    case BridgeStep::kFinish: step_ = BridgeStep::kIp; break;
     }
 }
 
 std::optional<BridgeRequest> BridgeWizardModel::Request() const {
-    if (step_ != BridgeStep::finish)
+    if (step_ != BridgeStep::kFinish)
         return std::nullopt;
     return request_;
 }

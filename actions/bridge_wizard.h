@@ -17,7 +17,7 @@
 
 namespace cpe {
 
-enum class BridgeStep : std::uint8_t { survey, security, ip, finish };
+enum class BridgeStep : std::uint8_t { kSurvey, kSecurity, kIp, kFinish };
 
 // The device's hardware mode switch allows another operating mode only at positions 0 and 2;
 // elsewhere it holds the device as an access point.
@@ -44,9 +44,9 @@ public:
     explicit BridgeWizardModel(const ap_info_stu& device);
 
     BridgeStep Step() const { return step_; }
-    bool BackVisible() const { return step_ != BridgeStep::survey; }
+    bool BackVisible() const { return step_ != BridgeStep::kSurvey; }
     // The key of the Next button's caption: "Save" on the last step.
-    std::string_view NextKey() const { return step_ == BridgeStep::finish ? "Save" : "Next"; }
+    std::string_view NextKey() const { return step_ == BridgeStep::kFinish ? "Save" : "Next"; }
     // The device's own addresses, as the IP step starts.
     const IpEntries& DeviceIpEntries() const { return deviceIp_; }
 
@@ -67,7 +67,7 @@ private:
     std::uint8_t rfType_;
     RawIp currentIp_;
     IpEntries deviceIp_;
-    BridgeStep step_ = BridgeStep::survey;
+    BridgeStep step_ = BridgeStep::kSurvey;
     RawMac accessPoint_{};
     BridgeRequest request_;
 };

@@ -38,7 +38,7 @@ SaveOutcome ConfigDialogModel::Save(const ConfigEntries& entries, std::span<cons
 
     const WirelessCollected w = wireless.Collect(entries.wireless);
     if (w.failure)
-        return Failed(ConfigForm::wireless, *w.failure);
+        return Failed(ConfigForm::kWireless, *w.failure);
     r.name_changed = w.nameChanged;
     r.name_block = w.name;
     r.wireless_changed = w.wirelessChanged;
@@ -46,19 +46,19 @@ SaveOutcome ConfigDialogModel::Save(const ConfigEntries& entries, std::span<cons
 
     const Collected<IpBlock> i = ip.Collect(entries.ip, ipsInUse);
     if (i.failure)
-        return Failed(ConfigForm::ip, *i.failure);
+        return Failed(ConfigForm::kIp, *i.failure);
     r.ip_changed = i.changed;
     r.ip_block = i.block;
 
     const Collected<VlanBlock> v = vlan.Collect(entries.vlan);
     if (v.failure)
-        return Failed(ConfigForm::vlan, *v.failure);
+        return Failed(ConfigForm::kVlan, *v.failure);
     r.vlan_changed = v.changed;
     r.vlan_block = v.block;
 
     const Collected<RestartBlock> t = timedReboot.Collect(entries.timedReboot);
     if (t.failure)
-        return Failed(ConfigForm::timedReboot, *t.failure);
+        return Failed(ConfigForm::kTimedReboot, *t.failure);
     r.restart_changed = t.changed;
     r.restart_block = t.block;
 

@@ -44,7 +44,7 @@ void ApplyFlagRule(config_request& request);
 std::chrono::seconds WaitAfterSave(const config_request& request);
 
 // The dialog's four forms, in tab order.
-enum class ConfigForm : std::uint8_t { wireless, ip, vlan, timedReboot };
+enum class ConfigForm : std::uint8_t { kWireless, kIp, kVlan, kTimedReboot };
 
 struct ConfigEntries {
     WirelessEntries wireless;

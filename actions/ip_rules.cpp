@@ -21,24 +21,24 @@ std::string Canonical(const std::string& text) { return FormatIp(ParseIp(text));
 std::optional<CheckFailure> CheckIpEntries(const IpEntries& entries, const IpCheckRules& rules, const RawIp& currentIp,
                                            std::span<const std::string> ipsInUse) {
     if (!IsValidIp(entries.ip, false))
-        return Fail(message::kIpInvalid, ConfigField::ip);
+        return Fail(message::kIpInvalid, ConfigField::kIp);
     if (!IsValidMask(entries.mask))
-        return Fail(message::kMaskInvalid, ConfigField::mask);
+        return Fail(message::kMaskInvalid, ConfigField::kMask);
     if (!IsValidIp(entries.gateway, rules.gatewayMayBeEmpty))
-        return Fail(message::kGatewayInvalid, ConfigField::gateway);
+        return Fail(message::kGatewayInvalid, ConfigField::kGateway);
     const std::string ip = Canonical(entries.ip);
     if (ip == Canonical(entries.gateway))
-        return Fail(message::kIpIsGateway, ConfigField::gateway);
+        return Fail(message::kIpIsGateway, ConfigField::kGateway);
     if (!IsEmptyAddress(entries.gateway) &&
         !SameSubnet(ParseIp(entries.ip), ParseIp(entries.gateway), ParseIp(entries.mask)))
-        return Fail(message::kGatewayOtherSubnet, ConfigField::gateway);
+        return Fail(message::kGatewayOtherSubnet, ConfigField::kGateway);
     if (!IsValidIp(entries.primaryDns, rules.primaryDnsMayBeEmpty))
-        return Fail(message::kPrimaryDnsInvalid, ConfigField::primaryDns);
+        return Fail(message::kPrimaryDnsInvalid, ConfigField::kPrimaryDns);
     if (rules.checkSecondaryDns && !IsValidIp(entries.secondaryDns, true))
-        return Fail(message::kSecondaryDnsInvalid, ConfigField::secondaryDns);
+        return Fail(message::kSecondaryDnsInvalid, ConfigField::kSecondaryDns);
     if (ip != FormatIp(currentIp) &&
         std::any_of(ipsInUse.begin(), ipsInUse.end(), [&](const std::string& used) { return Canonical(used) == ip; }))
-        return Fail(message::kIpInUse, ConfigField::ip);
+        return Fail(message::kIpInUse, ConfigField::kIp);
     return std::nullopt;
 }
 

@@ -133,7 +133,7 @@ void COperateSystemInfo::KillProcesses(std::string_view name) {
 
 HelperStart COperateSystemInfo::StartHelper(HelperKind kind, const std::filesystem::path& ini,
                                             const std::string& address) {
-    const bool tftp = kind == HelperKind::tftp;
+    const bool tftp = kind == HelperKind::kTftp;
     HelperStart result{false, kind, address, {}};
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -185,32 +185,32 @@ HelperStart COperateSystemInfo::StartTftpHelper(const std::string& folder,
                                                 const std::vector<std::string>& localAddresses) {
     KillProcesses(layout_.tftpExecutable);
     if (localAddresses.empty())
-        return {false, HelperKind::tftp, {}, "no local address shares a subnet with the devices"};
+        return {false, HelperKind::kTftp, {}, "no local address shares a subnet with the devices"};
     if (layout_.iniDir.empty())
-        return {false, HelperKind::tftp, {}, kNoIniFolder};
+        return {false, HelperKind::kTftp, {}, kNoIniFolder};
     for (std::size_t i = 0; i < localAddresses.size(); ++i) {
         const auto ini = layout_.iniDir / IniNameFor(i);
         const std::string& address = localAddresses[i];
-        HelperStart result{false, HelperKind::tftp, address, "cannot write " + ini.string()};
+        HelperStart result{false, HelperKind::kTftp, address, "cannot write " + ini.string()};
         if (platform::WritePrivateProfileString("TFTPD32", "BaseDirectory", folder, ini) &&
             platform::WritePrivateProfileString("TFTPD32", "LocalIP", address, ini))
-            result = StartHelper(HelperKind::tftp, ini, address);
+            result = StartHelper(HelperKind::kTftp, ini, address);
         if (!result.ok) {
             KillProcesses(layout_.tftpExecutable);
             return result;
         }
     }
-    return {true, HelperKind::tftp, {}, {}};
+    return {true, HelperKind::kTftp, {}, {}};
 }
 
 HelperStart COperateSystemInfo::StartFileServerHelper(const std::string& folder) {
     KillProcesses(layout_.fileServerExecutable);
     if (layout_.iniDir.empty())
-        return {false, HelperKind::fileServer, {}, kNoIniFolder};
+        return {false, HelperKind::kFileServer, {}, kNoIniFolder};
     const auto ini = layout_.iniDir / "FileServer.ini";
     if (!platform::WritePrivateProfileString("SERVER", "Directory", folder, ini))
-        return {false, HelperKind::fileServer, {}, "cannot write " + ini.string()};
-    return StartHelper(HelperKind::fileServer, ini, {});
+        return {false, HelperKind::kFileServer, {}, "cannot write " + ini.string()};
+    return StartHelper(HelperKind::kFileServer, ini, {});
 }
 
 bool COperateSystemInfo::WaitForFileServer(std::stop_token stop, const UpgradeTimings& timings) {

@@ -24,11 +24,11 @@
 
 namespace cpe::actions {
 
-enum class HelperKind { tftp, fileServer };
+enum class HelperKind { kTftp, kFileServer };
 
 struct HelperStart {
     bool ok = false;
-    HelperKind helper = HelperKind::tftp;
+    HelperKind helper = HelperKind::kTftp;
     std::string address;  // the local address of the TFTP instance that failed, if any
     std::string reason;   // what the helper or the start said, for the operator and the log
 };

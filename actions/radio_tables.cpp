@@ -137,13 +137,13 @@ constexpr std::array<CountryEntry, kCountryCount> kCountries5{{
 }  // namespace
 
 std::span<const std::string_view> CountryCodeTable(RadioBand band) {
-    if (band == RadioBand::ghz24)
+    if (band == RadioBand::kGhz24)
         return kCodeTable24;
     return kCodeTable5;
 }
 
 std::span<const CountryEntry> CountryList(RadioBand band) {
-    if (band == RadioBand::ghz24)
+    if (band == RadioBand::kGhz24)
         return kCountries24;
     return kCountries5;
 }

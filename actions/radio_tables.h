@@ -14,10 +14,10 @@
 
 namespace cpe {
 
-enum class RadioBand : std::uint8_t { ghz24, ghz5 };
+enum class RadioBand : std::uint8_t { kGhz24, kGhz5 };
 
 // rf_type 0 is the 2.4 GHz radio; any other value a 5 GHz one.
-constexpr RadioBand BandOf(std::uint8_t rfType) { return rfType == 0 ? RadioBand::ghz24 : RadioBand::ghz5; }
+constexpr RadioBand BandOf(std::uint8_t rfType) { return rfType == 0 ? RadioBand::kGhz24 : RadioBand::kGhz5; }
 
 struct CountryEntry {
     std::string_view name;    // English name, also its translation key

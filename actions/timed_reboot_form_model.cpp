@@ -53,11 +53,11 @@ Collected<RestartBlock> TimedRebootFormModel::Collect(const TimedRebootEntries& 
         const std::int64_t hour = ReadDecimal(entries.hour);
         const std::int64_t minute = ReadDecimal(entries.minute);
         if (hour < 0 || hour > kLastHour) {
-            out.failure = CheckFailure{message::kHourRange, ConfigField::hour, {}};
+            out.failure = CheckFailure{message::kHourRange, ConfigField::kHour, {}};
             return out;
         }
         if (minute < 0 || minute > kLastMinute) {
-            out.failure = CheckFailure{message::kMinuteRange, ConfigField::minute, {}};
+            out.failure = CheckFailure{message::kMinuteRange, ConfigField::kMinute, {}};
             return out;
         }
         record.restart_en = 1;

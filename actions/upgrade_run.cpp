@@ -24,8 +24,8 @@ UpgradeRun::UpgradeRun(const std::vector<UpgradeTarget>& targets, int chosenMode
 }
 
 UpgradeBatch UpgradeRun::Start() {
-    Arm(UpgradeTimer::transfer, true);
-    Arm(UpgradeTimer::status, true);
+    Arm(UpgradeTimer::kTransfer, true);
+    Arm(UpgradeTimer::kStatus, true);
     batch_ = TakeBatch();
     firstBatchPending_ = true;
     return batch_;
@@ -37,7 +37,7 @@ void UpgradeRun::FirstBatchSent() {
     firstBatchPending_ = false;
     ++batchesSent_;
     batchTicks_ = 0;
-    Arm(UpgradeTimer::followUp, phase_ != UpgradePhase::finished);
+    Arm(UpgradeTimer::kFollowUp, phase_ != UpgradePhase::kFinished);
 }
 
 UpgradeBatch UpgradeRun::TakeBatch() {
@@ -52,7 +52,7 @@ void UpgradeRun::SendNextBatch() {
         return;
     SendBatch(batch_, sender_);
     ++batchesSent_;
-    Arm(UpgradeTimer::followUp, true);
+    Arm(UpgradeTimer::kFollowUp, true);
 }
 
 void UpgradeRun::PollWaitingDevices() {
@@ -64,14 +64,14 @@ void UpgradeRun::PollWaitingDevices() {
 }
 
 void UpgradeRun::TickFollowUp() {
-    if (!Armed(UpgradeTimer::followUp))
+    if (!Armed(UpgradeTimer::kFollowUp))
         return;
     ++batchTicks_;
     if (batchTicks_ < kBatchLimitTicks && std::any_of(batch_.begin(), batch_.end(), [this](const UpgradeTarget& t) {
             return !Settled(store_.GetDeviceStatus(t.mac));
         }))
         return;
-    Arm(UpgradeTimer::followUp, false);
+    Arm(UpgradeTimer::kFollowUp, false);
     PollWaitingDevices();
     if (waiting_.empty())
         done_ = true;
@@ -80,7 +80,7 @@ void UpgradeRun::TickFollowUp() {
 }
 
 void UpgradeRun::TickTransfer() {
-    if (!Armed(UpgradeTimer::transfer))
+    if (!Armed(UpgradeTimer::kTransfer))
         return;
     ++transferTicks_;
     if (transferTicks_ >= transferTotal_ && !done_ && Unsent() > 0)
@@ -90,21 +90,21 @@ void UpgradeRun::TickTransfer() {
         position_ = transferTicks_;
         return;
     }
-    Arm(UpgradeTimer::transfer, false);
-    phase_ = UpgradePhase::flashing;
+    Arm(UpgradeTimer::kTransfer, false);
+    phase_ = UpgradePhase::kFlashing;
     position_ = 0;
-    Arm(UpgradeTimer::flashing, true);
+    Arm(UpgradeTimer::kFlashing, true);
 }
 
 void UpgradeRun::TickFlash() {
-    if (!Armed(UpgradeTimer::flashing))
+    if (!Armed(UpgradeTimer::kFlashing))
         return;
     ++flashTicks_;
     position_ = flashTicks_;
     if (flashTicks_ < kFlashTicks)
         return;
     position_ = kFlashTicks;
-    phase_ = UpgradePhase::finished;
+    phase_ = UpgradePhase::kFinished;
     std::fill(std::begin(armed_), std::end(armed_), false);
 }
 
@@ -114,7 +114,7 @@ int UpgradeRun::Unsent() const {
 
 std::vector<DeviceStatus> UpgradeRun::TickStatus() {
     std::vector<DeviceStatus> out;
-    if (!Armed(UpgradeTimer::status))
+    if (!Armed(UpgradeTimer::kStatus))
         return out;
     for (const auto* list : {&earlier_, &batch_})
         for (const auto& target : *list)

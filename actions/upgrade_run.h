@@ -22,8 +22,8 @@
 
 namespace cpe::actions {
 
-enum class UpgradeTimer { transfer, flashing, followUp, status };
-enum class UpgradePhase { transfer, flashing, finished };
+enum class UpgradeTimer { kTransfer, kFlashing, kFollowUp, kStatus };
+enum class UpgradePhase { kTransfer, kFlashing, kFinished };
 
 struct DeviceStatus {
     std::string mac;
@@ -50,7 +50,7 @@ public:
 
     bool Armed(UpgradeTimer timer) const { return armed_[static_cast<int>(timer)]; }
     UpgradePhase Phase() const { return phase_; }
-    int ProgressRange() const { return phase_ == UpgradePhase::transfer ? transferTotal_ : kFlashTicks; }
+    int ProgressRange() const { return phase_ == UpgradePhase::kTransfer ? transferTotal_ : kFlashTicks; }
     int ProgressPosition() const { return position_; }
     int Queued() const { return queued_; }
     int BatchesSent() const { return batchesSent_; }
@@ -76,7 +76,7 @@ private:
     UpgradeBatch batch_;
     int queued_ = 0;
     bool armed_[4] = {};
-    UpgradePhase phase_ = UpgradePhase::transfer;
+    UpgradePhase phase_ = UpgradePhase::kTransfer;
     bool firstBatchPending_ = false;
     bool done_ = false;
     int batchTicks_ = 0;

@@ -46,20 +46,20 @@ Collected<VlanBlock> VlanFormModel::Collect(const VlanEntries& entries) const {
         return out;
     };
     if (entries.manage.empty())
-        return fail(message::kVlanRange, ConfigField::manageVlan);
+        return fail(message::kVlanRange, ConfigField::kManageVlan);
     if (entries.wlan.empty())
-        return fail(message::kWlanRange, ConfigField::wlanVlan);
+        return fail(message::kWlanRange, ConfigField::kWlanVlan);
     if (lanVisible_ && entries.lan.empty())
-        return fail(message::kLanRange, ConfigField::lanVlan);
+        return fail(message::kLanRange, ConfigField::kLanVlan);
     const std::int64_t manage = ReadDecimal(entries.manage);
     const std::int64_t wlan = ReadDecimal(entries.wlan);
     const std::int64_t lan = ReadDecimal(entries.lan);
     if (!InRange(manage))
-        return fail(message::kVlanRange, ConfigField::manageVlan);
+        return fail(message::kVlanRange, ConfigField::kManageVlan);
     if (!InRange(wlan))
-        return fail(message::kWlanRange, ConfigField::wlanVlan);
+        return fail(message::kWlanRange, ConfigField::kWlanVlan);
     if (lanVisible_ && !InRange(lan))
-        return fail(message::kLanRange, ConfigField::lanVlan);
+        return fail(message::kLanRange, ConfigField::kLanVlan);
 
     record.vlan_en = 1;
     record.vlan_id.set(ClampTo<std::uint16_t>(manage));

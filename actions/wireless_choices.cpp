@@ -121,7 +121,7 @@ Choices NetworkModeChoices(RadioBand band, int code) {
         for (const NetworkMode& mode : modes)
             out.entries.push_back({std::string(mode.key), true, mode.code});
     };
-    if (band == RadioBand::ghz24)
+    if (band == RadioBand::kGhz24)
         add(kModes24);
     else
         add(kModes5);
@@ -178,7 +178,7 @@ Choices ExtensionChoices(const ExtensionQuery& query) {
 
 WidthRadios InitialWidthRadios(RadioBand band) {
     WidthRadios radios;
-    radios.thirdLabel = band == RadioBand::ghz5 ? "80MHz" : "Auto";
+    radios.thirdLabel = band == RadioBand::kGhz5 ? "80MHz" : "Auto";
     return radios;
 }
 
@@ -187,7 +187,7 @@ void ApplyWidthRules(RadioBand band, int networkMode, WidthRadios& radios) {
         radios.enabled = {true, false, false};
         radios.checked = 0;
     };
-    if (band == RadioBand::ghz5) {
+    if (band == RadioBand::kGhz5) {
         switch (networkMode) {
         case 0: only20(); break;
         case 1:

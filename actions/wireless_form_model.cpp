@@ -164,9 +164,9 @@ std::optional<CheckFailure> WirelessFormModel::CheckEntries(const WirelessEntrie
     const int maxPower = device_.tx_power_max;
     const std::int64_t power = ReadDecimal(e.power);
     if (e.power.empty() || power < minPower || power > maxPower)
-        return CheckFailure{message::kPowerRange, ConfigField::power, {minPower, maxPower}};
+        return CheckFailure{message::kPowerRange, ConfigField::kPower, {minPower, maxPower}};
     if (country_ && !CountryCodeOf(band_, *country_))
-        return CheckFailure{message::kCountryWithoutCode, ConfigField::country, {}};
+        return CheckFailure{message::kCountryWithoutCode, ConfigField::kCountry, {}};
     if (secureMode_ == kSecurityWep) {
         const int defaultKey = e.wep.defaultKey >= 1 ? e.wep.defaultKey : device_.security.wep_key_index;
         return CheckWepKeys(e.wep.keys, defaultKey - 1);
@@ -175,7 +175,7 @@ std::optional<CheckFailure> WirelessFormModel::CheckEntries(const WirelessEntrie
         if (auto failure = CheckPskKey(e.pskKey))
             return failure;
         if (e.pskInterval.empty())
-            return CheckFailure{message::kIntervalEmpty, ConfigField::pskInterval, {}};
+            return CheckFailure{message::kIntervalEmpty, ConfigField::kPskInterval, {}};
     }
     if (IsRadiusMode(secureMode_))
         return CheckRadius(e.wpa.radius);

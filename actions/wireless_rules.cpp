@@ -17,7 +17,7 @@ constexpr int kPortMax = 65535;
 CheckFailure Fail(std::string_view key, ConfigField field) { return {key, field, {}}; }
 
 ConfigField WepKeyField(std::size_t index) {
-    return static_cast<ConfigField>(static_cast<int>(ConfigField::wepKey1) + static_cast<int>(index));
+    return static_cast<ConfigField>(static_cast<int>(ConfigField::kWepKey1) + static_cast<int>(index));
 }
 
 bool IsWepAsciiChar(char c) {
@@ -68,26 +68,26 @@ DeviceTextCheck CheckDeviceBytes(std::string_view entry, std::string_view tooLon
 
 DeviceTextCheck CheckDeviceName(std::string_view entry) {
     if (entry.empty())
-        return {Fail(message::kNameEmpty, ConfigField::location), {}};
+        return {Fail(message::kNameEmpty, ConfigField::kLocation), {}};
     if (CountCjkIn(entry) > 0)
-        return {Fail(message::kNameCjk, ConfigField::location), {}};
-    return CheckDeviceBytes(entry, message::kNameTooLong, ConfigField::location);
+        return {Fail(message::kNameCjk, ConfigField::kLocation), {}};
+    return CheckDeviceBytes(entry, message::kNameTooLong, ConfigField::kLocation);
 }
 
 DeviceTextCheck CheckSsid(std::string_view entry) {
     if (entry.empty())
-        return {Fail(message::kSsidEmpty, ConfigField::ssid), {}};
-    return CheckDeviceBytes(entry, message::kSsidTooLong, ConfigField::ssid);
+        return {Fail(message::kSsidEmpty, ConfigField::kSsid), {}};
+    return CheckDeviceBytes(entry, message::kSsidTooLong, ConfigField::kSsid);
 }
 
 std::optional<CheckFailure> CheckPskKey(std::string_view key) {
     const std::size_t length = CharacterCount(key);
     if (length < kPskMinChars || length > kKeyMaxChars)
-        return Fail(message::kPskLength, ConfigField::pskKey);
+        return Fail(message::kPskLength, ConfigField::kPskKey);
     if (key.find('\\') != std::string_view::npos)
-        return Fail(message::kPskBackslash, ConfigField::pskKey);
+        return Fail(message::kPskBackslash, ConfigField::kPskKey);
     if (!IsPrintableAscii(key))
-        return Fail(message::kPskNotAscii, ConfigField::pskKey);
+        return Fail(message::kPskNotAscii, ConfigField::kPskKey);
     return std::nullopt;
 }
 
@@ -115,19 +115,19 @@ void WriteWepKeys(const WepKeyEntries& keys, security_block& block) {
 
 std::optional<CheckFailure> CheckRadius(const RadiusEntries& entries) {
     if (!IsValidIp(entries.server, false) || ParseIp(entries.server)[3] == 0)
-        return Fail(message::kRadiusServer, ConfigField::radiusServer);
+        return Fail(message::kRadiusServer, ConfigField::kRadiusServer);
     const std::int64_t port = ReadDecimal(entries.port);
     if (port < 1 || port > kPortMax)
-        return Fail(message::kRadiusPort, ConfigField::radiusPort);
+        return Fail(message::kRadiusPort, ConfigField::kRadiusPort);
     const std::size_t length = CharacterCount(entries.key);
     if (length == 0 || length > kKeyMaxChars)
-        return Fail(message::kRadiusKeyLength, ConfigField::radiusKey);
+        return Fail(message::kRadiusKeyLength, ConfigField::kRadiusKey);
     if (entries.key.find('\\') != std::string::npos)
-        return Fail(message::kRadiusKeyBackslash, ConfigField::radiusKey);
+        return Fail(message::kRadiusKeyBackslash, ConfigField::kRadiusKey);
     if (!IsPrintableAscii(entries.key))
-        return Fail(message::kRadiusKeyNotAscii, ConfigField::radiusKey);
+        return Fail(message::kRadiusKeyNotAscii, ConfigField::kRadiusKey);
     if (entries.interval.empty())
-        return Fail(message::kIntervalEmpty, ConfigField::radiusInterval);
+        return Fail(message::kIntervalEmpty, ConfigField::kRadiusInterval);
     return std::nullopt;
 }
 

@@ -74,7 +74,7 @@ bool CApplicationApp::InitInstance() {
     CNetManagement& engine = m_engineProvider ? m_engineProvider() : CNetManagement::GetInstance();
     m_pNetManagement = &engine;
     if (const EngineStartResult started = engine.Start(); !started)
-        ShowMessageBox(nullptr, EngineStartMessage(started), MessageIcon::Exclamation);
+        ShowMessageBox(nullptr, EngineStartMessage(started), MessageIcon::kExclamation);
 
     CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::GetInstance();
     m_pSqlManagement = &store;

@@ -67,26 +67,26 @@ void CBridgeConfigDlg::InitFrame() {
 
 void CBridgeConfigDlg::ShowStep() {
     const BridgeStep step = m_model.Step();
-    m_pSurvey->setVisible(step == BridgeStep::survey);
-    m_pSecure->setVisible(step == BridgeStep::security);
-    m_pIp->setVisible(step == BridgeStep::ip);
-    m_pFinish->setVisible(step == BridgeStep::finish);
+    m_pSurvey->setVisible(step == BridgeStep::kSurvey);
+    m_pSecure->setVisible(step == BridgeStep::kSecurity);
+    m_pIp->setVisible(step == BridgeStep::kIp);
+    m_pFinish->setVisible(step == BridgeStep::kFinish);
     m_pBack->setVisible(m_model.BackVisible());
     m_pNext->SetButtonText(PageText(std::string(m_model.NextKey()).c_str()));
     UpdateNext();
 }
 
 void CBridgeConfigDlg::UpdateNext() {
-    const bool survey = m_model.Step() == BridgeStep::survey;
+    const bool survey = m_model.Step() == BridgeStep::kSurvey;
     m_pNext->setEnabled(!survey || (!m_pSurvey->IsScanning() && !m_pSurvey->CheckedMac().empty()));
 }
 
 void CBridgeConfigDlg::OnNext() {
     switch (m_model.Step()) {
-    case BridgeStep::survey: NextFromSurvey(); break;
-    case BridgeStep::security: NextFromSecurity(); break;
-    case BridgeStep::ip: NextFromIp(); break;
-    case BridgeStep::finish: Save(); return;
+    case BridgeStep::kSurvey: NextFromSurvey(); break;
+    case BridgeStep::kSecurity: NextFromSecurity(); break;
+    case BridgeStep::kIp: NextFromIp(); break;
+    case BridgeStep::kFinish: Save(); return;
     }
     ShowStep();
 }
@@ -108,8 +108,9 @@ void CBridgeConfigDlg::NextFromSurvey() {
 void CBridgeConfigDlg::NextFromSecurity() {
     const BridgeSecurityCollected collected = m_model.SubmitSecurity(m_pSecure->Entries());
     if (collected.failure) {
-        ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::Exclamation,
-                       MessageButtons::Ok, collected.wepFailure ? MessageCaption::Application : MessageCaption::Empty);
+        ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::kExclamation,
+                       MessageButtons::kOk,
+                       collected.wepFailure ? MessageCaption::kApplication : MessageCaption::kEmpty);
         m_pSecure->FocusField(collected.failure->field);
         return;
     }
@@ -120,8 +121,8 @@ void CBridgeConfigDlg::NextFromIp() {
     std::vector<std::string> ipsInUse;
     m_services.store.GetDeviceIps(ipsInUse);
     if (const auto failure = m_model.SubmitIp(m_pIp->Entries(), ipsInUse)) {
-        ShowMessageBox(this, QString::fromStdString(failure->Text()), MessageIcon::None, MessageButtons::Ok,
-                       MessageCaption::Application);
+        ShowMessageBox(this, QString::fromStdString(failure->Text()), MessageIcon::kNone, MessageButtons::kOk,
+                       MessageCaption::kApplication);
         m_pIp->FocusField(failure->field);
     }
 }

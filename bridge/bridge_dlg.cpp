@@ -30,14 +30,14 @@ void CBridgeDlg::SetTimings(const BridgeTimings& timings) {
 }
 
 void CBridgeDlg::OnDataCellClick(int row, int col) {
-    if (Traits().columns[static_cast<std::size_t>(col)].kind == ListColumn::Operate)
+    if (Traits().columns[static_cast<std::size_t>(col)].kind == ListColumn::kOperate)
         OpenWizard(row);
 }
 
 void CBridgeDlg::OpenWizard(int row) {
-    m_target.ip = CellAnsi(row, ListColumn::Ip);
-    m_target.mac = CellAnsi(row, ListColumn::Mac);
-    m_target.model = ModelCode(CellAnsi(row, ListColumn::Type));
+    m_target.ip = CellAnsi(row, ListColumn::kIp);
+    m_target.mac = CellAnsi(row, ListColumn::kMac);
+    m_target.model = ModelCode(CellAnsi(row, ListColumn::kType));
     m_pWizard.reset();
     Host().SetAutoRefresh(false);
 
@@ -45,8 +45,8 @@ void CBridgeDlg::OpenWizard(int row) {
     std::memset(&device, 0, sizeof device);
     Services().store.GetDevice(m_target.mac, device);
     if (!ModeSwitchAllowsBridge(device.mode_btn_status)) {
-        ShowMessageBox(this, PageText(std::string(kModeSwitchAtAp).c_str()), MessageIcon::Exclamation,
-                       MessageButtons::Ok, MessageCaption::Application);
+        ShowMessageBox(this, PageText(std::string(kModeSwitchAtAp).c_str()), MessageIcon::kExclamation,
+                       MessageButtons::kOk, MessageCaption::kApplication);
         AfterWizard();
         return;
     }

@@ -7,8 +7,8 @@
 namespace cpe {
 namespace {
 
-constexpr std::array<ConfigField, 5> kFields = {ConfigField::ip, ConfigField::mask, ConfigField::gateway,
-                                                ConfigField::primaryDns, ConfigField::secondaryDns};
+constexpr std::array<ConfigField, 5> kFields = {ConfigField::kIp, ConfigField::kMask, ConfigField::kGateway,
+                                                ConfigField::kPrimaryDns, ConfigField::kSecondaryDns};
 
 }  // namespace
 

@@ -85,10 +85,10 @@ BridgeSecurityEntries CBridgeSecureDlg::Entries() const {
 }
 
 void CBridgeSecureDlg::FocusField(ConfigField field) {
-    const int wepKey = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
-    if (field == ConfigField::ssid)
+    const int wepKey = static_cast<int>(field) - static_cast<int>(ConfigField::kWepKey1);
+    if (field == ConfigField::kSsid)
         m_pSsid->setFocus();
-    else if (field == ConfigField::pskKey)
+    else if (field == ConfigField::kPskKey)
         m_pKey->setFocus();
     else if (wepKey >= 0 && wepKey < 4)
         m_pWep->KeyEdit(wepKey)->setFocus();

@@ -27,10 +27,10 @@ bool Held(const std::string& address, std::uint16_t port) {
 
 std::optional<std::string> HeldPort(const EngineEndpoints& endpoints) {
     const std::pair<std::uint16_t, SocketRole> ports[] = {
-        {endpoints.discoveryPort, SocketRole::discovery},
-        {endpoints.searchReplyPort, SocketRole::searchReply},
-        {endpoints.heartbeatPort, SocketRole::heartbeat},
-        {endpoints.requestPort, SocketRole::request},
+        {endpoints.discoveryPort, SocketRole::kDiscovery},
+        {endpoints.searchReplyPort, SocketRole::kSearchReply},
+        {endpoints.heartbeatPort, SocketRole::kHeartbeat},
+        {endpoints.requestPort, SocketRole::kRequest},
     };
     for (const auto& [port, role] : ports)
         if (port != 0 && Held(endpoints.bindAddress, port))

@@ -26,7 +26,7 @@ std::string HelperFailure(const actions::UpgradeHelperStart& start, const action
     if (start.noLocalAddress)
         return "no address of this computer is in the subnet of the devices, so the file cannot be served to them";
     const actions::HelperStart& helper = start.helper;
-    if (helper.helper == actions::HelperKind::fileServer)
+    if (helper.helper == actions::HelperKind::kFileServer)
         return "the file server " + layout.fileServerExecutable + " could not start: " + helper.reason;
     return "the TFTP server " + layout.tftpExecutable + " could not start on " + helper.address + ": " + helper.reason;
 }
@@ -102,15 +102,15 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
     StatusLog log(devices.found);
     ProgressLine progress(session.Output());
     bool interrupted = false;
-    while (upgrade.Phase() != actions::UpgradePhase::finished && !log.AllSettled(queue)) {
+    while (upgrade.Phase() != actions::UpgradePhase::kFinished && !log.AllSettled(queue)) {
         if (!session.Signals().Sleep(timings.statusPeriod)) {
             interrupted = true;
             break;
         }
         if (firstSent.exchange(false))
             upgrade.FirstBatchSent();
-        const bool transfer = upgrade.Armed(UpgradeTimer::transfer), flashing = upgrade.Armed(UpgradeTimer::flashing),
-                   followUp = upgrade.Armed(UpgradeTimer::followUp), status = upgrade.Armed(UpgradeTimer::status);
+        const bool transfer = upgrade.Armed(UpgradeTimer::kTransfer), flashing = upgrade.Armed(UpgradeTimer::kFlashing),
+                   followUp = upgrade.Armed(UpgradeTimer::kFollowUp), status = upgrade.Armed(UpgradeTimer::kStatus);
         if (transfer)
             upgrade.TickTransfer();
         if (flashing)
@@ -125,7 +125,7 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
                 }
             }
         }
-        progress.Show(std::string(upgrade.Phase() == actions::UpgradePhase::transfer ? "transfer " : "flashing ") +
+        progress.Show(std::string(upgrade.Phase() == actions::UpgradePhase::kTransfer ? "transfer " : "flashing ") +
                       std::to_string(upgrade.ProgressPosition()) + "/" + std::to_string(upgrade.ProgressRange()) +
                       " s, batch " + std::to_string(upgrade.BatchesSent()));
     }

@@ -13,7 +13,7 @@ CConfigFormDlg::CConfigFormDlg(int templateId, QWidget* parent, FailureStyle fai
 }
 
 void CConfigFormDlg::ShowFailure(const CheckFailure& failure) {
-    ShowMessageBox(window(), QString::fromStdString(failure.Text()), m_failureStyle.icon, MessageButtons::Ok,
+    ShowMessageBox(window(), QString::fromStdString(failure.Text()), m_failureStyle.icon, MessageButtons::kOk,
                    m_failureStyle.caption);
     if (QWidget* control = FieldControl(failure.field); control && control->isVisible())
         control->setFocus(Qt::OtherFocusReason);

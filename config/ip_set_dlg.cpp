@@ -13,17 +13,17 @@ struct AddressField {
     std::string IpEntries::*entry;
 };
 constexpr AddressField kFields[] = {
-    {ip::kIp, ConfigField::ip, &IpEntries::ip},
-    {ip::kMask, ConfigField::mask, &IpEntries::mask},
-    {ip::kGateway, ConfigField::gateway, &IpEntries::gateway},
-    {ip::kPrimaryDns, ConfigField::primaryDns, &IpEntries::primaryDns},
-    {ip::kSecondaryDns, ConfigField::secondaryDns, &IpEntries::secondaryDns},
+    {ip::kIp, ConfigField::kIp, &IpEntries::ip},
+    {ip::kMask, ConfigField::kMask, &IpEntries::mask},
+    {ip::kGateway, ConfigField::kGateway, &IpEntries::gateway},
+    {ip::kPrimaryDns, ConfigField::kPrimaryDns, &IpEntries::primaryDns},
+    {ip::kSecondaryDns, ConfigField::kSecondaryDns, &IpEntries::secondaryDns},
 };
 
 }  // namespace
 
 CIPSetDlg::CIPSetDlg(const IpFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application}) {
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}) {
     for (const AddressField& f : kFields)
         SetEntryText(EditAt(*this, f.id), model.InitialEntries().*f.entry);
 }

@@ -21,10 +21,10 @@ struct TabOf {
     int buttonId;
 };
 constexpr TabOf kTabs[] = {
-    {ConfigForm::wireless, c::kWirelessTab},
-    {ConfigForm::ip, c::kIpTab},
-    {ConfigForm::vlan, c::kVlanTab},
-    {ConfigForm::timedReboot, c::kTimeRebootTab},
+    {ConfigForm::kWireless, c::kWirelessTab},
+    {ConfigForm::kIp, c::kIpTab},
+    {ConfigForm::kVlan, c::kVlanTab},
+    {ConfigForm::kTimedReboot, c::kTimeRebootTab},
 };
 
 // The forms sit directly below the tab row.
@@ -44,7 +44,7 @@ CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSave
     connect(SaveButton(), &QAbstractButton::clicked, this, &CManagementConfigDlg::OnSave);
     connect(CancelButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     connect(CloseBox(), &QAbstractButton::clicked, this, &QDialog::reject);
-    ShowForm(ConfigForm::wireless);
+    ShowForm(ConfigForm::kWireless);
 }
 
 void CManagementConfigDlg::InitSkin() {
@@ -86,10 +86,10 @@ void CManagementConfigDlg::CreateForms() {
 
 CConfigFormDlg* CManagementConfigDlg::Form(ConfigForm form) const {
     switch (form) {
-    case ConfigForm::wireless: return m_pWireless;
-    case ConfigForm::ip: return m_pIp;
-    case ConfigForm::vlan: return m_pVlan;
-    case ConfigForm::timedReboot: return m_pTimeReboot;
+    case ConfigForm::kWireless: return m_pWireless;
+    case ConfigForm::kIp: return m_pIp;
+    case ConfigForm::kVlan: return m_pVlan;
+    case ConfigForm::kTimedReboot: return m_pTimeReboot;
     }
     return m_pWireless;
 }

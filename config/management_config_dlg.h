@@ -68,7 +68,7 @@ private:
     CIPSetDlg* m_pIp = nullptr;
     CVlanDlg* m_pVlan = nullptr;
     CTimeRebootDlg* m_pTimeReboot = nullptr;
-    ConfigForm m_shown = ConfigForm::wireless;
+    ConfigForm m_shown = ConfigForm::kWireless;
 };
 
 }  // namespace cpe

@@ -20,12 +20,12 @@ void CManagementDlg::SetTimings(const Timings& timings) {
 }
 
 void CManagementDlg::OnDataCellClick(int row, int col) {
-    if (col == Traits().ColumnOf(ListColumn::Operate))
+    if (col == Traits().ColumnOf(ListColumn::kOperate))
         OpenConfigDialog(row);
 }
 
 void CManagementDlg::OpenConfigDialog(int row) {
-    const std::string mac = CellAnsi(row, ListColumn::Mac);
+    const std::string mac = CellAnsi(row, ListColumn::kMac);
     ap_info_stu device;
     std::memset(&device, 0, sizeof device);
     // A device that left the store since the list was drawn is not configured from a blank
@@ -35,7 +35,7 @@ void CManagementDlg::OpenConfigDialog(int row) {
         RefreshList();
         return;
     }
-    m_strTargetIp = CellAnsi(row, ListColumn::Ip);
+    m_strTargetIp = CellAnsi(row, ListColumn::kIp);
     m_strTargetMac = mac;
     Host().SetAutoRefresh(false);
     {

@@ -31,7 +31,7 @@ WepEntries CWepDlg::Entries() const {
 }
 
 QWidget* CWepDlg::FieldControl(ConfigField field) const {
-    const int index = static_cast<int>(field) - static_cast<int>(ConfigField::wepKey1);
+    const int index = static_cast<int>(field) - static_cast<int>(ConfigField::kWepKey1);
     if (index < 0 || index >= static_cast<int>(ids::wep::kKeys.size()))
         return nullptr;
     return DlgItemWidget(this, ids::wep::kKeys[static_cast<std::size_t>(index)]);
@@ -60,10 +60,10 @@ WpaEntries CWpaDlg::Entries() const {
 
 QWidget* CWpaDlg::FieldControl(ConfigField field) const {
     switch (field) {
-    case ConfigField::radiusServer: return DlgItemWidget(this, ids::wpa::kServer);
-    case ConfigField::radiusPort: return DlgItemWidget(this, ids::wpa::kPort);
-    case ConfigField::radiusKey: return DlgItemWidget(this, ids::wpa::kKey);
-    case ConfigField::radiusInterval: return DlgItemWidget(this, ids::wpa::kKeyInterval);
+    case ConfigField::kRadiusServer: return DlgItemWidget(this, ids::wpa::kServer);
+    case ConfigField::kRadiusPort: return DlgItemWidget(this, ids::wpa::kPort);
+    case ConfigField::kRadiusKey: return DlgItemWidget(this, ids::wpa::kKey);
+    case ConfigField::kRadiusInterval: return DlgItemWidget(this, ids::wpa::kKeyInterval);
     default: return nullptr;
     }
 }

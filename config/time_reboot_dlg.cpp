@@ -12,7 +12,7 @@ namespace t = ids::time_reboot;
 }  // namespace
 
 CTimeRebootDlg::CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::None, MessageCaption::Application}), m_model(model) {
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}), m_model(model) {
     SetEntryText(EditAt(*this, t::kHour), m_model.InitialEntries().hour);
     SetEntryText(EditAt(*this, t::kMinute), m_model.InitialEntries().minute);
     auto onToggle = [this](int id, auto&& react) {
@@ -49,8 +49,8 @@ TimedRebootEntries CTimeRebootDlg::Entries() const {
 
 QWidget* CTimeRebootDlg::FieldControl(ConfigField field) const {
     switch (field) {
-    case ConfigField::hour: return DlgItemWidget(this, t::kHour);
-    case ConfigField::minute: return DlgItemWidget(this, t::kMinute);
+    case ConfigField::kHour: return DlgItemWidget(this, t::kHour);
+    case ConfigField::kMinute: return DlgItemWidget(this, t::kMinute);
     default: return nullptr;
     }
 }

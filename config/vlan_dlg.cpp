@@ -13,7 +13,7 @@ constexpr int kIdEdits[] = {v::kManage, v::kWlan, v::kLan};
 }  // namespace
 
 CVlanDlg::CVlanDlg(VlanFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model) {
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
     const VlanEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, v::kManage), shown.manage);
     SetEntryText(EditAt(*this, v::kWlan), shown.wlan);
@@ -43,9 +43,9 @@ VlanEntries CVlanDlg::Entries() const {
 
 QWidget* CVlanDlg::FieldControl(ConfigField field) const {
     switch (field) {
-    case ConfigField::manageVlan: return DlgItemWidget(this, v::kManage);
-    case ConfigField::wlanVlan: return DlgItemWidget(this, v::kWlan);
-    case ConfigField::lanVlan: return DlgItemWidget(this, v::kLan);
+    case ConfigField::kManageVlan: return DlgItemWidget(this, v::kManage);
+    case ConfigField::kWlanVlan: return DlgItemWidget(this, v::kWlan);
+    case ConfigField::kLanVlan: return DlgItemWidget(this, v::kLan);
     default: return nullptr;
     }
 }

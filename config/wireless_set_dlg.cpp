@@ -38,7 +38,7 @@ void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel) {
 }  // namespace
 
 CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::Exclamation, MessageCaption::Empty}), m_model(model) {
+    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
     const WirelessEntries& shown = m_model.InitialEntries();
     m_pWep = new CWepDlg(shown.wep, this);
     m_pWpa = new CWpaDlg(shown.wpa, this);
@@ -154,12 +154,12 @@ WirelessEntries CWirelessSetDlg::Entries() const {
 
 QWidget* CWirelessSetDlg::FieldControl(ConfigField field) const {
     switch (field) {
-    case ConfigField::location: return DlgItemWidget(this, w::kLocation);
-    case ConfigField::ssid: return DlgItemWidget(this, w::kSsid);
-    case ConfigField::power: return DlgItemWidget(this, w::kPower);
-    case ConfigField::country: return DlgItemWidget(this, w::kCountry);
-    case ConfigField::pskKey: return DlgItemWidget(this, w::kPskKey);
-    case ConfigField::pskInterval: return DlgItemWidget(this, w::kKeyInterval);
+    case ConfigField::kLocation: return DlgItemWidget(this, w::kLocation);
+    case ConfigField::kSsid: return DlgItemWidget(this, w::kSsid);
+    case ConfigField::kPower: return DlgItemWidget(this, w::kPower);
+    case ConfigField::kCountry: return DlgItemWidget(this, w::kCountry);
+    case ConfigField::kPskKey: return DlgItemWidget(this, w::kPskKey);
+    case ConfigField::kPskInterval: return DlgItemWidget(this, w::kKeyInterval);
     default: break;
     }
     if (QWidget* key = m_pWep->FieldControl(field))

@@ -28,7 +28,7 @@ bool StoppedDuring(std::stop_token stop, std::chrono::milliseconds delay) {
 }  // namespace
 
 bool CNetManagement::SendCommand(std::string_view ip, MessageType type, std::span<const std::uint8_t> payload) {
-    return Send(SocketRole::request, ip, config_.endpoints.deviceCommandPort, type, payload);
+    return Send(SocketRole::kRequest, ip, config_.endpoints.deviceCommandPort, type, payload);
 }
 
 void CNetManagement::SetPendingIp(std::string_view mac, std::string_view currentIp, std::string_view newIp) {

@@ -40,11 +40,11 @@ void CNetManagement::Search() {
     const std::vector<std::string> addresses = BroadcastAddresses();
     const std::uint16_t port = config_.endpoints.deviceDiscoveryPort;
     if (addresses.empty()) {
-        Send(SocketRole::discovery, kLimitedBroadcast, port, MessageType::search);
+        Send(SocketRole::kDiscovery, kLimitedBroadcast, port, MessageType::search);
         return;
     }
     for (const std::string& address : addresses)
-        Send(SocketRole::discovery, address, port, MessageType::search);
+        Send(SocketRole::kDiscovery, address, port, MessageType::search);
 }
 
 void CNetManagement::OnSearchReply(const Incoming& in) {
@@ -56,8 +56,8 @@ void CNetManagement::OnSearchReply(const Incoming& in) {
     const bool askDetails = online_.OnSearchReply(ip, mac, in.header.model.get(), summary, in.payload.size());
     if (askDetails) {
         const std::uint16_t port = config_.endpoints.deviceCommandPort;
-        Send(SocketRole::request, ip, port, MessageType::search);
-        Send(SocketRole::request, ip, port, MessageType::get_info);
+        Send(SocketRole::kRequest, ip, port, MessageType::search);
+        Send(SocketRole::kRequest, ip, port, MessageType::get_info);
     }
 }
 
@@ -68,7 +68,7 @@ void CNetManagement::OnHeartbeat(const Incoming& in) {
     const std::uint32_t upTime = summary.up_time.get();
     if (!online_.OnHeartbeat(ip, mac, upTime, summary.version))
         return;
-    Send(SocketRole::heartbeat, ip, config_.endpoints.deviceCommandPort, MessageType::heartbeat);
+    Send(SocketRole::kHeartbeat, ip, config_.endpoints.deviceCommandPort, MessageType::heartbeat);
     store_.UpdateHeartbeat(ip, mac, upTime);
 }
 

@@ -19,17 +19,17 @@ const CNetManagement::MessageRoute* CNetManagement::FindRoute(PortRole port, std
     constexpr std::size_t kSurveyCounters = offsetof(survey_packet, entries);
     constexpr std::size_t kResult = 1;
     static constexpr std::array<MessageRoute, 11> kRoutes{{
-        {M::search, P::searchReply, kVersion, &C::OnSearchReply},
-        {M::heartbeat, P::heartbeat, kVersionAndUpTime, &C::OnHeartbeat},
-        {M::get_info, P::request, kGetInfoPayloadSize, &C::OnDeviceInfo},
-        {M::site_survey, P::request, kSurveyCounters, &C::OnSurvey},
-        {M::set_ip, P::request, 0, &C::OnSetIpReply},
-        {M::bridge, P::request, kResult, &C::OnBridgeResult},
-        {M::reboot, P::request, kResult, &C::OnRestartResult},
-        {M::set_vlan, P::request, kResult, &C::OnRestartResult},
-        {M::restore, P::request, kResult, &C::OnRestoreResult},
-        {M::upgrade_state, P::request, kResult, &C::OnUpgradeState},
-        {M::upgrade_poll, P::request, 0, &C::OnUpgradePoll},
+        {M::search, P::kSearchReply, kVersion, &C::OnSearchReply},
+        {M::heartbeat, P::kHeartbeat, kVersionAndUpTime, &C::OnHeartbeat},
+        {M::get_info, P::kRequest, kGetInfoPayloadSize, &C::OnDeviceInfo},
+        {M::site_survey, P::kRequest, kSurveyCounters, &C::OnSurvey},
+        {M::set_ip, P::kRequest, 0, &C::OnSetIpReply},
+        {M::bridge, P::kRequest, kResult, &C::OnBridgeResult},
+        {M::reboot, P::kRequest, kResult, &C::OnRestartResult},
+        {M::set_vlan, P::kRequest, kResult, &C::OnRestartResult},
+        {M::restore, P::kRequest, kResult, &C::OnRestoreResult},
+        {M::upgrade_state, P::kRequest, kResult, &C::OnUpgradeState},
+        {M::upgrade_poll, P::kRequest, 0, &C::OnUpgradePoll},
     }};
     for (const MessageRoute& route : kRoutes) {
         if (route.port == port && TypeCode(route.type) == type)
@@ -40,7 +40,7 @@ const CNetManagement::MessageRoute* CNetManagement::FindRoute(PortRole port, std
 
 bool CNetManagement::PassesFilter(PortRole port, std::span<const std::uint8_t> datagram) {
     const auto header = ParsePacketHeader(datagram);
-    return header && (port == PortRole::request || FindRoute(port, header->type.get()) != nullptr);
+    return header && (port == PortRole::kRequest || FindRoute(port, header->type.get()) != nullptr);
 }
 
 }  // namespace cpe

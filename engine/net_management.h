@@ -53,11 +53,11 @@ struct recv_record {
     std::uint16_t size;                 // bytes received
 };
 
-enum class SocketRole : std::uint8_t { discovery = 0, searchReply = 1, heartbeat = 2, request = 3 };
+enum class SocketRole : std::uint8_t { kDiscovery = 0, kSearchReply = 1, kHeartbeat = 2, kRequest = 3 };
 // What a socket of that role is for, in words ("search replies").
 std::string_view SocketPurpose(SocketRole role);
 // The three receiving ports, in receiver/worker order.
-enum class PortRole : std::uint8_t { searchReply = 0, heartbeat = 1, request = 2 };
+enum class PortRole : std::uint8_t { kSearchReply = 0, kHeartbeat = 1, kRequest = 2 };
 
 struct EngineEndpoints {
     std::string bindAddress = "0.0.0.0";
@@ -105,9 +105,9 @@ struct EngineCounters {
 struct EngineStartResult {
     enum class Step : std::uint8_t { kNone, kWakePipe, kSocket, kSocketOption, kBind, kThread };
     Step failed = Step::kNone;
-    SocketRole role = SocketRole::discovery;  // with kSocket, kSocketOption and kBind
-    std::uint16_t port = 0;                   // the port asked for; 0 when the system chooses
-    int error = 0;                            // errno of the failing call
+    SocketRole role = SocketRole::kDiscovery;  // with kSocket, kSocketOption and kBind
+    std::uint16_t port = 0;                    // the port asked for; 0 when the system chooses
+    int error = 0;                             // errno of the failing call
 
     bool Started() const { return failed == Step::kNone; }
     explicit operator bool() const { return Started(); }

@@ -53,10 +53,10 @@ void ClosePipe(std::array<int, 2>& pipe) {
 
 std::string_view SocketPurpose(SocketRole role) {
     switch (role) {
-    case SocketRole::discovery: return "discovery";
-    case SocketRole::searchReply: return "search replies";
-    case SocketRole::heartbeat: return "heartbeats";
-    case SocketRole::request: return "requests";
+    case SocketRole::kDiscovery: return "discovery";
+    case SocketRole::kSearchReply: return "search replies";
+    case SocketRole::kHeartbeat: return "heartbeats";
+    case SocketRole::kRequest: return "requests";
     }
     return "unknown";
 }
@@ -112,7 +112,7 @@ EngineStartResult CNetManagement::Start() {
     for (auto& queue : queues_)
         queue.Restart();
     if (!OpenWakePipe())
-        return {Step::kWakePipe, SocketRole::discovery, 0, errno};
+        return {Step::kWakePipe, SocketRole::kDiscovery, 0, errno};
 
     const EngineEndpoints& ep = config_.endpoints;
     const struct {
@@ -121,23 +121,23 @@ EngineStartResult CNetManagement::Start() {
         bool broadcast;
         int bufferBytes;
     } sockets[] = {
-        {SocketRole::discovery, ep.discoveryPort, true, kBufferBytes},
-        {SocketRole::searchReply, ep.searchReplyPort, false, kBufferBytes},
-        {SocketRole::heartbeat, ep.heartbeatPort, false, kBufferBytes},
-        {SocketRole::request, ep.requestPort, false, kRequestBufferBytes},
+        {SocketRole::kDiscovery, ep.discoveryPort, true, kBufferBytes},
+        {SocketRole::kSearchReply, ep.searchReplyPort, false, kBufferBytes},
+        {SocketRole::kHeartbeat, ep.heartbeatPort, false, kBufferBytes},
+        {SocketRole::kRequest, ep.requestPort, false, kRequestBufferBytes},
     };
     for (const auto& s : sockets)
         if (const EngineStartResult opened = OpenSocket(s.role, s.port, s.broadcast, s.bufferBytes); !opened)
             return opened;
 
     try {
-        for (PortRole port : {PortRole::searchReply, PortRole::heartbeat, PortRole::request})
+        for (PortRole port : {PortRole::kSearchReply, PortRole::kHeartbeat, PortRole::kRequest})
             threads_.emplace_back(&CNetManagement::ReceiverLoop, this, port);
-        for (PortRole port : {PortRole::searchReply, PortRole::heartbeat, PortRole::request})
+        for (PortRole port : {PortRole::kSearchReply, PortRole::kHeartbeat, PortRole::kRequest})
             threads_.emplace_back(&CNetManagement::WorkerLoop, this, port);
         threads_.emplace_back(&CNetManagement::AgerLoop, this);
     } catch (const std::system_error& e) {
-        return {Step::kThread, SocketRole::discovery, 0, e.code().value()};
+        return {Step::kThread, SocketRole::kDiscovery, 0, e.code().value()};
     }
     return {};
 }

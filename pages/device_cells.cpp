@@ -17,21 +17,21 @@ QString UpTimeText(std::uint32_t seconds) { return QString::fromStdString(action
 
 QString RecordCellText(ListColumn column, const ap_info_stu& r) {
     switch (column) {
-    case ListColumn::Location: return FromAnsi(r.ap_name.text());
-    case ListColumn::Type: return QString::fromStdString(ModelName(r.ap_type.get()));
-    case ListColumn::Ip: return QString::fromStdString(FormatIp(r.ip));
-    case ListColumn::Mac: return FromAnsi(std::string_view(r.mac, ::strnlen(r.mac, sizeof r.mac)));
-    case ListColumn::OperationMode: return QString::fromStdString(WorkModeText(r.work_mode));
-    case ListColumn::Ssid: return FromAnsi(r.ssid.text());
-    case ListColumn::Channel: return QString::fromStdString(ChannelText(r.channel));
-    case ListColumn::Version: return FromAnsi(r.version.text());
-    case ListColumn::Time: return UpTimeText(r.up_time.get());
-    case ListColumn::SecureMode: return QString::fromStdString(SecureModeText(r.security.secure_mode));
-    case ListColumn::Power: return QString::number(r.tx_power);
-    case ListColumn::Status: return QString::fromStdString(StatusText(r.ap_status.get()));
-    case ListColumn::Check:
-    case ListColumn::Serial:
-    case ListColumn::Operate: break;
+    case ListColumn::kLocation: return FromAnsi(r.ap_name.text());
+    case ListColumn::kType: return QString::fromStdString(ModelName(r.ap_type.get()));
+    case ListColumn::kIp: return QString::fromStdString(FormatIp(r.ip));
+    case ListColumn::kMac: return FromAnsi(std::string_view(r.mac, ::strnlen(r.mac, sizeof r.mac)));
+    case ListColumn::kOperationMode: return QString::fromStdString(WorkModeText(r.work_mode));
+    case ListColumn::kSsid: return FromAnsi(r.ssid.text());
+    case ListColumn::kChannel: return QString::fromStdString(ChannelText(r.channel));
+    case ListColumn::kVersion: return FromAnsi(r.version.text());
+    case ListColumn::kTime: return UpTimeText(r.up_time.get());
+    case ListColumn::kSecureMode: return QString::fromStdString(SecureModeText(r.security.secure_mode));
+    case ListColumn::kPower: return QString::number(r.tx_power);
+    case ListColumn::kStatus: return QString::fromStdString(StatusText(r.ap_status.get()));
+    case ListColumn::kCheck:
+    case ListColumn::kSerial:
+    case ListColumn::kOperate: break;
     }
     return {};
 }

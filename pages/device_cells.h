@@ -14,21 +14,21 @@ namespace cpe {
 
 // What a list column shows.
 enum class ListColumn {
-    Check,     // check-box cell, no text
-    Serial,    // row number on the whole list (and the status icon on the status page)
-    Location,  // ap_name
-    Type,      // model name
-    Ip,
-    Mac,
-    OperationMode,
-    Ssid,
-    Channel,
-    Version,
-    Time,  // up time
-    SecureMode,
-    Power,    // tx_power
-    Status,   // status text
-    Operate,  // action icon, no text
+    kCheck,     // check-box cell, no text
+    kSerial,    // row number on the whole list (and the status icon on the status page)
+    kLocation,  // ap_name
+    kType,      // model name
+    kIp,
+    kMac,
+    kOperationMode,
+    kSsid,
+    kChannel,
+    kVersion,
+    kTime,  // up time
+    kSecureMode,
+    kPower,    // tx_power
+    kStatus,   // status text
+    kOperate,  // action icon, no text
 };
 
 QString FromAnsi(std::string_view ansi);

@@ -27,10 +27,10 @@ constexpr QSize kIconSize(50, 16);
 
 QString IconStripPath(IconStrip strip) {
     switch (strip) {
-    case IconStrip::Web: return QString::fromStdString(Skin().paths.web);
-    case IconStrip::Bridge: return QString::fromStdString(Skin().paths.bridge);
-    case IconStrip::Write: return QString::fromStdString(Skin().paths.write);
-    case IconStrip::None: break;
+    case IconStrip::kWeb: return QString::fromStdString(Skin().paths.web);
+    case IconStrip::kBridge: return QString::fromStdString(Skin().paths.bridge);
+    case IconStrip::kWrite: return QString::fromStdString(Skin().paths.write);
+    case IconStrip::kNone: break;
     }
     return {};
 }
@@ -47,7 +47,7 @@ void LoadPicture(QWidget* page, int id, const std::string& path) {
 CListPageDlg::CListPageDlg(const ListPageTraits& traits, QWidget* parent, PageHostLink& host, PageServices services)
     : CPageDlg(traits.dialogId, parent, host, services),
       m_traits(traits),
-      m_nSortColumn(traits.ColumnOf(ListColumn::Ip)) {
+      m_nSortColumn(traits.ColumnOf(ListColumn::kIp)) {
     BuildDialog(this, traits.dialogId);
     TranslateWindow(this);
     InitControls();
@@ -108,7 +108,7 @@ void CListPageDlg::InitGrid() {
     for (int c = 0; c < m_traits.ColumnCount(); ++c) {
         const ListColumnDef& column = m_traits.columns[static_cast<std::size_t>(c)];
         SetTitleCell(grid, c, column.width, PageText(column.header));
-        if (column.kind == ListColumn::Operate || column.kind == ListColumn::Check)
+        if (column.kind == ListColumn::kOperate || column.kind == ListColumn::kCheck)
             grid.AddHandColumn(c);
     }
     if (m_traits.HasCheckBoxes())
@@ -206,21 +206,21 @@ void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool 
     for (int c = 0; c < m_traits.ColumnCount(); ++c) {
         const ListColumn kind = m_traits.columns[static_cast<std::size_t>(c)].kind;
         switch (kind) {
-        case ListColumn::Check:
+        case ListColumn::kCheck:
             setCell(grid, row, c, QString(), kCellFormat);
             grid.SetCheckCell(row);
             break;
-        case ListColumn::Serial:
+        case ListColumn::kSerial:
             setCell(grid, row, c, QString::number(serial), kCellFormat);
             if (m_traits.statusIcon)
                 grid.SetItemImage(row, c, status);
             break;
-        case ListColumn::Operate:
+        case ListColumn::kOperate:
             setCell(grid, row, c, QString(), kCellFormat);
             if (!discovered)
                 grid.SetItemImage(row, c, 0);
             break;
-        case ListColumn::Status:
+        case ListColumn::kStatus:
             if (!discovered && status != kStatusOffline)
                 SetOnlineCell(grid, row, c, RecordCellText(kind, record), kCellFormat);
             else

@@ -9,7 +9,7 @@
 
 namespace cpe {
 
-enum class IconStrip { None, Web, Bridge, Write };
+enum class IconStrip { kNone, kWeb, kBridge, kWrite };
 
 struct ListColumnDef {
     ListColumn kind;
@@ -31,7 +31,7 @@ struct ListPageTraits {
     int ColumnCount() const { return static_cast<int>(columns.size()); }
     // Grid column of the first column of that kind, or -1.
     int ColumnOf(ListColumn kind) const;
-    bool HasCheckBoxes() const { return ColumnOf(ListColumn::Check) == 0; }
+    bool HasCheckBoxes() const { return ColumnOf(ListColumn::kCheck) == 0; }
     // The store's sort code for a grid column: the page's table looked up by the column's distance
     // from "Location"; a column outside the table sorts by IP number.
     int SortCode(int column) const;

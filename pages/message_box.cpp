@@ -15,16 +15,16 @@ MessageBoxHook& Hook() {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::None: return QMessageBox::NoIcon;
-    case MessageIcon::Information: break;
+    case MessageIcon::kExclamation: return QMessageBox::Warning;
+    case MessageIcon::kQuestion: return QMessageBox::Question;
+    case MessageIcon::kNone: return QMessageBox::NoIcon;
+    case MessageIcon::kInformation: break;
     }
     return QMessageBox::Information;
 }
 
 QString CaptionText(MessageCaption caption) {
-    return caption == MessageCaption::Application ? PageText("CPEManagement") : QString();
+    return caption == MessageCaption::kApplication ? PageText("CPEManagement") : QString();
 }
 
 }  // namespace
@@ -33,8 +33,8 @@ int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, Messa
                    MessageCaption caption) {
     if (const MessageBoxHook& hook = Hook())
         return hook(MessageBoxRequest{parent, text, icon, buttons, caption});
-    const auto standard = buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                              : QMessageBox::StandardButtons(QMessageBox::Ok);
+    const auto standard = buttons == MessageButtons::kOkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                               : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(ToQtIcon(icon), CaptionText(caption), text, standard, parent);
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }

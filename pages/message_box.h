@@ -10,10 +10,10 @@ class QWidget;
 
 namespace cpe {
 
-enum class MessageIcon { Information, Exclamation, Question, None };
-enum class MessageButtons { Ok, OkCancel };
+enum class MessageIcon { kInformation, kExclamation, kQuestion, kNone };
+enum class MessageButtons { kOk, kOkCancel };
 // The caption of a box: empty, or the application's title.
-enum class MessageCaption { Empty, Application };
+enum class MessageCaption { kEmpty, kApplication };
 
 // What a box returns: the button that closed it.
 enum MessageResult : int { IDOK = 1, IDCANCEL = 2 };
@@ -23,14 +23,14 @@ struct MessageBoxRequest {
     QString text;
     MessageIcon icon;
     MessageButtons buttons;
-    MessageCaption caption = MessageCaption::Empty;
+    MessageCaption caption = MessageCaption::kEmpty;
 };
 
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 
 // Shows the box modally (or asks the hook) and returns IDOK or IDCANCEL.
-int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok,
-                   MessageCaption caption = MessageCaption::Empty);
+int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons = MessageButtons::kOk,
+                   MessageCaption caption = MessageCaption::kEmpty);
 // Installs a hook answering every box instead of the screen; returns the previous one. An empty
 // hook restores the real boxes.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);

@@ -45,10 +45,10 @@ void CRebootRestoreDlg::OnActionButton() {
     const std::vector<actions::ListedRow> rows = ListedRows();
     m_action.SetSelection(actions::SelectCheckedRows(rows));
     if (m_action.Selection().empty()) {
-        ShowMessageBox(this, PageText(actions::kSelectDevicesKey), MessageIcon::Exclamation);
+        ShowMessageBox(this, PageText(actions::kSelectDevicesKey), MessageIcon::kExclamation);
         return;
     }
-    if (ShowMessageBox(this, PageText(m_action.Kind().confirmKey), MessageIcon::Question, MessageButtons::OkCancel) !=
+    if (ShowMessageBox(this, PageText(m_action.Kind().confirmKey), MessageIcon::kQuestion, MessageButtons::kOkCancel) !=
         IDOK)
         return;
 
@@ -63,7 +63,7 @@ void CRebootRestoreDlg::OnActionButton() {
 
 void CRebootRestoreDlg::OnFollowUpTick() {
     CGridCtrl& grid = *Grid();
-    const int statusColumn = Traits().ColumnOf(ListColumn::Status);
+    const int statusColumn = Traits().ColumnOf(ListColumn::kStatus);
     for (const actions::RowStatus& shown : m_action.FollowUp(RowMacs())) {
         const int row = static_cast<int>(shown.row) + 1;
         SetOnlineCell(grid, row, statusColumn, QString::fromStdString(StatusText(shown.status)), kCellFormat);
@@ -83,8 +83,8 @@ std::vector<actions::ListedRow> CRebootRestoreDlg::ListedRows() const {
     std::vector<actions::ListedRow> rows;
     for (int row = 1; row < Grid()->GetRowCount(); ++row) {
         const CGridCellCheck* check = Grid()->GetCheckCell(row);
-        rows.push_back({check && check->GetCheck(), CellAnsi(row, ListColumn::Ip), CellAnsi(row, ListColumn::Mac),
-                        CellAnsi(row, ListColumn::Type)});
+        rows.push_back({check && check->GetCheck(), CellAnsi(row, ListColumn::kIp), CellAnsi(row, ListColumn::kMac),
+                        CellAnsi(row, ListColumn::kType)});
     }
     return rows;
 }
@@ -92,7 +92,7 @@ std::vector<actions::ListedRow> CRebootRestoreDlg::ListedRows() const {
 std::vector<std::string> CRebootRestoreDlg::RowMacs() const {
     std::vector<std::string> macs;
     for (int row = 1; row < Grid()->GetRowCount(); ++row)
-        macs.push_back(CellAnsi(row, ListColumn::Mac));
+        macs.push_back(CellAnsi(row, ListColumn::kMac));
     return macs;
 }
 

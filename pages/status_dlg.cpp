@@ -94,18 +94,18 @@ void CStatusDlg::OnGridNotify(GridNotifyEvent& e) {
 
 void CStatusDlg::OnDataCellClick(int row, int col) {
     const ListColumn kind = Traits().columns[static_cast<std::size_t>(col)].kind;
-    if (kind == ListColumn::Location) {
+    if (kind == ListColumn::kLocation) {
         if (!IsToppedUpRow(row))
             Grid()->SetEditable(true);
         return;
     }
     Grid()->SetEditable(false);
-    if (kind == ListColumn::Operate && !IsToppedUpRow(row))
+    if (kind == ListColumn::kOperate && !IsToppedUpRow(row))
         OpenWebPage(row);
 }
 
 void CStatusDlg::OpenWebPage(int row) {
-    const QString ip = Grid()->GetItemText(row, Traits().ColumnOf(ListColumn::Ip));
+    const QString ip = Grid()->GetItemText(row, Traits().ColumnOf(ListColumn::kIp));
     QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + ip));
 }
 
@@ -113,7 +113,7 @@ void CStatusDlg::OnBeginEdit(GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
     // Only a stored device's name can be edited; keyboard navigation must not carry the editor
     // into another column or onto a device that has not sent its record yet.
-    if (n.iColumn != Traits().ColumnOf(ListColumn::Location) || n.iRow < 1 || IsToppedUpRow(n.iRow)) {
+    if (n.iColumn != Traits().ColumnOf(ListColumn::kLocation) || n.iRow < 1 || IsToppedUpRow(n.iRow)) {
         e.SetResult(-1);
         return;
     }
@@ -122,14 +122,14 @@ void CStatusDlg::OnBeginEdit(GridNotifyEvent& e) {
 
 void CStatusDlg::OnEndEdit(GridNotifyEvent& e) {
     const GridNotify& n = e.Notify();
-    if (n.iColumn != Traits().ColumnOf(ListColumn::Location))
+    if (n.iColumn != Traits().ColumnOf(ListColumn::kLocation))
         return;
     const QString name = Grid()->GetItemText(n.iRow, n.iColumn);
     if (name == m_strOldName)
         return;
     DeviceNameChange change = PrepareDeviceName(name.toStdU16String());
     if (change.refused) {
-        ShowMessageBox(this, PageText(kNoChineseNameKey), MessageIcon::Exclamation);
+        ShowMessageBox(this, PageText(kNoChineseNameKey), MessageIcon::kExclamation);
         Grid()->SetItemText(n.iRow, n.iColumn, m_strOldName);
         e.SetResult(-1);
         return;
@@ -137,7 +137,7 @@ void CStatusDlg::OnEndEdit(GridNotifyEvent& e) {
     Grid()->SetItemText(n.iRow, n.iColumn, QString::fromStdU16String(change.shown));
     // A name that is not sent leaves the refresh to show the name the device keeps.
     if (change.ansi)
-        StartRenameSender(CellAnsi(n.iRow, ListColumn::Ip), std::move(*change.ansi));
+        StartRenameSender(CellAnsi(n.iRow, ListColumn::kIp), std::move(*change.ansi));
     m_renameRefresh.start();
 }
 

@@ -117,7 +117,7 @@ private:
 
 thread_local ConverterCache t_converters;
 
-enum class OnBadInput { Fail, Replace };
+enum class OnBadInput { kFail, kReplace };
 
 // Runs one whole conversion. With Replace, an undecodable input byte becomes `replacement`
 // (already in the target code set) and the conversion goes on with the next byte.
@@ -147,7 +147,7 @@ bool RunIconv(std::string_view from, std::string_view to, std::string_view in, s
         const int err = step(false);
         if (err == 0 || err == E2BIG)
             continue;
-        if ((err != EILSEQ && err != EINVAL) || onBad != OnBadInput::Replace)
+        if ((err != EILSEQ && err != EINVAL) || onBad != OnBadInput::kReplace)
             return false;
         buffer.replace(produced, 0, replacement);
         produced += replacement.size();
@@ -205,7 +205,7 @@ bool ConvertCodeset(std::string_view fromCodeset, std::string_view toCodeset, st
         out.clear();
         return false;
     }
-    return RunIconv(fromCodeset, toCodeset, in, out, OnBadInput::Fail, {});
+    return RunIconv(fromCodeset, toCodeset, in, out, OnBadInput::kFail, {});
 }
 
 std::string AnsiToUtf8Lossy(std::string_view ansi) {
@@ -213,7 +213,7 @@ std::string AnsiToUtf8Lossy(std::string_view ansi) {
     if (IsUtf8Name(codeset) || IsAscii(ansi))
         return Utf8Lossy(ansi);
     std::string out;
-    if (RunIconv(codeset, "UTF-8", ansi, out, OnBadInput::Replace, "\xEF\xBF\xBD"))
+    if (RunIconv(codeset, "UTF-8", ansi, out, OnBadInput::kReplace, "\xEF\xBF\xBD"))
         return out;
     return Utf8Lossy(ansi);
 }

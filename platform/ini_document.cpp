@@ -7,13 +7,13 @@ namespace cpe::platform {
 
 namespace {
 
-bool IsUtf16(IniEncoding encoding) { return encoding == IniEncoding::Utf16Le || encoding == IniEncoding::Utf16Be; }
+bool IsUtf16(IniEncoding encoding) { return encoding == IniEncoding::kUtf16Le || encoding == IniEncoding::kUtf16Be; }
 
 char16_t UnitAt(std::string_view bytes, std::size_t pos, IniEncoding encoding) {
     const auto b0 = static_cast<unsigned char>(bytes[pos]);
     const auto b1 = static_cast<unsigned char>(bytes[pos + 1]);
-    return encoding == IniEncoding::Utf16Le ? static_cast<char16_t>(b0 | (b1 << 8))
-                                            : static_cast<char16_t>((b0 << 8) | b1);
+    return encoding == IniEncoding::kUtf16Le ? static_cast<char16_t>(b0 | (b1 << 8))
+                                             : static_cast<char16_t>((b0 << 8) | b1);
 }
 
 std::string Utf8Lossy(std::string_view text) {
@@ -33,17 +33,17 @@ IniLine ClassifyIniLine(std::string_view text) {
     if (line.empty())
         return {};
     if (line.front() == ';')
-        return {IniLine::Kind::Comment, {}, {}};
+        return {IniLine::Kind::kComment, {}, {}};
     if (line.front() == '[') {
         const std::size_t close = line.rfind(']');
         if (close == 0 || close == std::string_view::npos)
-            return {IniLine::Kind::Malformed, {}, {}};
-        return {IniLine::Kind::Section, TrimBlanks(line.substr(1, close - 1)), {}};
+            return {IniLine::Kind::kMalformed, {}, {}};
+        return {IniLine::Kind::kSection, TrimBlanks(line.substr(1, close - 1)), {}};
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos)
-        return {IniLine::Kind::Malformed, {}, {}};
-    return {IniLine::Kind::Entry, TrimBlanks(line.substr(0, eq)), TrimBlanks(line.substr(eq + 1))};
+        return {IniLine::Kind::kMalformed, {}, {}};
+    return {IniLine::Kind::kEntry, TrimBlanks(line.substr(0, eq)), TrimBlanks(line.substr(eq + 1))};
 }
 
 std::string ProfileValue(std::string_view trimmedValue, std::size_t bufferChars) {
@@ -60,15 +60,15 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     IniDocument doc;
     std::string_view body = bytes;
     if (body.starts_with("\xEF\xBB\xBF")) {
-        doc.encoding_ = IniEncoding::Utf8Bom;
+        doc.encoding_ = IniEncoding::kUtf8Bom;
     } else if (body.starts_with("\xFF\xFE")) {
-        doc.encoding_ = IniEncoding::Utf16Le;
+        doc.encoding_ = IniEncoding::kUtf16Le;
     } else if (body.starts_with("\xFE\xFF")) {
-        doc.encoding_ = IniEncoding::Utf16Be;
+        doc.encoding_ = IniEncoding::kUtf16Be;
     } else {
-        doc.encoding_ = IsValidUtf8(body) ? IniEncoding::Utf8 : IniEncoding::Ansi;
+        doc.encoding_ = IsValidUtf8(body) ? IniEncoding::kUtf8 : IniEncoding::kAnsi;
     }
-    const std::size_t bomSize = doc.encoding_ == IniEncoding::Utf8Bom ? 3 : IsUtf16(doc.encoding_) ? 2 : 0;
+    const std::size_t bomSize = doc.encoding_ == IniEncoding::kUtf8Bom ? 3 : IsUtf16(doc.encoding_) ? 2 : 0;
     doc.bom_ = std::string(body.substr(0, bomSize));
     body.remove_prefix(bomSize);
 
@@ -127,17 +127,17 @@ std::string IniDocument::Serialize() const {
 
 std::string IniDocument::Decode(std::string_view raw) const {
     switch (encoding_) {
-    case IniEncoding::Utf8:
-    case IniEncoding::Utf8Bom: return Utf8Lossy(raw);
-    case IniEncoding::Utf16Le:
-    case IniEncoding::Utf16Be: {
+    case IniEncoding::kUtf8:
+    case IniEncoding::kUtf8Bom: return Utf8Lossy(raw);
+    case IniEncoding::kUtf16Le:
+    case IniEncoding::kUtf16Be: {
         std::u16string units;
         units.reserve(raw.size() / 2);
         for (std::size_t pos = 0; pos + 1 < raw.size(); pos += 2)
             units.push_back(UnitAt(raw, pos, encoding_));
         return Utf16ToUtf8(units);
     }
-    case IniEncoding::Ansi: return AnsiToUtf8Lossy(raw);
+    case IniEncoding::kAnsi: return AnsiToUtf8Lossy(raw);
     }
     return {};
 }
@@ -146,20 +146,20 @@ std::optional<std::string> IniDocument::Encode(std::string_view text) const {
     if (!IsValidUtf8(text))
         return std::nullopt;
     switch (encoding_) {
-    case IniEncoding::Utf8:
-    case IniEncoding::Utf8Bom: return std::string(text);
-    case IniEncoding::Utf16Le:
-    case IniEncoding::Utf16Be: {
+    case IniEncoding::kUtf8:
+    case IniEncoding::kUtf8Bom: return std::string(text);
+    case IniEncoding::kUtf16Le:
+    case IniEncoding::kUtf16Be: {
         std::string out;
         for (char16_t u : Utf8ToUtf16(text)) {
             const char lo = static_cast<char>(u & 0xFF);
             const char hi = static_cast<char>(u >> 8);
-            out.push_back(encoding_ == IniEncoding::Utf16Le ? lo : hi);
-            out.push_back(encoding_ == IniEncoding::Utf16Le ? hi : lo);
+            out.push_back(encoding_ == IniEncoding::kUtf16Le ? lo : hi);
+            out.push_back(encoding_ == IniEncoding::kUtf16Le ? hi : lo);
         }
         return out;
     }
-    case IniEncoding::Ansi: {
+    case IniEncoding::kAnsi: {
         std::string out;
         if (!ConvertCodeset("UTF-8", AnsiCodeset(), text, out))
             return std::nullopt;
@@ -173,7 +173,7 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view section) co
     const std::string_view wanted = TrimBlanks(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Section && EqualsNoCase(line.name, wanted))
+        if (line.kind == IniLine::Kind::kSection && EqualsNoCase(line.name, wanted))
             return i;
     }
     return std::nullopt;
@@ -181,7 +181,7 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view section) co
 
 std::size_t IniDocument::SectionEnd(std::size_t sectionLine) const {
     for (std::size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-        if (ClassifyIniLine(lines_[i].text).kind == IniLine::Kind::Section)
+        if (ClassifyIniLine(lines_[i].text).kind == IniLine::Kind::kSection)
             return i;
     }
     return lines_.size();
@@ -195,7 +195,7 @@ std::optional<std::string_view> IniDocument::Find(std::string_view section, std:
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Entry && EqualsNoCase(line.name, wanted))
+        if (line.kind == IniLine::Kind::kEntry && EqualsNoCase(line.name, wanted))
             return line.value;
     }
     return std::nullopt;
@@ -209,7 +209,7 @@ void IniDocument::ForEachEntry(std::string_view section,
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind == IniLine::Kind::Entry)
+        if (line.kind == IniLine::Kind::kEntry)
             visit(line.name, line.value);
     }
 }
@@ -220,7 +220,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const auto sectionLine = FindSection(section);
     if (!sectionLine) {
         std::vector<std::string> added;
-        if (!lines_.empty() && ClassifyIniLine(lines_.back().text).kind != IniLine::Kind::Blank) {
+        if (!lines_.empty() && ClassifyIniLine(lines_.back().text).kind != IniLine::Kind::kBlank) {
             added.emplace_back();
         }
         added.push_back("[" + std::string(TrimBlanks(section)) + "]");
@@ -230,7 +230,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const std::size_t end = SectionEnd(*sectionLine);
     for (std::size_t i = *sectionLine + 1; i < end; ++i) {
         const IniLine line = ClassifyIniLine(lines_[i].text);
-        if (line.kind != IniLine::Kind::Entry || !EqualsNoCase(line.name, name))
+        if (line.kind != IniLine::Kind::kEntry || !EqualsNoCase(line.name, name))
             continue;
         // Keep the key as the file spells it.
         std::string replaced = std::string(line.name) + "=" + std::string(value);
@@ -242,7 +242,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         return true;
     }
     std::size_t at = end;
-    while (at > *sectionLine + 1 && ClassifyIniLine(lines_[at - 1].text).kind == IniLine::Kind::Blank)
+    while (at > *sectionLine + 1 && ClassifyIniLine(lines_[at - 1].text).kind == IniLine::Kind::kBlank)
         --at;
     return InsertLines(at, {entry});
 }

@@ -12,12 +12,12 @@
 
 namespace cpe::platform {
 
-enum class IniEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi };
+enum class IniEncoding { kUtf8, kUtf8Bom, kUtf16Le, kUtf16Be, kAnsi };
 
 // What one decoded line is. Views point into the line's text.
 struct IniLine {
-    enum class Kind { Blank, Comment, Section, Entry, Malformed };
-    Kind kind = Kind::Blank;
+    enum class Kind { kBlank, kComment, kSection, kEntry, kMalformed };
+    Kind kind = Kind::kBlank;
     std::string_view name;   // section name or key, trimmed
     std::string_view value;  // entry value, trimmed
 };
@@ -60,7 +60,7 @@ private:
     std::optional<std::string> Encode(std::string_view text) const;
     bool InsertLines(std::size_t at, const std::vector<std::string>& texts);
 
-    IniEncoding encoding_ = IniEncoding::Utf8;
+    IniEncoding encoding_ = IniEncoding::kUtf8;
     std::string bom_;
     std::string strayTail_;  // an odd last byte of a UTF-16 file, kept as it was
     std::string newline_ = "\r\n";

@@ -39,17 +39,17 @@ private:
     int fd_;
 };
 
-enum class ReadResult { Ok, Missing, Failed };
+enum class ReadResult { kOk, kMissing, kFailed };
 
 ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     bytes.clear();
     // Non-blocking so that a FIFO in place of the file cannot hang the caller.
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+        return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ReadResult::Failed;
+        return ReadResult::kFailed;
     char chunk[16384];
     for (;;) {
         const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
@@ -58,11 +58,11 @@ ReadResult ReadWholeFile(const std::filesystem::path& file, std::string& bytes) 
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return ReadResult::Failed;
+            return ReadResult::kFailed;
         }
         bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    return ReadResult::Ok;
+    return ReadResult::kOk;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -128,7 +128,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     if (bufferChars == 0)
         return {};
     std::string bytes;
-    if (ReadWholeFile(file, bytes) != ReadResult::Ok)
+    if (ReadWholeFile(file, bytes) != ReadResult::kOk)
         return DefaultValue(defaultValue, bufferChars);
     const IniDocument doc = IniDocument::Parse(bytes);
     const auto value = doc.Find(section, key);
@@ -141,7 +141,7 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(std::string_
                                                                     const std::filesystem::path& file) {
     std::vector<std::pair<std::string, std::string>> entries;
     std::string bytes;
-    if (ReadWholeFile(file, bytes) != ReadResult::Ok)
+    if (ReadWholeFile(file, bytes) != ReadResult::kOk)
         return entries;
     IniDocument::Parse(bytes).ForEachEntry(section, [&](std::string_view key, std::string_view value) {
         entries.emplace_back(std::string(key), ProfileValue(value, bufferChars));
@@ -172,7 +172,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     std::optional<FileOwner> owner;
     IniDocument doc;
     switch (ReadWholeFile(target, bytes)) {
-    case ReadResult::Ok: {
+    case ReadResult::kOk: {
         struct stat st {};
         if (::stat(target.c_str(), &st) != 0)
             return false;
@@ -180,8 +180,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
         doc = IniDocument::Parse(bytes);
         break;
     }
-    case ReadResult::Missing: break;
-    case ReadResult::Failed: return false;
+    case ReadResult::kMissing: break;
+    case ReadResult::kFailed: return false;
     }
     if (!doc.Set(sectionName, keyName, value))
         return false;

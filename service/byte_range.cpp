@@ -42,8 +42,8 @@ ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
         if (!n)
             return {};
         if (*n == 0 || size == 0)
-            return {Kind::unsatisfiable};
-        return {Kind::part, size - std::min(*n, size), size - 1};
+            return {Kind::kUnsatisfiable};
+        return {Kind::kPart, size - std::min(*n, size), size - 1};
     }
     const auto first = ParseDecimal(from);
     if (!first)
@@ -55,11 +55,11 @@ ByteRange ResolveRange(std::string_view header, std::uint64_t size) {
             return {};
         last = *parsed;
         if (last < *first)
-            return {Kind::unsatisfiable};
+            return {Kind::kUnsatisfiable};
     }
     if (*first >= size)
-        return {Kind::unsatisfiable};
-    return {Kind::part, *first, std::min(last, size - 1)};
+        return {Kind::kUnsatisfiable};
+    return {Kind::kPart, *first, std::min(last, size - 1)};
 }
 
 }  // namespace cpe::service

@@ -9,7 +9,7 @@
 namespace cpe::service {
 
 struct ByteRange {
-    enum class Kind { whole, part, unsatisfiable } kind = Kind::whole;
+    enum class Kind { kWhole, kPart, kUnsatisfiable } kind = Kind::kWhole;
     std::uint64_t first = 0;  // part: first and last byte, both inside the file
     std::uint64_t last = 0;
 };

@@ -79,7 +79,7 @@ void Serve(const ServedFolder& folder, const TransferLog& log, const httplib::Re
     record.file = req.path.substr(1);
     auto opened = folder.OpenFile(record.file);
     if (auto* failure = std::get_if<OpenFailure>(&opened)) {
-        const int status = failure->kind == Refusal::notFound ? 404 : failure->kind == Refusal::forbidden ? 403 : 500;
+        const int status = failure->kind == Refusal::kNotFound ? 404 : failure->kind == Refusal::kForbidden ? 403 : 500;
         return refuse(status, failure->reason);
     }
     ServedFile file = std::move(std::get<ServedFile>(opened));
@@ -90,13 +90,13 @@ void Serve(const ServedFolder& folder, const TransferLog& log, const httplib::Re
     auto& ranges = const_cast<httplib::Ranges&>(req.ranges);
     ranges.clear();
     const ByteRange range = ResolveRange(req.get_header_value("Range"), size);
-    if (range.kind == ByteRange::Kind::unsatisfiable) {
+    if (range.kind == ByteRange::Kind::kUnsatisfiable) {
         res.set_header("Content-Range", "bytes */" + std::to_string(size));
         return refuse(416, "range not satisfiable");
     }
-    if (range.kind == ByteRange::Kind::part)
+    if (range.kind == ByteRange::Kind::kPart)
         ranges.emplace_back(static_cast<ssize_t>(range.first), static_cast<ssize_t>(range.last));
-    res.status = range.kind == ByteRange::Kind::part ? 206 : 200;
+    res.status = range.kind == ByteRange::Kind::kPart ? 206 : 200;
     res.set_header("Accept-Ranges", "bytes");
     if (req.method == "HEAD") {
         record.result = "ok (HEAD)";

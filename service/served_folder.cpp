@@ -29,7 +29,7 @@ std::variant<ServedFolder, std::string> ServedFolder::Open(const std::filesystem
 
 std::variant<ServedFile, OpenFailure> ServedFolder::OpenFile(std::string_view name) const {
     if (const std::string why = RefusalOfName(name); !why.empty())
-        return OpenFailure{Refusal::forbidden, why};
+        return OpenFailure{Refusal::kForbidden, why};
     const std::string file(name);
     // O_NOFOLLOW: a link is never followed out of the folder; O_NONBLOCK: a pipe cannot stall us.
     platform::UniqueFd fd(
@@ -37,18 +37,18 @@ std::variant<ServedFile, OpenFailure> ServedFolder::OpenFile(std::string_view na
     if (!fd.Valid()) {
         const int err = errno;
         if (err == ENOENT)
-            return OpenFailure{Refusal::notFound, "file not found"};
+            return OpenFailure{Refusal::kNotFound, "file not found"};
         if (err == ELOOP)
-            return OpenFailure{Refusal::forbidden, "symbolic link"};
+            return OpenFailure{Refusal::kForbidden, "symbolic link"};
         if (err == EACCES || err == EPERM)
-            return OpenFailure{Refusal::forbidden, std::strerror(err)};
-        return OpenFailure{Refusal::failed, std::strerror(err)};
+            return OpenFailure{Refusal::kForbidden, std::strerror(err)};
+        return OpenFailure{Refusal::kFailed, std::strerror(err)};
     }
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0)
-        return OpenFailure{Refusal::failed, std::strerror(errno)};
+        return OpenFailure{Refusal::kFailed, std::strerror(errno)};
     if (!S_ISREG(st.st_mode))
-        return OpenFailure{Refusal::forbidden, "not a regular file"};
+        return OpenFailure{Refusal::kForbidden, "not a regular file"};
     return ServedFile{std::move(fd), static_cast<std::uint64_t>(st.st_size)};
 }
 

@@ -18,7 +18,7 @@ struct ServedFile {
     std::uint64_t size = 0;
 };
 
-enum class Refusal { notFound, forbidden, failed };
+enum class Refusal { kNotFound, kForbidden, kFailed };
 
 struct OpenFailure {
     Refusal kind;

@@ -35,8 +35,8 @@ std::variant<TftpRequest, std::string> ParseTftpRequest(std::span<const std::uin
     if (datagram.size() < 2)
         return std::string("datagram too short");
     const std::uint16_t op = static_cast<std::uint16_t>(datagram[0] << 8 | datagram[1]);
-    if (op != static_cast<std::uint16_t>(TftpOpcode::readRequest) &&
-        op != static_cast<std::uint16_t>(TftpOpcode::writeRequest))
+    if (op != static_cast<std::uint16_t>(TftpOpcode::kReadRequest) &&
+        op != static_cast<std::uint16_t>(TftpOpcode::kWriteRequest))
         return "opcode " + std::to_string(op) + " is not a request";
     TftpRequest request;
     request.opcode = static_cast<TftpOpcode>(op);
@@ -80,13 +80,13 @@ void WriteTftpHeader(std::uint8_t* out, TftpOpcode opcode, std::uint16_t number)
 
 std::vector<std::uint8_t> MakeTftpError(TftpError code, std::string_view message) {
     std::vector<std::uint8_t> out(kTftpHeaderSize);
-    WriteTftpHeader(out.data(), TftpOpcode::error, static_cast<std::uint16_t>(code));
+    WriteTftpHeader(out.data(), TftpOpcode::kError, static_cast<std::uint16_t>(code));
     AppendText(out, message);
     return out;
 }
 
 std::vector<std::uint8_t> MakeOptionAck(const std::vector<TftpOption>& options) {
-    std::vector<std::uint8_t> out = {0, static_cast<std::uint8_t>(TftpOpcode::optionAck)};
+    std::vector<std::uint8_t> out = {0, static_cast<std::uint8_t>(TftpOpcode::kOptionAck)};
     for (const auto& [name, value] : options) {
         AppendText(out, name);
         AppendText(out, value);

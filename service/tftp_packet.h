@@ -16,21 +16,21 @@
 namespace cpe::service {
 
 enum class TftpOpcode : std::uint16_t {
-    readRequest = 1,
-    writeRequest = 2,
-    data = 3,
-    ack = 4,
-    error = 5,
-    optionAck = 6,
+    kReadRequest = 1,
+    kWriteRequest = 2,
+    kData = 3,
+    kAck = 4,
+    kError = 5,
+    kOptionAck = 6,
 };
 
 enum class TftpError : std::uint16_t {
-    notDefined = 0,
-    fileNotFound = 1,
-    accessViolation = 2,
-    illegalOperation = 4,
-    unknownTransferId = 5,
-    optionRefused = 8,
+    kNotDefined = 0,
+    kFileNotFound = 1,
+    kAccessViolation = 2,
+    kIllegalOperation = 4,
+    kUnknownTransferId = 5,
+    kOptionRefused = 8,
 };
 
 // A 16-bit number in network byte order, alignment 1.
@@ -57,10 +57,10 @@ inline constexpr std::size_t kTftpHeaderSize = sizeof(TftpHeader);
 using TftpOption = std::pair<std::string, std::string>;  // name in lower case, value as sent
 
 struct TftpRequest {
-    TftpOpcode opcode = TftpOpcode::readRequest;  // readRequest or writeRequest
-    std::string fileName;                         // as sent, not yet checked
-    std::string mode;                             // lower case
-    std::vector<TftpOption> options;              // in the order sent
+    TftpOpcode opcode = TftpOpcode::kReadRequest;  // readRequest or writeRequest
+    std::string fileName;                          // as sent, not yet checked
+    std::string mode;                              // lower case
+    std::vector<TftpOption> options;               // in the order sent
 };
 
 // A read or write request, or why the datagram is not one. A trailing option name without a

@@ -94,7 +94,7 @@ void TftpServer::OnRequests(SteadyClock::time_point) {
         if (len != sizeof peer || peer.sin_family != AF_INET || peer.sin_port == 0)
             continue;
         if (static_cast<std::size_t>(n) > buffer.size()) {
-            Refuse(peer, "", TftpError::illegalOperation, "request too long");
+            Refuse(peer, "", TftpError::kIllegalOperation, "request too long");
             continue;
         }
         OnRequest(buffer.data(), static_cast<std::size_t>(n), peer);
@@ -104,12 +104,12 @@ void TftpServer::OnRequests(SteadyClock::time_point) {
 void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const sockaddr_in& peer) {
     auto parsed = ParseTftpRequest({data, size});
     if (auto* why = std::get_if<std::string>(&parsed))
-        return Refuse(peer, "", TftpError::illegalOperation, *why);
+        return Refuse(peer, "", TftpError::kIllegalOperation, *why);
     TftpRequest& request = std::get<TftpRequest>(parsed);
-    if (request.opcode == TftpOpcode::writeRequest)
-        return Refuse(peer, request.fileName, TftpError::accessViolation, "write requests are refused");
+    if (request.opcode == TftpOpcode::kWriteRequest)
+        return Refuse(peer, request.fileName, TftpError::kAccessViolation, "write requests are refused");
     if (request.mode != "octet")
-        return Refuse(peer, request.fileName, TftpError::illegalOperation, "only octet mode is served");
+        return Refuse(peer, request.fileName, TftpError::kIllegalOperation, "only octet mode is served");
     // A client that repeats its request before our first answer reached it is already served.
     const std::uint64_t key = PeerKey(peer);
     if (peers_.Contains(key))
@@ -117,9 +117,9 @@ void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const soc
 
     auto opened = folder_.OpenFile(request.fileName);
     if (auto* failure = std::get_if<OpenFailure>(&opened)) {
-        const TftpError code = failure->kind == Refusal::notFound    ? TftpError::fileNotFound
-                               : failure->kind == Refusal::forbidden ? TftpError::accessViolation
-                                                                     : TftpError::notDefined;
+        const TftpError code = failure->kind == Refusal::kNotFound    ? TftpError::kFileNotFound
+                               : failure->kind == Refusal::kForbidden ? TftpError::kAccessViolation
+                                                                      : TftpError::kNotDefined;
         return Refuse(peer, request.fileName, code, failure->reason);
     }
     ServedFile file = std::move(std::get<ServedFile>(opened));
@@ -133,11 +133,11 @@ void TftpServer::OnRequest(const std::uint8_t* data, std::size_t size, const soc
     self.sin_port = 0;
     if (!sock.Valid() || ::bind(sock.Get(), reinterpret_cast<const sockaddr*>(&self), sizeof self) != 0 ||
         ::connect(sock.Get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
-        return Refuse(peer, request.fileName, TftpError::notDefined, Errno("no transfer socket"));
+        return Refuse(peer, request.fileName, TftpError::kNotDefined, Errno("no transfer socket"));
     ::setsockopt(sock.Get(), SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
 
     if (!peers_.TryAdd(key, options_.maxTransfers))
-        return Refuse(peer, request.fileName, TftpError::notDefined, "server busy, try again later");
+        return Refuse(peer, request.fileName, TftpError::kNotDefined, "server busy, try again later");
     TftpSettings settings = NegotiateOptions(request.options, file.size, options_.limits);
     TransferRecord record{PeerText(peer), request.fileName, 0, {}};
     auto transfer = std::make_unique<TftpTransfer>(std::move(sock), std::move(file), std::move(settings),

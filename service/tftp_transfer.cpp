@@ -89,7 +89,7 @@ void TftpTransfer::Pump(SteadyClock::time_point now) {
         std::size_t count = 0;
         for (std::int64_t b = sendCursor_; b <= windowEnd_; ++b, ++count) {
             std::uint8_t* header = headers_.data() + count * kTftpHeaderSize;
-            WriteTftpHeader(header, TftpOpcode::data, static_cast<std::uint16_t>(b & 0xFFFF));
+            WriteTftpHeader(header, TftpOpcode::kData, static_cast<std::uint16_t>(b & 0xFFFF));
             const std::uint64_t offset = static_cast<std::uint64_t>(b - 1) * settings_.blockSize;
             iov_[2 * count] = {header, kTftpHeaderSize};
             iov_[2 * count + 1] = {cache_.data() + (offset - cacheOffset_), BlockLength(b)};
@@ -129,9 +129,9 @@ void TftpTransfer::OnReadable(SteadyClock::time_point now) {
     const auto header = ParseTftpHeader({buffer.data(), static_cast<std::size_t>(n)});
     if (!header)
         return;
-    if (header->first == TftpOpcode::ack) {
+    if (header->first == TftpOpcode::kAck) {
         OnAck(header->second, now);
-    } else if (header->first == TftpOpcode::error) {
+    } else if (header->first == TftpOpcode::kError) {
         const auto* text = reinterpret_cast<const char*>(buffer.data() + kTftpHeaderSize);
         const std::size_t len = strnlen(text, static_cast<std::size_t>(n) - kTftpHeaderSize);
         Finish("client error " + std::to_string(header->second) + ": " + std::string(text, len));

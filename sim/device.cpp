@@ -95,21 +95,21 @@ const char* RequestName(std::uint16_t type) {
 
 const char* PowerName(Power p) {
     switch (p) {
-    case Power::on: return "on";
-    case Power::restarting: return "restarting";
-    case Power::stopped: return "stopped";
+    case Power::kOn: return "on";
+    case Power::kRestarting: return "restarting";
+    case Power::kStopped: return "stopped";
     }
     return "on";
 }
 
-const char* UpgradePhaseName(UpgradePhase p) {
+const char* FirmwareStageName(FirmwareStage p) {
     switch (p) {
-    case UpgradePhase::idle: return "idle";
-    case UpgradePhase::waitingPoll: return "waiting_poll";
-    case UpgradePhase::fetching: return "fetching";
-    case UpgradePhase::flashing: return "flashing";
-    case UpgradePhase::succeeded: return "succeeded";
-    case UpgradePhase::failed: return "failed";
+    case FirmwareStage::kIdle: return "idle";
+    case FirmwareStage::kWaitingPoll: return "waiting_poll";
+    case FirmwareStage::kFetching: return "fetching";
+    case FirmwareStage::kFlashing: return "flashing";
+    case FirmwareStage::kSucceeded: return "succeeded";
+    case FirmwareStage::kFailed: return "failed";
     }
     return "idle";
 }

@@ -19,12 +19,12 @@ namespace cpe::sim {
 
 using Clock = std::chrono::steady_clock;
 
-enum class Power { on, restarting, stopped };
+enum class Power { kOn, kRestarting, kStopped };
 
-enum class UpgradePhase { idle, waitingPoll, fetching, flashing, succeeded, failed };
+enum class FirmwareStage { kIdle, kWaitingPoll, kFetching, kFlashing, kSucceeded, kFailed };
 
 struct UpgradeStatus {
-    UpgradePhase phase = UpgradePhase::idle;
+    FirmwareStage phase = FirmwareStage::kIdle;
     std::string file;
     std::string protocol;         // "tftp" or "http"
     Ipv4 server = 0;              // the utility that asked
@@ -47,7 +47,7 @@ struct SimDevice {
     ap_info_stu record{};  // bytes 24..767 are what get_info returns
     ap_info_stu factory{};
 
-    Power power = Power::on;
+    Power power = Power::kOn;
     std::uint32_t powerGeneration = 0;  // bumps with every restart, to retire stale timers
     Clock::time_point bootTime{};
     std::optional<Ipv4> manager;  // the utility that searched last: heartbeats go there
@@ -86,6 +86,6 @@ struct SimDevice {
 
 const char* RequestName(std::uint16_t type);
 const char* PowerName(Power p);
-const char* UpgradePhaseName(UpgradePhase p);
+const char* FirmwareStageName(FirmwareStage p);
 
 }  // namespace cpe::sim

@@ -36,7 +36,7 @@ void DeviceNetwork::Start(Clock::time_point, Outbox& out) {
     const auto period = std::max<std::int64_t>(1, options_.heartbeat.count());
     for (const SimDevice& d : fleet_) {
         const auto phase = static_cast<std::int64_t>(d.index) * period / static_cast<std::int64_t>(fleet_.size());
-        out.Arm(Millis(phase), {TimerKind::heartbeat, d.index, 0});
+        out.Arm(Millis(phase), {TimerKind::kHeartbeat, d.index, 0});
     }
 }
 
@@ -65,7 +65,7 @@ std::vector<std::size_t> DeviceNetwork::SubnetsHolding(Ipv4 ip) const {
 
 void DeviceNetwork::SendFrom(SimDevice& d, std::uint16_t fromPort, Endpoint to, std::uint16_t type,
                              std::span<const std::uint8_t> payload, Outbox& out, Millis delay) {
-    if (d.power != Power::on)
+    if (d.power != Power::kOn)
         return;
     auto datagram = BuildDevicePacket(key_, d.model, d.mac, type, payload);
     if (datagram.empty())
@@ -94,7 +94,7 @@ void DeviceNetwork::OnDiscovery(std::span<const std::uint8_t> datagram, Endpoint
         return;
     }
     auto answer = [&](SimDevice& d) {
-        if (d.power != Power::on)
+        if (d.power != Power::kOn)
             return;
         d.manager = src.ip;
         d.NoteRequest("search", now, {});
@@ -139,7 +139,7 @@ void DeviceNetwork::OnCommand(std::span<const std::uint8_t> datagram, Endpoint s
         return;
     }
     SimDevice* dp = DeviceAt(dst);
-    if (!dp || dp->power != Power::on)
+    if (!dp || dp->power != Power::kOn)
         return;
     SimDevice& d = *dp;
     const auto payload = ReadPayload(key_, datagram);
@@ -214,11 +214,11 @@ void DeviceNetwork::MoveTo(SimDevice& d, Ipv4 ip) {
 }
 
 void DeviceNetwork::RestartLater(SimDevice& d, Outbox& out) {
-    out.Arm(options_.applyDelay, {TimerKind::restart, d.index, d.powerGeneration});
+    out.Arm(options_.applyDelay, {TimerKind::kRestart, d.index, d.powerGeneration});
 }
 
 void DeviceNetwork::Boot(SimDevice& d, Clock::time_point now, Outbox& out) {
-    d.power = Power::on;
+    d.power = Power::kOn;
     d.bootTime = now;
     if (!d.manager)
         return;
@@ -234,19 +234,19 @@ void DeviceNetwork::OnTimer(const Timer& t, Clock::time_point now, Outbox& out) 
         return;
     SimDevice& d = fleet_[t.device];
     switch (t.kind) {
-    case TimerKind::heartbeat:
+    case TimerKind::kHeartbeat:
         out.Arm(options_.heartbeat, t);
-        if (d.power == Power::on && d.manager) {
+        if (d.power == Power::kOn && d.manager) {
             const auto summary = d.SearchSummary(now);
             SendFrom(d, options_.ports.command, {*d.manager, options_.ports.utilHeartbeat},
                      TypeCode(MessageType::heartbeat), summary, out);
             ++d.heartbeatsSent;
         }
         break;
-    case TimerKind::restart:
-        if (t.generation != d.powerGeneration || d.power != Power::on)
+    case TimerKind::kRestart:
+        if (t.generation != d.powerGeneration || d.power != Power::kOn)
             break;
-        d.power = Power::restarting;
+        d.power = Power::kRestarting;
         ++d.powerGeneration;
         ++d.restarts;
         if (d.restorePending) {
@@ -254,25 +254,25 @@ void DeviceNetwork::OnTimer(const Timer& t, Clock::time_point now, Outbox& out) 
             d.record = d.factory;
             MoveTo(d, d.factoryIp);
         }
-        out.Arm(options_.rebootSilence, {TimerKind::boot, d.index, d.powerGeneration});
+        out.Arm(options_.rebootSilence, {TimerKind::kBoot, d.index, d.powerGeneration});
         break;
-    case TimerKind::boot:
-        if (t.generation == d.powerGeneration && d.power == Power::restarting)
+    case TimerKind::kBoot:
+        if (t.generation == d.powerGeneration && d.power == Power::kRestarting)
             Boot(d, now, out);
         break;
-    case TimerKind::flashDone:
-        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::flashing)
+    case TimerKind::kFlashDone:
+        if (t.generation != d.upgrade.generation || d.upgrade.phase != FirmwareStage::kFlashing)
             break;
-        d.upgrade.phase = UpgradePhase::succeeded;
+        d.upgrade.phase = FirmwareStage::kSucceeded;
         d.record.version.assign(VersionFromFile(d.upgrade.file));
         d.factory.version = d.record.version;  // the new firmware survives a restore
         SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state), kUpgradeDone, out);
         RestartLater(d, out);
         break;
-    case TimerKind::pollTimeout:
-        if (t.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::waitingPoll)
+    case TimerKind::kPollTimeout:
+        if (t.generation != d.upgrade.generation || d.upgrade.phase != FirmwareStage::kWaitingPoll)
             break;
-        d.upgrade.phase = UpgradePhase::failed;
+        d.upgrade.phase = FirmwareStage::kFailed;
         d.upgrade.error = "no upgrade_poll";
         SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state), kFailed, out);
         break;
@@ -304,8 +304,8 @@ void DeviceNetwork::HandleBridge(SimDevice& d, Endpoint src, std::span<const std
 }
 
 void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const std::uint8_t> payload, Outbox& out) {
-    const auto busy = d.upgrade.phase == UpgradePhase::waitingPoll || d.upgrade.phase == UpgradePhase::fetching ||
-                      d.upgrade.phase == UpgradePhase::flashing;
+    const auto busy = d.upgrade.phase == FirmwareStage::kWaitingPoll || d.upgrade.phase == FirmwareStage::kFetching ||
+                      d.upgrade.phase == FirmwareStage::kFlashing;
     if (busy)
         return;
     const auto name = payload.first(std::min<std::size_t>(payload.size(), kUpgradeBlockSize));
@@ -316,10 +316,10 @@ void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const st
     u.server = src.ip;
     u.replyPort = src.port;
     const bool setB = InModelSetB(d.model);
-    u.protocol = (setB ? options_.setBFetch : options_.otherFetch) == FetchProtocol::http ? "http" : "tftp";
+    u.protocol = (setB ? options_.setBFetch : options_.otherFetch) == FetchProtocol::kHttp ? "http" : "tftp";
     d.upgrade = u;
     if (d.upgrade.file.empty() || d.upgrade.file.find('/') != std::string::npos) {
-        d.upgrade.phase = UpgradePhase::failed;
+        d.upgrade.phase = FirmwareStage::kFailed;
         d.upgrade.error = "bad file name";
         SendResult(d, src, TypeCode(MessageType::upgrade_state), kFailed, out);
         return;
@@ -327,8 +327,8 @@ void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const st
     SendResult(d, src, TypeCode(MessageType::upgrade_state), kOk, out);
     if (setB) {
         // Model set B fetches only when the utility releases it with upgrade_poll.
-        d.upgrade.phase = UpgradePhase::waitingPoll;
-        out.Arm(options_.pollTimeout, {TimerKind::pollTimeout, d.index, d.upgrade.generation});
+        d.upgrade.phase = FirmwareStage::kWaitingPoll;
+        out.Arm(options_.pollTimeout, {TimerKind::kPollTimeout, d.index, d.upgrade.generation});
     } else {
         StartFetch(d, out);
     }
@@ -337,16 +337,16 @@ void DeviceNetwork::HandleUpgrade(SimDevice& d, Endpoint src, std::span<const st
 void DeviceNetwork::HandleUpgradePoll(SimDevice& d, Endpoint src, Outbox& out) {
     ++d.upgrade.polls;
     SendResult(d, src, TypeCode(MessageType::upgrade_poll), kOk, out);
-    if (d.upgrade.phase == UpgradePhase::waitingPoll)
+    if (d.upgrade.phase == FirmwareStage::kWaitingPoll)
         StartFetch(d, out);
 }
 
 void DeviceNetwork::StartFetch(SimDevice& d, Outbox& out) {
-    d.upgrade.phase = UpgradePhase::fetching;
+    d.upgrade.phase = FirmwareStage::kFetching;
     const bool http = d.upgrade.protocol == "http";
     out.Fetch({d.index,
                d.upgrade.generation,
-               http ? FetchProtocol::http : FetchProtocol::tftp,
+               http ? FetchProtocol::kHttp : FetchProtocol::kTftp,
                d.ip,
                {d.upgrade.server, http ? options_.ports.http : options_.ports.tftp},
                d.upgrade.file});
@@ -356,16 +356,16 @@ void DeviceNetwork::OnFetched(const FetchRequest& request, const FetchResult& re
     if (request.device >= fleet_.size())
         return;
     SimDevice& d = fleet_[request.device];
-    if (request.generation != d.upgrade.generation || d.upgrade.phase != UpgradePhase::fetching)
+    if (request.generation != d.upgrade.generation || d.upgrade.phase != FirmwareStage::kFetching)
         return;
     d.upgrade.bytes = result.bytes;
     d.upgrade.fnv1a = result.fnv1a;
     d.upgrade.error = result.error;
     if (result.ok) {
-        d.upgrade.phase = UpgradePhase::flashing;
-        out.Arm(options_.applyDelay, {TimerKind::flashDone, d.index, d.upgrade.generation});
+        d.upgrade.phase = FirmwareStage::kFlashing;
+        out.Arm(options_.applyDelay, {TimerKind::kFlashDone, d.index, d.upgrade.generation});
     } else {
-        d.upgrade.phase = UpgradePhase::failed;
+        d.upgrade.phase = FirmwareStage::kFailed;
         SendResult(d, {d.upgrade.server, d.upgrade.replyPort}, TypeCode(MessageType::upgrade_state), kFailed, out);
     }
 }
@@ -374,7 +374,7 @@ bool DeviceNetwork::Stop(const std::string& mac) {
     SimDevice* d = MutableByMac(mac);
     if (!d)
         return false;
-    d->power = Power::stopped;
+    d->power = Power::kStopped;
     ++d->powerGeneration;
     return true;
 }
@@ -383,7 +383,7 @@ bool DeviceNetwork::StartDevice(const std::string& mac, Clock::time_point now, O
     SimDevice* d = MutableByMac(mac);
     if (!d)
         return false;
-    if (d->power == Power::stopped) {
+    if (d->power == Power::kStopped) {
         ++d->powerGeneration;
         Boot(*d, now, out);
     }

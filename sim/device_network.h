@@ -21,7 +21,7 @@ struct Endpoint {
     std::uint16_t port = 0;
 };
 
-enum class TimerKind { heartbeat, restart, boot, flashDone, pollTimeout };
+enum class TimerKind { kHeartbeat, kRestart, kBoot, kFlashDone, kPollTimeout };
 
 struct Timer {
     TimerKind kind;

@@ -249,8 +249,8 @@ FetchResult HttpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
 }
 
 FetchResult Fetch(const FetchRequest& request, const FetchLimits& limits) {
-    return request.protocol == FetchProtocol::http ? HttpFetch(request.local, request.server, request.file, limits)
-                                                   : TftpFetch(request.local, request.server, request.file, limits);
+    return request.protocol == FetchProtocol::kHttp ? HttpFetch(request.local, request.server, request.file, limits)
+                                                    : TftpFetch(request.local, request.server, request.file, limits);
 }
 
 }  // namespace cpe::sim

@@ -144,7 +144,7 @@ std::vector<config_otherwl_basic> SurveyFor(const std::vector<SimDevice>& fleet,
     for (const SimDevice& d : fleet) {
         if (out.size() >= max)
             break;
-        if (d.index == self.index || d.record.work_mode != 1 || d.power != Power::on)
+        if (d.index == self.index || d.record.work_mode != 1 || d.power != Power::kOn)
             continue;
         config_otherwl_basic e{};
         e.mac = d.mac;

@@ -28,9 +28,9 @@ std::optional<double> Probability(const std::string& text) {
 
 std::optional<FetchProtocol> Protocol(const std::string& text) {
     if (text == "tftp")
-        return FetchProtocol::tftp;
+        return FetchProtocol::kTftp;
     if (text == "http")
-        return FetchProtocol::http;
+        return FetchProtocol::kHttp;
     return std::nullopt;
 }
 

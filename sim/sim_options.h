@@ -15,7 +15,7 @@ namespace cpe::sim {
 
 using Millis = std::chrono::milliseconds;
 
-enum class FetchProtocol { tftp, http };
+enum class FetchProtocol { kTftp, kHttp };
 
 struct PortPlan {
     std::uint16_t discovery = 9786;        // device listens for the search broadcast
@@ -50,8 +50,8 @@ struct SimOptions {
     Millis applyDelay{300};      // a request that restarts the device takes effect this late
     Millis replySpread{0};       // each device answers a broadcast within this window
     Millis pollTimeout{300000};  // model set B gives up waiting for upgrade_poll
-    FetchProtocol setBFetch = FetchProtocol::http;
-    FetchProtocol otherFetch = FetchProtocol::tftp;
+    FetchProtocol setBFetch = FetchProtocol::kHttp;
+    FetchProtocol otherFetch = FetchProtocol::kTftp;
     std::uint32_t surveyInvented = 6;  // invented access points added to every survey
     std::uint32_t surveyMax = 96;      // entries per survey at most (three packets)
     std::string controlPath;           // Unix socket for the state view; empty: none

@@ -338,7 +338,7 @@ struct Simulator::Impl final : Outbox {
     void SendGarbage() {
         const auto& devices = network.Devices();
         const SimDevice& d = devices[std::uniform_int_distribution<std::size_t>(0, devices.size() - 1)(faults.Rng())];
-        if (!d.manager || d.power != Power::on)
+        if (!d.manager || d.power != Power::kOn)
             return;
         const std::uint16_t ports[] = {options.ports.utilSearchReply, options.ports.utilHeartbeat,
                                        options.ports.utilReply};

@@ -75,7 +75,7 @@ void WriteDevice(JsonWriter& w, const SimDevice& d, Clock::time_point now) {
         w.Field(name, HexBytes(bytes));
     w.EndObject();
     w.Key("upgrade").BeginObject();
-    w.Field("phase", std::string(UpgradePhaseName(d.upgrade.phase))).Field("file", d.upgrade.file);
+    w.Field("phase", std::string(FirmwareStageName(d.upgrade.phase))).Field("file", d.upgrade.file);
     w.Field("protocol", d.upgrade.protocol).Field("bytes", d.upgrade.bytes).Field("fnv1a", Hex64(d.upgrade.fnv1a));
     w.Field("error", d.upgrade.error).Field("polls", d.upgrade.polls);
     w.EndObject();

@@ -42,28 +42,28 @@ Qt::Alignment TextAlignment(unsigned flags) {
 QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
     const QString text = QString::fromUtf8(c.text ? c.text : "");
     switch (c.kind) {
-    case ControlKind::PushButton: return new QPushButton(text, parent);
-    case ControlKind::PictureButton: {
+    case ControlKind::kPushButton: return new QPushButton(text, parent);
+    case ControlKind::kPictureButton: {
         auto* b = new CTButtonPicture(parent);
         b->SetButtonText(text);
         return b;
     }
-    case ControlKind::Label: {
+    case ControlKind::kLabel: {
         auto* l = new QLabel(text, parent);
         l->setAlignment(TextAlignment(c.flags));
         l->setWordWrap(true);
         return l;
     }
-    case ControlKind::SkinLabel: {
+    case ControlKind::kSkinLabel: {
         auto* l = new CTStatic(parent);
         l->setText(text);
         l->setAlignment(TextAlignment(c.flags));
         l->setWordWrap(true);
         return l;
     }
-    case ControlKind::Edit:
-    case ControlKind::SkinEdit: {
-        QLineEdit* e = c.kind == ControlKind::SkinEdit ? new CTEdit(parent) : new QLineEdit(parent);
+    case ControlKind::kEdit:
+    case ControlKind::kSkinEdit: {
+        QLineEdit* e = c.kind == ControlKind::kSkinEdit ? new CTEdit(parent) : new QLineEdit(parent);
         e->setText(text);
         if (c.flags & kCtlPassword)
             e->setEchoMode(QLineEdit::Password);
@@ -77,19 +77,19 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
         }
         return e;
     }
-    case ControlKind::DropList: return new QComboBox(parent);
-    case ControlKind::CheckBox: return new QCheckBox(text, parent);
-    case ControlKind::RadioButton: return new QRadioButton(text, parent);
-    case ControlKind::GroupBox: return new QGroupBox(text, parent);
-    case ControlKind::Progress: {
+    case ControlKind::kDropList: return new QComboBox(parent);
+    case ControlKind::kCheckBox: return new QCheckBox(text, parent);
+    case ControlKind::kRadioButton: return new QRadioButton(text, parent);
+    case ControlKind::kGroupBox: return new QGroupBox(text, parent);
+    case ControlKind::kProgress: {
         auto* p = new QProgressBar(parent);
         p->setTextVisible(false);
         return p;
     }
-    case ControlKind::Grid: return new CGridCtrl(parent);
-    case ControlKind::Pager: return new CTMultiPages(parent);
-    case ControlKind::Picture: return new CTPicture(parent);
-    case ControlKind::IpAddress: {
+    case ControlKind::kGrid: return new CGridCtrl(parent);
+    case ControlKind::kPager: return new CTMultiPages(parent);
+    case ControlKind::kPicture: return new CTPicture(parent);
+    case ControlKind::kIpAddress: {
         auto* e = new QLineEdit(parent);
         e->setProperty(kNoTranslateProperty, true);
         const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])");
@@ -98,7 +98,7 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
         e->setPlaceholderText(QStringLiteral("0.0.0.0"));
         return e;
     }
-    case ControlKind::Tab: return new QTabBar(parent);
+    case ControlKind::kTab: return new QTabBar(parent);
     }
     return new QWidget(parent);
 }
@@ -126,7 +126,7 @@ QWidget* CreateControl(QWidget* parent, const ControlTemplate& c) {
     if (auto* grid = qobject_cast<CGridCtrl*>(w))
         grid->SetDlgCtrlID(c.id);
     QRect r = DialogUnitsToPixels(QRect(c.x, c.y, c.cx, c.cy));
-    if (c.kind == ControlKind::DropList)  // the template height is that of the dropped list
+    if (c.kind == ControlKind::kDropList)  // the template height is that of the dropped list
         r.setHeight(std::min(r.height(), w->sizeHint().height()));
     w->setGeometry(r);
     if (c.flags & kCtlDisabled)

@@ -12,22 +12,22 @@
 namespace cpe {
 
 enum class ControlKind {
-    PushButton,     // ordinary push button
-    PictureButton,  // CTButtonPicture
-    Label,          // plain label
-    SkinLabel,      // CTStatic
-    Edit,           // plain line edit
-    SkinEdit,       // CTEdit
-    DropList,       // combo box without an edit field
-    CheckBox,
-    RadioButton,
-    GroupBox,
-    Progress,
-    Grid,       // CGridCtrl
-    Pager,      // CTMultiPages
-    Picture,    // CTPicture (still or animated)
-    IpAddress,  // dotted-quad field
-    Tab,        // tab strip drawn by the dialog itself
+    kPushButton,     // ordinary push button
+    kPictureButton,  // CTButtonPicture
+    kLabel,          // plain label
+    kSkinLabel,      // CTStatic
+    kEdit,           // plain line edit
+    kSkinEdit,       // CTEdit
+    kDropList,       // combo box without an edit field
+    kCheckBox,
+    kRadioButton,
+    kGroupBox,
+    kProgress,
+    kGrid,       // CGridCtrl
+    kPager,      // CTMultiPages
+    kPicture,    // CTPicture (still or animated)
+    kIpAddress,  // dotted-quad field
+    kTab,        // tab strip drawn by the dialog itself
 };
 
 enum ControlFlags : unsigned {

@@ -41,10 +41,10 @@ struct TimerSlot {
 };
 
 constexpr TimerSlot kTimerSlots[] = {
-    {UpgradeTimer::transfer, CUpgradeConfigDlg::TIMER_TRANSFER, &actions::UpgradeTimings::transferPeriod},
-    {UpgradeTimer::flashing, CUpgradeConfigDlg::TIMER_FLASH, &actions::UpgradeTimings::flashPeriod},
-    {UpgradeTimer::followUp, CUpgradeConfigDlg::TIMER_FOLLOW_UP, &actions::UpgradeTimings::followUpPeriod},
-    {UpgradeTimer::status, CUpgradeConfigDlg::TIMER_STATUS, &actions::UpgradeTimings::statusPeriod},
+    {UpgradeTimer::kTransfer, CUpgradeConfigDlg::TIMER_TRANSFER, &actions::UpgradeTimings::transferPeriod},
+    {UpgradeTimer::kFlashing, CUpgradeConfigDlg::TIMER_FLASH, &actions::UpgradeTimings::flashPeriod},
+    {UpgradeTimer::kFollowUp, CUpgradeConfigDlg::TIMER_FOLLOW_UP, &actions::UpgradeTimings::followUpPeriod},
+    {UpgradeTimer::kStatus, CUpgradeConfigDlg::TIMER_STATUS, &actions::UpgradeTimings::statusPeriod},
 };
 
 }  // namespace
@@ -109,10 +109,10 @@ void CUpgradeConfigDlg::OnScan() {
 
 void CUpgradeConfigDlg::OnUpgrade() {
     if (m_strFileName.isEmpty()) {
-        ShowMessageBox(this, PageText(upgrade_message::kSelectFile), MessageIcon::Exclamation);
+        ShowMessageBox(this, PageText(upgrade_message::kSelectFile), MessageIcon::kExclamation);
         return;
     }
-    if (ShowMessageBox(this, PageText(upgrade_message::kConfirm), MessageIcon::Question, MessageButtons::OkCancel) !=
+    if (ShowMessageBox(this, PageText(upgrade_message::kConfirm), MessageIcon::kQuestion, MessageButtons::kOkCancel) !=
         IDOK)
         return;
     const int model = m_pType->currentData().toInt();
@@ -127,14 +127,14 @@ bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::Upgrad
     const actions::UpgradeHelperStart started = actions::StartUpgradeHelper(
         m_services.helpers, m_services.engine, model, QFile::encodeName(m_strFolder).toStdString(), queue);
     if (started.noLocalAddress)
-        ShowMessageBox(this, PageText(upgrade_message::kNoLocalAddress), MessageIcon::Exclamation);
+        ShowMessageBox(this, PageText(upgrade_message::kNoLocalAddress), MessageIcon::kExclamation);
     else if (!started.helper.ok)
         ReportHelperFailure(started.helper);
     return started.Ok();
 }
 
 void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure) {
-    ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::Exclamation);
+    ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::kExclamation);
 }
 
 void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName) {
@@ -214,14 +214,14 @@ void CUpgradeConfigDlg::OnTimer(int timerId) {
         break;
     default: return;
     }
-    if (m_run->Phase() == actions::UpgradePhase::finished)
+    if (m_run->Phase() == actions::UpgradePhase::kFinished)
         Finish();
     else
         FollowRunTimers();
 }
 
 void CUpgradeConfigDlg::ShowProgress() {
-    const bool transfer = m_run->Phase() == actions::UpgradePhase::transfer;
+    const bool transfer = m_run->Phase() == actions::UpgradePhase::kTransfer;
     m_pProgressLabel->setText(
         PageText(transfer ? upgrade_message::kTransferProgress : upgrade_message::kFlashProgress));
     m_pProgress->setRange(0, m_run->ProgressRange());
@@ -238,10 +238,10 @@ void CUpgradeConfigDlg::Finish() {
 void CUpgradeConfigDlg::OnClose() {
     if (m_bRunning && m_run->Unsent() > 0) {
         const QString question = FilledText(upgrade_message::kUnsentOnClose, {QString::number(m_run->Unsent())});
-        if (ShowMessageBox(this, question, MessageIcon::Question, MessageButtons::OkCancel) != IDOK)
+        if (ShowMessageBox(this, question, MessageIcon::kQuestion, MessageButtons::kOkCancel) != IDOK)
             return;
         // The upgrade may have come to its end while the operator was asked.
-        if (m_run->Phase() == actions::UpgradePhase::finished)
+        if (m_run->Phase() == actions::UpgradePhase::kFinished)
             return;
     }
     EndUpgrade();

@@ -36,8 +36,8 @@ std::vector<actions::UpgradeTarget> CUpgradeDlg::CheckedTargets() const {
         const CGridCellCheck* check = Grid()->GetCheckCell(row);
         if (!check || !check->GetCheck())
             continue;
-        targets.push_back({CellAnsi(row, ListColumn::Ip), CellAnsi(row, ListColumn::Mac),
-                           ModelCode(CellAnsi(row, ListColumn::Type))});
+        targets.push_back({CellAnsi(row, ListColumn::kIp), CellAnsi(row, ListColumn::kMac),
+                           ModelCode(CellAnsi(row, ListColumn::kType))});
     }
     return targets;
 }
@@ -45,7 +45,7 @@ std::vector<actions::UpgradeTarget> CUpgradeDlg::CheckedTargets() const {
 void CUpgradeDlg::OnUpgradeButton() {
     std::vector<actions::UpgradeTarget> targets = CheckedTargets();
     if (targets.empty()) {
-        ShowMessageBox(this, PageText(upgrade_message::kSelectDevices), MessageIcon::Exclamation);
+        ShowMessageBox(this, PageText(upgrade_message::kSelectDevices), MessageIcon::kExclamation);
         return;
     }
     {
@@ -61,8 +61,8 @@ void CUpgradeDlg::OnUpgradeButton() {
 
 void CUpgradeDlg::ShowDeviceStatus(const QString& mac, int status) {
     CGridCtrl& grid = *Grid();
-    const int macColumn = Traits().ColumnOf(ListColumn::Mac);
-    const int statusColumn = Traits().ColumnOf(ListColumn::Status);
+    const int macColumn = Traits().ColumnOf(ListColumn::kMac);
+    const int statusColumn = Traits().ColumnOf(ListColumn::kStatus);
     const QString text = QString::fromStdString(StatusText(status));
     for (int row = 1; row < grid.GetRowCount(); ++row) {
         if (grid.GetItemText(row, macColumn) != mac)

@@ -24,7 +24,7 @@ QString FilledText(const char* key, const QStringList& values) {
 
 QString HelperFailureText(const actions::HelperStart& failure, const actions::HelperLayout& layout) {
     const QString reason = QString::fromStdString(failure.reason);
-    if (failure.helper == actions::HelperKind::fileServer)
+    if (failure.helper == actions::HelperKind::kFileServer)
         return FilledText(upgrade_message::kFileServerFailed,
                           {QString::fromStdString(layout.fileServerExecutable), reason});
     return FilledText(upgrade_message::kTftpFailed,

@@ -93,10 +93,10 @@ Figures MeasureEngine(std::size_t devices) {
                 engine.ProcessDatagram(port, From(IpOf(i)), datagrams[i]);
             return Since(start) / static_cast<double>(devices);
         };
-        f.newReply = run(PortRole::searchReply, replies);
-        f.repeatedReply = run(PortRole::searchReply, replies);
-        f.record = run(PortRole::request, records);
-        f.heartbeat = run(PortRole::heartbeat, beats);
+        f.newReply = run(PortRole::kSearchReply, replies);
+        f.repeatedReply = run(PortRole::kSearchReply, replies);
+        f.record = run(PortRole::kRequest, records);
+        f.heartbeat = run(PortRole::kHeartbeat, beats);
         if (engine.OnlineList().size() != devices)
             std::fprintf(stderr, "bench: %zu devices online, expected %zu\n", engine.OnlineList().size(), devices);
     }

@@ -43,13 +43,13 @@ std::vector<std::uint8_t> SearchReply(std::mt19937_64& random) {
 
 std::string_view KindName(Kind kind) {
     switch (kind) {
-    case Kind::searchReply: return "search replies";
-    case Kind::heartbeat: return "heartbeats";
-    case Kind::reply: return "replies";
-    case Kind::garbage: return "garbage";
-    case Kind::badMagic: return "bad magic";
-    case Kind::lyingLength: return "lying length";
-    case Kind::oversized: return "oversized";
+    case Kind::kSearchReply: return "search replies";
+    case Kind::kHeartbeat: return "heartbeats";
+    case Kind::kReply: return "replies";
+    case Kind::kGarbage: return "garbage";
+    case Kind::kBadMagic: return "bad magic";
+    case Kind::kLyingLength: return "lying length";
+    case Kind::kOversized: return "oversized";
     }
     return "?";
 }
@@ -69,11 +69,11 @@ std::vector<Datagram> MakeMix(std::mt19937_64& random, std::size_t count) {
         std::size_t port;
     };
     static constexpr Slot kRound[] = {
-        {Kind::searchReply, 0}, {Kind::searchReply, 0}, {Kind::heartbeat, 2},   {Kind::heartbeat, 2},
-        {Kind::reply, 3},       {Kind::reply, 3},       {Kind::garbage, 0},     {Kind::garbage, 1},
-        {Kind::garbage, 2},     {Kind::garbage, 3},     {Kind::badMagic, 0},    {Kind::badMagic, 2},
-        {Kind::badMagic, 3},    {Kind::lyingLength, 0}, {Kind::lyingLength, 2}, {Kind::lyingLength, 3},
-        {Kind::oversized, 1},   {Kind::oversized, 3},
+        {Kind::kSearchReply, 0}, {Kind::kSearchReply, 0}, {Kind::kHeartbeat, 2},   {Kind::kHeartbeat, 2},
+        {Kind::kReply, 3},       {Kind::kReply, 3},       {Kind::kGarbage, 0},     {Kind::kGarbage, 1},
+        {Kind::kGarbage, 2},     {Kind::kGarbage, 3},     {Kind::kBadMagic, 0},    {Kind::kBadMagic, 2},
+        {Kind::kBadMagic, 3},    {Kind::kLyingLength, 0}, {Kind::kLyingLength, 2}, {Kind::kLyingLength, 3},
+        {Kind::kOversized, 1},   {Kind::kOversized, 3},
     };
     std::vector<Datagram> mix;
     mix.reserve(count);
@@ -81,27 +81,27 @@ std::vector<Datagram> MakeMix(std::mt19937_64& random, std::size_t count) {
         const Slot slot = kRound[i % std::size(kRound)];
         Datagram d{slot.kind, slot.port, {}, false};
         switch (slot.kind) {
-        case Kind::searchReply:
+        case Kind::kSearchReply:
             d.bytes = SearchReply(random);
             d.deviceHeader = true;
             break;
-        case Kind::heartbeat:
+        case Kind::kHeartbeat:
             d.bytes = DevicePacket(random, TypeCode(MessageType::heartbeat), sizeof(search_summary));
             d.deviceHeader = true;
             break;
-        case Kind::reply: {
+        case Kind::kReply: {
             const std::uint16_t type = kReplyTypes[random() % std::size(kReplyTypes)];
             const std::size_t size = type == TypeCode(MessageType::get_info) ? kGetInfoPayloadSize : random() % 1400;
             d.bytes = DevicePacket(random, type, size);
             d.deviceHeader = true;
             break;
         }
-        case Kind::garbage: d.bytes = RandomBytes(random, random() % 200); break;
-        case Kind::badMagic:
+        case Kind::kGarbage: d.bytes = RandomBytes(random, random() % 200); break;
+        case Kind::kBadMagic:
             d.bytes = DevicePacket(random, TypeCode(MessageType::search), random() % 200);
             d.bytes[0] ^= 0x5a;
             break;
-        case Kind::lyingLength: {
+        case Kind::kLyingLength: {
             // A type each port lets through, so the lie reaches the worker.
             const std::uint16_t type = slot.port == 0   ? TypeCode(MessageType::search)
                                        : slot.port == 2 ? TypeCode(MessageType::heartbeat)
@@ -112,7 +112,7 @@ std::vector<Datagram> MakeMix(std::mt19937_64& random, std::size_t count) {
             d.deviceHeader = true;
             break;
         }
-        case Kind::oversized:
+        case Kind::kOversized:
             d.bytes = DevicePacket(random, TypeCode(MessageType::get_info), kMaxPayload);
             d.bytes.resize(kMaxDatagram + 1 + random() % 2500, 0x42);
             break;

@@ -12,7 +12,7 @@
 
 namespace cpe::flood {
 
-enum class Kind : std::uint8_t { searchReply, heartbeat, reply, garbage, badMagic, lyingLength, oversized };
+enum class Kind : std::uint8_t { kSearchReply, kHeartbeat, kReply, kGarbage, kBadMagic, kLyingLength, kOversized };
 inline constexpr std::size_t kKinds = 7;
 std::string_view KindName(Kind kind);
 

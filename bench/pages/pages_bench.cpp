@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
             page.render(&image);
         });
         const double byName = MedianMs([&] {
-            page.RefreshPage(1, true, page.Traits().ColumnOf(ListColumn::Location), QString());
+            page.RefreshPage(1, true, page.Traits().ColumnOf(ListColumn::kLocation), QString());
             page.render(&image);
         });
         std::printf("30 rows, search \"tower-42-\": %.2f ms; sorted by name: %.2f ms\n", search, byName);

@@ -79,7 +79,7 @@ TEST(IpForm, AddressInUse) {
     const Collected<IpBlock> taken = form.Collect(e, inUse);
     ASSERT_TRUE(taken.failure);
     EXPECT_EQ(taken.failure->key, message::kIpInUse);
-    EXPECT_EQ(taken.failure->field, ConfigField::ip);
+    EXPECT_EQ(taken.failure->field, ConfigField::kIp);
     e.ip = "192.168.1.040";  // the same address written differently
     EXPECT_EQ(FailureKey(form.Collect(e, inUse)), message::kIpInUse);
 }

@@ -202,17 +202,17 @@ TEST_F(BridgeWizard, StepsGoForwardOnlyThroughTheirChecksAndStartAgainFromTheirS
     EXPECT_EQ(wizard.NextKey(), "Next");
 
     const BridgeSecurityPreset first = wizard.ChooseAccessPoint(Entry(2, 6, "first"));
-    EXPECT_EQ(wizard.Step(), BridgeStep::security);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kSecurity);
     EXPECT_TRUE(wizard.BackVisible());
     EXPECT_EQ(first.ssid, "first");
     EXPECT_EQ(first.secureMode, 2);
 
     BridgeSecurityEntries e{first.ssid, 6, first.secureMode, first.cipher, "short", {}};
     EXPECT_TRUE(wizard.SubmitSecurity(e).failure);
-    EXPECT_EQ(wizard.Step(), BridgeStep::security);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kSecurity);
 
     wizard.Back();
-    EXPECT_EQ(wizard.Step(), BridgeStep::survey);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kSurvey);
     EXPECT_FALSE(wizard.BackVisible());
     const BridgeSecurityPreset second = wizard.ChooseAccessPoint(Entry(0, 13, "second"));
     EXPECT_EQ(second.ssid, "second");
@@ -220,20 +220,20 @@ TEST_F(BridgeWizard, StepsGoForwardOnlyThroughTheirChecksAndStartAgainFromTheirS
 
     e = {second.ssid, 13, second.secureMode, second.cipher, "", {}};
     ASSERT_FALSE(wizard.SubmitSecurity(e).failure);
-    EXPECT_EQ(wizard.Step(), BridgeStep::ip);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kIp);
     EXPECT_FALSE(wizard.Request());
 
     IpEntries ip = wizard.DeviceIpEntries();
     EXPECT_EQ(ip.ip, "192.168.1.20");
     ip.gateway = "0.0.0.0";
     EXPECT_EQ(KeyOf(wizard.SubmitIp(ip, {})), message::kGatewayInvalid);
-    EXPECT_EQ(wizard.Step(), BridgeStep::ip);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kIp);
     ASSERT_FALSE(wizard.SubmitIp(wizard.DeviceIpEntries(), {}));
-    EXPECT_EQ(wizard.Step(), BridgeStep::finish);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kFinish);
     EXPECT_EQ(wizard.NextKey(), "Save");
 
     wizard.Back();
-    EXPECT_EQ(wizard.Step(), BridgeStep::ip);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kIp);
     EXPECT_EQ(wizard.NextKey(), "Next");
     ASSERT_FALSE(wizard.SubmitIp(wizard.DeviceIpEntries(), {}));
     const std::optional<BridgeRequest> request = wizard.Request();

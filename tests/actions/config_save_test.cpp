@@ -36,26 +36,26 @@ TEST_F(ConfigSaveTest, FirstFailingFormStopsTheSave) {
     entries.wireless.ssid.clear();
     SaveOutcome out = model.Save(entries, {});
     ASSERT_TRUE(out.failure);
-    EXPECT_EQ(out.failure->form, ConfigForm::wireless);
+    EXPECT_EQ(out.failure->form, ConfigForm::kWireless);
 
     entries.wireless.ssid = "net5";
     out = model.Save(entries, {});
     ASSERT_TRUE(out.failure);
-    EXPECT_EQ(out.failure->form, ConfigForm::ip);
+    EXPECT_EQ(out.failure->form, ConfigForm::kIp);
     EXPECT_EQ(out.failure->failure.key, message::kIpInvalid);
     EXPECT_FALSE(out.request.SendsAnything());
 
     entries.ip.ip = "192.168.1.21";
     out = model.Save(entries, {});
     ASSERT_TRUE(out.failure);
-    EXPECT_EQ(out.failure->form, ConfigForm::vlan);
+    EXPECT_EQ(out.failure->form, ConfigForm::kVlan);
 
     entries.vlan = {"5", "6", "7"};
     model.timedReboot.SetEnabled(true);
     entries.timedReboot = {"25", "0"};
     out = model.Save(entries, {});
     ASSERT_TRUE(out.failure);
-    EXPECT_EQ(out.failure->form, ConfigForm::timedReboot);
+    EXPECT_EQ(out.failure->form, ConfigForm::kTimedReboot);
 }
 
 TEST_F(ConfigSaveTest, ApplyFlagsAndWait) {

@@ -138,7 +138,7 @@ TEST_F(HelperStartTest, AHelperThatCannotListenIsReportedAndNothingIsLeftRunning
     // 192.0.2.1 (a documentation address) is on no interface here: binding to it fails.
     const auto started = osi.StartTftpHelper(www_.path().string(), {"127.0.0.1", "192.0.2.1"});
     EXPECT_FALSE(started.ok);
-    EXPECT_EQ(started.helper, HelperKind::tftp);
+    EXPECT_EQ(started.helper, HelperKind::kTftp);
     EXPECT_EQ(started.address, "192.0.2.1");
     EXPECT_NE(started.reason.find("cannot listen on 192.0.2.1"), std::string::npos) << started.reason;
     EXPECT_EQ(osi.FindProcess("cpe-tftpd"), 0) << "the instance that did start was ended";
@@ -152,7 +152,7 @@ TEST_F(HelperStartTest, AHelperThatCannotListenIsReportedAndNothingIsLeftRunning
     COperateSystemInfo missing(broken);
     const auto absent = missing.StartFileServerHelper(www_.path().string());
     EXPECT_FALSE(absent.ok);
-    EXPECT_EQ(absent.helper, HelperKind::fileServer);
+    EXPECT_EQ(absent.helper, HelperKind::kFileServer);
     EXPECT_NE(absent.reason.find("cpe-httpd"), std::string::npos) << absent.reason;
 }
 

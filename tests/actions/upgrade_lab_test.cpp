@@ -53,12 +53,12 @@ protected:
         UpgradeSendThread thread;
         thread.Start(run.Start(), sender, std::move(before), [&] { firstSent = true; });
         int batches = 0;
-        for (int tick = 0; tick < 4000 && run.Phase() != UpgradePhase::finished; ++tick) {
+        for (int tick = 0; tick < 4000 && run.Phase() != UpgradePhase::kFinished; ++tick) {
             std::this_thread::sleep_for(kTick);
             if (firstSent.exchange(false))
                 run.FirstBatchSent();
-            const bool transfer = run.Armed(UpgradeTimer::transfer), flashing = run.Armed(UpgradeTimer::flashing),
-                       followUp = run.Armed(UpgradeTimer::followUp), status = run.Armed(UpgradeTimer::status);
+            const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
+                       followUp = run.Armed(UpgradeTimer::kFollowUp), status = run.Armed(UpgradeTimer::kStatus);
             if (transfer)
                 run.TickTransfer();
             if (flashing)
@@ -75,7 +75,7 @@ protected:
                 out.batchSizes.push_back(run.CurrentBatch().size());
             }
         }
-        out.finished = run.Phase() == UpgradePhase::finished;
+        out.finished = run.Phase() == UpgradePhase::kFinished;
         return out;
     }
     void ExpectFetched(const std::string& mac, const char* protocol) { image_.ExpectFetchedBy(*sim_, mac, protocol); }

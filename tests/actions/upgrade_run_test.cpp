@@ -20,8 +20,8 @@ protected:
     // One second of the dialog's life: every timer armed at its start ticks once (a timer armed
     // during the second first ticks a second later).
     void Second(UpgradeRun& run) {
-        const bool transfer = run.Armed(UpgradeTimer::transfer), flashing = run.Armed(UpgradeTimer::flashing),
-                   followUp = run.Armed(UpgradeTimer::followUp), status = run.Armed(UpgradeTimer::status);
+        const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
+                   followUp = run.Armed(UpgradeTimer::kFollowUp), status = run.Armed(UpgradeTimer::kStatus);
         if (transfer)
             run.TickTransfer();
         if (flashing)
@@ -44,9 +44,9 @@ TEST_F(UpgradeRunTest, OnlyTheChosenModelIsSentRequests) {
     EXPECT_EQ(run->Queued(), 3);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     store_.SetAll(targets, 8);
-    for (int s = 0; s < 400 && run->Phase() != UpgradePhase::finished; ++s)
+    for (int s = 0; s < 400 && run->Phase() != UpgradePhase::kFinished; ++s)
         Second(*run);
-    EXPECT_EQ(run->Phase(), UpgradePhase::finished);
+    EXPECT_EQ(run->Phase(), UpgradePhase::kFinished);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     EXPECT_TRUE(sender_.Polls().empty());
 }
@@ -91,7 +91,7 @@ TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
     auto run = Begin(targets, 1, false);
     store_.SetAll(targets, 7);  // nothing settles: every batch takes its full 120 s
     int second = 0;
-    while (run->Phase() == UpgradePhase::transfer) {
+    while (run->Phase() == UpgradePhase::kTransfer) {
         Second(*run);
         ++second;
         ASSERT_LE(second, 1000);
@@ -99,17 +99,18 @@ TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
     EXPECT_EQ(second, 360);
     EXPECT_EQ(run->ProgressRange(), 130);
     EXPECT_EQ(run->ProgressPosition(), 0);
-    EXPECT_TRUE(run->Armed(UpgradeTimer::flashing));
-    EXPECT_FALSE(run->Armed(UpgradeTimer::transfer));
-    EXPECT_TRUE(run->Armed(UpgradeTimer::status));
+    EXPECT_TRUE(run->Armed(UpgradeTimer::kFlashing));
+    EXPECT_FALSE(run->Armed(UpgradeTimer::kTransfer));
+    EXPECT_TRUE(run->Armed(UpgradeTimer::kStatus));
     for (int s = 0; s < 129; ++s)
         Second(*run);
-    EXPECT_EQ(run->Phase(), UpgradePhase::flashing);
+    EXPECT_EQ(run->Phase(), UpgradePhase::kFlashing);
     EXPECT_EQ(run->ProgressPosition(), 129);
     Second(*run);
-    EXPECT_EQ(run->Phase(), UpgradePhase::finished);
+    EXPECT_EQ(run->Phase(), UpgradePhase::kFinished);
     EXPECT_EQ(run->ProgressPosition(), 130);
-    for (auto timer : {UpgradeTimer::transfer, UpgradeTimer::flashing, UpgradeTimer::followUp, UpgradeTimer::status})
+    for (auto timer :
+         {UpgradeTimer::kTransfer, UpgradeTimer::kFlashing, UpgradeTimer::kFollowUp, UpgradeTimer::kStatus})
         EXPECT_FALSE(run->Armed(timer));
 }
 
@@ -121,9 +122,9 @@ TEST_F(UpgradeRunTest, AQuickBatchEndsTheTransferPhaseEarly) {
         Second(*run);
     store_.SetAll(targets, 8);
     Second(*run);  // 30: the batch settles and the queue is empty
-    EXPECT_EQ(run->Phase(), UpgradePhase::transfer);
+    EXPECT_EQ(run->Phase(), UpgradePhase::kTransfer);
     Second(*run);  // 31: the transfer phase sees it is done
-    EXPECT_EQ(run->Phase(), UpgradePhase::flashing);
+    EXPECT_EQ(run->Phase(), UpgradePhase::kFlashing);
 }
 
 TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
@@ -160,11 +161,11 @@ TEST_F(UpgradeRunTest, TransferPhaseLastsUntilEveryDeviceWasSentItsRequest) {
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m3", "m7", "m11"}));
     store_.SetAll(targets, 7);
     int second = 0;
-    while (run->Phase() == UpgradePhase::transfer && second < 2000) {
+    while (run->Phase() == UpgradePhase::kTransfer && second < 2000) {
         Second(*run);
         ++second;
         if (second == 360) {
-            EXPECT_EQ(run->Phase(), UpgradePhase::transfer) << "22 devices are still waiting";
+            EXPECT_EQ(run->Phase(), UpgradePhase::kTransfer) << "22 devices are still waiting";
             EXPECT_GT(run->ProgressRange(), 360);
         }
     }
@@ -179,7 +180,7 @@ TEST_F(UpgradeRunTest, FollowUpStartsOnlyOnceTheSendThreadSentTheFirstBatch) {
     const auto first = run.Start();
     EXPECT_EQ(first.size(), 10u);
     EXPECT_TRUE(sender_.Upgrades().empty()) << "Start only builds the batch";
-    EXPECT_FALSE(run.Armed(UpgradeTimer::followUp));
+    EXPECT_FALSE(run.Armed(UpgradeTimer::kFollowUp));
     EXPECT_EQ(run.Unsent(), 12) << "the first batch counts as unsent until the thread reports it";
     store_.SetAll(targets, 8);
     for (int s = 0; s < 5; ++s)

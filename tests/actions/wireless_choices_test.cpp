@@ -32,7 +32,7 @@ const CountryEntry& Country(RadioBand band, std::string_view name) {
 }
 
 TEST(CountryTables, CodesAndPositionsAgreeBothWays) {
-    for (RadioBand band : {RadioBand::ghz24, RadioBand::ghz5}) {
+    for (RadioBand band : {RadioBand::kGhz24, RadioBand::kGhz5}) {
         ASSERT_EQ(CountryList(band).size(), kCountryCount);
         for (std::size_t pos = 0; pos < kCountryCount; ++pos) {
             const auto code = CountryCodeOf(band, pos);
@@ -41,39 +41,39 @@ TEST(CountryTables, CodesAndPositionsAgreeBothWays) {
             EXPECT_EQ(CountryPositionOf(band, *code), pos) << CountryList(band)[pos].name;
         }
     }
-    EXPECT_EQ(CountryPositionOf(RadioBand::ghz24, 0), 4u);  // "CN/9": China
-    EXPECT_EQ(CountryCodeOf(RadioBand::ghz24, 1), 44);      // Australia: "AU"
-    EXPECT_EQ(CountryPositionOf(RadioBand::ghz5, 0), 1u);   // "AR": Argentina
-    EXPECT_EQ(CountryCodeOf(RadioBand::ghz5, 31), 28);      // United States: "US"
+    EXPECT_EQ(CountryPositionOf(RadioBand::kGhz24, 0), 4u);  // "CN/9": China
+    EXPECT_EQ(CountryCodeOf(RadioBand::kGhz24, 1), 44);      // Australia: "AU"
+    EXPECT_EQ(CountryPositionOf(RadioBand::kGhz5, 0), 1u);   // "AR": Argentina
+    EXPECT_EQ(CountryCodeOf(RadioBand::kGhz5, 31), 28);      // United States: "US"
     // A code the list does not offer, and empty table entries, name no country.
-    EXPECT_FALSE(CountryPositionOf(RadioBand::ghz24, 4));  // "IT"
-    EXPECT_FALSE(CountryPositionOf(RadioBand::ghz24, 58));
-    EXPECT_FALSE(CountryPositionOf(RadioBand::ghz5, 255));
+    EXPECT_FALSE(CountryPositionOf(RadioBand::kGhz24, 4));  // "IT"
+    EXPECT_FALSE(CountryPositionOf(RadioBand::kGhz24, 58));
+    EXPECT_FALSE(CountryPositionOf(RadioBand::kGhz5, 255));
 }
 
 TEST(CountryTables, FiveGigahertzCountriesWithoutCode) {
     std::vector<std::string_view> without;
     for (std::size_t pos = 0; pos < kCountryCount; ++pos)
-        if (!CountryCodeOf(RadioBand::ghz5, pos))
-            without.push_back(CountryList(RadioBand::ghz5)[pos].name);
+        if (!CountryCodeOf(RadioBand::kGhz5, pos))
+            without.push_back(CountryList(RadioBand::kGhz5)[pos].name);
     EXPECT_EQ(without, (std::vector<std::string_view>{"Australia", "Egypt", "Malaysia", "Peru", "Taiwan"}));
     for (std::size_t pos = 0; pos < kCountryCount; ++pos)
-        EXPECT_TRUE(CountryCodeOf(RadioBand::ghz24, pos)) << CountryList(RadioBand::ghz24)[pos].name;
+        EXPECT_TRUE(CountryCodeOf(RadioBand::kGhz24, pos)) << CountryList(RadioBand::kGhz24)[pos].name;
 }
 
 TEST(ChannelChoices, FiveGigahertzNeverOffersSkippedChannels) {
-    for (const CountryEntry& c : CountryList(RadioBand::ghz5))
+    for (const CountryEntry& c : CountryList(RadioBand::kGhz5))
         for (int width : {0, 1, 2})
             for (int n : DataOf(ChannelChoices(ChannelListFor(c, width), 0)))
                 EXPECT_FALSE((n >= 52 && n <= 64) || (n >= 100 && n <= 144)) << c.name << " " << n;
 
-    const Choices us = ChannelChoices(Country(RadioBand::ghz5, "United States").list20, 157);
+    const Choices us = ChannelChoices(Country(RadioBand::kGhz5, "United States").list20, 157);
     EXPECT_EQ(TextsOf(us),
               (std::vector<std::string>{"Auto", "36", "40", "44", "48", "149", "153", "157", "161", "165"}));
     EXPECT_TRUE(us.entries[0].translate);
     EXPECT_EQ(us.SelectedData(), 157);
     // A wanted channel the list does not offer selects "Auto"; so does a list without channels.
-    EXPECT_EQ(ChannelChoices(Country(RadioBand::ghz5, "United States").list20, 52).selected, 0);
+    EXPECT_EQ(ChannelChoices(Country(RadioBand::kGhz5, "United States").list20, 52).selected, 0);
     EXPECT_EQ(TextsOf(ChannelChoices({}, 6)), (std::vector<std::string>{"Auto"}));
 }
 
@@ -82,7 +82,7 @@ TEST(ExtensionChoices, FiveGigahertzPairPartner) {
     q.rfType = 1;
     q.networkMode = 1;
     q.width = 1;
-    q.country = &Country(RadioBand::ghz5, "United States");
+    q.country = &Country(RadioBand::kGhz5, "United States");
     auto partner = [&](int channel) {
         q.channel = channel;
         const Choices c = ExtensionChoices(q);
@@ -142,10 +142,10 @@ TEST(WidthRadios, RulesPerNetworkMode) {
         int checked;  // from 40 MHz checked before
     };
     const Case cases[] = {
-        {RadioBand::ghz5, 0, {true, false, false}, 0},  {RadioBand::ghz5, 1, {true, true, false}, 0},
-        {RadioBand::ghz5, 2, {true, true, true}, 1},    {RadioBand::ghz24, 0, {true, false, false}, 0},
-        {RadioBand::ghz24, 1, {true, false, false}, 0}, {RadioBand::ghz24, 2, {true, false, false}, 0},
-        {RadioBand::ghz24, 3, {true, true, true}, 1},   {RadioBand::ghz24, 4, {true, true, true}, 1},
+        {RadioBand::kGhz5, 0, {true, false, false}, 0},  {RadioBand::kGhz5, 1, {true, true, false}, 0},
+        {RadioBand::kGhz5, 2, {true, true, true}, 1},    {RadioBand::kGhz24, 0, {true, false, false}, 0},
+        {RadioBand::kGhz24, 1, {true, false, false}, 0}, {RadioBand::kGhz24, 2, {true, false, false}, 0},
+        {RadioBand::kGhz24, 3, {true, true, true}, 1},   {RadioBand::kGhz24, 4, {true, true, true}, 1},
     };
     for (const Case& c : cases) {
         WidthRadios radios = InitialWidthRadios(c.band);
@@ -155,19 +155,19 @@ TEST(WidthRadios, RulesPerNetworkMode) {
         EXPECT_EQ(radios.enabled, c.enabled) << c.mode;
         EXPECT_EQ(radios.checked, c.checked) << c.mode;
     }
-    WidthRadios unknown = InitialWidthRadios(RadioBand::ghz24);
+    WidthRadios unknown = InitialWidthRadios(RadioBand::kGhz24);
     unknown.enabled = {true, false, true};
-    ApplyWidthRules(RadioBand::ghz24, 9, unknown);
+    ApplyWidthRules(RadioBand::kGhz24, 9, unknown);
     EXPECT_EQ(unknown.enabled, (std::array<bool, 3>{true, false, true}));
-    EXPECT_EQ(InitialWidthRadios(RadioBand::ghz5).thirdLabel, "80MHz");
-    EXPECT_EQ(InitialWidthRadios(RadioBand::ghz24).thirdLabel, "Auto");
+    EXPECT_EQ(InitialWidthRadios(RadioBand::kGhz5).thirdLabel, "80MHz");
+    EXPECT_EQ(InitialWidthRadios(RadioBand::kGhz24).thirdLabel, "Auto");
 }
 
 TEST(ModeChoices, NetworkAndSecurityModes) {
-    EXPECT_EQ(DataOf(NetworkModeChoices(RadioBand::ghz24, 4)), (std::vector<int>{1, 2, 0, 4}));
-    EXPECT_EQ(NetworkModeChoices(RadioBand::ghz24, 4).selected, 3);
-    EXPECT_EQ(NetworkModeChoices(RadioBand::ghz24, 3).selected, 2);  // not offered: the third entry
-    EXPECT_EQ(TextsOf(NetworkModeChoices(RadioBand::ghz5, 2)), (std::vector<std::string>{"11a", "11a/n", "11ac"}));
+    EXPECT_EQ(DataOf(NetworkModeChoices(RadioBand::kGhz24, 4)), (std::vector<int>{1, 2, 0, 4}));
+    EXPECT_EQ(NetworkModeChoices(RadioBand::kGhz24, 4).selected, 3);
+    EXPECT_EQ(NetworkModeChoices(RadioBand::kGhz24, 3).selected, 2);  // not offered: the third entry
+    EXPECT_EQ(TextsOf(NetworkModeChoices(RadioBand::kGhz5, 2)), (std::vector<std::string>{"11a", "11a/n", "11ac"}));
     EXPECT_EQ(SecurityModeChoices(9).selected, -1);
     EXPECT_EQ(VisibilityFor(0), (SecurityVisibility{false, false, false}));
     EXPECT_EQ(VisibilityFor(1), (SecurityVisibility{false, true, false}));

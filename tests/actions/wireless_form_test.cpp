@@ -208,7 +208,7 @@ TEST_F(WirelessFormTest, NameAndSsidAreMeasuredAsSent) {
     EXPECT_FALSE(collect(accents.substr(0, 32), "x").failure);
     const WirelessCollected tooLong = collect(accents, "x");
     EXPECT_EQ(FailureKey(tooLong), message::kNameTooLong);
-    EXPECT_EQ(tooLong.failure->field, ConfigField::location);
+    EXPECT_EQ(tooLong.failure->field, ConfigField::kLocation);
 
     // In a GBK locale eleven ideographs take 22 bytes locally but 33 as sent.
     platform::SetAnsiCodeset("CP936");
@@ -240,7 +240,7 @@ TEST_F(WirelessFormTest, PowerRangeAndCountryWithoutCode) {
     const WirelessCollected c = form.Collect(form.InitialEntries());
     ASSERT_TRUE(c.failure);
     EXPECT_EQ(c.failure->key, message::kCountryWithoutCode);
-    EXPECT_EQ(c.failure->field, ConfigField::country);
+    EXPECT_EQ(c.failure->field, ConfigField::kCountry);
 }
 
 TEST_F(WirelessFormTest, PreSharedKeyChecks) {
@@ -279,7 +279,7 @@ TEST_F(WirelessFormTest, WepKeyChecks) {
     EXPECT_EQ(FailureKey(wep({{{"0123456789abcdefABCDEF012g", 1}}})), message::kWepHexChars);
     const WirelessCollected later = wep({{{"abcde", 0}, {"", 0}, {"bad", 0}}});
     ASSERT_TRUE(later.failure);
-    EXPECT_EQ(later.failure->field, ConfigField::wepKey3);
+    EXPECT_EQ(later.failure->field, ConfigField::kWepKey3);
     EXPECT_FALSE(wep({{{"abcde", 0}, {"", 0}}}).failure);  // an empty key 2 is fine ...
     EXPECT_EQ(FailureKey(wep({{{"abcde", 0}, {"", 0}}}, 2)), message::kWepDefaultKeyEmpty[1]);  // ... unless default
 

@@ -135,17 +135,17 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
     ASSERT_EQ(simIps.size(), kDevices);
     std::sort(simIps.rbegin(), simIps.rend());
     std::vector<std::uint32_t> shown;
-    for (const QString& ip : ColumnTexts(*status, ListColumn::Ip))
+    for (const QString& ip : ColumnTexts(*status, ListColumn::kIp))
         shown.push_back(IpOrderKey(ip));
     ASSERT_EQ(shown.size(), 30u);
     EXPECT_EQ(shown, std::vector<std::uint32_t>(simIps.begin(), simIps.begin() + 30));
     SaveShot(window, "status-devices.png");
 
     // --- rename the first row in place ---------------------------------------------------
-    const QString mac = ColumnTexts(*status, ListColumn::Mac).front();
+    const QString mac = ColumnTexts(*status, ListColumn::kMac).front();
     const QString newName = QStringLiteral("lab-roof-1");
     CGridCtrl& grid = *status->Grid();
-    const int nameCol = status->Traits().ColumnOf(ListColumn::Location);
+    const int nameCol = status->Traits().ColumnOf(ListColumn::kLocation);
     ClickCell(grid, 1, nameCol);
     ClickCell(grid, 1, nameCol);
     CInPlaceEdit* editor = grid.InPlaceEditor();
@@ -159,9 +159,9 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
 
     // The list refreshes a second after the edit and must still show the name the device took.
     QTest::qWait(1500);
-    const int row = static_cast<int>(ColumnTexts(*status, ListColumn::Mac).indexOf(mac));
+    const int row = static_cast<int>(ColumnTexts(*status, ListColumn::kMac).indexOf(mac));
     ASSERT_GE(row, 0);
-    EXPECT_EQ(ColumnTexts(*status, ListColumn::Location)[row].toStdString(), newName.toStdString())
+    EXPECT_EQ(ColumnTexts(*status, ListColumn::kLocation)[row].toStdString(), newName.toStdString())
         << "after the refresh the list shows the name the store holds, not the one the device took";
     SaveShot(window, "status-renamed.png");
 

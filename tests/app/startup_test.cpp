@@ -90,7 +90,7 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds) {
         app.m_onMainWindow = [&](CApplicationDlg& w) {
             steps_.push_back("window");
             EXPECT_EQ(&Skin(), &app.m_skin) << "the skin is not installed before the windows";
-            EXPECT_NE(services_.Engine().LocalPort(SocketRole::request), 0) << "the engine was not started";
+            EXPECT_NE(services_.Engine().LocalPort(SocketRole::kRequest), 0) << "the engine was not started";
             EXPECT_EQ(app.m_pPageHost, w.m_pChildDlg);
             EXPECT_FALSE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst());
             QTimer::singleShot(0, &w, [&w] { w.Tray()->ExitAction()->trigger(); });
@@ -105,7 +105,7 @@ TEST_F(StartupTest, RunsTheStepsInOrderAndHoldsTheInstanceLockUntilItEnds) {
         EXPECT_EQ(app.m_skin.programDir, platform::GetProgramDir());
         // The main window is gone; the engine keeps running until the process ends.
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
-        EXPECT_NE(services_.Engine().LocalPort(SocketRole::request), 0);
+        EXPECT_NE(services_.Engine().LocalPort(SocketRole::kRequest), 0);
         EXPECT_EQ(app.ExitInstance(), 0);
     }
     EXPECT_TRUE(platform::SingleInstance(CApplicationApp::kInstanceName).IsFirst()) << "lock kept after exit";
@@ -237,14 +237,14 @@ TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn) {
     EXPECT_TRUE(app.MainWindowRan());
     EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "message", "store", "window"}));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
     const std::string port = std::to_string(held.Port());
     EXPECT_EQ(boxes[0].text.toStdString(), "UDP port " + port +
                                                " is used by another program, so no devices can be found. Close that "
                                                "program and start this one again.");
     // The discovery socket opened before the failure stays; the program simply finds nothing.
-    EXPECT_NE(blocked.Engine().LocalPort(SocketRole::discovery), 0);
-    EXPECT_EQ(blocked.Engine().LocalPort(SocketRole::heartbeat), 0);
+    EXPECT_NE(blocked.Engine().LocalPort(SocketRole::kDiscovery), 0);
+    EXPECT_EQ(blocked.Engine().LocalPort(SocketRole::kHeartbeat), 0);
 }
 
 // The message as the real box shows it, saved to CPE_SHOT_DIR.
@@ -257,14 +257,14 @@ void SaveMessageShot(const QString& text, const char* name) {
         EXPECT_TRUE(box->grab().save(QString::fromStdString((dir / name).string())));
         box->close();
     });
-    ShowMessageBox(nullptr, text, MessageIcon::Exclamation);
+    ShowMessageBox(nullptr, text, MessageIcon::kExclamation);
 }
 
 TEST(EngineStartMessage, NamesThePortInEitherLanguageAndTakesNoConversionsFromTheTranslation) {
     using Step = EngineStartResult::Step;
-    const EngineStartResult inUse{Step::kBind, SocketRole::heartbeat, 9787, EADDRINUSE};
-    const EngineStartResult refused{Step::kSocketOption, SocketRole::request, 9788, ENOBUFS};
-    const EngineStartResult noThreads{Step::kThread, SocketRole::discovery, 0, EAGAIN};
+    const EngineStartResult inUse{Step::kBind, SocketRole::kHeartbeat, 9787, EADDRINUSE};
+    const EngineStartResult refused{Step::kSocketOption, SocketRole::kRequest, 9788, ENOBUFS};
+    const EngineStartResult noThreads{Step::kThread, SocketRole::kDiscovery, 0, EAGAIN};
     EXPECT_TRUE(EngineStartMessage(EngineStartResult{}).isEmpty());
 
     InitLanguage(CPE_SOURCE_DIR "/resources/", 2052);

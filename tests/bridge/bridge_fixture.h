@@ -62,7 +62,7 @@ protected:
     static int RowOf(const CBridgeDlg& page, int n) {
         const QString mac = QString::fromStdString(DeviceMac(n));
         for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
-            if (Cell(page, row, ListColumn::Mac) == mac)
+            if (Cell(page, row, ListColumn::kMac) == mac)
                 return row;
         return -1;
     }
@@ -71,7 +71,7 @@ protected:
     CBridgeConfigDlg* Operate(CBridgeDlg& page, int n) {
         const int row = RowOf(page, n);
         EXPECT_GT(row, 0);
-        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::Operate));
+        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::kOperate));
         return page.Wizard();
     }
 
@@ -90,7 +90,7 @@ protected:
             from.sin_family = AF_INET;
             from.sin_port = htons(9787);
             from.sin_addr.s_addr = htonl(0x0A010000u + static_cast<std::uint32_t>(n));
-            ASSERT_TRUE(engine_->ProcessDatagram(PortRole::request, from, datagram));
+            ASSERT_TRUE(engine_->ProcessDatagram(PortRole::kRequest, from, datagram));
         }
     }
 

@@ -99,7 +99,7 @@ protected:
 
     int RowOf(const std::string& mac) {
         const QString text = QString::fromStdString(mac);
-        const int col = page_->Traits().ColumnOf(ListColumn::Mac);
+        const int col = page_->Traits().ColumnOf(ListColumn::kMac);
         for (int row = 1; row < page_->Grid()->GetRowCount(); ++row)
             if (page_->Grid()->GetItemText(row, col) == text)
                 return row;
@@ -107,7 +107,7 @@ protected:
     }
     QString StatusOf(const std::string& mac) {
         const int row = RowOf(mac);
-        return row > 0 ? page_->Grid()->GetItemText(row, page_->Traits().ColumnOf(ListColumn::Status)) : QString();
+        return row > 0 ? page_->Grid()->GetItemText(row, page_->Traits().ColumnOf(ListColumn::kStatus)) : QString();
     }
 
     // Opens the wizard of device i and waits for its survey to be listed.
@@ -115,7 +115,7 @@ protected:
         CBridgeDlg& page = Page();
         const int row = RowOf(SimMac(i));
         EXPECT_GT(row, 0);
-        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::Operate));
+        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::kOperate));
         CBridgeConfigDlg* wizard = page.Wizard();
         EXPECT_NE(wizard, nullptr);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !wizard->SurveyStep()->IsScanning(); }, 10000));
@@ -150,7 +150,7 @@ TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair
 
     ASSERT_TRUE(TickAccessPoint(wizard, kAp));
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::security);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kSecurity);
     CBridgeSecureDlg& secure = *wizard.SecurityStep();
     const sim::JsonValue apState = sim_->Device(ap);
     EXPECT_EQ(secure.SsidEdit()->text().toStdString(), apState["ssid"].Str());
@@ -158,9 +158,9 @@ TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair
     EXPECT_TRUE(secure.CipherRadio(kCipherAes)->isChecked());
     secure.KeyEdit()->setText("lab-passphrase-2");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::ip);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::finish);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
     Next(wizard);
     EXPECT_FALSE(wizard.isVisible());
 
@@ -202,7 +202,7 @@ TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail) {
     wizard.SecurityStep()->KeyEdit()->setText("lab-passphrase-5");
     Next(wizard);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::finish);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
     Next(wizard);
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return StatusOf(refuser) == PageText("Bridge fail"); }, 5000))
@@ -229,10 +229,10 @@ TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese) {
         SaveShot(wizard, "bridge-2-security-wep" + suffix);
         wizard.SecurityStep()->SecurityModeList()->setCurrentIndex(2);
         Next(wizard);
-        ASSERT_EQ(wizard.Step(), BridgeStep::ip);
+        ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
         SaveShot(wizard, "bridge-3-ip" + suffix);
         Next(wizard);
-        ASSERT_EQ(wizard.Step(), BridgeStep::finish);
+        ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
         SaveShot(wizard, "bridge-4-finish" + suffix);
         wizard.OnClose();
         SaveShot(*page_, "bridge-page" + suffix);

@@ -16,15 +16,15 @@ TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads) {
     ASSERT_EQ(Operate(*page, 1), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QString::fromUtf8(kModeSwitchAtAp.data(), kModeSwitchAtAp.size()));
-    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::Application);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
     EXPECT_TRUE(host_.autoRefresh);
     EXPECT_TRUE(Sent(MessageType::site_survey).empty());
 
     // The one reload after the message: the row shows what the store holds by then.
     ASSERT_TRUE(page->RefreshPending());
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(1), 3));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, 1, ListColumn::Status) == "Bridge fail"; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, 1, ListColumn::kStatus) == "Bridge fail"; }, 2000));
     EXPECT_FALSE(page->RefreshPending());
 }
 
@@ -73,15 +73,15 @@ TEST_F(BridgePage, SerialAndOperateHeadersDoNotSort) {
     auto page = MakeBridgePage();
     const int sortColumn = page->SortColumn();
     const bool direction = page->DirectionFlag();
-    const QStringList order = Column(*page, ListColumn::Ip);
-    for (ListColumn kind : {ListColumn::Serial, ListColumn::Operate}) {
+    const QStringList order = Column(*page, ListColumn::kIp);
+    for (ListColumn kind : {ListColumn::kSerial, ListColumn::kOperate}) {
         ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(kind));
         EXPECT_EQ(page->SortColumn(), sortColumn);
         EXPECT_EQ(page->DirectionFlag(), direction);
-        EXPECT_EQ(Column(*page, ListColumn::Ip), order);
+        EXPECT_EQ(Column(*page, ListColumn::kIp), order);
     }
     EXPECT_EQ(page->Wizard(), nullptr);
-    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::Mac));
+    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::kMac));
     EXPECT_NE(page->DirectionFlag(), direction) << "the other headers sort";
 }
 

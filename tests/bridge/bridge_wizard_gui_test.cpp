@@ -144,7 +144,7 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1, 10, 6), HeardAp(2, 1, 52)});
     Tick(wizard, 1);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::security);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kSecurity);
     CBridgeSecureDlg& secure = *wizard.SecurityStep();
     EXPECT_TRUE(secure.isVisible());
     EXPECT_FALSE(wizard.SurveyStep()->isVisible());
@@ -157,7 +157,7 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     EXPECT_FALSE(secure.WepForm()->isVisible());
 
     Back(wizard);
-    EXPECT_EQ(wizard.Step(), BridgeStep::survey);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kSurvey);
     EXPECT_FALSE(wizard.BackButton()->isVisible());
     EXPECT_TRUE(wizard.NextButton()->isEnabled()) << "the tick stays";
     Tick(wizard, 2);
@@ -172,11 +172,11 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     EXPECT_FALSE(secure.WepForm()->isVisible());
     EXPECT_FALSE(secure.KeyEdit()->isEnabled());
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::ip);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
     EXPECT_EQ(wizard.IpStep()->AddressField(0)->text(), "10.1.0.1");
     wizard.IpStep()->AddressField(0)->setText("10.1.0.77");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::finish);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
     EXPECT_EQ(wizard.NextButton()->text(), "Save");
     Back(wizard);
     EXPECT_EQ(wizard.NextButton()->text(), "Next");
@@ -199,9 +199,9 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     Next(wizard);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QString::fromUtf8(message::kSsidTooLong.data(), message::kSsidTooLong.size()));
-    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::Empty);
-    EXPECT_EQ(wizard.Step(), BridgeStep::security);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(boxes[0].caption, MessageCaption::kEmpty);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kSecurity);
 
     secure.SsidEdit()->setText(QString(10, QChar(0x4E2D)));
     secure.SecurityModeList()->setCurrentIndex(1);
@@ -209,23 +209,23 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     Next(wizard);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Please enter the WEP key3!");
-    EXPECT_EQ(boxes[1].caption, MessageCaption::Application);
+    EXPECT_EQ(boxes[1].caption, MessageCaption::kApplication);
 
     secure.WepForm()->KeyEdit(2)->setText("abcde");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::ip);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
     wizard.IpStep()->AddressField(2)->setText("0.0.0.0");
     Next(wizard);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2].text, QString::fromUtf8(message::kGatewayInvalid.data(), message::kGatewayInvalid.size()));
-    EXPECT_EQ(boxes[2].icon, MessageIcon::None);
-    EXPECT_EQ(boxes[2].caption, MessageCaption::Application);
+    EXPECT_EQ(boxes[2].icon, MessageIcon::kNone);
+    EXPECT_EQ(boxes[2].caption, MessageCaption::kApplication);
     wizard.IpStep()->AddressField(2)->setText("10.1.0.254");
     wizard.IpStep()->AddressField(0)->setText("10.1.0.2");
     Next(wizard);
     ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(boxes[3].text, QString::fromUtf8(message::kIpInUse.data(), message::kIpInUse.size()));
-    EXPECT_EQ(wizard.Step(), BridgeStep::ip);
+    EXPECT_EQ(wizard.Step(), BridgeStep::kIp);
     EXPECT_EQ(wizard.IpStep()->AddressField(0)->text(), "10.1.0.2") << "the entries stay as typed";
     EXPECT_TRUE(Sent(MessageType::bridge).empty());
 }
@@ -243,7 +243,7 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     wizard.IpStep()->AddressField(0)->setText("10.1.0.50");
     wizard.IpStep()->AddressField(4)->setText("10.1.0.9");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::finish);
+    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
     ASSERT_EQ(SurveyTableRows(), 2u);
     Next(wizard);
     EXPECT_FALSE(wizard.isVisible());
@@ -279,14 +279,14 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     // The status the device's reply leaves in the store shows one refresh later.
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(1), 2));
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return Cell(*page, RowOf(*page, 1), ListColumn::Status) == "Bridge success"; }, 2000));
+        QTest::qWaitFor([&] { return Cell(*page, RowOf(*page, 1), ListColumn::kStatus) == "Bridge success"; }, 2000));
     EXPECT_TRUE(host_.autoRefresh);
 }
 
 TEST_F(BridgeWizard, TheCloseBoxAtAnyStepSendsNothingAndForgetsTheSurvey) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
-    for (BridgeStep last : {BridgeStep::survey, BridgeStep::security, BridgeStep::ip, BridgeStep::finish}) {
+    for (BridgeStep last : {BridgeStep::kSurvey, BridgeStep::kSecurity, BridgeStep::kIp, BridgeStep::kFinish}) {
         CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1)});
         Tick(wizard, 1);
         while (wizard.Step() != last)

@@ -61,8 +61,8 @@ protected:
 TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
     auto dialog = Open(Device5());
     const QWidget* forms[] = {dialog->WirelessForm(), dialog->IpForm(), dialog->VlanForm(), dialog->TimeRebootForm()};
-    const ConfigForm order[] = {ConfigForm::wireless, ConfigForm::ip, ConfigForm::vlan, ConfigForm::timedReboot};
-    for (ConfigForm shown : {ConfigForm::timedReboot, ConfigForm::ip, ConfigForm::vlan, ConfigForm::wireless}) {
+    const ConfigForm order[] = {ConfigForm::kWireless, ConfigForm::kIp, ConfigForm::kVlan, ConfigForm::kTimedReboot};
+    for (ConfigForm shown : {ConfigForm::kTimedReboot, ConfigForm::kIp, ConfigForm::kVlan, ConfigForm::kWireless}) {
         QTest::mouseClick(dialog->Tab(shown), Qt::LeftButton);
         EXPECT_EQ(dialog->ShownForm(), shown);
         for (std::size_t i = 0; i < 4; ++i) {
@@ -71,7 +71,7 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
         }
     }
     // Every form sits directly below the tab row, at the same place.
-    const int tabBottom = dialog->Tab(ConfigForm::wireless)->geometry().bottom();
+    const int tabBottom = dialog->Tab(ConfigForm::kWireless)->geometry().bottom();
     for (const QWidget* form : forms) {
         EXPECT_EQ(form->pos(), forms[0]->pos());
         EXPECT_GT(form->y(), tabBottom);
@@ -83,16 +83,16 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
 // message in its form's style, keeps the shown tab and every entry, and sends nothing.
 TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     auto dialog = Open(Device5());
-    QTest::mouseClick(dialog->Tab(ConfigForm::vlan), Qt::LeftButton);
+    QTest::mouseClick(dialog->Tab(ConfigForm::kVlan), Qt::LeftButton);
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.255");
     ClickBox(Box(dialog->VlanForm(), ids::vlan::kEnable));  // and an empty VLAN: never reached
     Edit(dialog->VlanForm(), ids::vlan::kManage).clear();
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
-    EXPECT_EQ(boxes[0].icon, MessageIcon::None);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::Application);
-    EXPECT_EQ(dialog->ShownForm(), ConfigForm::vlan);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kNone);
+    EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
+    EXPECT_EQ(dialog->ShownForm(), ConfigForm::kVlan);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(Edit(dialog->IpForm(), ids::ip_set::kIp).text(), "192.168.1.255");
     EXPECT_TRUE(target.sent.empty());
@@ -103,20 +103,20 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "The ssid can not be empty!");
-    EXPECT_EQ(boxes[1].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(boxes[1].caption, MessageCaption::Empty);
+    EXPECT_EQ(boxes[1].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(boxes[1].caption, MessageCaption::kEmpty);
     Edit(dialog->WirelessForm(), ids::wireless_set::kSsid).setText("net5");
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2].text, "The ip address is already in use, please respecify!");
-    EXPECT_EQ(dialog->ShownForm(), ConfigForm::vlan);
+    EXPECT_EQ(dialog->ShownForm(), ConfigForm::kVlan);
 
     // Then the VLAN form, whose refusal is a warning.
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.40");
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 4u);
     EXPECT_EQ(boxes[3].text, "VLAN range:1-4094");
-    EXPECT_EQ(boxes[3].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(boxes[3].icon, MessageIcon::kExclamation);
     EXPECT_TRUE(QApplication::focusWidget() == DlgItemWidget(dialog->VlanForm(), ids::vlan::kManage));
     EXPECT_TRUE(target.sent.empty());
 }
@@ -150,7 +150,7 @@ TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {
     ap_info_stu setB = Device5();
     setB.ap_type.set(260);
     auto b = Open(setB);
-    QTest::mouseClick(b->Tab(ConfigForm::vlan), Qt::LeftButton);
+    QTest::mouseClick(b->Tab(ConfigForm::kVlan), Qt::LeftButton);
     EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLanLabel)->isHidden());
     EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLan)->isHidden());
     EXPECT_FALSE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
@@ -158,14 +158,14 @@ TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {
     EXPECT_TRUE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
 
     auto a = Open(Device5());
-    QTest::mouseClick(a->Tab(ConfigForm::vlan), Qt::LeftButton);
+    QTest::mouseClick(a->Tab(ConfigForm::kVlan), Qt::LeftButton);
     EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLanLabel)->isVisible());
     EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLan)->isVisible());
 }
 
 TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays) {
     auto dialog = Open(Device5());
-    QTest::mouseClick(dialog->Tab(ConfigForm::timedReboot), Qt::LeftButton);
+    QTest::mouseClick(dialog->Tab(ConfigForm::kTimedReboot), Qt::LeftButton);
     QWidget* form = dialog->TimeRebootForm();
     auto weekdays = [&](bool checked, bool enabled) {
         for (int id : ids::time_reboot::kWeekdays) {
@@ -190,7 +190,7 @@ TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays) {
 
     auto again = Open(Device5());
     QWidget* second = again->TimeRebootForm();
-    QTest::mouseClick(again->Tab(ConfigForm::timedReboot), Qt::LeftButton);
+    QTest::mouseClick(again->Tab(ConfigForm::kTimedReboot), Qt::LeftButton);
     ClickBox(Box(second, ids::time_reboot::kEnable));
     ClickBox(Box(second, ids::time_reboot::kEveryday));
     ClickBox(Box(second, ids::time_reboot::kEveryday));
@@ -263,7 +263,7 @@ TEST(ConfigTexts, EveryTranslatedTextIsInBothLanguageFiles) {
                 keys.insert(control.text);
     }
     std::vector<Choices> translated = {WepDefaultKeyChoices(1), ChannelChoices("0", 0)};
-    for (RadioBand band : {RadioBand::ghz24, RadioBand::ghz5}) {
+    for (RadioBand band : {RadioBand::kGhz24, RadioBand::kGhz5}) {
         translated.push_back(NetworkModeChoices(band, 0));
         translated.push_back(CountryChoices(band, std::nullopt));
         keys.insert(std::string(InitialWidthRadios(band).thirdLabel));

@@ -73,7 +73,7 @@ protected:
     std::string Mac(std::size_t i) const { return devices_[i]["mac"].Str(); }
     // The list row of device i, or 0.
     int Row(std::size_t i) const {
-        const int macColumn = page_->Traits().ColumnOf(ListColumn::Mac);
+        const int macColumn = page_->Traits().ColumnOf(ListColumn::kMac);
         for (int row = 1; row < page_->Grid()->GetRowCount(); ++row)
             if (page_->Grid()->GetItemText(row, macColumn).toStdString() == Mac(i))
                 return row;
@@ -89,7 +89,7 @@ protected:
         ASSERT_GE(row, 1) << Mac(i) << " is not listed";
         WhenModal<CManagementConfigDlg>(std::move(act));
         QTest::mouseClick(page_->Grid()->viewport(), Qt::LeftButton, {},
-                          page_->Grid()->CellRect(row, page_->Traits().ColumnOf(ListColumn::Operate)).center());
+                          page_->Grid()->CellRect(row, page_->Traits().ColumnOf(ListColumn::kOperate)).center());
     }
 
     std::vector<sim::JsonValue> devices_;
@@ -113,7 +113,7 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
         QTest::mouseClick(DlgItem<QRadioButton>(wireless, ids::wireless_set::kPskAes), Qt::LeftButton);
         Edit(wireless, ids::wireless_set::kPskKey).setText("lab-passphrase-new");
 
-        dialog.ShowForm(ConfigForm::vlan);
+        dialog.ShowForm(ConfigForm::kVlan);
         ClickBox(*DlgItem<QCheckBox>(dialog.VlanForm(), ids::vlan::kEnable));
         Edit(dialog.VlanForm(), ids::vlan::kManage).setText("10");
         Edit(dialog.VlanForm(), ids::vlan::kWlan).setText("20");
@@ -144,11 +144,11 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
     // The device restarts and announces itself from its new address; the list, reloaded a second
     // after the dialog closed, shows what it holds now.
     ASSERT_TRUE(WaitUntil([&] { return sim_->Device(Mac(kFullChange))["restarts"].Int() == 1; }, 5s));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(kFullChange, ListColumn::Ip).toStdString() == newIp; }, 10000))
-        << "the list still shows " << Cell(kFullChange, ListColumn::Ip).toStdString() << " (was " << oldIp << ")";
-    EXPECT_EQ(Cell(kFullChange, ListColumn::Location), "lab-tower-1");
-    EXPECT_EQ(Cell(kFullChange, ListColumn::Ssid), "lab-net");
-    EXPECT_EQ(Cell(kFullChange, ListColumn::Channel), "149");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(kFullChange, ListColumn::kIp).toStdString() == newIp; }, 10000))
+        << "the list still shows " << Cell(kFullChange, ListColumn::kIp).toStdString() << " (was " << oldIp << ")";
+    EXPECT_EQ(Cell(kFullChange, ListColumn::kLocation), "lab-tower-1");
+    EXPECT_EQ(Cell(kFullChange, ListColumn::kSsid), "lab-net");
+    EXPECT_EQ(Cell(kFullChange, ListColumn::kChannel), "149");
     const auto row = utility_->Row(Mac(kFullChange));
     ASSERT_TRUE(row);
     EXPECT_EQ(row->vlan_id.get(), 10);
@@ -159,7 +159,7 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
 
 TEST_F(ConfigLabTest, TimedRebootAloneSendsItsFourBytes) {
     Operate(kRebootOnly, [](CManagementConfigDlg& dialog) {
-        dialog.ShowForm(ConfigForm::timedReboot);
+        dialog.ShowForm(ConfigForm::kTimedReboot);
         QWidget* form = dialog.TimeRebootForm();
         ClickBox(*DlgItem<QCheckBox>(form, ids::time_reboot::kEnable));
         ClickBox(*DlgItem<QCheckBox>(form, ids::time_reboot::kEveryday));

@@ -75,7 +75,7 @@ protected:
     }
 
     static int RowOf(const CManagementDlg& page, const char* mac) {
-        return static_cast<int>(Column(page, ListColumn::Mac).indexOf(QString::fromLatin1(mac))) + 1;
+        return static_cast<int>(Column(page, ListColumn::kMac).indexOf(QString::fromLatin1(mac))) + 1;
     }
 
     // Clicks the "Operate" cell of the device's row and runs `act` on the dialog it opens.
@@ -83,7 +83,7 @@ protected:
         const int row = RowOf(page, mac);
         ASSERT_GE(row, 1) << mac << " is not listed";
         WhenModal<CManagementConfigDlg>(std::move(act));
-        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::Operate));
+        ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::kOperate));
     }
 
     // The configuration requests sent since the last call, in sending order, once the page's

@@ -30,8 +30,8 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
     auto page = ListedPage();
 
     // Cells other than "Operate", and its header, open nothing.
-    ClickCell(*page->Grid(), RowOf(*page, other.mac), page->Traits().ColumnOf(ListColumn::Location));
-    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::Operate));
+    ClickCell(*page->Grid(), RowOf(*page, other.mac), page->Traits().ColumnOf(ListColumn::kLocation));
+    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::kOperate));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     bool opened = false;
@@ -41,7 +41,7 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
         EXPECT_EQ(page->TargetIp(), "192.168.1.21");
         EXPECT_EQ(page->TargetMac(), other.mac);
         EXPECT_EQ(Edit(*dialog.WirelessForm(), ids::wireless_set::kLocation).text(), "barn");
-        EXPECT_EQ(dialog.ShownForm(), ConfigForm::wireless);
+        EXPECT_EQ(dialog.ShownForm(), ConfigForm::kWireless);
         Edit(*dialog.WirelessForm(), ids::wireless_set::kLocation).setText("typed, then cancelled");
         QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     });
@@ -54,8 +54,8 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
     ASSERT_TRUE(store_->SaveDevice(other));
     const auto closed = std::chrono::steady_clock::now();
     const int row = RowOf(*page, other.mac);
-    EXPECT_EQ(Cell(*page, row, ListColumn::Location), "barn");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(*page, row, ListColumn::Location) == "barn-renamed"; }, 3000));
+    EXPECT_EQ(Cell(*page, row, ListColumn::kLocation), "barn");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(*page, row, ListColumn::kLocation) == "barn-renamed"; }, 3000));
     EXPECT_GE(std::chrono::steady_clock::now() - closed, 900ms);
 
     // The close box closes the same way.
@@ -70,7 +70,7 @@ TEST_F(ManagementPage, DeviceThatLeftTheStoreIsNotOpened) {
     Store(Device5());
     auto page = ListedPage();
     ASSERT_TRUE(store_->DeleteDevice(Device5().mac));
-    ClickCell(*page->Grid(), 1, page->Traits().ColumnOf(ListColumn::Operate));
+    ClickCell(*page->Grid(), 1, page->Traits().ColumnOf(ListColumn::kOperate));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(page->Grid()->GetRowCount(), 1) << "the list reloads without the device";
     EXPECT_TRUE(host_.autoRefresh);
@@ -119,7 +119,7 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
 
     EXPECT_EQ(save([&](CManagementConfigDlg& d) {
                   newAddress(d);
-                  d.ShowForm(ConfigForm::vlan);
+                  d.ShowForm(ConfigForm::kVlan);
                   newVlan(d);
               }),
               60);

@@ -86,7 +86,7 @@ TEST(Adapters, SearchBroadcastsOnEverySubnetOrToAllWithoutAdapters) {
     none.engine().Search();
     auto sent = none.TakeSent();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].from, SocketRole::discovery);
+    EXPECT_EQ(sent[0].from, SocketRole::kDiscovery);
     EXPECT_EQ(sent[0].ip, "255.255.255.255");
     EXPECT_EQ(sent[0].port, 9786);
     EXPECT_EQ(sent[0].type, TypeCode(MessageType::search));

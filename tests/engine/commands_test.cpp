@@ -31,7 +31,7 @@ TEST_F(Commands, SendCommandLeavesFromRequestSocketToCommandPort) {
     h.engine().SendCommand("10.0.0.5", MessageType::set_name, block);
     const auto sent = h.TakeSent();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].from, SocketRole::request);
+    EXPECT_EQ(sent[0].from, SocketRole::kRequest);
     EXPECT_EQ(sent[0].ip, "10.0.0.5");
     EXPECT_EQ(sent[0].port, 9787);
     EXPECT_EQ(sent[0].type, TypeCode(MessageType::set_name));
@@ -233,7 +233,7 @@ TEST(DatagramPath, LengthFieldIsClampedToWhatArrived) {
                                     GetInfoPayload(DeviceRecord("10.0.0.5")).first(40));
     packet[14] = 0xFF;  // claims 65535 payload bytes
     packet[15] = 0xFF;
-    EXPECT_TRUE(h.engine().ProcessDatagram(PortRole::request, Sender("10.0.0.5"), packet));
+    EXPECT_TRUE(h.engine().ProcessDatagram(PortRole::kRequest, Sender("10.0.0.5"), packet));
     ap_info_stu row;
     ASSERT_TRUE(h.Row(MacText(1), row));
     EXPECT_EQ(FormatIp(row.ip), "10.0.0.5");

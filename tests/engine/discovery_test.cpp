@@ -40,7 +40,7 @@ TEST_F(Discovery, SearchReplyAddsSeenEntryAndAsksForDetails) {
     EXPECT_EQ(sent[0].type, kSearch);
     EXPECT_EQ(sent[1].type, kGetInfo);
     for (const auto& d : sent) {
-        EXPECT_EQ(d.from, SocketRole::request);
+        EXPECT_EQ(d.from, SocketRole::kRequest);
         EXPECT_EQ(d.ip, "10.0.0.5");
         EXPECT_EQ(d.port, 9787);
         EXPECT_TRUE(d.payload.empty());
@@ -158,7 +158,7 @@ TEST_F(Discovery, DeviceRecordsThatMatchNoEntryOrStealAnAddressAreDropped) {
     // A shorter payload leaves the rest of the record zero.
     ap_info_stu full = DeviceRecord("10.0.0.6", "short");
     full.vlan_id.set(42);
-    h.Deliver(PortRole::request, "10.0.0.6", Mac(2), MessageType::get_info, GetInfoPayload(full).first(400));
+    h.Deliver(PortRole::kRequest, "10.0.0.6", Mac(2), MessageType::get_info, GetInfoPayload(full).first(400));
     ASSERT_TRUE(h.Row(MacText(2), row));
     EXPECT_EQ(row.ap_name.view(), "short");
     EXPECT_EQ(row.vlan_id.get(), 0);
@@ -192,7 +192,7 @@ TEST_F(Discovery, HeartbeatKeepsEntryFollowsAddressAndIsAcknowledged) {
 
     const auto sent = h.TakeSent();
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].from, SocketRole::heartbeat);
+    EXPECT_EQ(sent[0].from, SocketRole::kHeartbeat);
     EXPECT_EQ(sent[0].type, TypeCode(MessageType::heartbeat));
     EXPECT_EQ(sent[0].ip, "10.0.0.7");
     EXPECT_EQ(sent[0].port, 9787);

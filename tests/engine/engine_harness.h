@@ -83,17 +83,17 @@ public:
 
     void SearchReply(const std::string& ip, const RawMac& mac, const search_summary& s, std::size_t length = 107,
                      std::uint16_t model = 1) {
-        Deliver(PortRole::searchReply, ip, mac, MessageType::search, BytesOf(s).first(length), model);
+        Deliver(PortRole::kSearchReply, ip, mac, MessageType::search, BytesOf(s).first(length), model);
     }
     void Heartbeat(const std::string& ip, const RawMac& mac, std::uint32_t upTime, std::string_view version = "V1") {
         const auto s = Summary(version, upTime);
-        Deliver(PortRole::heartbeat, ip, mac, MessageType::heartbeat, BytesOf(s));
+        Deliver(PortRole::kHeartbeat, ip, mac, MessageType::heartbeat, BytesOf(s));
     }
     void GetInfoReply(const std::string& senderIp, const RawMac& mac, const ap_info_stu& r, std::uint16_t model = 1) {
-        Deliver(PortRole::request, senderIp, mac, MessageType::get_info, GetInfoPayload(r), model);
+        Deliver(PortRole::kRequest, senderIp, mac, MessageType::get_info, GetInfoPayload(r), model);
     }
     void Reply(const std::string& ip, const RawMac& mac, MessageType type, std::vector<std::uint8_t> payload) {
-        Deliver(PortRole::request, ip, mac, type, payload);
+        Deliver(PortRole::kRequest, ip, mac, type, payload);
     }
     // Search reply then device record: the device is identified and has a row.
     void Identify(const std::string& ip, const RawMac& mac, ap_info_stu r) {

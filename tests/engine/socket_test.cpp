@@ -103,9 +103,9 @@ protected:
 
 TEST_F(LoopbackEngine, ReceiveFiltersBySizeMagicAndPortType) {
     ASSERT_TRUE(engine->Start());
-    const std::uint16_t replies = Port(SocketRole::searchReply);
-    const std::uint16_t heartbeats = Port(SocketRole::heartbeat);
-    const std::uint16_t requests = Port(SocketRole::request);
+    const std::uint16_t replies = Port(SocketRole::kSearchReply);
+    const std::uint16_t heartbeats = Port(SocketRole::kHeartbeat);
+    const std::uint16_t requests = Port(SocketRole::kRequest);
     ASSERT_NE(replies, 0);
 
     auto search = FromDevice(MessageType::search);
@@ -143,11 +143,11 @@ TEST_F(LoopbackEngine, ReceiveFiltersBySizeMagicAndPortType) {
 
 TEST_F(LoopbackEngine, DeviceIsIdentifiedAndItsHeartbeatsAcknowledged) {
     ASSERT_TRUE(engine->Start());
-    device.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search, BytesOf(Summary("V1"))));
+    device.SendTo(Port(SocketRole::kSearchReply), FromDevice(MessageType::search, BytesOf(Summary("V1"))));
     ASSERT_TRUE(device.Receive());
     ASSERT_TRUE(device.Receive());
 
-    device.SendTo(Port(SocketRole::request),
+    device.SendTo(Port(SocketRole::kRequest),
                   FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback))));
     ASSERT_TRUE(WaitFor([&] {
         const auto list = engine->OnlineList();
@@ -158,10 +158,10 @@ TEST_F(LoopbackEngine, DeviceIsIdentifiedAndItsHeartbeatsAcknowledged) {
     ap_info_stu row;
     ASSERT_TRUE(WaitFor([&] { return store->GetDevice(MacText(1), row) && row.mac[0] != '\0'; }));
 
-    device.SendTo(Port(SocketRole::heartbeat), FromDevice(MessageType::heartbeat, BytesOf(Summary("V1", 4321))));
+    device.SendTo(Port(SocketRole::kHeartbeat), FromDevice(MessageType::heartbeat, BytesOf(Summary("V1", 4321))));
     const auto ack = device.Receive();
     ASSERT_TRUE(ack);
-    EXPECT_EQ(ack->fromPort, Port(SocketRole::heartbeat));
+    EXPECT_EQ(ack->fromPort, Port(SocketRole::kHeartbeat));
     EXPECT_EQ(ack->bytes, BuildPacket(engine->PayloadKey(), MessageType::heartbeat, {}));
     ASSERT_TRUE(WaitFor([&] { return store->GetDevice(MacText(1), row) && row.up_time.get() == 4321; }));
 }
@@ -171,7 +171,7 @@ TEST_F(LoopbackEngine, SearchGoesFromDiscoverySocketToEachAdapterBroadcast) {
     engine->Search();
     const auto d = device.Receive();
     ASSERT_TRUE(d);
-    EXPECT_EQ(d->fromPort, Port(SocketRole::discovery));
+    EXPECT_EQ(d->fromPort, Port(SocketRole::kDiscovery));
     EXPECT_EQ(d->bytes, BuildPacket(engine->PayloadKey(), MessageType::search, {}));
 }
 
@@ -182,7 +182,7 @@ TEST_F(LoopbackEngine, ShutdownEndsBlockedReceiversPromptly) {
     engine->Shutdown();
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(took, 100ms);
-    EXPECT_EQ(engine->LocalPort(SocketRole::request), 0) << "sockets are closed";
+    EXPECT_EQ(engine->LocalPort(SocketRole::kRequest), 0) << "sockets are closed";
     EXPECT_FALSE(engine->SendCommand(kLoopback, MessageType::reboot));
 }
 
@@ -190,7 +190,7 @@ TEST_F(LoopbackEngine, RestartsAfterShutdown) {
     ASSERT_TRUE(engine->Start());
     engine->Shutdown();
     ASSERT_TRUE(engine->Start());
-    device.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search));
+    device.SendTo(Port(SocketRole::kSearchReply), FromDevice(MessageType::search));
     EXPECT_TRUE(WaitFor([&] { return engine->OnlineList().size() == 1; }));
 }
 
@@ -202,10 +202,10 @@ TEST_F(LoopbackEngine, ConcurrentDevicesAndPageCalls) {
         devices.emplace_back([&, first] {
             UdpPeer peer;
             for (std::uint8_t i = first; i < first + 40; ++i) {
-                peer.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), i));
-                peer.SendTo(Port(SocketRole::request),
+                peer.SendTo(Port(SocketRole::kSearchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), i));
+                peer.SendTo(Port(SocketRole::kRequest),
                             FromDevice(MessageType::get_info, GetInfoPayload(DeviceRecord(kLoopback)), i));
-                peer.SendTo(Port(SocketRole::heartbeat),
+                peer.SendTo(Port(SocketRole::kHeartbeat),
                             FromDevice(MessageType::heartbeat, BytesOf(Summary("V1", i)), i));
             }
         });
@@ -225,7 +225,7 @@ TEST_F(LoopbackEngine, ConcurrentDevicesAndPageCalls) {
     done.store(true);
     page.join();
     // The page calls aged and cleared whatever arrived; the engine still serves new devices.
-    device.SendTo(Port(SocketRole::searchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), 200));
+    device.SendTo(Port(SocketRole::kSearchReply), FromDevice(MessageType::search, BytesOf(Summary("V1")), 200));
     EXPECT_TRUE(WaitFor([&] {
         const auto list = engine->OnlineList();
         return std::any_of(list.begin(), list.end(),
@@ -257,13 +257,13 @@ TEST(EngineStart, SaysWhichPortIsTakenAndWhy) {
     const EngineStartResult result = engine.Start();
     EXPECT_FALSE(result);
     EXPECT_EQ(result.failed, EngineStartResult::Step::kBind);
-    EXPECT_EQ(result.role, SocketRole::request);
+    EXPECT_EQ(result.role, SocketRole::kRequest);
     EXPECT_EQ(result.port, taken.port());
     EXPECT_EQ(result.error, EADDRINUSE);
     EXPECT_TRUE(result.PortInUse());
     EXPECT_EQ(result.Describe(),
               "cannot bind UDP port " + std::to_string(taken.port()) + " (requests): " + std::strerror(EADDRINUSE));
-    EXPECT_NE(engine.LocalPort(SocketRole::heartbeat), 0) << "what was opened stays";
+    EXPECT_NE(engine.LocalPort(SocketRole::kHeartbeat), 0) << "what was opened stays";
 
     // A program that holds the port with address reuse does not share it with us either.
     UdpPeer sharing(true);
@@ -276,7 +276,7 @@ TEST(EngineStart, SaysWhichPortIsTakenAndWhy) {
     CNetManagement elsewhere(store, config);
     const EngineStartResult notLocal = elsewhere.Start();
     EXPECT_EQ(notLocal.failed, EngineStartResult::Step::kBind);
-    EXPECT_EQ(notLocal.role, SocketRole::discovery);
+    EXPECT_EQ(notLocal.role, SocketRole::kDiscovery);
     EXPECT_EQ(notLocal.error, EADDRNOTAVAIL);
     EXPECT_TRUE(notLocal.ConcernsPort());
     EXPECT_FALSE(notLocal.PortInUse());

@@ -52,9 +52,9 @@ TEST(SortTables, ColumnsMapToTheStoresSortCodes) {
 
 TEST(SortTables, InitialSortColumnIsTheIpColumn) {
     for (int id : {133, 134, 135})
-        EXPECT_EQ(FindListPageTraits(id)->ColumnOf(ListColumn::Ip), 3) << id;
+        EXPECT_EQ(FindListPageTraits(id)->ColumnOf(ListColumn::kIp), 3) << id;
     for (int id : {136, 137, 138})
-        EXPECT_EQ(FindListPageTraits(id)->ColumnOf(ListColumn::Ip), 4) << id;
+        EXPECT_EQ(FindListPageTraits(id)->ColumnOf(ListColumn::kIp), 4) << id;
 }
 
 class AnsiCut : public ::testing::Test {

@@ -34,30 +34,31 @@ TEST_F(Sorting, StartsByIpDescendingAndEveryHeaderClickReversesTheOrder) {
     }
     auto page = MakePage<CStatusDlg>();
     page->RefreshList();
-    EXPECT_EQ(Column(*page, ListColumn::Ip), QStringList({"10.1.0.5", "10.1.0.4", "10.1.0.3", "10.1.0.2", "10.1.0.1"}));
+    EXPECT_EQ(Column(*page, ListColumn::kIp),
+              QStringList({"10.1.0.5", "10.1.0.4", "10.1.0.3", "10.1.0.2", "10.1.0.1"}));
     CGridCtrl& grid = *page->Grid();
     EXPECT_EQ(grid.GetSortColumn(), 3);
     EXPECT_FALSE(grid.GetSortAscending());
 
-    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::Mac));
-    EXPECT_EQ(Column(*page, ListColumn::Mac).front(), QString::fromStdString(DeviceMac(95)));
-    EXPECT_EQ(Column(*page, ListColumn::Ip).front(), "10.1.0.5");
+    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::kMac));
+    EXPECT_EQ(Column(*page, ListColumn::kMac).front(), QString::fromStdString(DeviceMac(95)));
+    EXPECT_EQ(Column(*page, ListColumn::kIp).front(), "10.1.0.5");
     EXPECT_EQ(grid.GetSortColumn(), 4);
     EXPECT_TRUE(grid.GetSortAscending());
 
     // A click on another header keeps reversing: IP is now descending again.
-    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::Ip));
-    EXPECT_EQ(Column(*page, ListColumn::Ip).front(), "10.1.0.5");
-    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::Ip));
-    EXPECT_EQ(Column(*page, ListColumn::Ip).front(), "10.1.0.1");
+    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::kIp));
+    EXPECT_EQ(Column(*page, ListColumn::kIp).front(), "10.1.0.5");
+    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::kIp));
+    EXPECT_EQ(Column(*page, ListColumn::kIp).front(), "10.1.0.1");
     EXPECT_TRUE(grid.GetSortAscending());
 
     // "Operate" neither sorts nor flips the direction flag.
     const bool flag = page->DirectionFlag();
-    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::Operate));
+    ClickCell(grid, 0, page->Traits().ColumnOf(ListColumn::kOperate));
     EXPECT_EQ(page->DirectionFlag(), flag);
     EXPECT_EQ(grid.GetSortColumn(), 3);
-    EXPECT_EQ(Column(*page, ListColumn::Ip).front(), "10.1.0.1");
+    EXPECT_EQ(Column(*page, ListColumn::kIp).front(), "10.1.0.1");
 }
 
 TEST_F(Sorting, HeaderClickShowsPageOne) {
@@ -65,10 +66,10 @@ TEST_F(Sorting, HeaderClickShowsPageOne) {
     auto page = MakePage<CStatusDlg>();
     page->OnPagerSelect(2);
     ASSERT_EQ(page->CurrentPage(), 2);
-    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::Location));
+    ClickCell(*page->Grid(), 0, page->Traits().ColumnOf(ListColumn::kLocation));
     EXPECT_EQ(page->CurrentPage(), 1);
     EXPECT_EQ(page->Pager()->m_nCurPage, 1);
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "1");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kSerial), "1");
 }
 
 TEST_F(Sorting, EachPageSortsThroughItsOwnTable) {
@@ -80,36 +81,36 @@ TEST_F(Sorting, EachPageSortsThroughItsOwnTable) {
         ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(n), 4 - n));
     }
     auto restore = MakePage<CRestoreDlg>();
-    ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::Power));
-    EXPECT_EQ(Column(*restore, ListColumn::Power), QStringList({"27", "28", "29"}));
+    ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::kPower));
+    EXPECT_EQ(Column(*restore, ListColumn::kPower), QStringList({"27", "28", "29"}));
 
     // The bridge page's list (its own actions are bridge/'s).
     auto bridge = std::make_unique<CListPageDlg>(*FindListPageTraits(ids::kBridgeDlg), nullptr, host_, Services());
     bridge->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(bridge.get()));
-    ClickCell(*bridge->Grid(), 0, bridge->Traits().ColumnOf(ListColumn::Status));
-    EXPECT_EQ(Column(*bridge, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
+    ClickCell(*bridge->Grid(), 0, bridge->Traits().ColumnOf(ListColumn::kStatus));
+    EXPECT_EQ(Column(*bridge, ListColumn::kIp), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
     // The bridge page's "Serial" header does nothing.
     ClickCell(*bridge->Grid(), 0, 0);
-    EXPECT_EQ(bridge->Grid()->GetSortColumn(), bridge->Traits().ColumnOf(ListColumn::Status));
+    EXPECT_EQ(bridge->Grid()->GetSortColumn(), bridge->Traits().ColumnOf(ListColumn::kStatus));
 
     // The upgrade page's list (its own action is upgrade/'s): its "Status" header sorts by status too.
     auto upgrade = std::make_unique<CListPageDlg>(*FindListPageTraits(ids::kUpgradeDlg), nullptr, host_, Services());
     upgrade->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(upgrade.get()));
-    ClickCell(*upgrade->Grid(), 0, upgrade->Traits().ColumnOf(ListColumn::Status));
-    EXPECT_EQ(Column(*upgrade, ListColumn::Ip), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
+    ClickCell(*upgrade->Grid(), 0, upgrade->Traits().ColumnOf(ListColumn::kStatus));
+    EXPECT_EQ(Column(*upgrade, ListColumn::kIp), QStringList({"10.1.0.3", "10.1.0.2", "10.1.0.1"}));
 
     // The reboot and restore pages' "Status" headers do not sort; the "Serial" header sorts by IP.
-    ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::Status));
-    EXPECT_EQ(Column(*restore, ListColumn::Power), QStringList({"27", "28", "29"}));
-    EXPECT_EQ(restore->Grid()->GetSortColumn(), restore->Traits().ColumnOf(ListColumn::Power));
+    ClickCell(*restore->Grid(), 0, restore->Traits().ColumnOf(ListColumn::kStatus));
+    EXPECT_EQ(Column(*restore, ListColumn::kPower), QStringList({"27", "28", "29"}));
+    EXPECT_EQ(restore->Grid()->GetSortColumn(), restore->Traits().ColumnOf(ListColumn::kPower));
     auto reboot = MakePage<CRebootDlg>();
     reboot->RefreshList();
-    ClickCell(*reboot->Grid(), 0, reboot->Traits().ColumnOf(ListColumn::Status));
+    ClickCell(*reboot->Grid(), 0, reboot->Traits().ColumnOf(ListColumn::kStatus));
     EXPECT_TRUE(reboot->DirectionFlag());
-    ClickCell(*reboot->Grid(), 0, reboot->Traits().ColumnOf(ListColumn::Serial));
-    EXPECT_EQ(Column(*reboot, ListColumn::Ip), QStringList({"10.1.0.1", "10.1.0.2", "10.1.0.3"}));
+    ClickCell(*reboot->Grid(), 0, reboot->Traits().ColumnOf(ListColumn::kSerial));
+    EXPECT_EQ(Column(*reboot, ListColumn::kIp), QStringList({"10.1.0.1", "10.1.0.2", "10.1.0.3"}));
 }
 
 using SearchAndPaging = PageTest;
@@ -135,7 +136,7 @@ TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult
     EXPECT_EQ(page->Grid()->GetRowCount(), 1 + 30);
     EXPECT_EQ(page->OnlineCount(), 45);
     EXPECT_EQ(page->OnlineLabel()->text(), "Online device count:45");
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Ssid), "yard");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kSsid), "yard");
 
     page->PageSizeList()->setCurrentIndex(page->PageSizeList()->findText("50"));
     EXPECT_EQ(page->PageSize(), 50);
@@ -169,8 +170,8 @@ TEST_F(SearchAndPaging, PagerClickReachesThePageThroughTheHost) {
 
     EXPECT_EQ(page->CurrentPage(), 3);
     EXPECT_EQ(page->Grid()->GetRowCount(), 1 + 10);
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "61");
-    EXPECT_EQ(Cell(*page, 10, ListColumn::Serial), "70");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kSerial), "61");
+    EXPECT_EQ(Cell(*page, 10, ListColumn::kSerial), "70");
 
     // The refresh button reloads the page shown.
     AddDevices(100, 3);
@@ -204,8 +205,8 @@ TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscover
     ASSERT_EQ(page->StoreRowCount(), 1);
     ASSERT_EQ(page->ToppedUpRowCount(), 3);
     CGridCtrl& grid = *page->Grid();
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "31");
-    EXPECT_EQ(Column(*page, ListColumn::Serial), QStringList({"31", "32", "33", "34"}));
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kSerial), "31");
+    EXPECT_EQ(Column(*page, ListColumn::kSerial), QStringList({"31", "32", "33", "34"}));
     EXPECT_EQ(grid.GetCell(1, 0)->GetImage(), 1);
     EXPECT_EQ(grid.GetCell(1, 10)->GetImage(), 0);
     EXPECT_EQ(grid.GetCell(1, 3)->GetTextClr(), Skin().gridTextColor);
@@ -214,7 +215,7 @@ TEST_F(SearchAndPaging, LastPageOfThirtyOneHoldsRowThirtyOneToppedUpWithDiscover
         EXPECT_EQ(grid.GetCell(row, 0)->GetImage(), 10);
         EXPECT_EQ(grid.GetCell(row, 10)->GetImage(), -1);
         EXPECT_EQ(grid.GetCell(row, 3)->GetTextClr(), Skin().textUnlineColor);
-        EXPECT_TRUE(Cell(*page, row, ListColumn::Location).startsWith("seen-"));
+        EXPECT_TRUE(Cell(*page, row, ListColumn::kLocation).startsWith("seen-"));
     }
     // The online count is the store's: discovered-only devices are not counted.
     EXPECT_EQ(page->OnlineCount(), 31);
@@ -233,8 +234,8 @@ TEST_F(SearchAndPaging, SearchFiltersTheDiscoveredDevicesToo) {
     QTest::keyClicks(page->SearchEdit(), "127.0.1.8");
     EXPECT_EQ(page->StoreRowCount(), 0);
     ASSERT_EQ(page->ToppedUpRowCount(), 1);
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Ip), "127.0.1.8");
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Serial), "1");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kIp), "127.0.1.8");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kSerial), "1");
 }
 
 TEST_F(SearchAndPaging, PageThatNoLongerExistsFallsBackToPageOne) {
@@ -276,7 +277,7 @@ TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton) {
     EXPECT_FALSE(DlgItemWidget(page.get(), 1003)->isVisible());
 
     // Rows by IP descending: 10.1.0.10 (offline), 10.1.0.2 (restarting), 10.1.0.1 (online).
-    EXPECT_EQ(Column(*page, ListColumn::Status), QStringList({"Outline", "Restarting", "Online"}));
+    EXPECT_EQ(Column(*page, ListColumn::kStatus), QStringList({"Outline", "Restarting", "Online"}));
     EXPECT_EQ(grid.GetCell(1, 11)->GetTextClr(), Skin().gridTextColor);
     EXPECT_EQ(grid.GetCell(2, 11)->GetTextClr(), Skin().textOnlineColor);
 
@@ -322,7 +323,7 @@ TEST_F(ShippedSkin, StatusIconsComeFromTheSkinsStrip) {
     const CImageList* pencil = management->Grid()->GetImageList();
     ASSERT_NE(pencil, nullptr);
     EXPECT_EQ(pencil->Count(), 1);
-    EXPECT_EQ(management->Grid()->GetCell(1, management->Traits().ColumnOf(ListColumn::Operate))->GetImage(), 0);
+    EXPECT_EQ(management->Grid()->GetCell(1, management->Traits().ColumnOf(ListColumn::kOperate))->GetImage(), 0);
     management.reset();
     InstallSkin(nullptr);
 }

@@ -123,7 +123,7 @@ protected:
         from.sin_family = AF_INET;
         from.sin_port = htons(9786);
         from.sin_addr.s_addr = htonl(0x7f000100u + static_cast<std::uint32_t>(n));
-        ASSERT_TRUE(engine_->ProcessDatagram(PortRole::searchReply, from, packet));
+        ASSERT_TRUE(engine_->ProcessDatagram(PortRole::kSearchReply, from, packet));
     }
 
     std::vector<SentDatagram> Sent(MessageType type) { return sent_.OfType(type); }
@@ -131,7 +131,7 @@ protected:
     std::size_t Broadcasts() {
         std::size_t n = 0;
         for (const SentDatagram& d : Sent(MessageType::search))
-            n += d.from == SocketRole::discovery ? 1 : 0;
+            n += d.from == SocketRole::kDiscovery ? 1 : 0;
         return n;
     }
 

@@ -83,8 +83,8 @@ protected:
         ASSERT_EQ(before.size(), kDevices);
         ASSERT_EQ(page.StoreRowCount(), static_cast<int>(kDevices));
         CGridCtrl& grid = *page.Grid();
-        const int macColumn = page.Traits().ColumnOf(ListColumn::Mac);
-        const int statusColumn = page.Traits().ColumnOf(ListColumn::Status);
+        const int macColumn = page.Traits().ColumnOf(ListColumn::kMac);
+        const int statusColumn = page.Traits().ColumnOf(ListColumn::kStatus);
         std::set<std::string> chosenMacs;
         for (std::size_t i : chosen)
             chosenMacs.insert(before[i]["mac"].Str());

@@ -75,16 +75,16 @@ TEST_F(RebootRestorePage, NothingIsSentWithoutACheckedRowOrWithoutConfirmation) 
     PressAction(*reboot);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Please select the devices!");
-    EXPECT_EQ(boxes[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(boxes[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(boxes[0].buttons, MessageButtons::kOk);
 
     answer = IDCANCEL;
     Check(*reboot, {1});
     PressAction(*reboot);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Are you sure you want to restart?");
-    EXPECT_EQ(boxes[1].icon, MessageIcon::Question);
-    EXPECT_EQ(boxes[1].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(boxes[1].icon, MessageIcon::kQuestion);
+    EXPECT_EQ(boxes[1].buttons, MessageButtons::kOkCancel);
 
     auto restore = MakePage<CRestoreDlg>();
     restore->RefreshList();
@@ -135,8 +135,8 @@ TEST_F(RebootRestorePage, StatusColumnFollowsTheStoreInTheFirstRowOfEachMac) {
     InstallSkin(&skin);
     auto page = ListedPage<CRebootDlg>(3);  // devices 3, 2, 1
     CGridCtrl& grid = *page->Grid();
-    const int status = page->Traits().ColumnOf(ListColumn::Status);
-    const int mac = page->Traits().ColumnOf(ListColumn::Mac);
+    const int status = page->Traits().ColumnOf(ListColumn::kStatus);
+    const int mac = page->Traits().ColumnOf(ListColumn::kMac);
     // Row 3 is made to show device 2 again: only its first row, row 2, follows the device.
     grid.SetItemText(3, mac, grid.GetItemText(2, mac));
     Check(*page, {3});
@@ -175,7 +175,7 @@ TEST_F(RebootRestorePage, ClosingThePopupEndsTheFollowUpThenSearchesAndRefreshes
 
     // The follow-up no longer writes; the one-shot refresh shows what the store holds.
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(2), 4));
-    const int status = page->Traits().ColumnOf(ListColumn::Status);
+    const int status = page->Traits().ColumnOf(ListColumn::kStatus);
     EXPECT_EQ(page->Grid()->GetItemText(1, status), "Online");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page->RefreshPending(); }, 2000));
     EXPECT_EQ(page->Grid()->GetItemText(1, status), "Restarting");

@@ -49,7 +49,7 @@ TEST_F(StatusPageLab, DiscoveryRunListsTheDevicesAndRenameReachesOne) {
     CGridCtrl& grid = *page_->Grid();
     EXPECT_EQ(grid.GetCell(kIdentified + 1, 0)->GetImage(), 10);
 
-    const int mac = page_->Traits().ColumnOf(ListColumn::Mac);
+    const int mac = page_->Traits().ColumnOf(ListColumn::kMac);
     const std::string deviceMac = grid.GetItemText(1, mac).toStdString();
     const QRect location = grid.CellRect(1, 1);
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, location.center());

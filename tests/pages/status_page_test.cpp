@@ -69,7 +69,7 @@ TEST_F(StatusPage, RenameWithChineseCharacterIsRefusedAndNothingIsSent) {
     Rename(*page, 1, QString::fromUtf8("AP-\u4e2d\u6587"));
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes.front(), "Device name cannot enter Chinese character!");
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Location), "cpe-1");
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kLocation), "cpe-1");
     QTest::qWait(50);
     EXPECT_TRUE(Sent(MessageType::set_name).empty());
 }
@@ -84,11 +84,11 @@ TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress) {
     Rename(*page, 2, name);
 
     EXPECT_TRUE(boxes.isEmpty());
-    EXPECT_EQ(Cell(*page, 2, ListColumn::Location), name.left(32));
+    EXPECT_EQ(Cell(*page, 2, ListColumn::kLocation), name.left(32));
     const auto sent = WaitForSent(MessageType::set_name, 1);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].ip, "10.1.0.1");
-    EXPECT_EQ(sent[0].from, SocketRole::request);
+    EXPECT_EQ(sent[0].from, SocketRole::kRequest);
     ASSERT_EQ(sent[0].payload.size(), 33u);
     EXPECT_EQ(std::string(sent[0].payload.begin(), sent[0].payload.begin() + 32), name.left(32).toStdString());
     EXPECT_EQ(sent[0].payload[32], 32);
@@ -108,8 +108,8 @@ TEST_F(StatusPage, RenameCutsTheNameTo32BytesAndSendsItToTheRowsAddress) {
     EXPECT_TRUE(requests.back().payload.empty());
 
     // One second later (shortened here) the table shows what the store holds.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, 1, ListColumn::Location) == "cpe-2"; }, 2000));
-    EXPECT_EQ(Cell(*page, 1, ListColumn::Location), "cpe-2");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(*page, 1, ListColumn::kLocation) == "cpe-2"; }, 2000));
+    EXPECT_EQ(Cell(*page, 1, ListColumn::kLocation), "cpe-2");
 }
 
 TEST_F(StatusPage, UnchangedNameSendsNothing) {
@@ -129,9 +129,9 @@ TEST_F(StatusPage, OnlyTheLocationCellOfAStoredDeviceCanBeEdited) {
     ClickCell(grid, 1, 1);
     ASSERT_TRUE(grid.IsEditable());
     // Keyboard navigation would otherwise carry the editor into the IP column.
-    EXPECT_FALSE(grid.EditCell(1, page->Traits().ColumnOf(ListColumn::Ip)));
+    EXPECT_FALSE(grid.EditCell(1, page->Traits().ColumnOf(ListColumn::kIp)));
     EXPECT_EQ(grid.InPlaceEditor(), nullptr);
-    ClickCell(grid, 1, page->Traits().ColumnOf(ListColumn::Mac));
+    ClickCell(grid, 1, page->Traits().ColumnOf(ListColumn::kMac));
     EXPECT_FALSE(grid.IsEditable());
 }
 
@@ -221,7 +221,7 @@ TEST_F(StatusPage, DiscoveryRunBroadcastsEveryThirdTickAndEndsAtThirty) {
     const auto first = Sent(MessageType::search);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0].ip, "127.255.255.255");
-    EXPECT_EQ(first[0].from, SocketRole::discovery);
+    EXPECT_EQ(first[0].from, SocketRole::kDiscovery);
 
     // Another page shown meanwhile goes back to page 1 on the next third tick.
     page->OnPagerSelect(2);

@@ -56,7 +56,7 @@ TEST(IniDocument, WritingOnlyAddsOrReplacesItsOwnLine) {
         // The second replaces that line in place: only the value's length changes.
         ASSERT_TRUE(doc.Set("s", "ZQ", "second!")) << "case " << i;
         const std::string twice = doc.Serialize();
-        const bool wide = doc.Encoding() == IniEncoding::Utf16Le || doc.Encoding() == IniEncoding::Utf16Be;
+        const bool wide = doc.Encoding() == IniEncoding::kUtf16Le || doc.Encoding() == IniEncoding::kUtf16Be;
         EXPECT_EQ(twice.size(), once.size() + (wide ? 4 : 2)) << "case " << i;
         const IniDocument again = IniDocument::Parse(twice);
         ASSERT_EQ(again.Encoding(), doc.Encoding()) << "case " << i;

@@ -17,11 +17,11 @@ using Options = std::vector<TftpOption>;
 std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 TEST(TftpRequestParse, ReadsNameModeAndOptionsAndRejectsWhatDoesNotEndInside) {
-    const auto ok = ParseTftpRequest(test::TftpTestClient::Request(TftpOpcode::readRequest, "fw.bin", "OcTeT",
+    const auto ok = ParseTftpRequest(test::TftpTestClient::Request(TftpOpcode::kReadRequest, "fw.bin", "OcTeT",
                                                                    {{"BLKSIZE", "1468"}, {"tsize", "0"}}));
     ASSERT_TRUE(std::holds_alternative<TftpRequest>(ok));
     const auto& r = std::get<TftpRequest>(ok);
-    EXPECT_EQ(r.opcode, TftpOpcode::readRequest);
+    EXPECT_EQ(r.opcode, TftpOpcode::kReadRequest);
     EXPECT_EQ(r.fileName, "fw.bin");
     EXPECT_EQ(r.mode, "octet");
     EXPECT_EQ(r.options, (Options{{"blksize", "1468"}, {"tsize", "0"}}));
@@ -82,21 +82,21 @@ TEST(ByteRangeResolve, KeepsRangesInsideTheFile) {
                     std::uint64_t last = 0) {
         const auto r = ResolveRange(header, size);
         EXPECT_EQ(r.kind, kind) << header;
-        if (kind == Kind::part) {
+        if (kind == Kind::kPart) {
             EXPECT_EQ(std::pair(r.first, r.last), std::pair(first, last)) << header;
         }
     };
-    check("", 100, Kind::whole);
-    check("bytes=0-0", 100, Kind::part, 0, 0);
-    check("Bytes=10 - 20", 100, Kind::part, 10, 20);
-    check("bytes=90-1000", 100, Kind::part, 90, 99);
-    check("bytes=-1000", 100, Kind::part, 0, 99);
-    check("bytes=100-", 100, Kind::unsatisfiable);
-    check("bytes=-1", 0, Kind::unsatisfiable);
-    check("bytes=0-", 0, Kind::unsatisfiable);
-    check("bytes=18446744073709551616-", 100, Kind::whole);
-    check("bytes=a-b", 100, Kind::whole);
-    check("bytes=5", 100, Kind::whole);
+    check("", 100, Kind::kWhole);
+    check("bytes=0-0", 100, Kind::kPart, 0, 0);
+    check("Bytes=10 - 20", 100, Kind::kPart, 10, 20);
+    check("bytes=90-1000", 100, Kind::kPart, 90, 99);
+    check("bytes=-1000", 100, Kind::kPart, 0, 99);
+    check("bytes=100-", 100, Kind::kUnsatisfiable);
+    check("bytes=-1", 0, Kind::kUnsatisfiable);
+    check("bytes=0-", 0, Kind::kUnsatisfiable);
+    check("bytes=18446744073709551616-", 100, Kind::kWhole);
+    check("bytes=a-b", 100, Kind::kWhole);
+    check("bytes=5", 100, Kind::kWhole);
 }
 
 TEST(ServedNames, OnlyPlainNamesMayBeLookedUp) {

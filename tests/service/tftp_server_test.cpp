@@ -46,7 +46,7 @@ protected:
         if (!first)
             return "<no answer>";
         std::uint16_t port = first->fromPort;
-        if (first->opcode == TftpOpcode::optionAck) {
+        if (first->opcode == TftpOpcode::kOptionAck) {
             for (const auto& [name, value] : TftpTestClient::Options(*first)) {
                 if (name == "blksize")
                     block = std::stoul(value);
@@ -59,7 +59,7 @@ protected:
         std::optional<Received> packet = first;
         std::size_t inWindow = 0;
         while (packet) {
-            if (packet->opcode != TftpOpcode::data)
+            if (packet->opcode != TftpOpcode::kData)
                 return "<error " + packet->Text() + ">";
             if (packet->number == expected) {
                 bytes.append(packet->payload.begin(), packet->payload.end());
@@ -107,7 +107,7 @@ TEST_F(TftpServerTest, NegotiatesOptionsAndSendsWholeWindows) {
                 {{"blksize", "1468"}, {"tsize", "0"}, {"timeout", "2"}, {"windowsize", "8"}, {"colour", "blue"}});
     const auto oack = client.Receive();
     ASSERT_TRUE(oack);
-    ASSERT_EQ(oack->opcode, TftpOpcode::optionAck);
+    ASSERT_EQ(oack->opcode, TftpOpcode::kOptionAck);
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"blksize", "1468"}, {"tsize", "100000"}, {"timeout", "2"}, {"windowsize", "8"}};
     EXPECT_EQ(TftpTestClient::Options(*oack), expected);
@@ -141,7 +141,7 @@ TEST_F(TftpServerTest, RefusedOrMalformedOptionsFallBackToPlainTftp) {
                 {{"blksize", "4"}, {"windowsize", "0"}, {"timeout", "900"}, {"tsize", "-1"}, {"blksize2", "x"}});
     const auto first = client.Receive();
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->opcode, TftpOpcode::data) << "no option was acceptable, so no OACK";
+    EXPECT_EQ(first->opcode, TftpOpcode::kData) << "no option was acceptable, so no OACK";
     EXPECT_EQ(first->number, 1);
     EXPECT_EQ(first->payload.size(), 512u);
 }
@@ -181,7 +181,7 @@ TEST_F(TftpServerTest, ClientErrorEndsTheTransfer) {
     client.Read("fw.bin");
     const auto first = client.Receive();
     ASSERT_TRUE(first);
-    auto error = MakeTftpError(TftpError::notDefined, "disk full");
+    auto error = MakeTftpError(TftpError::kNotDefined, "disk full");
     client.SendTo(first->fromPort, error);
     const auto record = log_.For("fw.bin");
     ASSERT_TRUE(record);
@@ -245,24 +245,24 @@ TEST_F(TftpServerTest, RefusesWritesEscapesAndMissingFilesWithAnErrorPacket) {
         TftpError code;
     };
     const std::vector<Case> cases = {
-        {TftpTestClient::Request(TftpOpcode::writeRequest, "fw.bin"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, ".."), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "../secret.txt"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "/etc/passwd"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "..\\secret.txt"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "sub/inner.bin"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "sub"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "link.bin"), TftpError::accessViolation},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "missing.bin"), TftpError::fileNotFound},
-        {TftpTestClient::Request(TftpOpcode::readRequest, "fw.bin", "netascii"), TftpError::illegalOperation},
-        {{0, 1, 'f', 'w'}, TftpError::illegalOperation},
+        {TftpTestClient::Request(TftpOpcode::kWriteRequest, "fw.bin"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, ".."), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "../secret.txt"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "/etc/passwd"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "..\\secret.txt"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "sub/inner.bin"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "sub"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "link.bin"), TftpError::kAccessViolation},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "missing.bin"), TftpError::kFileNotFound},
+        {TftpTestClient::Request(TftpOpcode::kReadRequest, "fw.bin", "netascii"), TftpError::kIllegalOperation},
+        {{0, 1, 'f', 'w'}, TftpError::kIllegalOperation},
     };
     for (const auto& c : cases) {
         TftpTestClient client(Port());
         client.SendTo(Port(), c.request);
         const auto answer = client.Receive();
         ASSERT_TRUE(answer);
-        EXPECT_EQ(answer->opcode, TftpOpcode::error);
+        EXPECT_EQ(answer->opcode, TftpOpcode::kError);
         EXPECT_EQ(answer->number, static_cast<std::uint16_t>(c.code))
             << std::string(c.request.begin() + 2, c.request.end());
     }

@@ -58,11 +58,11 @@ public:
         ::sendto(fd_.Get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
     void Read(const std::string& file, const std::vector<std::pair<std::string, std::string>>& options = {}) {
-        SendTo(serverPort_, Request(TftpOpcode::readRequest, file, "octet", options));
+        SendTo(serverPort_, Request(TftpOpcode::kReadRequest, file, "octet", options));
     }
     void Ack(std::uint16_t transferPort, std::uint16_t block) {
         std::vector<std::uint8_t> ack(kTftpHeaderSize);
-        WriteTftpHeader(ack.data(), TftpOpcode::ack, block);
+        WriteTftpHeader(ack.data(), TftpOpcode::kAck, block);
         SendTo(transferPort, ack);
     }
 
@@ -80,8 +80,8 @@ public:
         Received r;
         r.opcode = static_cast<TftpOpcode>(buffer[0] << 8 | buffer[1]);
         r.fromPort = ntohs(from.sin_port);
-        const std::size_t skip = r.opcode == TftpOpcode::optionAck ? 2 : kTftpHeaderSize;
-        if (r.opcode != TftpOpcode::optionAck && n >= 4)
+        const std::size_t skip = r.opcode == TftpOpcode::kOptionAck ? 2 : kTftpHeaderSize;
+        if (r.opcode != TftpOpcode::kOptionAck && n >= 4)
             r.number = static_cast<std::uint16_t>(buffer[2] << 8 | buffer[3]);
         if (static_cast<std::size_t>(n) > skip)
             r.payload.assign(buffer.begin() + static_cast<std::ptrdiff_t>(skip), buffer.begin() + n);

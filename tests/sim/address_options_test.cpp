@@ -61,7 +61,7 @@ TEST(SimOptionsTest, ValuesAreCheckedAndLossAppliesToBothDirections) {
     EXPECT_DOUBLE_EQ(o.faults.lossIn, 0.05);
     EXPECT_DOUBLE_EQ(o.faults.lossOut, 0.05);  // --loss wins, whatever the order
     EXPECT_EQ(o.heartbeat, Millis(250));
-    EXPECT_EQ(o.setBFetch, FetchProtocol::tftp);
+    EXPECT_EQ(o.setBFetch, FetchProtocol::kTftp);
     EXPECT_NE(Error({"--loopback", "--loss", "1.5"}), "");
     EXPECT_NE(Error({"--loopback", "--devices"}), "");
     EXPECT_NE(Error({"--loopback", "--devices", "0"}), "");

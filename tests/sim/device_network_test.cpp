@@ -154,7 +154,7 @@ TEST_F(DeviceNetworkTest, ConfigurationBlocksChangeTheRecord) {
     EXPECT_EQ(sent[3].payload, std::vector<std::uint8_t>{0});
     // VLAN settings take effect with a restart; a short block changes nothing.
     ASSERT_EQ(out.timers.size(), 1u);
-    EXPECT_EQ(out.timers[0].second.kind, TimerKind::restart);
+    EXPECT_EQ(out.timers[0].second.kind, TimerKind::kRestart);
     Command(Dev(4), MessageType::set_name, {base + kNameBlockOffset, 10});
     EXPECT_NE(Dev(4).record.ap_name.view(), "Dachstation Ost é");
     EXPECT_TRUE(out.Take().empty());
@@ -194,13 +194,13 @@ TEST_F(DeviceNetworkTest, RebootGoesSilentAndComesBackAnnouncingAFreshRecord) {
     // The state view tells when each kind of request last arrived.
     EXPECT_EQ(Dev(1).lastReceivedMs.at("reboot") - Dev(1).lastReceivedMs.at("search"),
               std::chrono::duration_cast<std::chrono::milliseconds>(now - searchedAt).count());
-    Fire(TimerKind::restart);
-    EXPECT_EQ(Dev(1).power, Power::restarting);
+    Fire(TimerKind::kRestart);
+    EXPECT_EQ(Dev(1).power, Power::kRestarting);
     Command(Dev(1), MessageType::get_info);
     EXPECT_TRUE(out.Take().empty());
     now += std::chrono::seconds(20);
-    Fire(TimerKind::boot);
-    EXPECT_EQ(Dev(1).power, Power::on);
+    Fire(TimerKind::kBoot);
+    EXPECT_EQ(Dev(1).power, Power::kOn);
     EXPECT_EQ(Dev(1).UpTimeSeconds(now), 0u);
     sent = out.Take();
     ASSERT_EQ(sent.size(), 2u);
@@ -220,8 +220,8 @@ TEST_F(DeviceNetworkTest, RestoreBringsBackFactoryValuesAndAddress) {
     Command(Dev(7), MessageType::set_ip, {base + kIpBlockOffset, kIpBlockSize});
     ASSERT_EQ(Dev(7).record.ap_name.view(), "renamed");
     Command(Dev(7), MessageType::restore);
-    Fire(TimerKind::restart);
-    Fire(TimerKind::boot);
+    Fire(TimerKind::kRestart);
+    Fire(TimerKind::kBoot);
     EXPECT_EQ(Dev(7).record.ap_name.view(), Dev(7).factory.ap_name.view());
     EXPECT_EQ(Dev(7).ip, Dev(7).factoryIp);
     EXPECT_EQ(Dev(7).restarts, 1u);
@@ -303,18 +303,18 @@ TEST_F(DeviceNetworkTest, UpgradeOutsideSetBFetchesAtOnceAndReportsTheOutcome) {
     EXPECT_EQ(sent[0].header.type.get(), 12);
     EXPECT_EQ(sent[0].payload, std::vector<std::uint8_t>{0});
     ASSERT_EQ(out.fetches.size(), 1u);
-    EXPECT_EQ(out.fetches[0].protocol, FetchProtocol::tftp);
+    EXPECT_EQ(out.fetches[0].protocol, FetchProtocol::kTftp);
     EXPECT_EQ(out.fetches[0].server.ip, kUtility);
     EXPECT_EQ(out.fetches[0].server.port, 69);
     EXPECT_EQ(out.fetches[0].file, file);
     FetchResult ok{true, 1000, 42, {}};
     net->OnFetched(out.fetches[0], ok, now, out);
-    Fire(TimerKind::flashDone);
+    Fire(TimerKind::kFlashDone);
     sent = out.Take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].payload, std::vector<std::uint8_t>{2});
     EXPECT_EQ(d.record.version.view(), "fw_v3.1");  // the file name less its extension
-    EXPECT_EQ(d.upgrade.phase, UpgradePhase::succeeded);
+    EXPECT_EQ(d.upgrade.phase, FirmwareStage::kSucceeded);
 
     // A failed fetch reports 1; a stale result of an older request changes nothing.
     Command(Dev(1), MessageType::upgrade, block);
@@ -324,7 +324,7 @@ TEST_F(DeviceNetworkTest, UpgradeOutsideSetBFetchesAtOnceAndReportsTheOutcome) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].payload, std::vector<std::uint8_t>{1});
     net->OnFetched(out.fetches[1], ok, now, out);
-    EXPECT_EQ(Dev(1).upgrade.phase, UpgradePhase::failed);
+    EXPECT_EQ(Dev(1).upgrade.phase, FirmwareStage::kFailed);
 }
 
 TEST_F(DeviceNetworkTest, UpgradeOfSetBWaitsForThePollBeforeFetchingOverHttp) {
@@ -336,7 +336,7 @@ TEST_F(DeviceNetworkTest, UpgradeOfSetBWaitsForThePollBeforeFetchingOverHttp) {
     Command(d, MessageType::upgrade, block);
     EXPECT_EQ(out.Take().size(), 1u);
     EXPECT_TRUE(out.fetches.empty());
-    EXPECT_EQ(d.upgrade.phase, UpgradePhase::waitingPoll);
+    EXPECT_EQ(d.upgrade.phase, FirmwareStage::kWaitingPoll);
     Command(d, MessageType::upgrade, block);  // busy: ignored
     EXPECT_TRUE(out.Take().empty());
     Command(d, MessageType::upgrade_poll);
@@ -344,7 +344,7 @@ TEST_F(DeviceNetworkTest, UpgradeOfSetBWaitsForThePollBeforeFetchingOverHttp) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].header.type.get(), 16);
     ASSERT_EQ(out.fetches.size(), 1u);
-    EXPECT_EQ(out.fetches[0].protocol, FetchProtocol::http);
+    EXPECT_EQ(out.fetches[0].protocol, FetchProtocol::kHttp);
     EXPECT_EQ(out.fetches[0].server.port, 80);
 }
 
@@ -352,11 +352,11 @@ TEST_F(DeviceNetworkTest, HeartbeatsGoToTheLastSearcherWhileTheDeviceLives) {
     Build({"--heartbeat-ms", "1000"});
     net->Start(now, out);
     ASSERT_EQ(out.timers.size(), 20u);
-    Fire(TimerKind::heartbeat);
+    Fire(TimerKind::kHeartbeat);
     EXPECT_TRUE(out.Take().empty());  // nobody searched yet
     Command(Dev(4), MessageType::search);
     out.Take();
-    Fire(TimerKind::heartbeat);
+    Fire(TimerKind::kHeartbeat);
     auto sent = out.Take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].header.type.get(), 15);
@@ -367,7 +367,7 @@ TEST_F(DeviceNetworkTest, HeartbeatsGoToTheLastSearcherWhileTheDeviceLives) {
     Command(Dev(4), MessageType::heartbeat);
     EXPECT_EQ(Dev(4).heartbeatAcks, 1u);
     ASSERT_TRUE(net->Stop(Dev(4).macText));
-    Fire(TimerKind::heartbeat);
+    Fire(TimerKind::kHeartbeat);
     Command(Dev(4), MessageType::get_info);
     EXPECT_TRUE(out.Take().empty());
     ASSERT_TRUE(net->StartDevice(Dev(4).macText, now, out));

@@ -286,7 +286,7 @@ TEST_F(GridFixture, RefillOrDestructionWhileEditingIsSafe) {
 
 TEST_F(GridFixture, ReadOnlyCellsAreNotEdited) {
     grid->SetEditable(true);
-    grid->SetItemState(2, 1, grid->GetItemState(2, 1) | GVIS_READONLY);
+    grid->SetItemState(2, 1, grid->GetItemState(2, 1) | kCellReadOnly);
     EXPECT_FALSE(grid->EditCell(2, 1));
     EXPECT_EQ(page.Count(LVN_BEGINLABELEDITW), 0);
 }

@@ -69,8 +69,8 @@ std::set<std::string> KeysOfTemplates() {
             if (t.title && *t.title)
                 keys.insert(t.title);
             for (const ControlTemplate& c : t.controls)
-                if (c.text && *c.text && std::string(c.text) != "..." && c.kind != ControlKind::Edit &&
-                    c.kind != ControlKind::SkinEdit)
+                if (c.text && *c.text && std::string(c.text) != "..." && c.kind != ControlKind::kEdit &&
+                    c.kind != ControlKind::kSkinEdit)
                     keys.insert(c.text);
         }
     return keys;

@@ -129,7 +129,7 @@ TEST_F(UpgradeTest, TransferThenFlashingThenTheDialogClosesItselfAndEndsTheHelpe
 
     // The device reports success: its batch is settled and the transfer phase ends early.
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(1), 8));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Run()->Phase() != UpgradePhase::transfer; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Run()->Phase() != UpgradePhase::kTransfer; }, 3000));
     EXPECT_EQ(dialog->ProgressLabel()->text(), PageText(msg::kFlashProgress));
     EXPECT_EQ(dialog->Progress()->maximum(), 130);
     EXPECT_FALSE(dialog->TimerRunning(CUpgradeConfigDlg::TIMER_TRANSFER));

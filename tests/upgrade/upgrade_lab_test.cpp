@@ -82,7 +82,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(page_.get()));
         page_->PageSizeList()->setCurrentIndex(page_->PageSizeList()->findText(QString::number(pageSize)));
         CGridCtrl& grid = *page_->Grid();
-        ClickCell(grid, 0, page_->Traits().ColumnOf(ListColumn::Type));
+        ClickCell(grid, 0, page_->Traits().ColumnOf(ListColumn::kType));
         ClickCell(grid, 0, 0);
     }
     // Upgrades the ticked devices of `model` with the dialog, as the operator does, and watches.
@@ -116,16 +116,16 @@ protected:
                     if (utility_->Store().GetDeviceStatus(t.mac) == 8)
                         seen.succeeded.insert(t.mac);
             CGridCtrl& grid = *page_->Grid();
-            const int statusColumn = page_->Traits().ColumnOf(ListColumn::Status);
+            const int statusColumn = page_->Traits().ColumnOf(ListColumn::kStatus);
             int shownRow = 0;
             for (int row = 1; row < grid.GetRowCount(); ++row) {
                 if (grid.GetItemText(row, statusColumn) != success)
                     continue;
                 seen.shownSucceeded.insert(
-                    grid.GetItemText(row, page_->Traits().ColumnOf(ListColumn::Mac)).toStdString());
+                    grid.GetItemText(row, page_->Traits().ColumnOf(ListColumn::kMac)).toStdString());
                 shownRow = row;
             }
-            if (!seen.shotTransfer && run.Phase() == UpgradePhase::transfer && run.ProgressPosition() >= 3) {
+            if (!seen.shotTransfer && run.Phase() == UpgradePhase::kTransfer && run.ProgressPosition() >= 3) {
                 Shot(dialog, shotPrefix, "transfer");
                 seen.shotTransfer = true;
             }
@@ -134,7 +134,7 @@ protected:
                 Shot(*page_, shotPrefix, "page");
                 seen.shotPage = true;
             }
-            if (!seen.shotFlashing && run.Phase() == UpgradePhase::flashing && run.ProgressPosition() >= 40) {
+            if (!seen.shotFlashing && run.Phase() == UpgradePhase::kFlashing && run.ProgressPosition() >= 40) {
                 Shot(dialog, shotPrefix, "flashing");
                 seen.shotFlashing = true;
             }

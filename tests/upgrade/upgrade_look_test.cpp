@@ -63,7 +63,7 @@ TEST_P(UpgradeLookTest, TextsFitInTheChoiceAndInBothPhases) {
     Shot(*dialog, "transfer");
 
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return dialog->Run()->Phase() == UpgradePhase::flashing && dialog->Progress()->value() >= 50; }, 10000));
+        [&] { return dialog->Run()->Phase() == UpgradePhase::kFlashing && dialog->Progress()->value() >= 50; }, 10000));
     ExpectLabelsFit(*dialog);
     Shot(*dialog, "flashing");
     QTest::mouseClick(dialog->CloseButton(), Qt::LeftButton);

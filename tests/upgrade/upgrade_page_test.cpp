@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 
 int RowOf(const CListPageDlg& page, const std::string& mac) {
     for (int row = 1; row < page.Grid()->GetRowCount(); ++row)
-        if (page.Grid()->GetItemText(row, page.Traits().ColumnOf(ListColumn::Mac)).toStdString() == mac)
+        if (page.Grid()->GetItemText(row, page.Traits().ColumnOf(ListColumn::kMac)).toStdString() == mac)
             return row;
     return -1;
 }
@@ -30,7 +30,7 @@ protected:
     }
     void Tick(CUpgradeDlg& page, int device) { ClickCell(*page.Grid(), RowOf(page, DeviceMac(device)), 0); }
     QString StatusCell(CUpgradeDlg& page, int device) {
-        return Cell(page, RowOf(page, DeviceMac(device)), ListColumn::Status);
+        return Cell(page, RowOf(page, DeviceMac(device)), ListColumn::kStatus);
     }
 };
 

@@ -74,7 +74,7 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
     if (!allTabs)
         return;
     const std::pair<ConfigForm, const char*> tabs[] = {
-        {ConfigForm::ip, "ip"}, {ConfigForm::vlan, "vlan"}, {ConfigForm::timedReboot, "timed_reboot"}};
+        {ConfigForm::kIp, "ip"}, {ConfigForm::kVlan, "vlan"}, {ConfigForm::kTimedReboot, "timed_reboot"}};
     for (const auto& [form, name] : tabs) {
         dialog.ShowForm(form);
         QApplication::processEvents();

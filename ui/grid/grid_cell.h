@@ -18,14 +18,14 @@ class CGridCtrl;
 
 // Cell state flags.
 enum : unsigned {
-    GVIS_FOCUSED = 0x01,
-    GVIS_SELECTED = 0x02,
-    GVIS_DROPHILITED = 0x04,
-    GVIS_READONLY = 0x08,
-    GVIS_FIXED = 0x10,
-    GVIS_FIXEDROW = 0x20,
-    GVIS_FIXEDCOL = 0x40,
-    GVIS_MODIFIED = 0x80,
+    kCellFocused = 0x01,
+    kCellSelected = 0x02,
+    kCellDropHighlighted = 0x04,
+    kCellReadOnly = 0x08,
+    kCellFixed = 0x10,
+    kCellFixedRow = 0x20,
+    kCellFixedCol = 0x40,
+    kCellModified = 0x80,
 };
 
 // Text format flags, in the values of the Windows text drawing call the pages pass.
@@ -71,14 +71,14 @@ public:
     CGridCtrl* GetGrid() const { return m_pGrid; }
     bool IsDefaultFont() const { return !m_font.has_value(); }
 
-    bool IsFocused() const { return m_nState & GVIS_FOCUSED; }
-    bool IsSelected() const { return m_nState & GVIS_SELECTED; }
-    bool IsDropHighlighted() const { return m_nState & GVIS_DROPHILITED; }
-    bool IsReadOnly() const { return m_nState & GVIS_READONLY; }
-    bool IsFixed() const { return m_nState & GVIS_FIXED; }
-    bool IsFixedRow() const { return m_nState & GVIS_FIXEDROW; }
-    bool IsFixedCol() const { return m_nState & GVIS_FIXEDCOL; }
-    bool IsModified() const { return m_nState & GVIS_MODIFIED; }
+    bool IsFocused() const { return m_nState & kCellFocused; }
+    bool IsSelected() const { return m_nState & kCellSelected; }
+    bool IsDropHighlighted() const { return m_nState & kCellDropHighlighted; }
+    bool IsReadOnly() const { return m_nState & kCellReadOnly; }
+    bool IsFixed() const { return m_nState & kCellFixed; }
+    bool IsFixedRow() const { return m_nState & kCellFixedRow; }
+    bool IsFixedCol() const { return m_nState & kCellFixedCol; }
+    bool IsModified() const { return m_nState & kCellModified; }
 
     // Copies text, image, data, colours, font, format, margin and state.
     void CopyFrom(const CGridCellBase& other);

@@ -48,9 +48,9 @@ CGridCtrl::~CGridCtrl() {
 unsigned CGridCtrl::FixedFlags(int row, int col) const {
     unsigned flags = 0;
     if (row < m_nFixedRows)
-        flags |= GVIS_FIXED | GVIS_FIXEDROW;
+        flags |= kCellFixed | kCellFixedRow;
     if (col < m_nFixedCols)
-        flags |= GVIS_FIXED | GVIS_FIXEDCOL;
+        flags |= kCellFixed | kCellFixedCol;
     return flags;
 }
 
@@ -134,7 +134,7 @@ bool CGridCtrl::SetFixedRowCount(int rows) {
     for (int r = 0; r < GetRowCount(); ++r)
         for (int c = 0; c < GetColumnCount(); ++c) {
             CGridCellBase* cell = GetCell(r, c);
-            cell->SetState((cell->GetState() & ~(GVIS_FIXED | GVIS_FIXEDROW | GVIS_FIXEDCOL)) | FixedFlags(r, c));
+            cell->SetState((cell->GetState() & ~(kCellFixed | kCellFixedRow | kCellFixedCol)) | FixedFlags(r, c));
         }
     ResetScrollBars();
     viewport()->update();
@@ -241,7 +241,7 @@ bool CGridCtrl::SetItemState(int row, int col, unsigned state) {
     CGridCellBase* cell = GetCell(row, col);
     if (!cell)
         return false;
-    if (state & GVIS_SELECTED)
+    if (state & kCellSelected)
         m_selection.insert({row, col});
     else
         m_selection.erase({row, col});

@@ -64,7 +64,7 @@ struct CCellID {
 class CGridCtrl : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    enum GridLines { GVL_NONE = 0, GVL_HORZ = 1, GVL_VERT = 2, GVL_BOTH = 3 };
+    enum GridLines { kGridLinesNone = 0, kGridLinesHorz = 1, kGridLinesVert = 2, kGridLinesBoth = 3 };
     static constexpr int kEditorId = 8;
 
     explicit CGridCtrl(QWidget* parent = nullptr);
@@ -204,7 +204,7 @@ private:
 
     ColorRef m_crGridBk;
     ColorRef m_crGridLine = Rgb(0, 118, 0);
-    int m_nGridLines = GVL_BOTH;
+    int m_nGridLines = kGridLinesBoth;
     bool m_bEditable = true;
     bool m_bEnableSelection = true;
     bool m_bTitleTips = true;

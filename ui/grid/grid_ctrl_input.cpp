@@ -32,7 +32,7 @@ int CGridCtrl::SendNotify(int code, int row, int col) {
 void CGridCtrl::ClearSelection() {
     for (const CCellID& id : m_selection)
         if (CGridCellBase* cell = GetCell(id.row, id.col)) {
-            cell->SetState(cell->GetState() & ~GVIS_SELECTED);
+            cell->SetState(cell->GetState() & ~kCellSelected);
             RedrawCell(id.row, id.col);
         }
     m_selection.clear();
@@ -43,10 +43,10 @@ void CGridCtrl::SelectCell(int row, int col, bool on) {
     if (!cell)
         return;
     if (on) {
-        cell->SetState(cell->GetState() | GVIS_SELECTED);
+        cell->SetState(cell->GetState() | kCellSelected);
         m_selection.insert({row, col});
     } else {
-        cell->SetState(cell->GetState() & ~GVIS_SELECTED);
+        cell->SetState(cell->GetState() & ~kCellSelected);
         m_selection.erase({row, col});
     }
     RedrawCell(row, col);
@@ -56,12 +56,12 @@ bool CGridCtrl::IsCellSelected(int row, int col) const { return m_selection.coun
 
 void CGridCtrl::SetFocusCell(int row, int col) {
     if (CGridCellBase* old = GetCell(m_focus.row, m_focus.col)) {
-        old->SetState(old->GetState() & ~GVIS_FOCUSED);
+        old->SetState(old->GetState() & ~kCellFocused);
         RedrawCell(m_focus.row, m_focus.col);
     }
     m_focus = {};
     if (CGridCellBase* cell = GetCell(row, col)) {
-        cell->SetState(cell->GetState() | GVIS_FOCUSED);
+        cell->SetState(cell->GetState() | kCellFocused);
         m_focus = {row, col};
         RedrawCell(row, col);
     }
@@ -326,7 +326,7 @@ void CGridCtrl::OnEndInPlaceEdit(int row, int col, const QString& text, int) {
             if (CGridCellBase* again = GetCell(row, col))
                 again->SetText(old);
         } else if (CGridCellBase* again = GetCell(row, col)) {
-            again->SetState(again->GetState() | GVIS_MODIFIED);
+            again->SetState(again->GetState() | kCellModified);
         }
     }
     RedrawCell(row, col);

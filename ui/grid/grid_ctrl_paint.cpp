@@ -47,7 +47,7 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
             const QRect cellRect(x, y, GetColumnWidth(c), h);
             GetCell(r, c)->Draw(p, r, c, cellRect);
         }
-        if (m_nGridLines & GVL_HORZ) {
+        if (m_nGridLines & kGridLinesHorz) {
             p.setPen(lineColor);
             if (r >= m_nFixedRows)
                 p.drawLine(0, y + h - 1, std::min(lastRight, viewport()->width()) - 1, y + h - 1);
@@ -73,7 +73,7 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
         paintRow(r, fy);
         fy += GetRowHeight(r);
     }
-    if (m_nGridLines & GVL_VERT) {
+    if (m_nGridLines & kGridLinesVert) {
         p.setPen(lineColor);
         const int bottom = std::min(lastBottom, viewH) - 1;
         for (int c = firstCol; c < cols; ++c) {

@@ -86,7 +86,7 @@ void ApplyListGridStyle(CGridCtrl& grid) {
     const SkinSettings& s = Skin();
     grid.SetGridBkColor(s.childBkColor);
     grid.SetGridLineColor(s.lineColor);
-    grid.SetGridLines(CGridCtrl::GVL_HORZ);
+    grid.SetGridLines(CGridCtrl::kGridLinesHorz);
     grid.SetEditable(false);
 }
 

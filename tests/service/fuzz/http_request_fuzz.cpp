@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const std::uint64_t fileSize : {0ULL, 1ULL, 5000ULL, ~0ULL}) {
         const ByteRange range = ResolveRange(bytes, fileSize);
-        if (range.kind == ByteRange::Kind::part)
+        if (range.kind == ByteRange::Kind::kPart)
             Check(range.first <= range.last && range.last < fileSize);
     }
     return 0;
