@@ -70,6 +70,8 @@ void CNetManagement::OnHeartbeat(const Incoming& in) {
         return;
     Send(SocketRole::kHeartbeat, ip, config_.endpoints.deviceCommandPort, MessageType::heartbeat);
     store_.UpdateHeartbeat(ip, mac, upTime);
+    if (const auto observer = Observer())
+        observer->OnDeviceHeartbeat(mac, ip);
 }
 
 void CNetManagement::OnDeviceInfo(const Incoming& in) {
@@ -91,6 +93,8 @@ void CNetManagement::OnDeviceInfo(const Incoming& in) {
     FromDevice(record.ssid);
     FromDevice(record.bridge.bridge_ssid);
     store_.SaveDevice(record);
+    if (const auto observer = Observer())
+        observer->OnDeviceRecord(record);
 }
 
 void CNetManagement::OnSurvey(const Incoming& in) {
@@ -121,8 +125,22 @@ void CNetManagement::BeginSurvey(std::string_view mac) {
 }
 
 void CNetManagement::AgeOnlineList() {
-    for (const std::string& mac : online_.Age())
+    const auto observer = Observer();
+    for (const std::string& mac : online_.Age()) {
         store_.DeleteDevice(mac);
+        if (observer)
+            observer->OnDeviceGone(mac);
+    }
+}
+
+void CNetManagement::SetDeviceObserver(std::shared_ptr<DeviceObserver> observer) {
+    std::lock_guard lock(observerMutex_);
+    observer_ = std::move(observer);
+}
+
+std::shared_ptr<DeviceObserver> CNetManagement::Observer() const {
+    std::lock_guard lock(observerMutex_);
+    return observer_;
 }
 
 void CNetManagement::ClearDiscovered() { online_.ClearDiscovered(); }

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "engine/adapter_source.h"
+#include "engine/device_observer.h"
 #include "engine/online_list.h"
 #include "engine/record_queue.h"
 #include "protocol/packet.h"
@@ -211,6 +212,11 @@ public:
     EngineCounters Counters() const;
     std::uint8_t PayloadKey() const { return key_; }
 
+    // The listener told of every accepted record, heartbeat and aged-out device (the fleet
+    // inventory); null detaches it. A call in progress keeps the old listener alive until it
+    // returns, so its owner may detach and drop it at any time.
+    void SetDeviceObserver(std::shared_ptr<DeviceObserver> observer);
+
 private:
     // Payload of an unscrambled record, cut to what was received.
     struct Incoming {
@@ -267,6 +273,7 @@ private:
     void OnRestoreResult(const Incoming& in);
     void OnUpgradeState(const Incoming& in);
     void OnUpgradePoll(const Incoming& in);
+    std::shared_ptr<DeviceObserver> Observer() const;
 
     CSqlManagement& store_;
     const EngineConfig config_;
@@ -291,6 +298,9 @@ private:
     // clear never lands between the two. Taken before the store's lock, never after.
     std::mutex surveyMutex_;
     std::string surveyDevice_;  // MAC text of the device surveyed; empty before the first survey
+    // Held only to copy or replace the pointer; never around a call of the observer.
+    mutable std::mutex observerMutex_;
+    std::shared_ptr<DeviceObserver> observer_;
 };
 
 }  // namespace cpe

@@ -29,11 +29,12 @@ std::string DescribeError(std::string_view className, const SqlError& error) {
     return text;
 }
 
-bool SqliteConnection::Open(const std::string& path, SqlError& error) {
+bool SqliteConnection::Open(const std::string& path, SqlError& error, OpenMode mode) {
     Close();
     sqlite3* db = nullptr;
     // The callers serialise every use, so SQLite's own mutexes are not needed.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (mode == OpenMode::kCreate ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         error.code = rc;
@@ -117,6 +118,8 @@ bool SqliteConnection::Bind(sqlite3_stmt* stmt, SqlParams params, SqlError& erro
             rc = sqlite3_bind_double(stmt, index, *d);
         else if (const auto* t = std::get_if<std::string_view>(&params[i]))
             rc = sqlite3_bind_text64(stmt, index, t->data(), t->size(), SQLITE_STATIC, SQLITE_UTF8);
+        else if (const auto* b = std::get_if<SqlBlob>(&params[i]))
+            rc = sqlite3_bind_blob64(stmt, index, b->bytes.data(), b->bytes.size(), SQLITE_STATIC);
         else
             rc = sqlite3_bind_null(stmt, index);
         if (rc != SQLITE_OK) {

@@ -15,8 +15,13 @@
 
 namespace cpe::store {
 
+// Bytes bound as a BLOB, borrowed for the call like a text.
+struct SqlBlob {
+    std::span<const std::uint8_t> bytes;
+};
+
 // A value bound to a statement parameter. Texts are UTF-8 and only borrowed for the call.
-using SqlParam = std::variant<std::monostate, std::int64_t, double, std::string_view>;
+using SqlParam = std::variant<std::monostate, std::int64_t, double, std::string_view, SqlBlob>;
 using SqlParams = std::span<const SqlParam>;
 
 // The last failure of an operation, as the access layer reports it.
@@ -60,8 +65,9 @@ public:
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
-    // Opens an existing database file for reading and writing.
-    bool Open(const std::string& path, SqlError& error);
+    enum class OpenMode : std::uint8_t { kExisting, kCreate };
+    // Opens a database file for reading and writing; kCreate makes it when missing.
+    bool Open(const std::string& path, SqlError& error, OpenMode mode = OpenMode::kExisting);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
     sqlite3* Handle() const { return db_; }

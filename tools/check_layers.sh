@@ -17,14 +17,15 @@ service     2     no   lang
 store       2     no   service
 sim         2     no   lang,service
 engine      3     no   service,sim
-actions     4     no   sim
-cli         5     no   sim
-ui          5     yes  protocol,service,store,sim,engine,actions
-pages       6     yes  service,sim,cli
-config      7     yes  service,sim,cli
-bridge      7     yes  service,sim,cli
-upgrade     7     yes  sim,cli
-app         8     yes  service,sim,cli
+inventory   4     no   service,sim
+actions     5     no   sim
+cli         6     no   sim
+ui          6     yes  protocol,service,store,sim,engine,inventory,actions
+pages       7     yes  service,sim,cli
+config      8     yes  service,sim,cli
+bridge      8     yes  service,sim,cli
+upgrade     8     yes  sim,cli
+app         9     yes  service,sim,cli
 EOF
 # Top-level folders that hold no layer: tests, benchmarks, scripts and the build trees.
 NOT_LAYERS="tests bench tools cmake resources"

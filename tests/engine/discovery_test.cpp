@@ -339,5 +339,33 @@ TEST_F(Discovery, ASurveyKeepsOnlyThePacketsOfTheDeviceSurveyed) {
     EXPECT_EQ(entries.size(), 3u);
 }
 
+// The listener hears what the store was told, in the store's form: identified records (never a
+// refused one), heartbeats of known devices and the devices the ageing drops.
+TEST_F(Discovery, ObserverHearsRecordsHeartbeatsAndDeparturesAfterTheStore) {
+    struct Heard : DeviceObserver {
+        std::vector<std::string> calls;
+        void OnDeviceRecord(const ap_info_stu& r) override {
+            calls.push_back("record " + std::string(r.mac) + " " + FormatIp(r.ip) + " " + ModelName(r.ap_type.get()));
+        }
+        void OnDeviceHeartbeat(std::string_view mac, std::string_view ip) override {
+            calls.push_back("heartbeat " + std::string(mac) + " " + std::string(ip));
+        }
+        void OnDeviceGone(std::string_view mac) override { calls.push_back("gone " + std::string(mac)); }
+    };
+    auto heard = std::make_shared<Heard>();
+    h.engine().SetDeviceObserver(heard);
+    h.Identify("10.0.0.5", Mac(1), DeviceRecord("10.0.0.5"));
+    h.Deliver(PortRole::request, "10.0.0.9", Mac(9), MessageType::get_info, GetInfoPayload(DeviceRecord("10.0.0.9")));
+    h.Heartbeat("10.0.0.7", Mac(1), 10);
+    h.Heartbeat("10.0.0.8", Mac(8), 10);
+    for (int tick = 0; tick < 4; ++tick)
+        h.engine().AgeOnlineList();
+    h.engine().SetDeviceObserver(nullptr);
+    h.Identify("10.0.0.5", Mac(1), DeviceRecord("10.0.0.5"));
+
+    EXPECT_EQ(heard->calls, (std::vector<std::string>{"record " + MacText(1) + " 10.0.0.5 " + ModelName(1),
+                                                      "heartbeat " + MacText(1) + " 10.0.0.7", "gone " + MacText(1)}));
+}
+
 }  // namespace
 }  // namespace cpe::test
