@@ -355,7 +355,7 @@ TEST_F(Discovery, ObserverHearsRecordsHeartbeatsAndDeparturesAfterTheStore) {
     auto heard = std::make_shared<Heard>();
     h.engine().SetDeviceObserver(heard);
     h.Identify("10.0.0.5", Mac(1), DeviceRecord("10.0.0.5"));
-    h.Deliver(PortRole::request, "10.0.0.9", Mac(9), MessageType::get_info, GetInfoPayload(DeviceRecord("10.0.0.9")));
+    h.Deliver(PortRole::kRequest, "10.0.0.9", Mac(9), MessageType::get_info, GetInfoPayload(DeviceRecord("10.0.0.9")));
     h.Heartbeat("10.0.0.7", Mac(1), 10);
     h.Heartbeat("10.0.0.8", Mac(8), 10);
     for (int tick = 0; tick < 4; ++tick)
