@@ -23,14 +23,14 @@ TftpTransfer::TftpTransfer(platform::UniqueFd socket, ServedFile file, TftpSetti
       file_(std::move(file)),
       settings_(std::move(settings)),
       record_(std::move(record)),
-      period_(settings_.timeout.count() > 0 ? std::chrono::duration_cast<std::chrono::milliseconds>(settings_.timeout)
-                                            : policy.period),
-      attempts_(policy.attempts),
+      firstPeriod_(settings_.timeout.count() > 0
+                       ? std::chrono::duration_cast<std::chrono::milliseconds>(settings_.timeout)
+                       : policy.period),
+      maxPeriod_(std::max(policy.maxPeriod, firstPeriod_)),
+      giveUp_(policy.giveUp),
+      period_(firstPeriod_),
       lastBlock_(static_cast<std::int64_t>(file_.size / settings_.blockSize) + 1) {
-    const std::size_t block = settings_.blockSize;
-    const std::size_t window = block * settings_.windowSize;
-    // Whole blocks only, and room for at least one full window.
-    cache_.resize(std::max(window, (kCacheBytes + block - 1) / block * block));
+    SizeCache(false);
     headers_.resize(kTftpHeaderSize * settings_.windowSize);
     iov_.resize(2 * std::size_t{settings_.windowSize});
     messages_.resize(settings_.windowSize);
@@ -40,12 +40,27 @@ TftpTransfer::TftpTransfer(platform::UniqueFd socket, ServedFile file, TftpSetti
     }
 }
 
-void TftpTransfer::Begin(SteadyClock::time_point now) { SendWindow(now); }
+void TftpTransfer::Begin(SteadyClock::time_point now) {
+    heardAt_ = now;
+    SendWindow(now);
+}
 
 void TftpTransfer::SendWindow(SteadyClock::time_point now) {
     windowEnd_ = acked_ < 0 ? 0 : std::min<std::int64_t>(acked_ + settings_.windowSize, lastBlock_);
     sendCursor_ = acked_ + 1;
     Pump(now);
+}
+
+void TftpTransfer::SizeCache(bool large) {
+    const std::size_t block = settings_.blockSize;
+    const std::size_t window = block * settings_.windowSize;
+    // Whole blocks only, and room for at least one full window.
+    const std::size_t size = large ? std::max(window, (kCacheBytes + block - 1) / block * block) : window;
+    if (cache_.size() == size)
+        return;
+    cache_.resize(size);
+    cache_.shrink_to_fit();
+    cacheBytes_ = std::min(cacheBytes_, size);
 }
 
 std::size_t TftpTransfer::BlockLength(std::int64_t block) const {
@@ -108,7 +123,8 @@ void TftpTransfer::Pump(SteadyClock::time_point now) {
         sendCursor_ += sent;
     }
     wantsWritable_ = !finished_ && sendCursor_ <= windowEnd_;
-    deadline_ = now + period_;
+    // The last period is cut short so that the client is given up when its time is out.
+    deadline_ = std::min(now + period_, heardAt_ + giveUp_);
 }
 
 void TftpTransfer::OnWritable(SteadyClock::time_point now) { Pump(now); }
@@ -153,19 +169,23 @@ void TftpTransfer::OnAck(std::uint16_t number, SteadyClock::time_point now) {
         return;
     }
     acked_ = block;
-    silentPeriods_ = 0;
+    heardAt_ = now;
+    period_ = firstPeriod_;
     resentOnDuplicate_ = false;
     record_.bytes = std::min<std::uint64_t>(file_.size, static_cast<std::uint64_t>(acked_) * settings_.blockSize);
     if (acked_ == lastBlock_)
         return Finish("ok");
+    SizeCache(true);
     SendWindow(now);
 }
 
 void TftpTransfer::OnDeadline(SteadyClock::time_point now) {
     if (finished_ || now < deadline_)
         return;
-    if (++silentPeriods_ > attempts_)
+    if (now - heardAt_ >= giveUp_)
         return Finish("timed out");
+    period_ = std::min(2 * period_, maxPeriod_);
+    SizeCache(false);
     SendWindow(now);
 }
 

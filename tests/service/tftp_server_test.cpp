@@ -17,7 +17,7 @@ using std::chrono::milliseconds;
 
 class TftpServerTest : public ServedFolderTest {
 protected:
-    void Start(RetransmitPolicy policy = {milliseconds(150), 3}) {
+    void Start(RetransmitPolicy policy = {milliseconds(150), milliseconds(600), milliseconds(2000)}) {
         TftpServerOptions options;
         options.address = "127.0.0.1";
         options.port = 0;
@@ -148,7 +148,7 @@ TEST_F(TftpServerTest, RefusedOrMalformedOptionsFallBackToPlainTftp) {
 
 TEST_F(TftpServerTest, RetransmitsOnSilenceIgnoresDuplicateAcksAndGivesUp) {
     Put("fw.bin", Pattern(5000));
-    Start({milliseconds(100), 2});
+    Start({milliseconds(100), milliseconds(200), milliseconds(700)});
     TftpTestClient client(Port());
     client.Read("fw.bin");
     const auto first = client.Receive();
@@ -161,13 +161,13 @@ TEST_F(TftpServerTest, RetransmitsOnSilenceIgnoresDuplicateAcksAndGivesUp) {
     client.Ack(first->fromPort, 1);
     const auto again = client.Receive(milliseconds(50));
     EXPECT_FALSE(again) << "a duplicate ACK was answered";
-    // Silence: block 2 comes again once per period, twice, then the transfer is given up.
+    // Silence: block 2 comes again at the end of each period until the transfer is given up.
     int repeats = 0;
-    while (auto p = client.Receive(milliseconds(400))) {
+    while (auto p = client.Receive(milliseconds(900))) {
         EXPECT_EQ(p->number, 2);
         ++repeats;
     }
-    EXPECT_EQ(repeats, 2);
+    EXPECT_GE(repeats, 2);
     const auto record = log_.For("fw.bin");
     ASSERT_TRUE(record);
     EXPECT_EQ(record->result, "timed out");
