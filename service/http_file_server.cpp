@@ -123,6 +123,7 @@ HttpFileServer::HttpFileServer(ServedFolder folder, HttpServerOptions options, T
     const int threads = options_.threads;
     // httplib takes ownership of the queue it is handed.
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+    server_->set_write_timeout(options_.stallLimit);
     // Address reuse for a quick restart, but no SO_REUSEPORT: a second server on the same port
     // must fail to start rather than share the port unseen.
     server_->set_socket_options([](socket_t sock) {

@@ -3,6 +3,7 @@
 // and so is every name ServedFolder refuses. One log line per request.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,7 +20,12 @@ namespace cpe::service {
 struct HttpServerOptions {
     std::string address = "0.0.0.0";
     std::uint16_t port = 80;
-    int threads = 16;  // connections served at once
+    // Connections served at once: a client that stalls holds one of them, so a batch of devices
+    // still finds enough while several stall.
+    int threads = 32;
+    // A device on a lossy link may take no data for seconds and then go on, as long as the TFTP
+    // helper waits for a silent client; one that takes nothing for longer is dropped.
+    std::chrono::milliseconds stallLimit{60000};
 };
 
 class HttpFileServer {

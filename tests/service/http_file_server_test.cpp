@@ -1,5 +1,8 @@
-// The HTTP file server on loopback: whole files, HEAD, byte ranges and every refusal.
+// The HTTP file server on loopback: whole files, HEAD, byte ranges, every refusal, and devices
+// served while others stall.
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <thread>
 
@@ -119,6 +122,56 @@ TEST_F(HttpFileServerTest, RefusesOtherMethodsAndAnythingOutsideTheFolder) {
 
     for (const auto& r : log_.Records())
         EXPECT_TRUE(r.result.starts_with("refused: ")) << r.file << ": " << r.result;
+}
+
+// A TCP connection to the server that sends `request` and then reads nothing.
+platform::UniqueFd SendAndStall(std::uint16_t port, const std::string& request) {
+    platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int small = 4096;  // the server's writes block soon
+    ::setsockopt(fd.Get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    EXPECT_EQ(::send(fd.Get(), request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+    return fd;
+}
+
+TEST_F(HttpFileServerTest, TenDevicesFetchWhileOneStopsReadingAndOneTricklesItsRequest) {
+    const std::string big = Pattern(16 << 20, 1), image = Pattern(1 << 20, 2);
+    Put("big.bin", big);
+    Put("fw2.bin", image);
+    auto stalled = SendAndStall(server_->Port(), "GET /big.bin HTTP/1.1\r\nHost: device\r\n\r\n");
+    auto trickling = SendAndStall(server_->Port(), "GET /fw2.bin HTTP/1.1\r\nHost: dev");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // both hold a server thread by now
+
+    std::vector<std::string> bodies(10);
+    std::vector<std::thread> devices;
+    for (auto& body : bodies)
+        devices.emplace_back([&] {
+            httplib::Client device("127.0.0.1", server_->Port());
+            device.set_read_timeout(std::chrono::seconds(30));
+            if (const auto res = device.Get("/fw2.bin"))
+                body = res->body;
+        });
+    for (auto& d : devices)
+        d.join();
+    for (const auto& body : bodies)
+        EXPECT_TRUE(body == image) << body.size() << " bytes";
+    // Neither was let go first to make room for them.
+    EXPECT_FALSE(log_.For("big.bin", std::chrono::milliseconds(0))) << "the stalled client was dropped already";
+    char byte;
+    EXPECT_LT(::recv(trickling.Get(), &byte, 1, MSG_DONTWAIT | MSG_PEEK), 0) << "the trickling client was dropped";
+
+    // The stalled device goes away: its line says how far it got.
+    stalled.Reset();
+    const auto record = log_.For("big.bin");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->result, "connection closed early");
+    EXPECT_GT(record->bytes, 0u);
+    EXPECT_LT(record->bytes, big.size());
+    EXPECT_TRUE(record->peer.starts_with("127.0.0.1:"));
 }
 
 TEST(HttpFileServerListen, ASecondServerOnTheSamePortFailsWithAReason) {

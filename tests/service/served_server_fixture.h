@@ -28,18 +28,20 @@ public:
         std::lock_guard lock(mutex_);
         return records_;
     }
-    // The first record about `file`, waiting up to two seconds for it.
-    std::optional<TransferRecord> For(const std::string& file) {
-        for (int i = 0; i < 200; ++i) {
+    // The first record about `file`, waiting up to `limit` for it.
+    std::optional<TransferRecord> For(const std::string& file,
+                                      std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) {
+        for (auto waited = std::chrono::milliseconds(0);; waited += std::chrono::milliseconds(10)) {
             {
                 std::lock_guard lock(mutex_);
                 for (const auto& r : records_)
                     if (r.file == file)
                         return r;
             }
+            if (waited >= limit)
+                return std::nullopt;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return std::nullopt;
     }
 
 private:
