@@ -9,6 +9,7 @@
 #   tools/netlab.sh sim   [--lab NAME] [--bin PATH] -- [cpe-sim options...]
 #   tools/netlab.sh run   [--lab NAME] [--subnets K] [--devices N] [--sim "OPTIONS"] -- CMD...
 #   tools/netlab.sh info  [--lab NAME]
+#   tools/netlab.sh loss  [--lab NAME] PERCENT [--spare LOW-HIGH]
 #
 # Layout of subnet i (0-based, at most 8):
 #   10.(77+i).0.0/16      the subnet; broadcast 10.(77+i).255.255
@@ -23,6 +24,10 @@
 #   CPE_LAB_NAME, CPE_LAB_UTIL_NS, CPE_LAB_DEV_NS, CPE_LAB_SUBNETS (K),
 #   CPE_LAB_UTIL_ADDRS ("10.77.0.1 10.78.0.1"), CPE_LAB_DEVICE_SUBNETS ("10.77.64.1/16 ..."),
 #   CPE_LAB_SCRIPT (this script).
+# `loss` makes every veth of the lab drop PERCENT (0-100) of the packets it delivers, on both
+# sides, each packet drawn at random (nftables: this kernel has no netem); 0 removes the loss.
+# `--spare` keeps the UDP datagrams from or to the ports LOW-HIGH (e.g. the device protocol's)
+# out of it.
 # `up` is idempotent: an existing lab with the same shape is kept, another shape is rebuilt.
 # `run` removes the lab when the command ends, fails or is interrupted. When the lab cannot be
 # made at all (not root, no network namespaces), `run` exits with 77, which ctest reports as a
@@ -202,6 +207,33 @@ cmd_run() {
     return "$rc"
 }
 
+cmd_loss() {
+    ns_names
+    load_state
+    local percent=${1:-} spare="" ns
+    [[ "$percent" =~ ^[0-9]+$ ]] && ((percent <= 100)) || die "loss takes a percentage 0..100"
+    if [[ "${2:-}" == --spare ]]; then
+        spare=${3:-}
+        [[ "$spare" =~ ^[0-9]+-[0-9]+$ ]] || die "--spare takes a port range LOW-HIGH"
+    fi
+    command -v nft >/dev/null || die "loss needs nft (nftables; tools/setup.sh installs it)"
+    for ns in "$UTIL_NS" "$DEV_NS"; do
+        # Dropped at delivery rather than at sending: a send that netfilter drops fails with
+        # EPERM, which a client would take for an error instead of a lost packet.
+        {
+            echo "table inet cpe_loss"
+            echo "delete table inet cpe_loss"
+            if ((percent > 0)); then
+                echo "table inet cpe_loss {"
+                echo "  chain input { type filter hook input priority 0; policy accept;"
+                [[ -n "$spare" ]] && echo "    iifname \"lab*\" udp sport $spare accept; iifname \"lab*\" udp dport $spare accept;"
+                echo "    iifname \"lab*\" numgen random mod 100 < $percent drop; }"
+                echo "}"
+            fi
+        } | ip netns exec "$ns" nft -f -
+    done
+}
+
 cmd_info() {
     ns_names
     load_state
@@ -234,5 +266,6 @@ case "$command" in
     sim) cmd_sim "${args[@]}" ;;
     run) cmd_run "${args[@]}" ;;
     info) cmd_info ;;
+    loss) cmd_loss "${args[@]}" ;;
     *) usage ;;
 esac

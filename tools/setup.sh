@@ -11,6 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libcpp-httplib-dev
   iproute2 xvfb xauth
+  nftables busybox atftp tftp-hpa curl tftpd-hpa
   fonts-dejavu-core fonts-liberation fonts-wqy-microhei
 )
 # The fuzz preset needs clang with its sanitizer runtimes.
@@ -31,8 +32,25 @@ if ((${#missing[@]})); then
   fi
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # tftpd-hpa is only the TFTP benchmarks' baseline, started inside the network lab: its package
+  # must not leave a daemon serving this machine's interfaces.
+  guard=""
+  if [[ " ${missing[*]} " == *" tftpd-hpa "* && ! -e /usr/sbin/policy-rc.d ]]; then
+    guard=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' >"$guard"
+    chmod 755 "$guard"
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [[ -n "$guard" ]]; then
+    rm -f "$guard"
+    if [[ -d /run/systemd/system ]]; then
+      systemctl disable --now tftpd-hpa >/dev/null 2>&1 || true
+    else
+      update-rc.d tftpd-hpa disable >/dev/null 2>&1 || true
+      invoke-rc.d tftpd-hpa stop >/dev/null 2>&1 || true
+    fi
+  fi
 fi
 
 preset="${1:-debug}"
