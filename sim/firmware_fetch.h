@@ -13,7 +13,8 @@ namespace cpe::sim {
 
 struct FetchLimits {
     std::chrono::milliseconds retransmit{1000};  // TFTP: resend the last packet after this
-    int attempts = 5;                            // TFTP: give up after this many silent periods
+    int attempts = 30;                           // TFTP: give up after this many silent periods, as a
+                                                 // device's boot loader waits out a lossy link
     std::uint16_t blockSize = 512;               // TFTP: asked for with "blksize" when not 512
     std::uint16_t windowSize = 1;                // TFTP: asked for with "windowsize" (RFC 7440) when not 1
     std::chrono::seconds httpTimeout{10};

@@ -47,14 +47,14 @@ protected:
     }
     // Runs the upgrade the way the dialog does, with the timers on a short clock.
     Outcome Upgrade(UpgradeRun& run, UpgradeSender& sender, std::function<void(std::stop_token)> before,
-                    const std::vector<UpgradeTarget>& watched) {
+                    const std::vector<UpgradeTarget>& watched, milliseconds period = kTick) {
         Outcome out;
         std::atomic<bool> firstSent = false;
         UpgradeSendThread thread;
         thread.Start(run.Start(), sender, std::move(before), [&] { firstSent = true; });
         int batches = 0;
         for (int tick = 0; tick < 4000 && run.Phase() != UpgradePhase::kFinished; ++tick) {
-            std::this_thread::sleep_for(kTick);
+            std::this_thread::sleep_for(period);
             if (firstSent.exchange(false))
                 run.FirstBatchSent();
             const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
@@ -123,6 +123,35 @@ TEST_F(UpgradeLabTest, TwentyFiveDevicesOfOneModelFetchOverTftpInThreeBatches) {
         EXPECT_EQ(d["upgrade"]["file"].Str(), "") << d["mac"].Str() << " was sent a request";
     }
     EXPECT_NE(::kill(helper, 0), 0) << "the helper is gone";
+}
+
+TEST_F(UpgradeLabTest, DevicesOnALinkLosingThreePercentStillUpgradeThroughTheTftpHelper) {
+    StartAndDiscover({"--devices", "20", "--reboot-ms", "3000"}, 20);
+    WriteImage("fw_a_2.2.bin", 64 * 1024);
+    const auto targets = Targets();
+    const auto queue = WaitingQueueOf(targets, 1);
+    ASSERT_FALSE(queue.empty());
+    // The device protocol's requests and reports go once each and are spared; the firmware's
+    // transfer takes the loss.
+    ASSERT_TRUE(SetLinkLoss(*lab_, 3, "9785-9788"));
+
+    COperateSystemInfo osi(Layout());
+    ASSERT_TRUE(osi.StartTftpHelper(firmware_.path().string(), {lab_->utilAddresses.front()}).ok);
+    auto& engine = utility_->Engine();
+    engine.SetUpgradeModelCode(1);
+    StoreUpgradeQueries store(utility_->Store());
+    EngineUpgradeSender sender(engine, "fw_a_2.2.bin");
+    UpgradeRun run(targets, 1, IsModelSetB(1), store, sender);
+    // Lost blocks cost the transfer seconds each: the timers run ten times faster than the
+    // dialog's here, not twenty.
+    const auto outcome = Upgrade(run, sender, {}, queue, milliseconds(100));
+    SetLinkLoss(*lab_, 0);
+    osi.StopHelpers();
+
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(outcome.succeeded.size(), queue.size());
+    for (const auto& t : queue)
+        ExpectFetched(t.mac, "tftp");
 }
 
 TEST_F(UpgradeLabTest, ModelSetBWaitsForThePollAndFetchesOverHttp) {

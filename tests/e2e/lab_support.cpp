@@ -50,6 +50,13 @@ std::optional<LabEnv> BenchLab(const char* lab, const char* program) {
     return env;
 }
 
+bool SetLinkLoss(const LabEnv& lab, int percent, const std::string& spare) {
+    std::string command = std::string(CPE_NETLAB_SCRIPT) + " loss --lab " + lab.name + " " + std::to_string(percent);
+    if (!spare.empty())
+        command += " --spare " + spare;
+    return std::system(command.c_str()) == 0;
+}
+
 SimProcess::SimProcess(const LabEnv& lab, std::vector<std::string> options) {
     static int serial = 0;
     control_ = (std::filesystem::temp_directory_path() /

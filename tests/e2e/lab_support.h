@@ -33,6 +33,10 @@ std::optional<LabEnv> BenchLab(const char* lab, const char* program);
 // The exit status of a benchmark run outside the lab: skipped.
 inline constexpr int kNotInLab = 77;
 
+// The lab's veths drop `percent` of what they deliver, both ways (tools/netlab.sh loss); UDP
+// from or to the ports `spare` ("LOW-HIGH", may be empty) is left alone. True when it is set.
+bool SetLinkLoss(const LabEnv& lab, int percent, const std::string& spare = {});
+
 // cpe-sim on the device side of the lab, with a control socket; stopped on destruction.
 class SimProcess {
 public:
