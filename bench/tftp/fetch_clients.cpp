@@ -4,6 +4,13 @@
 //
 //   tftp_bench_clients --server IP --port P --file NAME --expect PATH --clients N --local-base IP
 //                      [--protocol tftp|http] [--blksize B] [--windowsize W]
+//
+// With --abandon N instead of --clients, N devices from the addresses after the first 100 ask for
+// the file and then vanish: they never answer, and this program waits until it is ended.
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <barrier>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +24,29 @@
 #include "sim/address.h"
 #include "sim/firmware_fetch.h"
 
+namespace {
+
+[[noreturn]] void AskAndVanish(cpe::sim::Ipv4 base, int count, cpe::sim::Ipv4 server, std::uint16_t port,
+                               const std::string& file) {
+    std::string request = std::string("\0\1", 2) + file + '\0' + "octet" + '\0';
+    std::vector<int> sockets;
+    for (int i = 0; i < count; ++i) {
+        sockaddr_in self{}, to{};
+        self.sin_family = to.sin_family = AF_INET;
+        self.sin_addr.s_addr = htonl(base + 100 + static_cast<cpe::sim::Ipv4>(i));
+        to.sin_addr.s_addr = htonl(server);
+        to.sin_port = htons(port);
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&self), sizeof self);
+        ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        sockets.push_back(fd);  // kept open: a vanished device sends no port-unreachable either
+    }
+    for (;;)
+        ::pause();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace cpe::sim;
     std::map<std::string, std::string> args;
@@ -29,6 +59,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream in(args["--expect"], std::ios::binary);
+    if (args.count("--abandon"))
+        AskAndVanish(*base, std::stoi(args["--abandon"]), *server,
+                     static_cast<std::uint16_t>(std::stoi(args["--port"])), args["--file"]);
     const std::vector<std::uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::uint64_t hash = Fnv1a(kFnvOffset, image.data(), image.size());
     const int clients = std::stoi(args["--clients"]);
