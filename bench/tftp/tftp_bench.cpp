@@ -29,6 +29,7 @@
 #include "platform/process.h"
 #include "platform/unique_fd.h"
 #include "protocol/file_transfer.h"
+#include "tests/support/read_to_end.h"
 
 namespace {
 
@@ -65,14 +66,6 @@ double ResidentMiB(pid_t pid) {
         if (line.starts_with("VmRSS:"))
             return std::strtod(line.c_str() + 6, nullptr) / 1024;
     return 0;
-}
-
-std::string ReadAll(int fd) {
-    std::string out;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        out.append(buffer, static_cast<std::size_t>(n));
-    return out;
 }
 
 struct Case {
@@ -138,7 +131,7 @@ public:
         args.insert(args.end(), c.clientArgs.begin(), c.clientArgs.end());
         auto child = Start({lab_.script, args, {}, true, {{writeEnd.Get(), STDOUT_FILENO}}}, false);
         writeEnd.Reset();
-        const std::string out = ReadAll(readEnd.Get());
+        const std::string out = cpe::test::ReadToEnd(readEnd.Get());
         if (platform::DescribeWaitStatus(child.Wait()) != "exit status 0")
             return std::nullopt;
         const double seconds = std::strtod(out.c_str(), nullptr);

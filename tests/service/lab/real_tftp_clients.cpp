@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/ini_file.h"
+#include "tests/support/read_to_end.h"
 
 namespace cpe::service::test {
 namespace {
@@ -27,14 +28,6 @@ std::vector<std::string> Busybox(const std::string& blockSize, const std::string
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string ReadAll(int fd) {
-    std::string out;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        out.append(buffer, static_cast<std::size_t>(n));
-    return out;
 }
 
 // Runs a lab script command to its end; its exit status as a text.
@@ -110,7 +103,7 @@ std::optional<platform::ChildProcess> LossLab::StartHelper(const std::filesystem
     if (!std::holds_alternative<platform::ChildProcess>(started))
         return std::nullopt;
     writeEnd.Reset();
-    if (!ReadAll(readEnd.Get()).starts_with("listening "))
+    if (!cpe::test::ReadToEnd(readEnd.Get()).starts_with("listening "))
         return std::nullopt;
     return std::move(std::get<platform::ChildProcess>(started));
 }
