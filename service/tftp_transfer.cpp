@@ -139,7 +139,7 @@ void TftpTransfer::OnReadable(SteadyClock::time_point now) {
     if (n < 0) {
         // A refused port: the client is gone.
         if (!WouldBlock(errno))
-            Finish(std::string("client unreachable: ") + std::strerror(errno));
+            Finish(Unconfirmed(std::string("client unreachable: ") + std::strerror(errno)));
         return;
     }
     const auto header = ParseTftpHeader({buffer.data(), static_cast<std::size_t>(n)});
@@ -183,10 +183,18 @@ void TftpTransfer::OnDeadline(SteadyClock::time_point now) {
     if (finished_ || now < deadline_)
         return;
     if (now - heardAt_ >= giveUp_)
-        return Finish("timed out");
+        return Finish(Unconfirmed("timed out"));
     period_ = std::min(2 * period_, maxPeriod_);
     SizeCache(false);
     SendWindow(now);
+}
+
+std::string TftpTransfer::Unconfirmed(std::string why) const {
+    // A client that has every block and whose last ACK was lost looks the same as one that
+    // vanished; the log tells them apart for whoever reads it.
+    if (windowEnd_ == lastBlock_ && sendCursor_ > windowEnd_)
+        why += "; the final block was sent";
+    return why;
 }
 
 void TftpTransfer::Finish(std::string result) {

@@ -61,6 +61,8 @@ private:
     // The large cache while the client makes progress, one window's worth otherwise.
     void SizeCache(bool large);
     std::size_t BlockLength(std::int64_t block) const;
+    // Why a client stopped answering, saying so when it may have had the whole file.
+    std::string Unconfirmed(std::string why) const;
     void Finish(std::string result);
 
     platform::UniqueFd socket_;

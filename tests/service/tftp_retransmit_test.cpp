@@ -88,6 +88,12 @@ TEST_F(TftpRetransmitTest, SilenceDoublesThePeriodUpToItsCapAndGivesTheClientAMi
     transfer_->Begin(t0_);
     EXPECT_EQ(ResendsUntilGivenUp(t0_, gaveUpAt), (std::vector<long>{20, 40}));
     EXPECT_EQ(gaveUpAt, 60);
+
+    // Silence after the final block: the client may have it all and lost only its last ACK.
+    Make(100);
+    transfer_->Begin(t0_);
+    ResendsUntilGivenUp(t0_, gaveUpAt);
+    EXPECT_EQ(transfer_->Record().result, "timed out; the final block was sent");
 }
 
 TEST_F(TftpRetransmitTest, ProgressRestartsTheScheduleAndARepeatedAckInLockStepIsNeverAnswered) {
