@@ -1,6 +1,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -60,10 +61,11 @@ TEST_F(LabTest, UpgradeFetchesOverTftpOrHttpByModelSetAndReportsItsStates) {
     });
     const int httpPort = http.bind_to_any_port("0.0.0.0");
     std::thread server([&] { http.listen_after_bind(); });
-    sim::test_support::TinyTftpServer tftp(tftpImage, "fw_a_1.4.bin", 5, INADDR_ANY);
+    std::optional<sim::test_support::TinyTftpServer> tftp(std::in_place, tftpImage, "fw_a_1.4.bin", 5, INADDR_ANY);
+    const std::uint16_t tftpPort = tftp->Port();
 
     StartAndDiscover({"--devices", "10", "--reboot-ms", "3000", "--apply-ms", "300", "--tftp-port",
-                      std::to_string(tftp.Port()), "--http-port", std::to_string(httpPort)},
+                      std::to_string(tftpPort), "--http-port", std::to_string(httpPort)},
                      10);
     const auto devices = Devices();
     const std::string macA = devices[0]["mac"].Str();  // model 1
@@ -99,7 +101,10 @@ TEST_F(LabTest, UpgradeFetchesOverTftpOrHttpByModelSetAndReportsItsStates) {
     EXPECT_EQ(dB["upgrade"]["bytes"].Int(), static_cast<std::int64_t>(httpImage.size()));
     EXPECT_EQ(dB["upgrade"]["fnv1a"].Str(), Hex(sim::Fnv1a(sim::kFnvOffset, httpImage.data(), httpImage.size())));
 
-    // A file the server does not have ends in "Upgrade fail".
+    // A file the server does not have ends in "Upgrade fail" (the test server answers one
+    // request, so a fresh one takes this one).
+    tftp.reset();
+    tftp.emplace(tftpImage, "fw_a_1.4.bin", 0, INADDR_ANY, tftpPort);
     e.SetUpgradeModelCode(1);
     StatusTrail c(*utility_, devices[1]["mac"].Str());
     e.SendCommand(devices[1]["ip"].Str(), MessageType::upgrade, MakeUpgradeBlock("missing.bin"));

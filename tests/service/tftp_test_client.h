@@ -53,13 +53,6 @@ public:
         return out;
     }
 
-    std::uint16_t LocalPort() const {
-        sockaddr_in self{};
-        socklen_t len = sizeof self;
-        ::getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&self), &len);
-        return ntohs(self.sin_port);
-    }
-
     void SendTo(std::uint16_t port, const std::vector<std::uint8_t>& bytes) {
         const sockaddr_in to = Address("127.0.0.1", port);
         ::sendto(fd_.Get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
