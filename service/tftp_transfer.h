@@ -6,7 +6,9 @@
 //
 // Outdoor links lose packets, and some clients wait seconds before they repeat an ACK: the
 // period between resends doubles with each silent one, and the transfer is held for a minute of
-// silence, so a client on a lossy link is still answered when it finally asks again.
+// silence, so a client on a lossy link is still answered when it finally asks again. The period
+// must outgrow 5 s: atftp answers a repeated block once, and re-sends a lost ACK only when 5 s
+// pass without any packet, so resends closer together than that would starve it.
 //
 // The file is read a large chunk at a time into a cache and a whole window goes out with one
 // sendmmsg call whose buffers point into that cache. Until the client has acknowledged
