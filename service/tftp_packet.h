@@ -13,25 +13,9 @@
 #include <variant>
 #include <vector>
 
+#include "protocol/file_transfer.h"
+
 namespace cpe::service {
-
-enum class TftpOpcode : std::uint16_t {
-    kReadRequest = 1,
-    kWriteRequest = 2,
-    kData = 3,
-    kAck = 4,
-    kError = 5,
-    kOptionAck = 6,
-};
-
-enum class TftpError : std::uint16_t {
-    kNotDefined = 0,
-    kFileNotFound = 1,
-    kAccessViolation = 2,
-    kIllegalOperation = 4,
-    kUnknownTransferId = 5,
-    kOptionRefused = 8,
-};
 
 // A 16-bit number in network byte order, alignment 1.
 struct Be16 {

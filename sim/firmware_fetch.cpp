@@ -10,12 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <httplib.h>
+#include <optional>
 #include <vector>
+
+#include "protocol/file_transfer.h"
 
 namespace cpe::sim {
 namespace {
 
-enum TftpOp : std::uint16_t { kRrq = 1, kData = 3, kAck = 4, kError = 5, kOack = 6 };
 constexpr std::size_t kDefaultBlockSize = 512;
 constexpr std::size_t kMaxBlockSize = 65464;
 
@@ -44,7 +46,8 @@ private:
 
 std::uint16_t Be16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] << 8 | p[1]); }
 
-std::vector<std::uint8_t> TftpPacket(std::uint16_t op, std::uint16_t value) {
+std::vector<std::uint8_t> TftpPacket(TftpOpcode opcode, std::uint16_t value) {
+    const auto op = static_cast<std::uint16_t>(opcode);
     return {static_cast<std::uint8_t>(op >> 8), static_cast<std::uint8_t>(op), static_cast<std::uint8_t>(value >> 8),
             static_cast<std::uint8_t>(value)};
 }
@@ -54,6 +57,185 @@ FetchResult Failed(std::string why) {
     r.error = std::move(why);
     return r;
 }
+
+// The read request: the file in octet mode, asking for the block and window sizes only where
+// they differ from plain RFC 1350.
+std::vector<std::uint8_t> ReadRequest(const std::string& file, const FetchLimits& limits) {
+    std::vector<std::uint8_t> request = {0, static_cast<std::uint8_t>(TftpOpcode::kReadRequest)};
+    auto append = [&request](const std::string& t) {
+        request.insert(request.end(), t.begin(), t.end());
+        request.push_back(0);
+    };
+    append(file);
+    append("octet");
+    if (limits.blockSize != kDefaultBlockSize) {
+        append("blksize");
+        append(std::to_string(limits.blockSize));
+    }
+    if (limits.windowSize > 1) {
+        append("windowsize");
+        append(std::to_string(limits.windowSize));
+    }
+    return request;
+}
+
+struct TransferSizes {
+    std::size_t blockSize = kDefaultBlockSize;
+    std::size_t windowSize = 1;
+};
+
+// The sizes an option acknowledgement (opcode, then name\0value\0 pairs) accepts; what it leaves
+// out or names out of range stays at plain RFC 1350.
+TransferSizes ReadOptionAck(const std::uint8_t* packet, std::size_t size) {
+    std::vector<std::string> texts;
+    std::string current;
+    for (std::size_t i = 2; i < size; ++i) {
+        if (packet[i] == 0) {
+            texts.push_back(current);
+            current.clear();
+        } else {
+            current += static_cast<char>(std::tolower(packet[i]));
+        }
+    }
+    TransferSizes sizes;
+    for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
+        const unsigned long value = std::strtoul(texts[i + 1].c_str(), nullptr, 10);
+        if (texts[i] == "blksize" && value >= 8 && value <= kMaxBlockSize)
+            sizes.blockSize = value;
+        if (texts[i] == "windowsize" && value >= 1 && value <= 65535)
+            sizes.windowSize = value;
+    }
+    return sizes;
+}
+
+// One read transfer on a bound socket: sends the request, takes the server's option
+// acknowledgement, then acknowledges data blocks (each, or each window) until a short one ends
+// the image. The last packet sent goes again whenever the server stays silent for a period.
+class TftpReceiver {
+public:
+    TftpReceiver(int sock, Endpoint server, const FetchLimits& limits)
+        : sock_(sock), peer_(SockAddr(server.ip, server.port)), limits_(limits), buffer_(4 + kMaxBlockSize + 64) {
+        result_.fnv1a = kFnvOffset;
+    }
+
+    FetchResult Run(std::vector<std::uint8_t> request) {
+        last_ = std::move(request);
+        Send(last_);
+        for (;;) {
+            pollfd p{sock_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(limits_.retransmit.count())) <= 0) {
+                if (++silent_ >= limits_.attempts)
+                    return Failed("tftp timeout");
+                Send(last_);
+                continue;
+            }
+            if (auto done = Receive())
+                return *std::move(done);
+        }
+    }
+
+private:
+    // One datagram; a result once the transfer has ended either way.
+    std::optional<FetchResult> Receive() {
+        std::uint8_t* buf = buffer_.data();
+        sockaddr_in from{};
+        socklen_t fromLen = sizeof from;
+        const ssize_t n = ::recvfrom(sock_, buf, buffer_.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+        if (n < 2 || from.sin_addr.s_addr != peer_.sin_addr.s_addr)
+            return std::nullopt;
+        if (locked_ && from.sin_port != peer_.sin_port) {
+            const auto err = TftpPacket(TftpOpcode::kError, static_cast<std::uint16_t>(TftpError::kUnknownTransferId));
+            ::sendto(sock_, err.data(), err.size(), 0, reinterpret_cast<const sockaddr*>(&from), fromLen);
+            return std::nullopt;
+        }
+        const auto size = static_cast<std::size_t>(n);
+        const auto op = static_cast<TftpOpcode>(Be16(buf));
+        if (op == TftpOpcode::kOptionAck) {
+            OnOptionAck(buf, size, from);
+            return std::nullopt;
+        }
+        if (size < 4)
+            return std::nullopt;
+        if (op == TftpOpcode::kError) {
+            const auto* text = reinterpret_cast<const char*>(buf + 4);
+            return Failed("tftp error " + std::to_string(Be16(buf + 2)) + ": " +
+                          std::string(text, strnlen(text, size - 4)));
+        }
+        if (op != TftpOpcode::kData || size > 4 + sizes_.blockSize)
+            return std::nullopt;
+        if (!locked_)
+            LockTo(from);
+        return OnData(Be16(buf + 2), buf + 4, size - 4);
+    }
+
+    void OnOptionAck(const std::uint8_t* packet, std::size_t size, const sockaddr_in& from) {
+        if (locked_) {  // repeated because our ACK of it was lost
+            if (expected_ == 1)
+                Send(TftpPacket(TftpOpcode::kAck, 0));
+            return;
+        }
+        sizes_ = ReadOptionAck(packet, size);
+        LockTo(from);
+        silent_ = 0;
+        last_ = TftpPacket(TftpOpcode::kAck, 0);
+        Send(last_);
+    }
+
+    std::optional<FetchResult> OnData(std::uint16_t block, const std::uint8_t* data, std::size_t size) {
+        if (block != expected_) {
+            // The server repeats a block when our ACK was lost: acknowledge it again. In a window,
+            // a block out of order means one was lost: say once where we are.
+            if (sizes_.windowSize == 1 && block == static_cast<std::uint16_t>(expected_ - 1))
+                Send(TftpPacket(TftpOpcode::kAck, block));
+            if (sizes_.windowSize > 1 && !gapReported_) {
+                gapReported_ = true;
+                inWindow_ = 0;
+                Send(TftpPacket(TftpOpcode::kAck, static_cast<std::uint16_t>(expected_ - 1)));
+            }
+            return std::nullopt;
+        }
+        silent_ = 0;
+        gapReported_ = false;
+        result_.bytes += size;
+        if (result_.bytes > limits_.maxBytes)
+            return Failed("image too large");
+        result_.fnv1a = Fnv1a(result_.fnv1a, data, size);
+        last_ = TftpPacket(TftpOpcode::kAck, block);
+        const bool final = size < sizes_.blockSize;
+        if (++inWindow_ == sizes_.windowSize || final) {
+            inWindow_ = 0;
+            Send(last_);
+        }
+        expected_ = static_cast<std::uint16_t>(expected_ + 1);
+        if (!final)
+            return std::nullopt;
+        result_.ok = true;
+        return result_;
+    }
+
+    // The server answers from its own transfer port; the rest of the transfer sticks to it.
+    void LockTo(const sockaddr_in& from) {
+        peer_.sin_port = from.sin_port;
+        locked_ = true;
+    }
+
+    void Send(const std::vector<std::uint8_t>& packet) {
+        ::sendto(sock_, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&peer_), sizeof peer_);
+    }
+
+    int sock_;
+    sockaddr_in peer_;
+    const FetchLimits& limits_;
+    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> last_;
+    TransferSizes sizes_;  // plain RFC 1350 until an OACK says otherwise
+    bool locked_ = false;
+    std::uint16_t expected_ = 1;
+    std::size_t inWindow_ = 0;
+    bool gapReported_ = false;
+    int silent_ = 0;
+    FetchResult result_;
+};
 
 }  // namespace
 
@@ -72,134 +254,7 @@ FetchResult TftpFetch(Ipv4 local, Endpoint server, const std::string& file, cons
     const sockaddr_in self = SockAddr(local, 0);
     if (::bind(sock.get(), reinterpret_cast<const sockaddr*>(&self), sizeof self) != 0)
         return Failed(std::string("bind: ") + std::strerror(errno));
-
-    std::vector<std::uint8_t> last = {0, kRrq};
-    auto append = [&last](const std::string& t) {
-        last.insert(last.end(), t.begin(), t.end());
-        last.push_back(0);
-    };
-    append(file);
-    append("octet");
-    if (limits.blockSize != kDefaultBlockSize) {
-        append("blksize");
-        append(std::to_string(limits.blockSize));
-    }
-    if (limits.windowSize > 1) {
-        append("windowsize");
-        append(std::to_string(limits.windowSize));
-    }
-    // What the server agreed to; plain RFC 1350 until an OACK says otherwise.
-    std::size_t blockSize = kDefaultBlockSize;
-    std::size_t windowSize = 1;
-    std::size_t inWindow = 0;
-    bool gapReported = false;
-    sockaddr_in peer = SockAddr(server.ip, server.port);
-    bool locked = false;  // the server answers from its own transfer port; we stick to it
-    std::uint16_t expected = 1;
-    FetchResult result;
-    result.fnv1a = kFnvOffset;
-    int silent = 0;
-    std::vector<std::uint8_t> buffer(4 + kMaxBlockSize + 64);
-    std::uint8_t* buf = buffer.data();
-    auto send = [&](const std::vector<std::uint8_t>& packet) {
-        ::sendto(sock.get(), packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-    };
-    send(last);
-    for (;;) {
-        pollfd p{sock.get(), POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(limits.retransmit.count())) <= 0) {
-            if (++silent >= limits.attempts)
-                return Failed("tftp timeout");
-            send(last);
-            continue;
-        }
-        sockaddr_in from{};
-        socklen_t fromLen = sizeof from;
-        const ssize_t n = ::recvfrom(sock.get(), buf, buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n < 2 || from.sin_addr.s_addr != peer.sin_addr.s_addr)
-            continue;
-        if (locked && from.sin_port != peer.sin_port) {
-            const auto err = TftpPacket(kError, 5);  // unknown transfer ID
-            ::sendto(sock.get(), err.data(), err.size(), 0, reinterpret_cast<const sockaddr*>(&from), fromLen);
-            continue;
-        }
-        const std::uint16_t op = Be16(buf);
-        if (op == kOack && !locked) {
-            // name\0value\0 pairs: take the block and window sizes the server accepted.
-            std::vector<std::string> texts;
-            std::string current;
-            for (ssize_t i = 2; i < n; ++i) {
-                if (buf[i] == 0) {
-                    texts.push_back(current);
-                    current.clear();
-                } else {
-                    current += static_cast<char>(std::tolower(buf[i]));
-                }
-            }
-            for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
-                const unsigned long value = std::strtoul(texts[i + 1].c_str(), nullptr, 10);
-                if (texts[i] == "blksize" && value >= 8 && value <= kMaxBlockSize)
-                    blockSize = value;
-                if (texts[i] == "windowsize" && value >= 1 && value <= 65535)
-                    windowSize = value;
-            }
-            peer.sin_port = from.sin_port;
-            locked = true;
-            silent = 0;
-            last = TftpPacket(kAck, 0);
-            send(last);
-            continue;
-        }
-        if (op == kOack) {  // repeated because our ACK of it was lost
-            if (expected == 1)
-                send(TftpPacket(kAck, 0));
-            continue;
-        }
-        if (n < 4)
-            continue;
-        if (op == kError) {
-            const auto* text = reinterpret_cast<const char*>(buf + 4);
-            return Failed("tftp error " + std::to_string(Be16(buf + 2)) + ": " +
-                          std::string(text, strnlen(text, static_cast<std::size_t>(n) - 4)));
-        }
-        if (op != kData || static_cast<std::size_t>(n) > 4 + blockSize)
-            continue;
-        if (!locked) {
-            peer.sin_port = from.sin_port;
-            locked = true;
-        }
-        const std::uint16_t block = Be16(buf + 2);
-        if (block != expected) {
-            // The server repeats a block when our ACK was lost: acknowledge it again. In a window,
-            // a block out of order means one was lost: say once where we are.
-            if (windowSize == 1 && block == static_cast<std::uint16_t>(expected - 1))
-                send(TftpPacket(kAck, block));
-            if (windowSize > 1 && !gapReported) {
-                gapReported = true;
-                inWindow = 0;
-                send(TftpPacket(kAck, static_cast<std::uint16_t>(expected - 1)));
-            }
-            continue;
-        }
-        silent = 0;
-        gapReported = false;
-        const std::size_t size = static_cast<std::size_t>(n) - 4;
-        result.bytes += size;
-        if (result.bytes > limits.maxBytes)
-            return Failed("image too large");
-        result.fnv1a = Fnv1a(result.fnv1a, buf + 4, size);
-        last = TftpPacket(kAck, block);
-        const bool final = size < blockSize;
-        if (++inWindow == windowSize || final) {
-            inWindow = 0;
-            send(last);
-        }
-        expected = static_cast<std::uint16_t>(expected + 1);
-        if (final) {
-            result.ok = true;
-            return result;
-        }
-    }
+    return TftpReceiver(sock.get(), server, limits).Run(ReadRequest(file, limits));
 }
 
 std::string UrlPathOf(const std::string& file) {
