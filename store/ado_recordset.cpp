@@ -186,20 +186,7 @@ bool CADORecordset::OpenQuery(std::string_view query, store::SqlParams params) {
     if (connection_ == nullptr || !connection_->IsOpen())
         return Fail(SQLITE_MISUSE, "The connection is closed.");
 
-    auto cached =
-        std::find_if(shapeCache_.begin(), shapeCache_.end(), [&](const auto& s) { return s->query == query_; });
-    std::shared_ptr<const Shape> shape;
-    if (cached != shapeCache_.end()) {
-        shape = *cached;
-    } else {
-        auto fresh = std::make_shared<Shape>();
-        fresh->query = query_;
-        fresh->table = BaseTableOf(query_);
-        fresh->executed =
-            fresh->table.empty() ? query_ : "select " + QuoteName(fresh->table) + ".rowid," + query_.substr(6);
-        shape = fresh;
-    }
-
+    std::shared_ptr<const Shape> shape = ShapeFor(query_);
     store::SqlError error;
     store::StatementLease stmt = connection_->Prepare(shape->executed, error);
     if (!stmt || !connection_->Bind(stmt.get(), params, error))
@@ -215,69 +202,89 @@ bool CADORecordset::OpenQuery(std::string_view query, store::SqlParams params) {
     const int columns = sqlite3_column_count(stmt.get()) - first;
     if (columns < 0)
         return Fail(SQLITE_ERROR, "The query returns no columns.");
+    shape = WithColumns(std::move(shape), stmt.get(), first, columns);
 
-    // A cached shape is only good while the table still has the same columns.
-    bool same = static_cast<int>(shape->names.size()) == columns;
-    for (int i = 0; same && i < columns; ++i) {
-        const char* name = sqlite3_column_name(stmt.get(), i + first);
-        same = name != nullptr && shape->names[i] == name;
-    }
-    if (!same) {
-        auto fresh = std::make_shared<Shape>(*shape);
-        fresh->names.clear();
-        fresh->widths.clear();
-        fresh->index.clear();
-        for (int i = 0; i < columns; ++i) {
-            const char* name = sqlite3_column_name(stmt.get(), i + first);
-            const char* decl = sqlite3_column_decltype(stmt.get(), i + first);
-            fresh->names.emplace_back(name != nullptr ? name : "");
-            fresh->widths.push_back(decl != nullptr ? store::FixedTextWidth(decl).value_or(0) : 0);
-            fresh->index.emplace(fresh->names.back(), i);
-        }
-        if (cached != shapeCache_.end())
-            *cached = fresh;
-        else {
-            if (shapeCache_.size() >= kShapeCacheLimit)
-                shapeCache_.erase(shapeCache_.begin());
-            shapeCache_.push_back(fresh);
-        }
-        shape = fresh;
-    }
-
-    std::vector<Cell> cells;
-    std::vector<std::int64_t> rowids;
-    std::size_t rows = 0;
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt.get())) {
-        if (first == 1)
-            rowids.push_back(sqlite3_column_int64(stmt.get(), 0));
-        for (int i = first; i < columns + first; ++i) {
-            switch (sqlite3_column_type(stmt.get(), i)) {
-            case SQLITE_INTEGER:
-                cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt.get(), i)));
-                break;
-            case SQLITE_FLOAT: cells.emplace_back(sqlite3_column_double(stmt.get(), i)); break;
-            case SQLITE_TEXT: {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), i));
-                cells.emplace_back(std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt.get(), i))));
-                break;
-            }
-            case SQLITE_BLOB: cells.emplace_back(Blob{}); break;
-            default: cells.emplace_back(std::monostate{}); break;
-            }
-        }
-        ++rows;
-    }
+    Rows rows;
+    rc = ReadRows(stmt.get(), rc, first, columns, rows);
     if (rc != SQLITE_DONE) {
         connection_->Fail(rc, error);
         return Fail(error);
     }
     shape_ = std::move(shape);
-    cells_ = std::move(cells);
-    rowids_ = std::move(rowids);
-    rowCount_ = rows;
+    cells_ = std::move(rows.cells);
+    rowids_ = std::move(rows.rowids);
+    rowCount_ = rows.count;
     current_ = 0;
     open_ = true;
     return true;
+}
+
+std::shared_ptr<const CADORecordset::Shape> CADORecordset::ShapeFor(const std::string& query) const {
+    auto cached =
+        std::find_if(shapeCache_.begin(), shapeCache_.end(), [&](const auto& s) { return s->query == query; });
+    if (cached != shapeCache_.end())
+        return *cached;
+    auto fresh = std::make_shared<Shape>();
+    fresh->query = query;
+    fresh->table = BaseTableOf(query);
+    fresh->executed = fresh->table.empty() ? query : "select " + QuoteName(fresh->table) + ".rowid," + query.substr(6);
+    return fresh;
+}
+
+std::shared_ptr<const CADORecordset::Shape> CADORecordset::WithColumns(std::shared_ptr<const Shape> shape,
+                                                                       sqlite3_stmt* stmt, int first, int columns) {
+    bool same = static_cast<int>(shape->names.size()) == columns;
+    for (int i = 0; same && i < columns; ++i) {
+        const char* name = sqlite3_column_name(stmt, i + first);
+        same = name != nullptr && shape->names[i] == name;
+    }
+    if (same)
+        return shape;
+    auto fresh = std::make_shared<Shape>(*shape);
+    fresh->names.clear();
+    fresh->widths.clear();
+    fresh->index.clear();
+    for (int i = 0; i < columns; ++i) {
+        const char* name = sqlite3_column_name(stmt, i + first);
+        const char* decl = sqlite3_column_decltype(stmt, i + first);
+        fresh->names.emplace_back(name != nullptr ? name : "");
+        fresh->widths.push_back(decl != nullptr ? store::FixedTextWidth(decl).value_or(0) : 0);
+        fresh->index.emplace(fresh->names.back(), i);
+    }
+    auto cached =
+        std::find_if(shapeCache_.begin(), shapeCache_.end(), [&](const auto& s) { return s->query == fresh->query; });
+    if (cached != shapeCache_.end()) {
+        *cached = fresh;
+    } else {
+        if (shapeCache_.size() >= kShapeCacheLimit)
+            shapeCache_.erase(shapeCache_.begin());
+        shapeCache_.push_back(fresh);
+    }
+    return fresh;
+}
+
+int CADORecordset::ReadRows(sqlite3_stmt* stmt, int rc, int first, int columns, Rows& rows) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        if (first == 1)
+            rows.rowids.push_back(sqlite3_column_int64(stmt, 0));
+        for (int i = first; i < columns + first; ++i) {
+            switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER:
+                rows.cells.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
+                break;
+            case SQLITE_FLOAT: rows.cells.emplace_back(sqlite3_column_double(stmt, i)); break;
+            case SQLITE_TEXT: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                rows.cells.emplace_back(std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+                break;
+            }
+            case SQLITE_BLOB: rows.cells.emplace_back(Blob{}); break;
+            default: rows.cells.emplace_back(std::monostate{}); break;
+            }
+        }
+        ++rows.count;
+    }
+    return rc;
 }
 
 void CADORecordset::CloseQuery() {

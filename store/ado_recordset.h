@@ -70,6 +70,19 @@ private:
     struct Blob {};
     using Cell = std::variant<std::monostate, std::int64_t, double, std::string, Blob>;
     struct Shape;
+    struct Rows {
+        std::vector<Cell> cells;  // count rows of the shape's columns
+        std::vector<std::int64_t> rowids;
+        std::size_t count = 0;
+    };
+
+    // The kept shape of a query, or a new one that knows only its table and statement.
+    std::shared_ptr<const Shape> ShapeFor(const std::string& query) const;
+    // The shape with the columns the statement's first step shows; a changed shape is kept.
+    std::shared_ptr<const Shape> WithColumns(std::shared_ptr<const Shape> shape, sqlite3_stmt* stmt, int first,
+                                             int columns);
+    // Reads the rows from the step that gave rc to the last; returns the last step's code.
+    static int ReadRows(sqlite3_stmt* stmt, int rc, int first, int columns, Rows& rows);
 
     bool Fail(const store::SqlError& error);
     bool Fail(long code, std::string description);
