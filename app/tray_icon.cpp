@@ -38,8 +38,6 @@ bool CTrayIcon::Add() {
     return true;
 }
 
-bool CTrayIcon::IsAdded() const { return m_icon && m_icon->isVisible(); }
-
 void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     // Some notification areas report only single clicks; both bring the window back in front.
     if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)

@@ -25,7 +25,6 @@ public:
 
     // Puts the icon into the notification area when there is one; false otherwise.
     bool Add();
-    bool IsAdded() const;
 
     QMenu* Menu() const { return m_menu.get(); }
     QAction* ShowAction() const { return m_show; }

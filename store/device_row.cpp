@@ -25,7 +25,6 @@ public:
     }
     std::uint8_t Byte(std::string_view column) { return static_cast<std::uint8_t>(Int(column)); }
     std::uint16_t Word(std::string_view column) { return static_cast<std::uint16_t>(Int(column)); }
-    std::uint32_t Dword(std::string_view column) { return static_cast<std::uint32_t>(Int(column)); }
     std::string Text(std::string_view column) {
         std::string value;
         row_.ReadText(column, value);

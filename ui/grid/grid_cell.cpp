@@ -73,24 +73,12 @@ int CGridCellBase::GetMargin() const {
 void CGridCellBase::CopyFrom(const CGridCellBase& o) {
     m_strText = o.m_strText;
     m_nImage = o.m_nImage;
-    m_nData = o.m_nData;
     m_nState = o.m_nState;
     m_nFormat = o.m_nFormat;
     m_crText = o.m_crText;
     m_crBk = o.m_crBk;
     m_font = o.m_font;
     m_nMargin = o.m_nMargin;
-}
-
-void CGridCellBase::Reset() {
-    m_strText.clear();
-    m_nImage = -1;
-    m_nData = 0;
-    m_nState = 0;
-    m_nFormat.reset();
-    m_crText = m_crBk = CLR_DEFAULT;
-    m_font.reset();
-    m_nMargin = -1;
 }
 
 QSize CGridCellBase::GetTextExtent(const QString& text) const {
@@ -137,10 +125,8 @@ void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect) {
         } else {
             p.fillRect(rect, bk);
         }
-        if (m_pGrid && m_pGrid->GetFrameFocusCell()) {
-            p.setPen(text);
-            p.drawRect(rect.adjusted(0, 0, -1, -1));
-        }
+        p.setPen(text);
+        p.drawRect(rect.adjusted(0, 0, -1, -1));
     } else if (IsSelected()) {
         p.fillRect(rect, pal.color(QPalette::Highlight));
         text = pal.color(QPalette::HighlightedText);

@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
-#include <cstdint>
 #include <optional>
 
 class QPainter;
@@ -50,26 +49,21 @@ public:
 
     virtual void SetText(const QString& text) { m_strText = text; }
     virtual void SetImage(int image) { m_nImage = image; }
-    virtual void SetData(std::intptr_t data) { m_nData = data; }
     virtual void SetState(unsigned state) { m_nState = state; }
     virtual void SetFormat(unsigned format) { m_nFormat = format; }
     virtual void SetTextClr(ColorRef c) { m_crText = c; }
     virtual void SetBackClr(ColorRef c) { m_crBk = c; }
     virtual void SetFont(const QFont& font) { m_font = font; }
-    virtual void SetMargin(int margin) { m_nMargin = margin; }
     void SetGrid(CGridCtrl* grid) { m_pGrid = grid; }
 
     const QString& GetText() const { return m_strText; }
     int GetImage() const { return m_nImage; }
-    std::intptr_t GetData() const { return m_nData; }
     unsigned GetState() const { return m_nState; }
     virtual unsigned GetFormat() const;
     virtual ColorRef GetTextClr() const { return m_crText; }
     virtual ColorRef GetBackClr() const { return m_crBk; }
     virtual const QFont& GetFont() const;
     virtual int GetMargin() const;
-    CGridCtrl* GetGrid() const { return m_pGrid; }
-    bool IsDefaultFont() const { return !m_font.has_value(); }
 
     bool IsFocused() const { return m_nState & kCellFocused; }
     bool IsSelected() const { return m_nState & kCellSelected; }
@@ -80,9 +74,8 @@ public:
     bool IsFixedCol() const { return m_nState & kCellFixedCol; }
     bool IsModified() const { return m_nState & kCellModified; }
 
-    // Copies text, image, data, colours, font, format, margin and state.
+    // Copies text, image, colours, font, format, margin and state.
     void CopyFrom(const CGridCellBase& other);
-    void Reset();
 
     // Paints the cell into `rect`; `row`/`col` tell the grid where it stands.
     virtual void Draw(QPainter& p, int row, int col, const QRect& rect);
@@ -97,15 +90,12 @@ public:
         return true;
     }
 
-    const QRect& LastDrawnRect() const { return m_lastDrawn; }
-
 protected:
     const CGridCellBase* DefaultCell() const;
 
     CGridCtrl* m_pGrid = nullptr;
     QString m_strText;
     int m_nImage = -1;
-    std::intptr_t m_nData = 0;
     unsigned m_nState = 0;
     std::optional<unsigned> m_nFormat;
     ColorRef m_crText = CLR_DEFAULT;

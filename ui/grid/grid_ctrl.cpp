@@ -150,26 +150,10 @@ bool CGridCtrl::SetFixedColumnCount(int cols) {
     return SetFixedRowCount(m_nFixedRows);
 }
 
-int CGridCtrl::InsertRow(const QString& heading) {
-    const int row = GetRowCount();
-    SetRowCount(row + 1);
-    if (!heading.isEmpty() && GetColumnCount() > 0)
-        SetItemText(row, 0, heading);
-    return row;
-}
-
 void CGridCtrl::DeleteNonFixedRows() {
     SetRowCount(m_nFixedRows);
     m_nSortColumn = -1;
     m_nHoverRow = -1;
-}
-
-bool CGridCtrl::DeleteAllItems() {
-    SetRowCount(0);
-    SetColumnCount(0);
-    m_nFixedRows = m_nFixedCols = 0;
-    m_nHoverRow = -1;
-    return true;
 }
 
 void CGridCtrl::SetColumnWidth(int col, int width) {
@@ -255,45 +239,10 @@ unsigned CGridCtrl::GetItemState(int row, int col) const {
     return cell ? cell->GetState() : 0;
 }
 
-bool CGridCtrl::SetItemFormat(int row, int col, unsigned format) {
-    CGridCellBase* cell = GetCell(row, col);
-    if (cell)
-        cell->SetFormat(format);
-    return cell != nullptr;
-}
-
-bool CGridCtrl::SetItemFgColour(int row, int col, ColorRef c) {
-    CGridCellBase* cell = GetCell(row, col);
-    if (cell)
-        cell->SetTextClr(c);
-    return cell != nullptr;
-}
-
-bool CGridCtrl::SetItemBkColour(int row, int col, ColorRef c) {
-    CGridCellBase* cell = GetCell(row, col);
-    if (cell)
-        cell->SetBackClr(c);
-    return cell != nullptr;
-}
-
-bool CGridCtrl::SetItemFont(int row, int col, const QFont& font) {
-    CGridCellBase* cell = GetCell(row, col);
-    if (cell)
-        cell->SetFont(font);
-    return cell != nullptr;
-}
-
 bool CGridCtrl::SetItemImage(int row, int col, int image) {
     CGridCellBase* cell = GetCell(row, col);
     if (cell)
         cell->SetImage(image);
-    return cell != nullptr;
-}
-
-bool CGridCtrl::SetItemData(int row, int col, std::intptr_t value) {
-    CGridCellBase* cell = GetCell(row, col);
-    if (cell)
-        cell->SetData(value);
     return cell != nullptr;
 }
 

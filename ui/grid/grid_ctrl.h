@@ -77,12 +77,7 @@ public:
     bool SetFixedColumnCount(int cols);
     int GetRowCount() const { return static_cast<int>(m_rowHeights.size()); }
     int GetColumnCount() const { return static_cast<int>(m_colWidths.size()); }
-    int GetFixedRowCount() const { return m_nFixedRows; }
-    int GetFixedColumnCount() const { return m_nFixedCols; }
-    // Appends a data row; returns its index.
-    int InsertRow(const QString& heading = {});
     void DeleteNonFixedRows();
-    bool DeleteAllItems();
 
     void SetColumnWidth(int col, int width);
     int GetColumnWidth(int col) const;
@@ -97,12 +92,7 @@ public:
     QString GetItemText(int row, int col) const;
     bool SetItemState(int row, int col, unsigned state);
     unsigned GetItemState(int row, int col) const;
-    bool SetItemFormat(int row, int col, unsigned format);
-    bool SetItemFgColour(int row, int col, ColorRef c);
-    bool SetItemBkColour(int row, int col, ColorRef c);
-    bool SetItemFont(int row, int col, const QFont& font);
     bool SetItemImage(int row, int col, int image);
-    bool SetItemData(int row, int col, std::intptr_t value);
     // Makes column 0 of `row` a check-box cell keeping the old cell's look and text.
     bool SetCheckCell(int row);
     CGridCellCheck* GetCheckCell(int row) const;
@@ -113,17 +103,12 @@ public:
     void SetGridBkColor(ColorRef c);
     void SetGridLineColor(ColorRef c);
     void SetGridLines(int mode);
-    ColorRef GetGridBkColor() const { return m_crGridBk; }
-    ColorRef GetGridLineColor() const { return m_crGridLine; }
-    int GetGridLines() const { return m_nGridLines; }
     void SetImageList(const CImageList* images);
     const CImageList* GetImageList() const { return m_pImageList; }
     void SetSortColumn(int col);
     int GetSortColumn() const { return m_nSortColumn; }
     void SetSortAscending(bool ascending);
     bool GetSortAscending() const { return m_bAscending; }
-    bool GetFrameFocusCell() const { return m_bFrameFocus; }
-    void SetFrameFocusCell(bool on) { m_bFrameFocus = on; }
     void AddHandColumn(int col);
     bool IsHandColumn(int col) const;
     int GetHoverRow() const { return m_nHoverRow; }
@@ -133,17 +118,12 @@ public:
     void SetEditable(bool editable);
     bool IsEditable() const { return m_bEditable; }
     void EnableSelection(bool enable);
-    bool IsSelectable() const { return m_bEnableSelection; }
-    void EnableTitleTips(bool enable) { m_bTitleTips = enable; }
-    bool GetTitleTips() const { return m_bTitleTips; }
     CCellID GetFocusCell() const { return m_focus; }
     void SetFocusCell(int row, int col);
     bool IsCellSelected(int row, int col) const;
     int GetSelectedCount() const { return static_cast<int>(m_selection.size()); }
     void SetDlgCtrlID(int id) { m_nCtrlId = id; }
     int GetDlgCtrlID() const { return m_nCtrlId; }
-    // The object that receives the notifications instead of the parent widget.
-    void SetOwner(QObject* owner) { m_owner = owner; }
 
     // Starts editing a cell in place; `startChar` is the typed character that began it (0: mouse).
     bool EditCell(int row, int col, QChar startChar = QChar());
@@ -207,9 +187,7 @@ private:
     int m_nGridLines = kGridLinesBoth;
     bool m_bEditable = true;
     bool m_bEnableSelection = true;
-    bool m_bTitleTips = true;
     bool m_bAllowRedraw = true;
-    bool m_bFrameFocus = true;
 
     std::set<CCellID> m_selection;
     CCellID m_focus;
@@ -223,7 +201,6 @@ private:
     int m_nHoverRow = -1;
     std::vector<QString> m_handColumns;  // decimal column numbers
     int m_nCtrlId = 0;
-    QPointer<QObject> m_owner;
     CTitleTip* m_titleTip = nullptr;
     QPointer<CInPlaceEdit> m_editor;
     ColorRef m_crNormalRowBk = Rgb(255, 255, 255);

@@ -18,7 +18,7 @@ constexpr int kDividerZone = 3;  // pixels either side of a column divider that 
 }  // namespace
 
 int CGridCtrl::SendNotify(int code, int row, int col) {
-    QObject* target = m_owner ? m_owner.data() : static_cast<QObject*>(parentWidget());
+    QObject* target = parentWidget();
     int result = 0;
     if (target) {
         GridNotifyEvent e(GridNotify{m_nCtrlId, code, row, col});
@@ -107,7 +107,7 @@ void CGridCtrl::UpdateCursor(QPoint pos, CCellID cell) {
 void CGridCtrl::UpdateTitleTip(QPoint pos, CCellID cell) {
     if (m_titleTip->isVisible() && !m_titleTip->Covered().contains(pos))
         m_titleTip->hide();
-    if (!m_bTitleTips || QGuiApplication::mouseButtons() != Qt::NoButton || !cell.IsValid())
+    if (QGuiApplication::mouseButtons() != Qt::NoButton || !cell.IsValid())
         return;
     if (m_editor && m_editor->Row() == cell.row && m_editor->Column() == cell.col)
         return;
