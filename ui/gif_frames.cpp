@@ -5,6 +5,27 @@
 namespace cpe {
 namespace {
 
+// The bytes of the GIF89a layout that the splitter reads or writes.
+constexpr int kSignatureSize = 6;         // "GIF87a" or "GIF89a"
+constexpr int kScreenDescriptorSize = 7;  // width, height, flags, background, aspect
+constexpr int kImageDescriptorSize = 9;   // left, top, width, height, flags (after the separator)
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kGraphicControlDataSize = 4;  // flags, delay (2), transparent index
+constexpr int kGraphicControlBlockSize = 8;          // introducer, label, size, data, terminator
+constexpr std::uint8_t kBlockTerminator = 0x00;
+constexpr std::uint8_t kColourTableFlag = 0x80;      // in the screen and the image flags
+constexpr std::uint8_t kColourTableSizeBits = 0x07;  // the table holds 2^(bits + 1) colours
+constexpr int kDisposalShift = 2;                    // in the graphic control flags
+constexpr std::uint8_t kDisposalBits = 0x07;
+
+// The bytes of the colour table that the screen or image flags announce (RGB per colour).
+int ColourTableSize(std::uint8_t flags) {
+    return (flags & kColourTableFlag) ? 3 * (1 << ((flags & kColourTableSizeBits) + 1)) : 0;
+}
+
 class Reader {
 public:
     explicit Reader(const QByteArray& d) : m_d(d) {}
@@ -20,7 +41,7 @@ public:
     bool SkipSubBlocks() {
         while (Has(1)) {
             const int len = U8();
-            if (len == 0)
+            if (len == kBlockTerminator)
                 return true;
             if (!Has(len))
                 return false;
@@ -44,53 +65,51 @@ void PutU16(QByteArray& out, int v) {
 bool SplitGif(const QByteArray& data, GifFile& out) {
     out = GifFile{};
     Reader r(data);
-    if (!r.Has(13) || !(data.startsWith("GIF87a") || data.startsWith("GIF89a")))
+    if (!r.Has(kSignatureSize + kScreenDescriptorSize) || !(data.startsWith("GIF87a") || data.startsWith("GIF89a")))
         return false;
-    r.Skip(6);
+    r.Skip(kSignatureSize);
     out.width = r.U16();
     out.height = r.U16();
     if (static_cast<long long>(out.width) * out.height > kMaxGifScreenPixels)
         return false;
     const std::uint8_t screenFlags = r.U8();
     const std::uint8_t background = r.U8();
-    r.Skip(1);
-    QByteArray globalTable;
-    if (screenFlags & 0x80) {
-        const int size = 3 * (1 << ((screenFlags & 7) + 1));
-        if (!r.Has(size))
-            return false;
-        globalTable = data.mid(r.Pos(), size);
-        r.Skip(size);
-    }
+    r.Skip(1);  // pixel aspect ratio
+    const int globalSize = ColourTableSize(screenFlags);
+    if (!r.Has(globalSize))
+        return false;
+    const QByteArray globalTable = data.mid(r.Pos(), globalSize);
+    r.Skip(globalSize);
 
     int delay = 0, disposal = 0;
     long long framePixels = 0;
     QByteArray control;  // graphic control block of the next image
     while (r.Has(1)) {
         const std::uint8_t block = r.U8();
-        if (block == 0x3B)
+        if (block == kTrailer)
             break;
-        if (block == 0x21) {
+        if (block == kExtensionIntroducer) {
             if (!r.Has(1))
                 return !out.frames.empty();
             const std::uint8_t label = r.U8();
             // A graphic control block is one 4-byte sub-block and its terminator; it is copied
             // into the frame, so any other shape is skipped like an unknown extension.
             const auto at = [&](int offset) { return static_cast<std::uint8_t>(data[r.Pos() + offset]); };
-            if (label == 0xF9 && r.Has(6) && at(0) == 4 && at(5) == 0) {
-                control = data.mid(r.Pos() - 2, 8);
+            if (label == kGraphicControlLabel && r.Has(kGraphicControlBlockSize - 2) &&
+                at(0) == kGraphicControlDataSize && at(1 + kGraphicControlDataSize) == kBlockTerminator) {
+                control = data.mid(r.Pos() - 2, kGraphicControlBlockSize);  // from the introducer
                 r.Skip(1);
                 const std::uint8_t flags = r.U8();
-                disposal = (flags >> 2) & 7;
+                disposal = (flags >> kDisposalShift) & kDisposalBits;
                 delay = r.U16();
-                r.Skip(2);
+                r.Skip(2);  // transparent colour index and the terminator
                 continue;
             }
             if (!r.SkipSubBlocks())
                 return !out.frames.empty();
             continue;
         }
-        if (block != 0x2C || !r.Has(9))
+        if (block != kImageSeparator || !r.Has(kImageDescriptorSize))
             return !out.frames.empty();
         GifFrame f;
         f.left = r.U16();
@@ -103,7 +122,7 @@ bool SplitGif(const QByteArray& data, GifFile& out) {
             return false;
         }
         const std::uint8_t imageFlags = r.U8();
-        const int localSize = (imageFlags & 0x80) ? 3 * (1 << ((imageFlags & 7) + 1)) : 0;
+        const int localSize = ColourTableSize(imageFlags);
         if (!r.Has(localSize + 1))
             return !out.frames.empty();
         const int tableStart = r.Pos();
@@ -115,22 +134,22 @@ bool SplitGif(const QByteArray& data, GifFile& out) {
 
         QByteArray& g = f.data;
         g.reserve(32 + globalTable.size() + (r.Pos() - tableStart));
-        g.append("GIF89a");
+        g.append("GIF89a", kSignatureSize);
         PutU16(g, f.width);
         PutU16(g, f.height);
         g.append(static_cast<char>(screenFlags));
         g.append(static_cast<char>(background));
-        g.append('\0');
+        g.append('\0');  // pixel aspect ratio: none given
         g.append(globalTable);
         g.append(control);
-        g.append(static_cast<char>(0x2C));
+        g.append(static_cast<char>(kImageSeparator));
         PutU16(g, 0);
         PutU16(g, 0);
         PutU16(g, f.width);
         PutU16(g, f.height);
         g.append(static_cast<char>(imageFlags));
         g.append(data.mid(tableStart, r.Pos() - tableStart));
-        g.append(static_cast<char>(0x3B));
+        g.append(static_cast<char>(kTrailer));
         out.frames.push_back(std::move(f));
         control.clear();
         delay = disposal = 0;
