@@ -40,9 +40,6 @@ install(FILES ${_cpe_packaging}/${_cpe_id}.desktop DESTINATION ${CMAKE_INSTALL_D
 configure_file(${_cpe_packaging}/${_cpe_id}.metainfo.xml.in ${_cpe_staged}/${_cpe_id}.metainfo.xml @ONLY)
 install(FILES ${_cpe_staged}/${_cpe_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-find_package(Qt6 REQUIRED COMPONENTS Gui)
-add_executable(cpe_icon_sizes ${PROJECT_SOURCE_DIR}/tools/icons/icon_sizes.cpp)
-target_link_libraries(cpe_icon_sizes PRIVATE cpe_options Qt6::Gui)
 set(_cpe_icon_sizes 16 24 32 48 64 256)
 set(_cpe_icons)
 foreach(size IN LISTS _cpe_icon_sizes)

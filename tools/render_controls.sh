@@ -9,6 +9,6 @@ build=${1:-$root/build/debug}
 out=${2:-$root/build/render}
 lcid=${3:-1033}
 cmake --build "$build" --target cpe_render_controls cpe_render_config >/dev/null
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/skin/cpe_render_controls" "$root/resources" "$out" "$lcid"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/cpe_render_controls" "$root/resources" "$out" "$lcid"
 # The device configuration dialog, tab by tab.
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/config/cpe_render_config" "$root/resources" "$out" "$lcid"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/cpe_render_config" "$root/resources" "$out" "$lcid"

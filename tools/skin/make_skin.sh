@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 cmake --build "$build" --target cpe_skin_gen >/dev/null
-"$build/tools/skin/cpe_skin_gen" "$skin" "$work"
+"$build/tools/cpe_skin_gen" "$skin" "$work"
 
 # Qt writes no GIF or ICO: ImageMagick assembles the busy animation and the icon.
 convert -dispose background -delay 8 -loop 0 "$work"/busy_*.png -layers Optimize "$skin/wait_search.gif"
