@@ -35,6 +35,10 @@ install(TARGETS cpe-tftpd cpe-httpd RUNTIME DESTINATION ${_cpe_program_dir}/serv
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${_cpe_program_dir})
 add_dependencies(cpe_installed LocalAdapter cpe-tftpd cpe-httpd)
 
+# The Wireshark dissector, with this tree's protocol key, where Debian's Wireshark loads Lua
+# plugins for every user.
+install(FILES ${CPE_DISSECTOR} DESTINATION ${CMAKE_INSTALL_LIBDIR}/wireshark/plugins)
+
 # Desktop entry, icons, metainfo.
 install(FILES ${_cpe_packaging}/${_cpe_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${_cpe_packaging}/${_cpe_id}.metainfo.xml.in ${_cpe_staged}/${_cpe_id}.metainfo.xml @ONLY)

@@ -13,5 +13,22 @@ string(LENGTH "${CPE_KEY_TEXT}" _cpe_key_len)
 if(NOT _cpe_key_len EQUAL 9)
   message(FATAL_ERROR "CPE_KEY_TEXT must be exactly 9 characters, got '${CPE_KEY_TEXT}'")
 endif()
+# The one-byte key itself, for what the build writes for other programs (the Wireshark dissector).
+# Only the low byte of the fold reaches the key: the seed's low byte XOR-ed with each character
+# OR-ed with 0x80. The generated header holds it too, and the C++ derivation is checked against it
+# at compile time, so the two can never differ.
+string(REGEX MATCH "[0-9A-Fa-f][0-9A-Fa-f]$" _cpe_seed_low "${CPE_KEY_SEED}")
+math(EXPR CPE_KEY_BYTE "0x${_cpe_seed_low}")
+string(HEX "${CPE_KEY_TEXT}" _cpe_key_hex)
+string(REGEX MATCHALL ".." _cpe_key_chars "${_cpe_key_hex}")
+foreach(_cpe_char IN LISTS _cpe_key_chars)
+  math(EXPR CPE_KEY_BYTE "${CPE_KEY_BYTE} ^ (0x${_cpe_char} | 0x80)")
+endforeach()
+math(EXPR CPE_KEY_BYTE_HEX "${CPE_KEY_BYTE}" OUTPUT_FORMAT HEXADECIMAL)
+
 configure_file(${CMAKE_CURRENT_LIST_DIR}/protocol_key_config.h.in
                ${CMAKE_BINARY_DIR}/generated/protocol_key_config.h @ONLY)
+
+# The Wireshark dissector carries the same key (installed by cmake/Install.cmake).
+set(CPE_DISSECTOR ${CMAKE_BINARY_DIR}/wireshark/cpe-manager.lua)
+configure_file(${PROJECT_SOURCE_DIR}/wireshark/cpe-manager.lua.in ${CPE_DISSECTOR} @ONLY)

@@ -73,6 +73,7 @@ constexpr std::uint8_t DefaultPayloadKey() {
     static_assert(sizeof(protocol_key::kText) == 10, "the key text must be 9 characters");
     return DerivePayloadKey(protocol_key::kSeed, protocol_key::kText);
 }
+static_assert(DefaultPayloadKey() == protocol_key::kKey, "cmake/ProtocolKey.cmake derives another key");
 
 // The datagram a request consists of: zero header except magic, type and length, then the
 // payload scrambled (the caller's bytes are not touched). Empty when the payload is too long.

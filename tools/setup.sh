@@ -12,6 +12,7 @@ PACKAGES=(
   libcpp-httplib-dev
   iproute2 xvfb xauth
   nftables busybox atftp tftp-hpa curl tftpd-hpa
+  tcpdump tshark prometheus
   fonts-dejavu-core fonts-liberation fonts-wqy-microhei
 )
 # The fuzz preset needs clang with its sanitizer runtimes.
@@ -32,25 +33,32 @@ if ((${#missing[@]})); then
   fi
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  # tftpd-hpa is only the TFTP benchmarks' baseline, started inside the network lab: its package
-  # must not leave a daemon serving this machine's interfaces.
+  # Only root captures (the lab tests run as root): no setuid dumpcap for other users.
+  echo "wireshark-common wireshark-common/install-setuid boolean false" | debconf-set-selections
+  # tftpd-hpa is only the TFTP benchmarks' baseline and Prometheus the exporter lab test's
+  # scraper, each started inside the network lab: their packages must not leave a daemon serving
+  # this machine's interfaces. No service starts during this install, and none is left enabled.
+  daemons=()
+  for daemon in tftpd-hpa prometheus; do
+    [[ " ${missing[*]} " == *" $daemon "* ]] && daemons+=("$daemon")
+  done
   guard=""
-  if [[ " ${missing[*]} " == *" tftpd-hpa "* && ! -e /usr/sbin/policy-rc.d ]]; then
+  if ((${#daemons[@]})) && [[ ! -e /usr/sbin/policy-rc.d ]]; then
     guard=/usr/sbin/policy-rc.d
     printf '#!/bin/sh\nexit 101\n' >"$guard"
     chmod 755 "$guard"
   fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  if [[ -n "$guard" ]]; then
-    rm -f "$guard"
+  [[ -n "$guard" ]] && rm -f "$guard"
+  for daemon in "${daemons[@]}"; do
     if [[ -d /run/systemd/system ]]; then
-      systemctl disable --now tftpd-hpa >/dev/null 2>&1 || true
+      systemctl disable --now "$daemon" >/dev/null 2>&1 || true
     else
-      update-rc.d tftpd-hpa disable >/dev/null 2>&1 || true
-      invoke-rc.d tftpd-hpa stop >/dev/null 2>&1 || true
+      update-rc.d "$daemon" disable >/dev/null 2>&1 || true
+      invoke-rc.d "$daemon" stop >/dev/null 2>&1 || true
     fi
-  fi
+  done
 fi
 
 preset="${1:-debug}"
