@@ -39,6 +39,7 @@ void RestoreScrambledAddress(RawIp& reported, const sockaddr_in& from, std::uint
 void CNetManagement::Search() {
     const std::vector<std::string> addresses = BroadcastAddresses();
     const std::uint16_t port = config_.endpoints.deviceDiscoveryPort;
+    searches_.fetch_add(1, std::memory_order_relaxed);
     if (addresses.empty()) {
         Send(SocketRole::kDiscovery, kLimitedBroadcast, port, MessageType::search);
         return;

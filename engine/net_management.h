@@ -92,12 +92,14 @@ struct EngineConfig {
     std::chrono::milliseconds agePeriod{10000};
 };
 
-// Datagrams discarded or cut short, per receiving port.
+// Datagrams read, discarded or cut short, per receiving port, and discovery broadcasts sent.
 struct EngineCounters {
+    std::array<std::uint64_t, 3> received{};      // every datagram read from the port's socket
     std::array<std::uint64_t, 3> rejected{};      // failed the size, magic or type check
     std::array<std::uint64_t, 3> dropped{};       // arrived while the queue was full
     std::array<std::uint64_t, 3> shortPayload{};  // handled with less payload than their type has
     std::uint64_t onlineFull = 0;                 // search replies of new devices refused by a full list
+    std::uint64_t searches = 0;                   // Search calls: one broadcast to every subnet each
 };
 
 // How Start ended: started, or the first step that failed with the system's error code. A port
@@ -284,9 +286,11 @@ private:
     std::array<SocketHandle, 4> sockets_;
     std::array<int, 2> wakePipe_{-1, -1};
     std::array<DatagramQueue, 3> queues_;
+    std::array<std::atomic<std::uint64_t>, 3> received_{};
     std::array<std::atomic<std::uint64_t>, 3> rejected_{};
     std::array<std::atomic<std::uint64_t>, 3> shortPayload_{};
     std::vector<std::thread> threads_;
+    std::atomic<std::uint64_t> searches_{0};
     std::atomic<bool> stopping_{false};
     std::mutex agerMutex_;
     std::condition_variable agerWake_;

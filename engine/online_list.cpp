@@ -1,6 +1,7 @@
 #include "engine/online_list.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "protocol/codes.h"
@@ -13,6 +14,11 @@ void SetText(char (&dst)[N], std::string_view src) {
     const std::size_t n = std::min(src.size(), N - 1);
     std::memset(dst, 0, N);
     std::copy_n(src.data(), n, dst);
+}
+
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -96,6 +102,7 @@ bool COnlineList::OnSearchReply(std::string_view ip, std::string_view mac, std::
     if (Node* known = FirstWith(ip, mac, [](const ap_online_stu&) { return true; })) {
         known->entry.model = model;
         known->entry.version = summary.version;
+        known->entry.last_seen_ms = NowMs();
     } else {
         if (nodes_.size() >= capacity_) {
             ++refused_;
@@ -109,6 +116,7 @@ bool COnlineList::OnSearchReply(std::string_view ip, std::string_view mac, std::
         entry.state = kStateSeen;
         entry.countdown = kInitialCountdown;
         entry.version = summary.version;
+        entry.last_seen_ms = NowMs();
         // A bare 33-byte summary carries the version only.
         if (payloadLength > sizeof summary.version) {
             entry.up_time = summary.up_time.get();
@@ -132,6 +140,7 @@ bool COnlineList::OnHeartbeat(std::string_view ip, std::string_view mac, std::ui
     Node& node = *withMac->front();
     node.entry.countdown = kInitialCountdown;
     node.entry.up_time = upTime;
+    node.entry.last_seen_ms = NowMs();
     node.entry.version = version;
     MoveTo(node, ip);
     return true;
@@ -155,6 +164,7 @@ bool COnlineList::OnDeviceRecord(std::string_view ip, std::string_view mac, std:
     withMac->entry.up_time = upTime;
     MoveTo(*withMac, ip);
     withMac->entry.version = version;
+    withMac->entry.last_seen_ms = NowMs();
     return true;
 }
 

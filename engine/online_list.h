@@ -38,6 +38,7 @@ struct ap_online_stu {
     CountedText<32> ap_name;
     CountedText<32> ssid;
     std::uint8_t channel;
+    std::int64_t last_seen_ms;  // when the device was last heard from: Unix time in milliseconds
 
     std::string_view IpText() const { return ip; }
     std::string_view PendingIpText() const { return pending_ip; }

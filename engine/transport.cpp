@@ -234,6 +234,7 @@ void CNetManagement::ReceiverLoop(PortRole port) {
                 recvfrom(fd, buffer.data(), buffer.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &fromSize);
             if (received < 0)
                 break;
+            received_[Index(port)].fetch_add(1, std::memory_order_relaxed);
             const std::span<const std::uint8_t> datagram(buffer.data(), static_cast<std::size_t>(received));
             if (PassesFilter(port, datagram))
                 queues_[Index(port)].Push(from, datagram);
@@ -296,6 +297,7 @@ void CNetManagement::Dispatch(PortRole port, recv_record& record) {
 
 bool CNetManagement::ProcessDatagram(PortRole port, const sockaddr_in& from, std::span<const std::uint8_t> datagram) {
     recv_record record;
+    received_[Index(port)].fetch_add(1, std::memory_order_relaxed);
     if (!AcceptDatagram(port, from, datagram, record)) {
         rejected_[Index(port)].fetch_add(1, std::memory_order_relaxed);
         return false;
@@ -314,11 +316,13 @@ bool CNetManagement::Send(SocketRole from, std::string_view ip, std::uint16_t po
 EngineCounters CNetManagement::Counters() const {
     EngineCounters counters;
     for (std::size_t i = 0; i < 3; ++i) {
+        counters.received[i] = received_[i].load(std::memory_order_relaxed);
         counters.rejected[i] = rejected_[i].load(std::memory_order_relaxed);
         counters.dropped[i] = queues_[i].Dropped();
         counters.shortPayload[i] = shortPayload_[i].load(std::memory_order_relaxed);
     }
     counters.onlineFull = online_.Refused();
+    counters.searches = searches_.load(std::memory_order_relaxed);
     return counters;
 }
 
