@@ -4,7 +4,8 @@
 
 namespace cpe::actions {
 
-DiscoveryRun::DiscoveryRun(CNetManagement& engine, int runTicks) : engine_(engine), runTicks_(runTicks) {}
+DiscoveryRun::DiscoveryRun(CNetManagement& engine, int runTicks, int searchEveryTicks)
+    : engine_(engine), runTicks_(runTicks), searchEveryTicks_(searchEveryTicks) {}
 
 void DiscoveryRun::Start() {
     running_ = true;
@@ -21,7 +22,7 @@ DiscoveryStep DiscoveryRun::Tick() {
         running_ = false;
         return DiscoveryStep::kFinished;
     }
-    if (ticks_ % kSearchEveryTicks != 0)
+    if (ticks_ % searchEveryTicks_ != 0)
         return DiscoveryStep::kWaited;
     engine_.Search();
     return DiscoveryStep::kSearched;

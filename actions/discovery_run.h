@@ -27,7 +27,8 @@ public:
     static constexpr int kRunTicks = 30;
     static constexpr int kSearchEveryTicks = 3;
 
-    explicit DiscoveryRun(CNetManagement& engine, int runTicks = kRunTicks);
+    // The exporter searches on a period of its own (searchEveryTicks); the pages never do.
+    explicit DiscoveryRun(CNetManagement& engine, int runTicks = kRunTicks, int searchEveryTicks = kSearchEveryTicks);
 
     // Forgets the devices seen but not identified and broadcasts; the tick count starts at 0.
     void Start();
@@ -43,6 +44,7 @@ public:
 private:
     CNetManagement& engine_;
     int runTicks_;
+    int searchEveryTicks_;
     int ticks_ = 0;
     bool running_ = false;
 };

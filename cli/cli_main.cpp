@@ -60,6 +60,7 @@ int Dispatch(Session& session, const Invocation& run, const Checked& checked) {
     case Command::kRestore: return RunRebootRestore(session, run);
     case Command::kSurvey: return RunSurvey(session, run);
     case Command::kUpgrade: return RunUpgrade(session, run, checked.upgrade);
+    case Command::kExporter: return RunExporter(session, run);
     }
     return kExitUsage;
 }

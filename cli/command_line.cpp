@@ -17,13 +17,13 @@ constexpr int kMaxSeconds = 3600;
 struct CommandSyntax {
     Command command;
     const char* name;
-    std::vector<std::string_view> options;  // besides --help and --seconds
+    std::vector<std::string_view> options;  // besides --help and (but for the exporter) --seconds
     std::size_t minDevices;
     std::size_t maxDevices;  // the rename's name is its second argument
 };
 
-const std::array<CommandSyntax, 7>& CommandTable() {
-    static const std::array<CommandSyntax, 7> table = {{
+const std::array<CommandSyntax, 8>& CommandTable() {
+    static const std::array<CommandSyntax, 8> table = {{
         {Command::kDiscover, "discover", {"--until-stable", "--format", "--fields"}, 0, 0},
         {Command::kShow, "show", {"--format", "--fields"}, 1, 1},
         {Command::kRename, "rename", {}, 1, 1},
@@ -31,6 +31,7 @@ const std::array<CommandSyntax, 7>& CommandTable() {
         {Command::kRestore, "restore", {}, 1, SIZE_MAX},
         {Command::kSurvey, "survey", {"--format", "--fields"}, 1, 1},
         {Command::kUpgrade, "upgrade", {"--file", "--model"}, 1, SIZE_MAX},
+        {Command::kExporter, "exporter", {"--listen", "--search-seconds"}, 0, 0},
     }};
     return table;
 }
@@ -108,6 +109,22 @@ bool IsDottedQuad(std::string_view text) {
     return parts == 4;
 }
 
+// "ADDR:PORT" with a dotted-quad address and a port from 1 to 65535.
+bool ParseListen(std::string_view text, Invocation& run) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || !IsDottedQuad(text.substr(0, colon)))
+        return false;
+    const std::string_view portText = text.substr(colon + 1);
+    unsigned port = 0;
+    const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    if (portText.empty() || error != std::errc() || end != portText.data() + portText.size() || port < 1 ||
+        port > 65535)
+        return false;
+    run.listenAddress = std::string(text.substr(0, colon));
+    run.listenPort = static_cast<std::uint16_t>(port);
+    return true;
+}
+
 UsageError Error(std::string message, const CommandSyntax* syntax) {
     return {std::move(message), syntax ? std::optional<Command>(syntax->command) : std::nullopt};
 }
@@ -137,6 +154,15 @@ std::optional<std::string> ApplyOption(std::string_view option, const std::strin
         if (value.empty())
             return "--model takes a model name or code";
         run.model = value;
+    } else if (option == "--listen") {
+        if (!ParseListen(value, run))
+            return "--listen takes ADDRESS:PORT, an IPv4 address and a port from 1 to 65535, not \"" + value + "\"";
+    } else if (option == "--search-seconds") {
+        const auto seconds = ParseSeconds(value);
+        if (!seconds)
+            return "--search-seconds takes a whole number of seconds from 1 to " + std::to_string(kMaxSeconds) +
+                   ", not \"" + value + "\"";
+        run.searchSeconds = *seconds;
     } else if (option == "--until-stable") {
         run.untilStable = true;
     }
@@ -198,7 +224,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
             return HelpRequest{CommandHelp(syntax->command)};
         const std::size_t equals = word.find('=');
         const std::string option = word.substr(0, equals);
-        const bool known = option == "--seconds" ||
+        const bool known = (option == "--seconds" && syntax->command != Command::kExporter) ||
                            std::find(syntax->options.begin(), syntax->options.end(), option) != syntax->options.end();
         if (!known)
             return Error("unknown option \"" + option + "\" for " + syntax->name, syntax);

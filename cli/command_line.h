@@ -3,6 +3,7 @@
 // started before the whole line was found sound.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -12,7 +13,7 @@
 
 namespace cpe::cli {
 
-enum class Command { kDiscover, kShow, kRename, kReboot, kRestore, kSurvey, kUpgrade };
+enum class Command { kDiscover, kShow, kRename, kReboot, kRestore, kSurvey, kUpgrade, kExporter };
 
 // A device named on the command line: by its MAC (normalised to the lower-case, colon-separated
 // form the utility uses everywhere) or by its IP address.
@@ -29,9 +30,12 @@ struct Invocation {
     OutputFormat format = OutputFormat::kTable;
     std::vector<std::string> fields;  // --fields, in order; empty: the command's default
     std::vector<DeviceRef> devices;
-    std::string name;   // rename: the new name, as typed (local code set)
-    std::string file;   // upgrade: the firmware file
-    std::string model;  // upgrade: model name or code, as typed
+    std::string name;                         // rename: the new name, as typed (local code set)
+    std::string file;                         // upgrade: the firmware file
+    std::string model;                        // upgrade: model name or code, as typed
+    std::string listenAddress = "127.0.0.1";  // exporter: where it serves
+    std::uint16_t listenPort = 9789;
+    int searchSeconds = 3;  // exporter: seconds between searches
 };
 
 // What the command line asks for: help text to print (on standard output), or an invocation.

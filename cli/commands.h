@@ -27,6 +27,7 @@ int RunRename(Session& session, const Invocation& run, const std::string& name);
 int RunRebootRestore(Session& session, const Invocation& run);
 int RunSurvey(Session& session, const Invocation& run);
 int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request);
+int RunExporter(Session& session, const Invocation& run);
 
 // The exit status of a run a signal ended.
 int Interrupted(Session& session);

@@ -39,6 +39,7 @@ Commands:
   restore    reset devices to factory settings (same order)
   survey     the access points a device hears
   upgrade    upgrade firmware in batches of ten through a file-server helper
+  exporter   serve the devices to Prometheus, discovering them continuously
 
 Run "cpe-cli COMMAND --help" (or "cpe-cli help COMMAND") for a command's
 options. Progress goes to standard error when it is a terminal; results go to
@@ -46,8 +47,9 @@ standard output in UTF-8. Texts are English.
 
 )") + kExitStatuses +
            R"(
-Example:
+Examples:
   cpe-cli discover --until-stable --format csv > devices.csv
+  cpe-cli exporter --listen 0.0.0.0:9789
 )";
 }
 
@@ -133,6 +135,28 @@ shows it in "Type", or its code).
 
 )") + kDevices +
                "\n" + kExitStatuses;
+    case Command::kExporter:
+        return std::string(R"(Usage: cpe-cli exporter [--listen ADDRESS:PORT] [--search-seconds N]
+
+Runs the status page's discovery without end (a search every N seconds,
+default 3; devices that stop their heartbeats leave after 30 to 40 s) and
+serves the devices at http://ADDRESS:PORT/metrics in the Prometheus text
+format, or OpenMetrics when the scraper asks for it. Default address
+127.0.0.1:9789; serve on 0.0.0.0 or a site address for a central Prometheus.
+
+  --listen ADDRESS:PORT  where to serve (an IPv4 address)
+  --search-seconds N     seconds between searches, 1 to 3600
+
+Series per device (label mac): cpe_device_up, cpe_device_info (labels ip,
+name, model, firmware, mode, ssid; value 1), cpe_device_uptime_seconds,
+cpe_device_channel, cpe_device_last_seen_timestamp_seconds. The exporter's
+own: cpe_exporter_searches_total, cpe_exporter_datagrams_received_total and
+cpe_exporter_datagrams_dropped_total per port, cpe_exporter_devices_online,
+cpe_exporter_build_info. A device's keys are never served.
+
+Runs until a signal ends it (SIGTERM, Ctrl-C), then exits 128+N.
+
+)") + kExitStatuses;
     }
     return {};
 }

@@ -39,6 +39,11 @@ add_dependencies(cpe_installed LocalAdapter cpe-tftpd cpe-httpd)
 # plugins for every user.
 install(FILES ${CPE_DISSECTOR} DESTINATION ${CMAKE_INSTALL_LIBDIR}/wireshark/plugins)
 
+# The exporter's systemd unit, installed disabled (the package enables nothing), and the example
+# alert rules for the Prometheus that watches the sites.
+install(FILES ${_cpe_packaging}/cpe-exporter.service DESTINATION lib/systemd/system)
+install(FILES ${_cpe_packaging}/cpe-exporter-alerts.yml DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
 # Desktop entry, icons, metainfo.
 install(FILES ${_cpe_packaging}/${_cpe_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${_cpe_packaging}/${_cpe_id}.metainfo.xml.in ${_cpe_staged}/${_cpe_id}.metainfo.xml @ONLY)

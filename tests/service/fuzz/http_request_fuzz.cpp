@@ -1,13 +1,11 @@
 // libFuzzer entry: any bytes as what a client sends to the HTTP helper on loopback, through the
-// request parser, the range rules and the folder lookup; and any text as a Range header.
+// request parser, the range rules and the folder lookup; any text as a Range header; and the same
+// bytes to the exporter's metrics server.
 //
 // The served folder holds a firmware file, a subfolder and a link to a file outside it whose
 // content carries a marker. Properties: every answer is an HTTP/1.1 status line; the marker never
-// leaves the server; a range is either the whole file, none, or first <= last < size.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
+// leaves the server; a range is either the whole file, none, or first <= last < size. The exporter
+// answers every request with an HTTP/1.1 status line too, and a metrics page only with 200.
 #include <unistd.h>
 
 #include <cstdint>
@@ -19,9 +17,10 @@
 #include <thread>
 #include <variant>
 
-#include "platform/unique_fd.h"
+#include "cli/exporter/metrics_server.h"
 #include "service/byte_range.h"
 #include "service/http_file_server.h"
+#include "tests/support/raw_http.h"
 
 namespace {
 
@@ -57,37 +56,36 @@ public:
         std::filesystem::remove_all(root_, ignored);
     }
 
-    // Sends the bytes on a new connection, ends the sending side and reads the answer.
     std::string Exchange(std::string_view request) const {
-        cpe::platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(server_->Port());
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0)
-            return {};
-        for (std::size_t sent = 0; sent < request.size();) {
-            const ssize_t n = ::send(fd.Get(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
-            sent += static_cast<std::size_t>(n);
-        }
-        ::shutdown(fd.Get(), SHUT_WR);
-        std::string answer;
-        char chunk[8192];
-        pollfd p{fd.Get(), POLLIN, 0};
-        while (::poll(&p, 1, 2000) > 0) {
-            const ssize_t n = ::recv(fd.Get(), chunk, sizeof chunk, 0);
-            if (n <= 0)
-                break;
-            answer.append(chunk, static_cast<std::size_t>(n));
-        }
-        return answer;
+        return cpe::test::RawHttpExchange(server_->Port(), request);
     }
 
 private:
     std::filesystem::path root_;
     std::unique_ptr<HttpFileServer> server_;
+    std::thread thread_;
+};
+
+// The exporter's server over a page that names the format it was asked for.
+class Exporter {
+public:
+    Exporter()
+        : server_({"127.0.0.1", 0, 4},
+                  [](cpe::cli::ExpositionFormat format) { return std::string(cpe::cli::ContentType(format)) + "\n"; }) {
+        Check(server_.Listen().empty());
+        thread_ = std::thread([this] { server_.Run(); });
+    }
+    ~Exporter() {
+        server_.RequestStop();
+        thread_.join();
+    }
+
+    std::string Exchange(std::string_view request) const {
+        return cpe::test::RawHttpExchange(server_.Port(), request, std::chrono::milliseconds(300), false);
+    }
+
+private:
+    cpe::cli::MetricsServer server_;
     std::thread thread_;
 };
 
@@ -100,6 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string answer = server.Exchange(bytes);
     Check(answer.empty() || answer.starts_with("HTTP/1.1 "));
     Check(answer.find(kSecret) == std::string::npos);
+
+    static const Exporter exporter;
+    const std::string metrics = exporter.Exchange(bytes);
+    Check(metrics.empty() || metrics.starts_with("HTTP/1.1 "));
+    if (metrics.find("version=") != std::string::npos)
+        Check(metrics.starts_with("HTTP/1.1 200 "));
 
     for (const std::uint64_t fileSize : {0ULL, 1ULL, 5000ULL, ~0ULL}) {
         const ByteRange range = ResolveRange(bytes, fileSize);

@@ -1,0 +1,173 @@
+// The exporter without a network: the text it serves (escaping, both formats, no key, UTF-8
+// only) and its HTTP server on loopback against bad and slow clients.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "cli/exporter/fleet_snapshot.h"
+#include "cli/exporter/metrics_server.h"
+#include "engine/net_management.h"
+#include "platform/codepage.h"
+#include "store/sql_management.h"
+#include "tests/support/loopback_engine.h"
+#include "tests/support/raw_http.h"
+#include "tests/support/temp_dir.h"
+
+namespace cpe::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool Has(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+TEST(ExporterText, LabelsAreEscapedOfflineDevicesShowOnlyWhatIsKnownAndBothFormatsDeclareTheirTypes) {
+    DeviceSample tower{"02:c9:5e:00:00:04",
+                       "10.77.64.4",
+                       "Tür \"Süd\"\nback\\slash 北塔",
+                       "Axel",
+                       "V2.1 build 7",
+                       "AP",
+                       "Link-4",
+                       true,
+                       86400,
+                       11,
+                       1765000000.25};
+    DeviceSample gone{"02:c9:5e:00:00:05", "10.77.64.5", "Gone", "Brio", "V1", "Station", "", false, 99, 6, 0};
+    const ExporterSample exporter{7, {{9785, 120, 3, 0}}, "0.20.5.10"};
+
+    const std::string prom = RenderFleetMetrics({tower, gone}, exporter, ExpositionFormat::kPrometheus);
+    EXPECT_TRUE(Has(prom, R"(name="Tür \"Süd\"\nback\\slash 北塔")")) << prom;
+    EXPECT_TRUE(Has(prom, "cpe_device_up{mac=\"02:c9:5e:00:00:04\"} 1\n"));
+    EXPECT_TRUE(Has(prom, "cpe_device_up{mac=\"02:c9:5e:00:00:05\"} 0\n"));
+    EXPECT_TRUE(Has(prom, "cpe_device_uptime_seconds{mac=\"02:c9:5e:00:00:04\"} 86400\n"));
+    EXPECT_FALSE(Has(prom, "cpe_device_uptime_seconds{mac=\"02:c9:5e:00:00:05\"}"));
+    EXPECT_FALSE(Has(prom, "cpe_device_channel{mac=\"02:c9:5e:00:00:05\"}"));
+    EXPECT_TRUE(Has(prom, "cpe_device_last_seen_timestamp_seconds{mac=\"02:c9:5e:00:00:04\"} 1765000000.25\n"));
+    EXPECT_TRUE(Has(prom, "# TYPE cpe_device_info gauge\n"));
+    EXPECT_TRUE(Has(prom, "# TYPE cpe_exporter_searches_total counter\ncpe_exporter_searches_total 7\n"));
+    EXPECT_TRUE(Has(prom, "cpe_exporter_datagrams_dropped_total{port=\"9785\",reason=\"invalid\"} 3\n"));
+    EXPECT_TRUE(Has(prom, "cpe_exporter_devices_online 1\n"));
+    EXPECT_FALSE(Has(prom, "# EOF"));
+
+    const std::string om = RenderFleetMetrics({tower}, exporter, ExpositionFormat::kOpenMetrics);
+    EXPECT_TRUE(Has(om, "# TYPE cpe_device info\ncpe_device_info{mac="));
+    EXPECT_TRUE(Has(om, "# TYPE cpe_exporter_searches counter\ncpe_exporter_searches_total 7\n"));
+    EXPECT_TRUE(Has(om, "# TYPE cpe_exporter_build info\ncpe_exporter_build_info{version=\"0.20.5.10\"} 1\n"));
+    EXPECT_TRUE(om.ends_with("\n# EOF\n"));
+
+    // Prometheus 2.42 asks for OpenMetrics first; curl and older scrapers get the text format.
+    EXPECT_EQ(NegotiateFormat("application/openmetrics-text;version=1.0.0,application/openmetrics-text;"
+                              "version=0.0.1;q=0.75,text/plain;version=0.0.4;q=0.5,*/*;q=0.1"),
+              ExpositionFormat::kOpenMetrics);
+    EXPECT_EQ(NegotiateFormat("*/*"), ExpositionFormat::kPrometheus);
+}
+
+TEST(ExporterText, StoreRecordsLoseTheirKeysAndTheirTextsArriveInUtf8) {
+    platform::SetAnsiCodeset("ISO-8859-1");
+    test::TempDir folder;
+    CSqlManagement store(folder / "data.mdb");
+    CNetManagement engine(store, test::LoopbackEngineConfig());
+    ap_info_stu r{};
+    std::snprintf(r.mac, sizeof r.mac, "02:c9:5e:00:00:09");
+    r.ap_type.set(1);
+    r.work_mode = 2;
+    r.ip = {10, 77, 64, 9};
+    r.ap_name.assign("T\xFC" "r S\xFC" "d");  // "Tür Süd" in the local code set
+    r.ssid.assign("Link-9");
+    r.channel = 36;
+    r.security.wpapsk_key_value.assign("SECRET-PASSPHRASE");
+    r.security.wpa_key.assign("SECRET-RADIUS");
+    r.bridge.security.wep_keys[0].key_value.assign("SECRET-WEP");
+    ASSERT_TRUE(store.SaveDevice(r));
+
+    const FleetSnapshot snapshot = TakeFleetSnapshot(engine, store);
+    ASSERT_EQ(snapshot.devices.size(), 1u);
+    const std::string text = RenderFleetMetrics(snapshot.devices, snapshot.exporter, ExpositionFormat::kPrometheus);
+    EXPECT_FALSE(Has(text, "SECRET")) << text;
+    EXPECT_TRUE(Has(text, "name=\"Tür Süd\"")) << text;
+    EXPECT_TRUE(Has(text, "ip=\"10.77.64.9\",")) << text;
+    EXPECT_TRUE(Has(text, "mode=\"Station\",")) << text;
+    EXPECT_TRUE(Has(text, "cpe_device_channel{mac=\"02:c9:5e:00:00:09\"} 36\n")) << text;
+    platform::SetAnsiCodeset({});
+}
+
+class ExporterServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MetricsServerOptions options;
+        options.port = 0;
+        options.threads = 4;
+        options.readTimeout = 1s;
+        server_ = std::make_unique<MetricsServer>(options, [](ExpositionFormat format) {
+            return RenderFleetMetrics({}, {}, format);
+        });
+        ASSERT_EQ(server_->Listen(), "");
+        thread_ = std::thread([this] { server_->Run(); });
+    }
+    void TearDown() override {
+        server_->RequestStop();
+        thread_.join();
+    }
+
+    // The server closes the connection after an error and after "Connection: close".
+    std::string Send(std::string_view request) const {
+        return test::RawHttpExchange(server_->Port(), request, 2s, false);
+    }
+    std::string Scrape() const { return Send("GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"); }
+
+    std::unique_ptr<MetricsServer> server_;
+    std::thread thread_;
+};
+
+TEST_F(ExporterServer, BadRequestsGetAnHttpErrorAndTheNextScrapeIsServed) {
+    const std::string ok = Scrape();
+    EXPECT_TRUE(ok.starts_with("HTTP/1.1 200 ")) << ok;
+    EXPECT_TRUE(Has(ok, "Content-Type: text/plain; version=0.0.4; charset=utf-8")) << ok;
+
+    const std::string longPath = "GET /" + std::string(20000, 'm') + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string hugeHeader = "GET /metrics HTTP/1.1\r\nHost: x\r\nX-Pad: " + std::string(64 * 1024, 'h') + "\r\n\r\n";
+    std::string manyHeaders = "GET /metrics HTTP/1.1\r\n";
+    for (int i = 0; i < 5000; ++i)
+        manyHeaders += "X-" + std::to_string(i) + ": v\r\n";
+    manyHeaders += "\r\n";
+    const std::pair<std::string, std::string_view> bad[] = {
+        {longPath, "HTTP/1.1 4"},
+        {hugeHeader, "HTTP/1.1 4"},
+        {manyHeaders, "HTTP/1.1 4"},
+        {"BREW /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "HTTP/1.1 4"},
+        {"DELETE /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "HTTP/1.1 405 "},
+        {"POST /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 5\r\n\r\nhello", "HTTP/1.1 405 "},
+        {"POST /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999\r\n\r\n", "HTTP/1.1 4"},
+        {"GET /metrics/../secret HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "HTTP/1.1 404 "},
+        {"\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", ""},  // TLS to a plain port: closed, no answer
+    };
+    for (const auto& [request, answer] : bad) {
+        const std::string got = Send(request);
+        EXPECT_TRUE(got.starts_with(answer)) << request.substr(0, 40) << " -> " << got.substr(0, 80);
+        EXPECT_TRUE(Scrape().starts_with("HTTP/1.1 200 ")) << "after " << request.substr(0, 40);
+    }
+}
+
+TEST_F(ExporterServer, SilentClientsDoNotStallScrapes) {
+    // Twice as many silent connections as threads: each is let go after the read timeout.
+    std::vector<platform::UniqueFd> silent;
+    for (int i = 0; i < 8; ++i) {
+        platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(server_->Port());
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+        ::send(fd.Get(), "GET /met", 8, MSG_NOSIGNAL);
+        silent.push_back(std::move(fd));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    auto scrape = std::async(std::launch::async, [this] { return Scrape(); });
+    ASSERT_EQ(scrape.wait_for(10s), std::future_status::ready) << "a scrape waited behind silent clients";
+    EXPECT_TRUE(scrape.get().starts_with("HTTP/1.1 200 "));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+}  // namespace
+}  // namespace cpe::cli
