@@ -5,6 +5,8 @@
 #     dependencies computed from the shared libraries, nothing setuid;
 #   - the maintainer script: it gives the two helper servers CAP_NET_BIND_SERVICE and nothing
 #     else, and with it a normal user's helper serves on port 69 and 80 (inside the network lab);
+#   - the exporter's systemd unit (systemd-analyze verify, installed disabled, no capability) and
+#     its alert rules (promtool check rules), the Wireshark dissector (tshark loads it);
 #   - the extracted utility run by an unprivileged user: --help and --version without a display,
 #     then tools/demo.sh --headless in the network lab against cpe-sim: it must find the 40
 #     devices and write nothing into its program folder.
@@ -97,6 +99,32 @@ check "dependencies come from the shared libraries" \
     bash -c '[[ "$1" == *libc6* && "$1" == *libqt6widgets6* && "$1" == *libsqlite3-0* ]]' _ "$depends"
 check "nothing in the package is setuid or setgid" test -z "$(find "$TREE" -perm /6000)"
 
+# --- the exporter's unit and rules, the dissector -----------------------------------------------
+unit="$TREE/lib/systemd/system/cpe-exporter.service"
+check "the exporter's systemd unit is in the package" test -s "$unit"
+unit_ok() {  # the unit as installed, its program taken from the extracted tree
+    local copy="$WORK/unit/cpe-exporter.service"
+    mkdir -p "$WORK/unit"
+    sed "s#/usr/bin/cpe-cli#$TREE/usr/bin/cpe-cli#" "$unit" >"$copy"
+    grep -qx 'DynamicUser=yes' "$copy" && grep -qx 'CapabilityBoundingSet=' "$copy" || return 1
+    command -v systemd-analyze >/dev/null || { say "  systemd-analyze is missing: unit not verified"; return 0; }
+    SYSTEMD_LOG_LEVEL=notice systemd-analyze verify --man=no "$copy"
+}
+check "systemd-analyze verifies the unit (dynamic user, no capabilities)" unit_ok
+check "nothing enables the unit on install" bash -c '! grep -rqs cpe-exporter "$1"/control "$1"/root/etc' _ "$WORK"
+rules="$TREE/usr/share/doc/cpe-manager/examples/cpe-exporter-alerts.yml"
+if command -v promtool >/dev/null; then
+    check "promtool accepts the example alert rules" promtool check rules "$rules"
+else
+    check "the example alert rules are in the package" test -s "$rules"
+fi
+dissector=$(find "$TREE/usr/lib" -path '*/wireshark/plugins/cpe-manager.lua' -print -quit)
+check "the Wireshark dissector is where Wireshark loads Lua plugins" test -n "$dissector"
+if command -v tshark >/dev/null && [[ -n "$dissector" ]]; then
+    dissector_loads() { tshark -G protocols -X "lua_script:$dissector" 2>/dev/null | grep -q $'^CPE management protocol\tCPE\tcpe$'; }
+    check "tshark loads the dissector" dissector_loads
+fi
+
 # --- capabilities ---------------------------------------------------------------------------
 # The maintainer script, run against the extracted tree: the two helpers get exactly
 # CAP_NET_BIND_SERVICE, and with it (only with it) a normal user's helper serves on a low port.
@@ -129,8 +157,9 @@ help_ok() { as_user "$TREE/usr/bin/cpe-manager" --help | grep -q "^Usage: cpe-ma
 check "--help on standard output, without a display" help_ok
 check "cpe-cli --version on standard output" \
     test "$(as_user "$TREE/usr/bin/cpe-cli" --version)" = "cpe-cli $version"
-cli_help_ok() { as_user "$TREE/usr/bin/cpe-cli" discover --help | grep -q "^Usage: cpe-cli discover"; }
-check "cpe-cli discover --help on standard output" cli_help_ok
+cli_help_ok() { as_user "$TREE/usr/bin/cpe-cli" "$1" --help | grep -q "^Usage: cpe-cli $1"; }
+check "cpe-cli discover --help on standard output" cli_help_ok discover
+check "cpe-cli exporter --help on standard output" cli_help_ok exporter
 
 listing() { find "$PROG" -printf '%P %s %m %u %T@\n' | sort; }
 listing >"$WORK/before.txt"
