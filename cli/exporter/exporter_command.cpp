@@ -5,7 +5,7 @@
 
 #include "actions/discovery_run.h"
 #include "cli/commands.h"
-#include "cli/exporter/fleet_snapshot.h"
+#include "cli/exporter/fleet_cache.h"
 #include "cli/exporter/metrics_server.h"
 
 namespace cpe::cli {
@@ -19,10 +19,8 @@ int RunExporter(Session& session, const Invocation& run) {
     MetricsServerOptions options;
     options.address = run.listenAddress;
     options.port = run.listenPort;
-    MetricsServer server(options, [&session](ExpositionFormat format) {
-        const FleetSnapshot snapshot = TakeFleetSnapshot(session.Engine(), session.Store());
-        return RenderFleetMetrics(snapshot.devices, snapshot.exporter, format);
-    });
+    FleetCache cache;
+    MetricsServer server(options, [&](ExpositionFormat format) { return cache.Render(session.Engine(), format); });
     if (const std::string why = server.Listen(); !why.empty()) {
         session.Output().Error("cannot start: " + why);
         return kExitCannotStart;
@@ -40,6 +38,7 @@ int RunExporter(Session& session, const Invocation& run) {
     while (session.Signals().Sleep(kTick)) {
         if (discovery.Tick() == actions::DiscoveryStep::kFinished)
             discovery.Start();
+        cache.Refresh(session.Store(), session.Engine());
     }
     server.RequestStop();
     serving.join();

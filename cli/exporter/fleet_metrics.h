@@ -40,7 +40,7 @@ struct ExporterSample {
 };
 
 // The whole exposition, devices in the order given.
-std::string RenderFleetMetrics(const std::vector<DeviceSample>& devices, const ExporterSample& exporter,
+std::string RenderFleetMetrics(const std::vector<const DeviceSample*>& devices, const ExporterSample& exporter,
                                ExpositionFormat format);
 
 }  // namespace cpe::cli

@@ -25,7 +25,7 @@ inline constexpr std::uint16_t kExporterPort = 9789;
 struct MetricsServerOptions {
     std::string address = "127.0.0.1";
     std::uint16_t port = kExporterPort;  // 0: the system chooses (tests)
-    int threads = 16;
+    int threads = 8;
     std::chrono::seconds readTimeout{2};
     std::chrono::seconds writeTimeout{5};
 };

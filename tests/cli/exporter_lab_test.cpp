@@ -29,12 +29,13 @@ protected:
         lab_ = CurrentLab();
         if (!lab_)
             GTEST_SKIP() << "not inside the network lab; ctest runs this through tools/netlab.sh run";
-        sim_ = std::make_unique<SimProcess>(*lab_, std::vector<std::string>{"--devices", std::to_string(kDevices),
-                                                                            "--heartbeat-ms", "2000"});
+        sim_ = std::make_unique<SimProcess>(
+            *lab_, std::vector<std::string>{"--devices", std::to_string(kDevices), "--heartbeat-ms", "2000"});
         ASSERT_TRUE(sim_->Ready()) << "cpe-sim did not start";
         exporterPort_ = test::FreeLoopbackPort(SOCK_STREAM);
         exporter_ = std::make_unique<test::CliProcess>(
-            CPE_CLI_BINARY, std::vector<std::string>{"exporter", "--listen", "127.0.0.1:" + std::to_string(exporterPort_)},
+            CPE_CLI_BINARY,
+            std::vector<std::string>{"exporter", "--listen", "127.0.0.1:" + std::to_string(exporterPort_)},
             runtime_.path());
         StartPrometheus();
     }
@@ -127,7 +128,8 @@ TEST_F(ExporterLab, PrometheusSeesEveryDeviceUpAndTheStoppedOnesGoStale) {
         "/bin/sh", {"-c", std::string(CPE_PROMTOOL) + " check metrics < " + (prometheusDir_ / "scrape.txt").string()},
         runtime_.path(), 60s);
     EXPECT_EQ(lint.status, 0) << lint.out << lint.err;
-    const test::CliResult ruleCheck = test::RunCli(CPE_PROMTOOL, {"check", "rules", CPE_ALERT_RULES}, runtime_.path(), 60s);
+    const test::CliResult ruleCheck =
+        test::RunCli(CPE_PROMTOOL, {"check", "rules", CPE_ALERT_RULES}, runtime_.path(), 60s);
     EXPECT_EQ(ruleCheck.status, 0) << ruleCheck.out << ruleCheck.err;
 
     // Ten devices fall silent: the engine ages them out (30 to 40 s) and their series go stale.

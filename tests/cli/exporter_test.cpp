@@ -5,10 +5,11 @@
 #include <future>
 #include <thread>
 
-#include "cli/exporter/fleet_snapshot.h"
+#include "cli/exporter/fleet_cache.h"
 #include "cli/exporter/metrics_server.h"
 #include "engine/net_management.h"
 #include "platform/codepage.h"
+#include "protocol/packet.h"
 #include "store/sql_management.h"
 #include "tests/support/loopback_engine.h"
 #include "tests/support/raw_http.h"
@@ -36,7 +37,7 @@ TEST(ExporterText, LabelsAreEscapedOfflineDevicesShowOnlyWhatIsKnownAndBothForma
     DeviceSample gone{"02:c9:5e:00:00:05", "10.77.64.5", "Gone", "Brio", "V1", "Station", "", false, 99, 6, 0};
     const ExporterSample exporter{7, {{9785, 120, 3, 0}}, "0.20.5.10"};
 
-    const std::string prom = RenderFleetMetrics({tower, gone}, exporter, ExpositionFormat::kPrometheus);
+    const std::string prom = RenderFleetMetrics({&tower, &gone}, exporter, ExpositionFormat::kPrometheus);
     EXPECT_TRUE(Has(prom, R"(name="Tür \"Süd\"\nback\\slash 北塔")")) << prom;
     EXPECT_TRUE(Has(prom, "cpe_device_up{mac=\"02:c9:5e:00:00:04\"} 1\n"));
     EXPECT_TRUE(Has(prom, "cpe_device_up{mac=\"02:c9:5e:00:00:05\"} 0\n"));
@@ -50,7 +51,7 @@ TEST(ExporterText, LabelsAreEscapedOfflineDevicesShowOnlyWhatIsKnownAndBothForma
     EXPECT_TRUE(Has(prom, "cpe_exporter_devices_online 1\n"));
     EXPECT_FALSE(Has(prom, "# EOF"));
 
-    const std::string om = RenderFleetMetrics({tower}, exporter, ExpositionFormat::kOpenMetrics);
+    const std::string om = RenderFleetMetrics({&tower}, exporter, ExpositionFormat::kOpenMetrics);
     EXPECT_TRUE(Has(om, "# TYPE cpe_device info\ncpe_device_info{mac="));
     EXPECT_TRUE(Has(om, "# TYPE cpe_exporter_searches counter\ncpe_exporter_searches_total 7\n"));
     EXPECT_TRUE(Has(om, "# TYPE cpe_exporter_build info\ncpe_exporter_build_info{version=\"0.20.5.10\"} 1\n"));
@@ -63,27 +64,43 @@ TEST(ExporterText, LabelsAreEscapedOfflineDevicesShowOnlyWhatIsKnownAndBothForma
     EXPECT_EQ(NegotiateFormat("*/*"), ExpositionFormat::kPrometheus);
 }
 
-TEST(ExporterText, StoreRecordsLoseTheirKeysAndTheirTextsArriveInUtf8) {
+// A device identified as the engine identifies one: its search reply, then its record.
+void Identify(CNetManagement& engine, const ap_info_stu& r, const RawMac& mac) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_port = htons(9786);
+    from.sin_addr.s_addr = htonl(0x0a4d4009);  // 10.77.64.9
+    search_summary summary{};
+    summary.version.assign("V2");
+    const auto reply = BuildDevicePacket(engine.PayloadKey(), 1, mac, MessageType::search, BytesOf(summary));
+    engine.ProcessDatagram(PortRole::searchReply, from, reply);
+    const auto record = BuildDevicePacket(engine.PayloadKey(), 1, mac, MessageType::get_info,
+                                          BytesOf(r).subspan(kGetInfoPayloadOffset));
+    engine.ProcessDatagram(PortRole::request, from, record);
+}
+
+TEST(ExporterText, RecordsLoseTheirKeysAndTheirTextsArriveInUtf8) {
     platform::SetAnsiCodeset("ISO-8859-1");
     test::TempDir folder;
     CSqlManagement store(folder / "data.mdb");
     CNetManagement engine(store, test::LoopbackEngineConfig());
     ap_info_stu r{};
-    std::snprintf(r.mac, sizeof r.mac, "02:c9:5e:00:00:09");
     r.ap_type.set(1);
     r.work_mode = 2;
     r.ip = {10, 77, 64, 9};
-    r.ap_name.assign("T\xFC" "r S\xFC" "d");  // "Tür Süd" in the local code set
+    r.ap_name.assign("Tür Süd");  // UTF-8 on the wire, ISO-8859-1 in the store, UTF-8 again when served
     r.ssid.assign("Link-9");
     r.channel = 36;
     r.security.wpapsk_key_value.assign("SECRET-PASSPHRASE");
     r.security.wpa_key.assign("SECRET-RADIUS");
     r.bridge.security.wep_keys[0].key_value.assign("SECRET-WEP");
-    ASSERT_TRUE(store.SaveDevice(r));
+    Identify(engine, r, {0x02, 0xc9, 0x5e, 0, 0, 9});
 
-    const FleetSnapshot snapshot = TakeFleetSnapshot(engine, store);
-    ASSERT_EQ(snapshot.devices.size(), 1u);
-    const std::string text = RenderFleetMetrics(snapshot.devices, snapshot.exporter, ExpositionFormat::kPrometheus);
+    FleetCache cache;
+    EXPECT_FALSE(Has(cache.Render(engine, ExpositionFormat::kPrometheus), "02:c9:5e:00:00:09"))
+        << "shown before its record was read";
+    cache.Refresh(store, engine);
+    const std::string text = cache.Render(engine, ExpositionFormat::kPrometheus);
     EXPECT_FALSE(Has(text, "SECRET")) << text;
     EXPECT_TRUE(Has(text, "name=\"Tür Süd\"")) << text;
     EXPECT_TRUE(Has(text, "ip=\"10.77.64.9\",")) << text;
@@ -99,9 +116,8 @@ protected:
         options.port = 0;
         options.threads = 4;
         options.readTimeout = 1s;
-        server_ = std::make_unique<MetricsServer>(options, [](ExpositionFormat format) {
-            return RenderFleetMetrics({}, {}, format);
-        });
+        server_ = std::make_unique<MetricsServer>(
+            options, [](ExpositionFormat format) { return RenderFleetMetrics({}, {}, format); });
         ASSERT_EQ(server_->Listen(), "");
         thread_ = std::thread([this] { server_->Run(); });
     }
@@ -125,8 +141,10 @@ TEST_F(ExporterServer, BadRequestsGetAnHttpErrorAndTheNextScrapeIsServed) {
     EXPECT_TRUE(ok.starts_with("HTTP/1.1 200 ")) << ok;
     EXPECT_TRUE(Has(ok, "Content-Type: text/plain; version=0.0.4; charset=utf-8")) << ok;
 
-    const std::string longPath = "GET /" + std::string(20000, 'm') + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
-    const std::string hugeHeader = "GET /metrics HTTP/1.1\r\nHost: x\r\nX-Pad: " + std::string(64 * 1024, 'h') + "\r\n\r\n";
+    const std::string longPath =
+        "GET /" + std::string(20000, 'm') + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string hugeHeader =
+        "GET /metrics HTTP/1.1\r\nHost: x\r\nX-Pad: " + std::string(64 * 1024, 'h') + "\r\n\r\n";
     std::string manyHeaders = "GET /metrics HTTP/1.1\r\n";
     for (int i = 0; i < 5000; ++i)
         manyHeaders += "X-" + std::to_string(i) + ": v\r\n";
