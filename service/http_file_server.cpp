@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/http_listen.h"
 #include "service/byte_range.h"
 
 namespace cpe::service {
@@ -124,12 +125,7 @@ HttpFileServer::HttpFileServer(ServedFolder folder, HttpServerOptions options, T
     // httplib takes ownership of the queue it is handed.
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
     server_->set_write_timeout(options_.stallLimit);
-    // Address reuse for a quick restart, but no SO_REUSEPORT: a second server on the same port
-    // must fail to start rather than share the port unseen.
-    server_->set_socket_options([](socket_t sock) {
-        const int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
+    platform::ReuseAddressOnly(*server_);
     server_->set_pre_routing_handler([shared = shared_](const httplib::Request& req, httplib::Response& res) {
         Serve(shared->folder, shared->log, req, res);
         return httplib::Server::HandlerResponse::Handled;
@@ -139,19 +135,7 @@ HttpFileServer::HttpFileServer(ServedFolder folder, HttpServerOptions options, T
 HttpFileServer::~HttpFileServer() = default;
 
 std::string HttpFileServer::Listen() {
-    errno = 0;
-    int port = options_.port;
-    if (port == 0) {
-        port = server_->bind_to_any_port(options_.address);
-    } else if (!server_->bind_to_port(options_.address, port)) {
-        port = -1;
-    }
-    if (port <= 0) {
-        const std::string why = errno != 0 ? std::strerror(errno) : "address not usable";
-        return "cannot listen on " + options_.address + ":" + std::to_string(options_.port) + ": " + why;
-    }
-    port_ = static_cast<std::uint16_t>(port);
-    return {};
+    return platform::BindHttpServer(*server_, options_.address, options_.port, port_);
 }
 
 void HttpFileServer::Run() { server_->listen_after_bind(); }

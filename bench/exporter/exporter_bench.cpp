@@ -106,8 +106,8 @@ int main() {
     std::size_t indexBytes = 0, textBytes = 0, openBytes = 0;
     const auto index = Time(client, "/", {}, kScrapes, indexBytes);
     const auto text = Time(client, "/metrics", {}, kScrapes, textBytes);
-    const auto open = Time(client, "/metrics", {{"Accept", "application/openmetrics-text; version=1.0.0"}}, kScrapes,
-                           openBytes);
+    const auto open =
+        Time(client, "/metrics", {{"Accept", "application/openmetrics-text; version=1.0.0"}}, kScrapes, openBytes);
 
     const double cpuBefore = CpuSeconds(exporter.Pid());
     const auto idleStart = Clock::now();
@@ -120,8 +120,8 @@ int main() {
     exporter.Wait(20s);
 
     const auto median = [](const std::vector<double>& ms) { return ms[ms.size() / 2]; };
-    std::printf("\ncpe-cli exporter, %zu simulated devices online on 2 subnets (all shown after %.1f s)\n\n",
-                kDevices, discovered);
+    std::printf("\ncpe-cli exporter, %zu simulated devices online on 2 subnets (all shown after %.1f s)\n\n", kDevices,
+                discovered);
     std::printf("| request | body | median | worst | ratio to the index page |\n|---|---:|---:|---:|---:|\n");
     std::printf("| GET / (baseline) | %zu B | %.2f ms | %.2f ms | 1.0 |\n", indexBytes, median(index), index.back());
     std::printf("| GET /metrics (Prometheus text) | %.1f MiB | %.2f ms | %.2f ms | %.1f |\n",

@@ -1,10 +1,8 @@
 #include "cli/exporter/metrics_server.h"
 
-#include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
 #include <httplib.h>
+
+#include "platform/http_listen.h"
 
 namespace cpe::cli {
 namespace {
@@ -54,11 +52,7 @@ MetricsServer::MetricsServer(MetricsServerOptions options, MetricsRenderer rende
     const auto threads = static_cast<std::size_t>(std::max(1, options_.threads));
     // httplib takes ownership of the queue it is handed.
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    // No SO_REUSEPORT: a second exporter on the same port must fail to start, not share it.
-    server_->set_socket_options([](socket_t sock) {
-        const int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
+    platform::ReuseAddressOnly(*server_);
     server_->set_read_timeout(options_.readTimeout);
     server_->set_write_timeout(options_.writeTimeout);
     server_->set_keep_alive_max_count(kKeepAliveRequests);
@@ -73,19 +67,7 @@ MetricsServer::MetricsServer(MetricsServerOptions options, MetricsRenderer rende
 MetricsServer::~MetricsServer() = default;
 
 std::string MetricsServer::Listen() {
-    errno = 0;
-    int port = options_.port;
-    if (port == 0) {
-        port = server_->bind_to_any_port(options_.address);
-    } else if (!server_->bind_to_port(options_.address, port)) {
-        port = -1;
-    }
-    if (port <= 0) {
-        const std::string why = errno != 0 ? std::strerror(errno) : "address not usable";
-        return "cannot listen on " + options_.address + ":" + std::to_string(options_.port) + ": " + why;
-    }
-    port_ = static_cast<std::uint16_t>(port);
-    return {};
+    return platform::BindHttpServer(*server_, options_.address, options_.port, port_);
 }
 
 void MetricsServer::Run() { server_->listen_after_bind(); }

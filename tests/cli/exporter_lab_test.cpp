@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "tests/cli/cli_process.h"
-#include "tests/e2e/lab_support.h"
+#include "tests/e2e/e2e_fixture.h"
 #include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,12 +23,12 @@ using namespace std::chrono_literals;
 constexpr std::size_t kDevices = 40;
 constexpr std::size_t kStopped = 10;
 
-class ExporterLab : public ::testing::Test {
+class ExporterLab : public LabTest {
 protected:
     void SetUp() override {
-        lab_ = CurrentLab();
-        if (!lab_)
-            GTEST_SKIP() << "not inside the network lab; ctest runs this through tools/netlab.sh run";
+        LabTest::SetUp();
+        if (IsSkipped())
+            return;
         sim_ = std::make_unique<SimProcess>(
             *lab_, std::vector<std::string>{"--devices", std::to_string(kDevices), "--heartbeat-ms", "2000"});
         ASSERT_TRUE(sim_->Ready()) << "cpe-sim did not start";
@@ -84,8 +84,6 @@ protected:
         return WaitUntil([&] { return Number(promql) == expected; }, limit, 500ms);
     }
 
-    std::optional<LabEnv> lab_;
-    std::unique_ptr<SimProcess> sim_;
     test::TempDir runtime_;
     test::TempDir prometheusDir_;
     std::uint16_t exporterPort_ = 0;
