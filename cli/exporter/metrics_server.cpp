@@ -11,9 +11,10 @@ namespace {
 constexpr std::size_t kMaxBody = 4096;
 // The library bounds each header line but not their number.
 constexpr std::size_t kMaxHeaders = 100;
-// Prometheus keeps its connection between scrapes.
+// Prometheus keeps its connection between close scrapes; an idle connection holds a thread, so
+// it is not kept long.
 constexpr std::size_t kKeepAliveRequests = 1000;
-constexpr time_t kKeepAliveSeconds = 30;
+constexpr time_t kKeepAliveSeconds = 5;
 
 constexpr const char* kIndexPage =
     "<html><head><title>cpe-manager exporter</title></head>"
