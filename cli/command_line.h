@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/exporter/metrics_server.h"
 #include "cli/record_table.h"
 
 namespace cpe::cli {
@@ -34,7 +35,7 @@ struct Invocation {
     std::string file;                         // upgrade: the firmware file
     std::string model;                        // upgrade: model name or code, as typed
     std::string listenAddress = "127.0.0.1";  // exporter: where it serves
-    std::uint16_t listenPort = 9789;
+    std::uint16_t listenPort = kExporterPort;
     int searchSeconds = 3;  // exporter: seconds between searches
 };
 

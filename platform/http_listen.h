@@ -24,8 +24,7 @@ void ReuseAddressOnly(HttpServer& server) {
 // Binds the server to address:port (port 0: the system chooses). Empty on success, with `bound`
 // set to the port; else why not.
 template <typename HttpServer>
-std::string BindHttpServer(HttpServer& server, const std::string& address, std::uint16_t port,
-                           std::uint16_t& bound) {
+std::string BindHttpServer(HttpServer& server, const std::string& address, std::uint16_t port, std::uint16_t& bound) {
     errno = 0;
     int got = port;
     if (port == 0) {

@@ -62,6 +62,18 @@ TEST(CommandLine, ReadsOptionsAnywhereInBothSpellingsAndNormalisesMacs) {
     EXPECT_EQ(upgrade.model, "Axel");
 }
 
+TEST(CommandLine, TheExporterListensWhereItIsToldAndSearchesAsOftenAsAsked) {
+    const Invocation plain = Parsed({"exporter"});
+    EXPECT_EQ(plain.listenAddress, "127.0.0.1");
+    EXPECT_EQ(plain.listenPort, 9789);
+    EXPECT_EQ(plain.searchSeconds, 3);
+    const Invocation site = Parsed({"exporter", "--listen=10.20.0.5:19789", "--search-seconds", "10"});
+    EXPECT_EQ(site.command, Command::kExporter);
+    EXPECT_EQ(site.listenAddress, "10.20.0.5");
+    EXPECT_EQ(site.listenPort, 19789);
+    EXPECT_EQ(site.searchSeconds, 10);
+}
+
 TEST(CommandLine, HelpGoesToStandardOutputWithTheExitStatuses) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--help"}, {"help"}, {"help", "upgrade"}, {"reboot", "--help"}, {"discover", "--format", "csv", "-h"}}) {
@@ -111,6 +123,14 @@ TEST(CommandLine, EveryUsageErrorExitsTwoWithAMessageAndAHint) {
         {{"upgrade", "10.0.0.1", "--file", firmware, "--model", "7"}, "unknown model \"7\""},
         {{"upgrade", "10.0.0.1", "--file", dir.path().string(), "--model", "1"}, "cannot read the firmware file"},
         {{"upgrade", "10.0.0.1", "--file", firmware + ".missing", "--model", "1"}, "cannot read the firmware file"},
+        {{"exporter", "--listen", "9789"}, "--listen takes ADDRESS:PORT"},
+        {{"exporter", "--listen", "localhost:9789"}, "--listen takes ADDRESS:PORT"},
+        {{"exporter", "--listen", "0.0.0.0:65536"}, "--listen takes ADDRESS:PORT"},
+        {{"exporter", "--listen", "10.0.0.1:"}, "--listen takes ADDRESS:PORT"},
+        {{"exporter", "--listen", "10.0.0.1:80 "}, "--listen takes ADDRESS:PORT"},
+        {{"exporter", "--search-seconds", "0"}, "--search-seconds takes a whole number of seconds from 1 to 3600"},
+        {{"exporter", "--seconds", "30"}, "unknown option \"--seconds\" for exporter"},
+        {{"exporter", "10.0.0.1"}, "exporter takes no arguments"},
     };
     for (const auto& c : cases) {
         const Outcome r = RunLine(c.args);
