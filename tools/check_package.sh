@@ -100,7 +100,7 @@ check "dependencies come from the shared libraries" \
 check "nothing in the package is setuid or setgid" test -z "$(find "$TREE" -perm /6000)"
 
 # --- the exporter's unit and rules, the dissector -----------------------------------------------
-unit="$TREE/lib/systemd/system/cpe-exporter.service"
+unit="$TREE/usr/lib/systemd/system/cpe-exporter.service"
 check "the exporter's systemd unit is in the package" test -s "$unit"
 unit_ok() {  # the unit as installed, its program taken from the extracted tree
     local copy="$WORK/unit/cpe-exporter.service"
@@ -111,7 +111,10 @@ unit_ok() {  # the unit as installed, its program taken from the extracted tree
     SYSTEMD_LOG_LEVEL=notice systemd-analyze verify --man=no "$copy"
 }
 check "systemd-analyze verifies the unit (dynamic user, no capabilities)" unit_ok
-check "nothing enables the unit on install" bash -c '! grep -rqs cpe-exporter "$1"/control "$1"/root/etc' _ "$WORK"
+unit_left_disabled() {
+    ! grep -qs cpe-exporter "$WORK"/control/{preinst,postinst,prerm,postrm} && ! test -e "$TREE/etc/systemd"
+}
+check "nothing enables the unit on install" unit_left_disabled
 rules="$TREE/usr/share/doc/cpe-manager/examples/cpe-exporter-alerts.yml"
 if command -v promtool >/dev/null; then
     check "promtool accepts the example alert rules" promtool check rules "$rules"
