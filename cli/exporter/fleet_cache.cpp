@@ -34,7 +34,7 @@ ExporterSample ExporterCounters(CNetManagement& engine) {
     ExporterSample e;
     e.searches = counters.searches;
     e.version = CPE_VERSION_TEXT;
-    const SocketRole roles[] = {SocketRole::searchReply, SocketRole::heartbeat, SocketRole::request};
+    const SocketRole roles[] = {SocketRole::kSearchReply, SocketRole::kHeartbeat, SocketRole::kRequest};
     // A port that is not bound (the engine did not start) has nothing to count.
     for (std::size_t i = 0; i < std::size(roles); ++i)
         if (engine.LocalPort(roles[i]) != 0)

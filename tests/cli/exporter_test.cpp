@@ -73,10 +73,10 @@ void Identify(CNetManagement& engine, const ap_info_stu& r, const RawMac& mac) {
     search_summary summary{};
     summary.version.assign("V2");
     const auto reply = BuildDevicePacket(engine.PayloadKey(), 1, mac, MessageType::search, BytesOf(summary));
-    engine.ProcessDatagram(PortRole::searchReply, from, reply);
+    engine.ProcessDatagram(PortRole::kSearchReply, from, reply);
     const auto record = BuildDevicePacket(engine.PayloadKey(), 1, mac, MessageType::get_info,
                                           BytesOf(r).subspan(kGetInfoPayloadOffset));
-    engine.ProcessDatagram(PortRole::request, from, record);
+    engine.ProcessDatagram(PortRole::kRequest, from, record);
 }
 
 TEST(ExporterText, RecordsLoseTheirKeysAndTheirTextsArriveInUtf8) {
