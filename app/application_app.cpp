@@ -4,8 +4,10 @@
 #include "app/command_line.h"
 
 #include "app/engine_start_message.h"
+#include "app/inventory_notices.h"
 #include "app/quit_signals.h"
 #include "engine/net_management.h"
+#include "inventory/inventory.h"
 #include "lang/language.h"
 #include "pages/message_box.h"
 #include "platform/system_info.h"
@@ -81,14 +83,23 @@ bool CApplicationApp::InitInstance() {
     if (store.OpenFailed())
         ShowStoreMessage();
 
+    // This copy holds the lock, so it writes the inventory; the engine tells it what it hears.
+    inventory::InventoryOptions inventoryOptions;
+    inventoryOptions.frontEnd = "window";
+    m_inventory = inventory::Inventory::OpenWriter(std::move(inventoryOptions));
+    engine.SetDeviceObserver(m_inventory);
     {
-        CApplicationDlg mainWindow(PageServices{engine, store});
+        CApplicationDlg mainWindow(PageServices{engine, store, m_inventory.get()});
+        InventoryNotices notices(m_inventory, &mainWindow);
         QuitSignals quit([&mainWindow] { mainWindow.OnOK(); });
         if (m_onMainWindow)
             m_onMainWindow(mainWindow);
         m_bMainWindowRan = true;
         mainWindow.RunModal();
     }
+    // What is queued is written before the run ends; the engine may still report until exit.
+    engine.SetDeviceObserver(nullptr);
+    m_inventory.reset();
     return false;
 }
 

@@ -18,6 +18,9 @@ namespace cpe {
 
 class CApplicationDlg;
 class CNetManagement;
+namespace inventory {
+class Inventory;
+}
 class CSqlManagement;
 class CApplicationApp {
 public:
@@ -47,6 +50,8 @@ public:
     std::string m_strVersion;
     CNetManagement* m_pNetManagement = nullptr;
     CSqlManagement* m_pSqlManagement = nullptr;
+    // The fleet inventory this copy writes while its main window runs (it holds the lock).
+    std::shared_ptr<inventory::Inventory> m_inventory;
 
     // Where start-up takes the engine and the store from; unset: the process singletons (the
     // engine builds the store first). Tests put loopback objects here.

@@ -4,6 +4,7 @@
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_survey_dlg.h"
+#include "inventory/inventory.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
 #include "store/sql_management.h"
@@ -132,6 +133,10 @@ void CBridgeConfigDlg::Save() {
     if (!request)
         return;
     m_target = m_host.Target();
+    if (inventory::Inventory* fleet = m_services.inventory) {
+        fleet->TakeBackup(m_target.mac, inventory::backup_reason::kBeforeBridge);
+        fleet->RecordAction(m_target.mac, inventory::event_kind::kBridge, "sent");
+    }
     m_sender.Start(*request, m_target.ip);
     m_services.store.ClearSurvey();
     accept();

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/device_fields.h"
 #include "cli/help_texts.h"
+#include "cli/inventory_tables.h"
 #include "cli/survey_fields.h"
 #include "platform/codepage.h"
 
@@ -16,12 +17,16 @@ namespace {
 struct Checked {
     std::string name;  // rename: the name as it will be sent
     UpgradeRequest upgrade;
+    inventory::SettingsBackup backup;  // settings: the backup to send
+    SettingsBlocks blocks;             // settings: the blocks to send
 };
 
 std::optional<std::string> CheckFields(const Invocation& run) {
     if (run.fields.empty())
         return std::nullopt;
-    RecordTable table = run.command == Command::kSurvey ? SurveyTable({}) : DeviceTable({}, platform::AnsiCodeset());
+    RecordTable table = run.command == Command::kSurvey      ? SurveyTable({})
+                        : run.command == Command::kInventory ? KnownDeviceTable({})
+                                                             : DeviceTable({}, platform::AnsiCodeset());
     if (auto unknown = table.Select(run.fields))
         return "unknown field \"" + *unknown + "\"; see \"cpe-cli " + CommandName(run.command) + " --help\"";
     return std::nullopt;
@@ -42,6 +47,20 @@ std::variant<Checked, std::string> Check(const Invocation& run) {
             return "the name cannot be written in the local character set";
         checked.name = std::move(*change.ansi);
     }
+    if (run.command == Command::kSettingsRestore || run.command == Command::kSettingsApply) {
+        auto backup = LoadBackup(run.from);
+        if (auto* bad = std::get_if<std::string>(&backup))
+            return *bad;
+        checked.backup = std::get<inventory::SettingsBackup>(std::move(backup));
+        checked.blocks = run.command == Command::kSettingsApply ? kApplyBlocks : kRestoreBlocks;
+        if (!run.blocks.empty()) {
+            const auto blocks = ParseSettingsBlocks(run.blocks);
+            if (!blocks)
+                return "--blocks takes a comma-separated list of name, wireless, ip, vlan, timed_reboot, not \"" +
+                       run.blocks + "\"";
+            checked.blocks = *blocks;
+        }
+    }
     if (run.command == Command::kUpgrade) {
         auto request = CheckUpgradeRequest(run);
         if (auto* bad = std::get_if<std::string>(&request))
@@ -61,6 +80,11 @@ int Dispatch(Session& session, const Invocation& run, const Checked& checked) {
     case Command::kSurvey: return RunSurvey(session, run);
     case Command::kUpgrade: return RunUpgrade(session, run, checked.upgrade);
     case Command::kExporter: return RunExporter(session, run);
+    case Command::kBackup: return RunBackup(session, run);
+    case Command::kSettingsRestore:
+    case Command::kSettingsApply: return RunSettings(session, run, checked.backup, checked.blocks);
+    case Command::kInventory:
+    case Command::kHistory: break;  // answered before a session opens
     }
     return kExitUsage;
 }
@@ -84,6 +108,10 @@ int RunCli(const std::vector<std::string>& args, const Console& console) {
         console.err << UsageHint({*bad, run.command});
         return kExitUsage;
     }
+    if (run.command == Command::kInventory)
+        return RunInventory(run, console);
+    if (run.command == Command::kHistory)
+        return RunHistory(run, console);
     // Before any thread starts: every thread of the run inherits the signals' block.
     SignalWait signals;
     Session session(console, signals);

@@ -22,8 +22,8 @@ struct CommandSyntax {
     std::size_t maxDevices;  // the rename's name is its second argument
 };
 
-const std::array<CommandSyntax, 8>& CommandTable() {
-    static const std::array<CommandSyntax, 8> table = {{
+const std::array<CommandSyntax, 13>& CommandTable() {
+    static const std::array<CommandSyntax, 13> table = {{
         {Command::kDiscover, "discover", {"--until-stable", "--format", "--fields"}, 0, 0},
         {Command::kShow, "show", {"--format", "--fields"}, 1, 1},
         {Command::kRename, "rename", {}, 1, 1},
@@ -32,6 +32,11 @@ const std::array<CommandSyntax, 8>& CommandTable() {
         {Command::kSurvey, "survey", {"--format", "--fields"}, 1, 1},
         {Command::kUpgrade, "upgrade", {"--file", "--model"}, 1, SIZE_MAX},
         {Command::kExporter, "exporter", {"--listen", "--search-seconds"}, 0, 0},
+        {Command::kInventory, "inventory", {"--online", "--offline", "--format", "--fields"}, 0, 0},
+        {Command::kHistory, "history", {"--format"}, 1, 1},
+        {Command::kBackup, "backup", {"--out", "--format"}, 1, SIZE_MAX},
+        {Command::kSettingsRestore, "settings restore", {"--from", "--blocks"}, 1, 1},
+        {Command::kSettingsApply, "settings apply", {"--from"}, 1, SIZE_MAX},
     }};
     return table;
 }
@@ -43,7 +48,9 @@ const CommandSyntax* FindCommand(std::string_view name) {
     return nullptr;
 }
 
-bool TakesValue(std::string_view option) { return option != "--until-stable" && option != "--help"; }
+bool TakesValue(std::string_view option) {
+    return option != "--until-stable" && option != "--help" && option != "--online" && option != "--offline";
+}
 
 std::optional<int> ParseSeconds(std::string_view text) {
     int value = 0;
@@ -165,6 +172,20 @@ std::optional<std::string> ApplyOption(std::string_view option, const std::strin
         run.searchSeconds = *seconds;
     } else if (option == "--until-stable") {
         run.untilStable = true;
+    } else if (option == "--online" || option == "--offline") {
+        if (!run.online.empty() && run.online != option.substr(2))
+            return "--online and --offline exclude each other";
+        run.online = option.substr(2);
+    } else if (option == "--out") {
+        if (value.empty())
+            return "--out takes the file to write";
+        run.out = value;
+    } else if (option == "--from") {
+        if (value.empty())
+            return "--from takes a backup's number or a backup file";
+        run.from = value;
+    } else if (option == "--blocks") {
+        run.blocks = value;
     }
     return std::nullopt;
 }
@@ -197,12 +218,17 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (first == "help") {
         if (args.size() == 1)
             return HelpRequest{ProgramHelp()};
-        const CommandSyntax* syntax = FindCommand(args[1]);
-        if (syntax == nullptr || args.size() > 2)
+        const bool twoWords = args[1] == "settings" && args.size() == 3;
+        const CommandSyntax* syntax = FindCommand(twoWords ? args[1] + " " + args[2] : args[1]);
+        if (syntax == nullptr || args.size() > (twoWords ? 3u : 2u))
             return UsageError{"help takes one command name, not \"" + args[1] + "\"", std::nullopt};
         return HelpRequest{CommandHelp(syntax->command)};
     }
-    const CommandSyntax* syntax = FindCommand(first);
+    // "settings" names its command in two words, so that it never reads as the factory restore.
+    const bool twoWords = first == "settings";
+    if (twoWords && (args.size() < 2 || (args[1] != "restore" && args[1] != "apply")))
+        return UsageError{"settings takes \"restore\" or \"apply\"", std::nullopt};
+    const CommandSyntax* syntax = FindCommand(twoWords ? first + " " + args[1] : first);
     if (syntax == nullptr)
         return UsageError{"unknown command \"" + first + "\"", std::nullopt};
 
@@ -210,7 +236,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     run.command = syntax->command;
     std::vector<std::string> positional;
     bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
+    for (std::size_t i = twoWords ? 2 : 1; i < args.size(); ++i) {
         const std::string& word = args[i];
         if (optionsEnded || word.size() < 2 || word[0] != '-') {
             positional.push_back(word);
@@ -266,6 +292,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (syntax->command == Command::kUpgrade && (run.file.empty() || run.model.empty()))
         return Error("upgrade needs --file and --model", syntax);
+    if ((syntax->command == Command::kSettingsRestore || syntax->command == Command::kSettingsApply) &&
+        run.from.empty())
+        return Error(std::string(syntax->name) + " needs --from BACKUP|FILE", syntax);
+    if (syntax->command == Command::kBackup && !run.out.empty() && run.devices.size() != 1)
+        return Error("backup --out takes one device", syntax);
     return run;
 }
 

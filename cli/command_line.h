@@ -14,7 +14,21 @@
 
 namespace cpe::cli {
 
-enum class Command { kDiscover, kShow, kRename, kReboot, kRestore, kSurvey, kUpgrade, kExporter };
+enum class Command {
+    kDiscover,
+    kShow,
+    kRename,
+    kReboot,
+    kRestore,
+    kSurvey,
+    kUpgrade,
+    kInventory,
+    kHistory,
+    kBackup,
+    kSettingsRestore,  // "settings restore": a backup's settings back to a device (not the factory reset)
+    kSettingsApply,    // "settings apply": a backup's wireless, VLAN and timed reboot to other devices
+    kExporter,
+};
 
 // A device named on the command line: by its MAC (normalised to the lower-case, colon-separated
 // form the utility uses everywhere) or by its IP address.
@@ -37,6 +51,10 @@ struct Invocation {
     std::string listenAddress = "127.0.0.1";  // exporter: where it serves
     std::uint16_t listenPort = kExporterPort;
     int searchSeconds = 3;  // exporter: seconds between searches
+    std::string online;     // inventory: "online", "offline", or empty for every device
+    std::string out;        // backup: the file to write the backup to
+    std::string from;       // settings: a backup's number in the inventory, or a backup file
+    std::string blocks;     // settings restore: the blocks named, as typed; empty: the default
 };
 
 // What the command line asks for: help text to print (on standard output), or an invocation.

@@ -4,11 +4,14 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
+#include "actions/settings/settings_restore.h"
 #include "cli/command_line.h"
 #include "cli/discovery_loop.h"
 #include "cli/session.h"
 #include "cli/upgrade_request.h"
+#include "inventory/settings_backup.h"
 
 namespace cpe::cli {
 
@@ -28,6 +31,17 @@ int RunRebootRestore(Session& session, const Invocation& run);
 int RunSurvey(Session& session, const Invocation& run);
 int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request);
 int RunExporter(Session& session, const Invocation& run);
+int RunBackup(Session& session, const Invocation& run);
+// settings restore and settings apply, with the backup and blocks checked beforehand.
+int RunSettings(Session& session, const Invocation& run, const inventory::SettingsBackup& backup,
+                SettingsBlocks blocks);
+
+// The commands that only read the inventory: no session, no lock, no network.
+int RunInventory(const Invocation& run, const Console& console);
+int RunHistory(const Invocation& run, const Console& console);
+
+// The backup named by --from: its number in the inventory, or a backup file; else why not.
+std::variant<inventory::SettingsBackup, std::string> LoadBackup(const std::string& from);
 
 // The exit status of a run a signal ended.
 int Interrupted(Session& session);

@@ -6,6 +6,7 @@
 #include "actions/reboot_restore_action.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
+#include "inventory/inventory.h"
 #include "platform/codepage.h"
 
 namespace cpe::cli {
@@ -23,16 +24,22 @@ int RunRename(Session& session, const Invocation& run, const std::string& name) 
         return *status;
     const FoundDevice& device = devices.found.front();
     session.Engine().SendRename(device.ip, name);
+    const auto recordRename = [&](std::string_view outcome) {
+        session.Inventory().RecordAction(device.mac, inventory::event_kind::kRename, outcome,
+                                         inventory::EventDetail().Add("name", platform::AnsiToUtf8Lossy(name)));
+    };
 
     ap_info_stu record{};
     for (int tick = 0; tick < kRenameWaitTicks; ++tick) {
         if (!session.Signals().Sleep(kFollowUpTick))
             return Interrupted(session);
         if (session.Store().GetDevice(device.mac, record) && record.ap_name.text() == name) {
+            recordRename("confirmed");
             session.Output().out << DeviceLabel(device) << " " << platform::AnsiToUtf8Lossy(name) << '\n';
             return kExitOk;
         }
     }
+    recordRename("not confirmed");
     session.Output().Error(DeviceLabel(device) + ": the device did not confirm its new name");
     return kExitDeviceFailed;
 }
@@ -49,6 +56,13 @@ int RunRebootRestore(Session& session, const Invocation& run) {
     for (const FoundDevice& device : devices.found) {
         selection.push_back({device.ip, device.mac, device.model});
         macs.push_back(device.mac);
+    }
+    const bool factory = run.command == Command::kRestore;
+    inventory::Inventory& fleet = session.Inventory();
+    if (factory) {
+        fleet.Flush(std::chrono::seconds(10));
+        for (const std::string& mac : macs)
+            fleet.TakeBackup(mac, inventory::backup_reason::kBeforeFactoryRestore);
     }
     actions::RebootRestoreAction action(kind, session.Engine(), session.Store());
     action.SetSelection(selection);
@@ -76,6 +90,9 @@ int RunRebootRestore(Session& session, const Invocation& run) {
         }
     }
     action.StopSender();
+    for (std::size_t i = 0; i < selection.size(); ++i)
+        fleet.RecordAction(macs[i], factory ? inventory::event_kind::kFactoryRestore : inventory::event_kind::kReboot,
+                           took[i] ? StatusWord(kind.reportedStatus) : "did not report");
     const std::size_t failed = selection.size() - reported + devices.missing.size();
     session.Output().out << reported << " of " << selection.size() + devices.missing.size() << " devices "
                          << StatusWord(kind.reportedStatus) << '\n';

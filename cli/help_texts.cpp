@@ -41,6 +41,11 @@ Commands:
   survey     the access points a device hears
   upgrade    upgrade firmware in batches of ten through a file-server helper
   exporter   serve the devices to Prometheus, discovering them continuously
+  inventory  every device ever found, online or not (no search)
+  history    what happened to a device and what was done to it (no search)
+  backup     keep a backup of devices' settings in the inventory or a file
+  settings restore  send a backup's settings back to a device
+  settings apply    send a backup's wireless, VLAN, timed reboot to devices
 
 Run "cpe-cli COMMAND --help" (or "cpe-cli help COMMAND") for a command's
 options. Progress goes to standard error when it is a terminal; results go to
@@ -158,6 +163,63 @@ cpe_exporter_build_info. A device's keys are never served.
 Runs until a signal ends it (SIGTERM, Ctrl-C), then exits 128+N.
 
 )") + kExitStatuses;
+    case Command::kInventory:
+        return std::string(R"(Usage: cpe-cli inventory [--online|--offline] [--format table|json|csv] [--fields LIST]
+
+Prints every device the fleet inventory knows (every device cpe-manager or a
+searching cpe-cli ever found): MAC, IP (the last address), Location, Type,
+Version, State (Online while a running cpe-manager or cpe-cli hears it),
+LastSeen and FirstSeen (UTC). --online and --offline keep only those devices.
+Reads the inventory ($XDG_DATA_HOME/cpe-manager/inventory.sqlite); it searches
+nothing and runs beside cpe-manager.
+
+)") + kExitStatuses;
+    case Command::kHistory:
+        return std::string(R"(Usage: cpe-cli history MAC|IP [--format table|json|csv]
+
+Prints a device's history from the inventory, newest first: when it was first
+seen, went and came back, changed its name, address or firmware, and every
+action cpe-manager or cpe-cli took on it (rename, configuration save, bridge,
+reboot, factory restore, upgrade, settings restore and apply) with its outcome,
+front end and user. An IP address names the device last seen there.
+
+)") + kExitStatuses;
+    case Command::kBackup:
+        return std::string(R"(Usage: cpe-cli backup MAC|IP... [--out FILE] [--format table|json|csv] [--seconds N]
+
+Finds the devices, then keeps a backup of each one's settings (name, wireless,
+IP, VLAN, timed reboot, bridge) in the inventory and prints its number. With
+--out (one device) the backup is also written to FILE (mode 0600: it holds
+the device's keys). cpe-manager takes such a backup by itself before every
+configuration save, bridge, factory restore and upgrade.
+
+)") + kDevices +
+               "\n" + kExitStatuses;
+    case Command::kSettingsRestore:
+    case Command::kSettingsApply:
+        return std::string(
+                   command == Command::kSettingsRestore
+                       ? R"(Usage: cpe-cli settings restore MAC|IP --from BACKUP|FILE [--blocks LIST] [--seconds N]
+
+Sends a backup's settings back to the device (not the factory reset: that is
+"cpe-cli restore"). BACKUP is a backup's number in the inventory (cpe-cli
+history and backup show them), FILE one written by "backup --out". --blocks
+chooses from name, wireless, ip, vlan, timed_reboot (default: all but ip).
+)"
+                       : R"(Usage: cpe-cli settings apply --from BACKUP|FILE MAC|IP... [--seconds N]
+
+Sends a backup's wireless, VLAN and timed-reboot settings (never the name, the
+address or the bridge) to each device named, one after the other.
+)") + R"(
+The backup must be of the device's model set. The values pass the checks of
+the configuration dialog, only the blocks that differ are sent, after a backup
+of the device's own settings; then the dialog's wait (60 s after a new VLAN,
+15 s after a new address) and the device's record tell whether it took them.
+A backup file that is not one of ours, cut short or altered is refused before
+anything starts.
+
+)" + kDevices + "\n" +
+               kExitStatuses;
     }
     return {};
 }

@@ -5,9 +5,34 @@
 
 namespace cpe::cli {
 
+namespace {
+
+constexpr std::chrono::seconds kInventoryWait{5};
+
+}  // namespace
+
 Session::~Session() {
-    if (engine_)
+    if (engine_) {
+        engine_->SetDeviceObserver(nullptr);
         engine_->Shutdown();
+    }
+    if (inventory_) {
+        inventory_->Flush(kInventoryWait);
+        TellInventoryNotices();
+    }
+}
+
+void Session::TellInventoryNotices() {
+    using Kind = inventory::InventoryNotice::Kind;
+    for (const inventory::InventoryNotice& notice : inventory_->TakeNotices()) {
+        if (notice.kind == Kind::kUnavailable)
+            console_.Error("the inventory cannot be written (" + notice.detail + "); going on without it");
+        else
+            console_.Error(std::string(notice.kind == Kind::kDamagedMovedAside
+                                           ? "the inventory was damaged"
+                                           : "the inventory is of a newer version") +
+                           " and was moved aside as " + notice.detail + "; a new one was started");
+    }
 }
 
 std::filesystem::path Session::DatabaseFile() {
@@ -36,6 +61,12 @@ bool Session::Open() {
     engine_ = std::make_unique<CNetManagement>(*store_, config);
     if (engine_->BroadcastAddresses().empty())
         return refuse("no network adapter with an IPv4 address is up");
+    inventory::InventoryOptions inventoryOptions;
+    inventoryOptions.frontEnd = "cli";
+    inventory_ = inventory::Inventory::OpenWriter(std::move(inventoryOptions));
+    inventory_->WaitOpened(kInventoryWait);
+    TellInventoryNotices();
+    engine_->SetDeviceObserver(inventory_);
     if (const EngineStartResult started = engine_->Start(); !started)
         return refuse(started.Describe());
     return true;

@@ -14,6 +14,7 @@
 #include "actions/upgrade_send_thread.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
+#include "inventory/inventory.h"
 #include "protocol/codes.h"
 
 namespace cpe::cli {
@@ -52,6 +53,11 @@ public:
     bool AllSettled(const std::vector<actions::UpgradeTarget>& queue) const {
         return std::all_of(queue.begin(), queue.end(), [this](const auto& t) { return final_.count(t.mac) != 0; });
     }
+    // The device's last status word, for its history.
+    std::string Outcome(const std::string& mac) const {
+        const auto it = final_.find(mac);
+        return it == final_.end() ? "did not report" : StatusWord(it->second);
+    }
     int Count(int status) const {
         return static_cast<int>(
             std::count_if(final_.begin(), final_.end(), [status](const auto& f) { return f.second == status; }));
@@ -88,6 +94,11 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
         session.Output().Error("cannot start: " + HelperFailure(helper, helpers.Layout()));
         return kExitCannotStart;
     }
+
+    inventory::Inventory& fleet = session.Inventory();
+    fleet.Flush(std::chrono::seconds(10));
+    for (const actions::UpgradeTarget& target : queue)
+        fleet.TakeBackup(target.mac, inventory::backup_reason::kBeforeUpgrade);
 
     const actions::UpgradeTimings timings;
     engine.SetUpgradeModelCode(request.model);
@@ -132,6 +143,11 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
     progress.Done();
     sendThread.Stop();
     helpers.StopHelpers();
+    const inventory::EventDetail image =
+        inventory::FirmwareDetail(std::filesystem::path(request.folder) / request.fileName);
+    for (const actions::UpgradeTarget& target : queue)
+        fleet.RecordAction(target.mac, inventory::event_kind::kUpgrade,
+                           interrupted ? "interrupted" : log.Outcome(target.mac), image);
     if (interrupted)
         return Interrupted(session);
 

@@ -39,7 +39,7 @@ function(cpe_add_test)
   target_link_libraries(${T_NAME} PRIVATE cpe_options ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${T_NAME}
     PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-home"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

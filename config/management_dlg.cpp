@@ -1,5 +1,6 @@
 #include "config/management_dlg.h"
 
+#include "inventory/inventory.h"
 #include "store/sql_management.h"
 
 #include <cstring>
@@ -56,6 +57,18 @@ void CManagementDlg::SendConfiguration(const config_request& request) {
     // The older sender ends before the new blocks are written, so two Saves never mix.
     m_sender.Stop();
     m_request = request;
+    if (inventory::Inventory* fleet = Services().inventory) {
+        // Queued ahead of the record the device answers the burst with: the backup holds the
+        // settings from before this Save.
+        fleet->TakeBackup(m_strTargetMac, inventory::backup_reason::kBeforeSave);
+        inventory::EventDetail detail;
+        detail.Add("name", request.name_changed ? "changed" : "kept");
+        detail.Add("wireless", request.wireless_changed ? "changed" : "kept");
+        detail.Add("ip", request.ip_changed ? "changed" : "kept");
+        detail.Add("vlan", request.vlan_changed ? "changed" : "kept");
+        detail.Add("timed_reboot", request.restart_changed ? "changed" : "kept");
+        fleet->RecordAction(m_strTargetMac, inventory::event_kind::kConfigurationSave, "sent", std::move(detail));
+    }
     m_sender.Start(m_request, m_strTargetIp, m_strTargetMac);
 }
 

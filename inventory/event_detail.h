@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,8 @@ public:
 private:
     std::string json_ = "{";
 };
+
+// What an upgrade event tells of the image sent: its file name, size and SHA-256.
+EventDetail FirmwareDetail(const std::filesystem::path& image);
 
 }  // namespace cpe::inventory

@@ -184,6 +184,11 @@ void InventoryWriter::Run() {
         }
         WriteBatch(db, *ledger, batch);
     }
+    // No device is online once the run that heard it has ended.
+    if (state_.load() == InventoryState::kReady) {
+        store::SqlError error;
+        db.Run("UPDATE devices SET online = 0 WHERE online <> 0", {}, error);
+    }
 }
 
 }  // namespace cpe::inventory

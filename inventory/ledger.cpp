@@ -23,6 +23,15 @@ std::int64_t IpOrder(std::string_view ip) {
     return std::int64_t{raw[0]} << 24 | std::int64_t{raw[1]} << 16 | std::int64_t{raw[2]} << 8 | raw[3];
 }
 
+// What the page's search looks in, as SQLite's lower() would fold it (ASCII only).
+std::string SearchText(const KnownDevice& d) {
+    std::string text = d.mac + '\x01' + d.lastIp + '\x01' + d.name + '\x01' + d.firmware;
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::span<const std::uint8_t> RecordBytes(const ap_info_stu& record) {
     return {reinterpret_cast<const std::uint8_t*>(&record), sizeof record};
 }
@@ -75,18 +84,19 @@ bool Ledger::Apply(const RecordNews& news, store::SqlError& error) {
         if (!AddEvent(now.mac, news.time, event.kind, event.detail, error))
             return false;
 
+    const std::string search = SearchText(now);
     const SqlParam params[] = {std::string_view(now.mac),    news.time,
                                std::string_view(now.lastIp), std::string_view(now.name),
                                std::int64_t{now.model},      std::string_view(now.firmware),
                                std::int64_t{now.workMode},   SqlBlob{RecordBytes(news.record)},
-                               IpOrder(now.lastIp)};
+                               IpOrder(now.lastIp),          std::string_view(search)};
     const bool written =
         before == nullptr
             ? db_.Run("INSERT INTO devices (mac, first_seen, last_seen, last_ip, name, model, firmware, work_mode,"
-                      " online, record, ip_order) VALUES (?1, ?2, ?2, ?3, ?4, ?5, ?6, ?7, 1, ?8, ?9)",
+                      " online, record, ip_order, search_text) VALUES (?1, ?2, ?2, ?3, ?4, ?5, ?6, ?7, 1, ?8, ?9, ?10)",
                       params, error)
             : db_.Run("UPDATE devices SET last_seen = ?2, last_ip = ?3, name = ?4, model = ?5, firmware = ?6,"
-                      " work_mode = ?7, online = 1, record = ?8, ip_order = ?9 WHERE mac = ?1",
+                      " work_mode = ?7, online = 1, record = ?8, ip_order = ?9, search_text = ?10 WHERE mac = ?1",
                       params, error);
     if (!written)
         return false;
@@ -117,8 +127,11 @@ bool Ledger::Apply(const HeartbeatNews& news, store::SqlError& error) {
             return false;
         known.device.lastIp = ip;
     }
-    const SqlParam params[] = {std::string_view(known.device.mac), news.time, ip, IpOrder(ip)};
-    if (!db_.Run("UPDATE devices SET last_seen = ?2, last_ip = ?3, ip_order = ?4 WHERE mac = ?1", params, error))
+    const std::string search = SearchText(known.device);
+    const SqlParam params[] = {std::string_view(known.device.mac), news.time, ip, IpOrder(ip),
+                               std::string_view(search)};
+    if (!db_.Run("UPDATE devices SET last_seen = ?2, last_ip = ?3, ip_order = ?4, search_text = ?5 WHERE mac = ?1",
+                 params, error))
         return false;
     known.lastSeenWritten = news.time;
     return true;

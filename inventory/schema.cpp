@@ -31,6 +31,13 @@ const std::vector<Migration>& Migrations() {
              " reason TEXT NOT NULL, record BLOB NOT NULL, fields TEXT NOT NULL)",
              "CREATE INDEX backups_by_device ON backups (mac, id)",
          }},
+        // The page's search reads one lower-case text per device instead of building it per query.
+        {2,
+         {
+             "ALTER TABLE devices ADD COLUMN search_text TEXT NOT NULL DEFAULT ''",
+             "UPDATE devices SET search_text = lower(mac || char(1) || last_ip || char(1) || name || char(1) || "
+             "firmware)",
+         }},
     };
     return steps;
 }

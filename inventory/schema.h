@@ -10,7 +10,7 @@
 
 namespace cpe::inventory {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 enum class SchemaResult : std::uint8_t {
     kReady,    // at kSchemaVersion, WAL mode on

@@ -11,11 +11,17 @@ namespace cpe {
 
 class CNetManagement;
 class CSqlManagement;
+namespace inventory {
+class Inventory;
+}
 
-// Engine and store a page works with (the process singletons in the program, test objects in tests).
+// Engine and store a page works with (the process singletons in the program, test objects in tests),
+// and the fleet inventory the program writes (null where there is none: the actions then keep no
+// backups and no history).
 struct PageServices {
     CNetManagement& engine;
     CSqlManagement& store;
+    inventory::Inventory* inventory = nullptr;
 };
 
 class PageHostLink {

@@ -1,6 +1,7 @@
 #include "pages/reboot_restore_dlg.h"
 
 #include "engine/net_management.h"
+#include "inventory/inventory.h"
 #include "pages/code_texts.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
@@ -52,6 +53,15 @@ void CRebootRestoreDlg::OnActionButton() {
         IDOK)
         return;
 
+    if (inventory::Inventory* fleet = Services().inventory) {
+        const bool factory = m_action.Kind().command == MessageType::restore;
+        for (const actions::SelectedDevice& device : m_action.Selection()) {
+            if (factory)
+                fleet->TakeBackup(device.mac, inventory::backup_reason::kBeforeFactoryRestore);
+            fleet->RecordAction(
+                device.mac, factory ? inventory::event_kind::kFactoryRestore : inventory::event_kind::kReboot, "sent");
+        }
+    }
     m_action.StartSender();
     m_followUp.start();
     // Modal without a nested event loop: the page and the program may end while it is shown.

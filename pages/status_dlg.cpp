@@ -1,8 +1,10 @@
 #include "pages/status_dlg.h"
 
 #include "engine/net_management.h"
+#include "inventory/inventory.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
+#include "platform/codepage.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
 #include "ui/ct_picture.h"
@@ -136,8 +138,12 @@ void CStatusDlg::OnEndEdit(GridNotifyEvent& e) {
     }
     Grid()->SetItemText(n.iRow, n.iColumn, QString::fromStdU16String(change.shown));
     // A name that is not sent leaves the refresh to show the name the device keeps.
-    if (change.ansi)
+    if (change.ansi) {
+        if (inventory::Inventory* fleet = Services().inventory)
+            fleet->RecordAction(CellAnsi(n.iRow, ListColumn::kMac), inventory::event_kind::kRename, "sent",
+                                inventory::EventDetail().Add("name", platform::AnsiToUtf8Lossy(*change.ansi)));
         StartRenameSender(CellAnsi(n.iRow, ListColumn::kIp), std::move(*change.ansi));
+    }
     m_renameRefresh.start();
 }
 

@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "platform/sha256.h"
 #include "protocol/codes.h"
 #include "tests/cli/cli_process.h"
 #include "tests/e2e/firmware_image.h"
@@ -191,6 +192,18 @@ TEST_F(CliLab, UpgradeOfTwelveDevicesFetchesTheFileThroughTheHelperAndSummarises
         image.ExpectFetchedBy(*sim_, mac, "tftp");
         EXPECT_NE(upgrade.out.find(mac + " "), std::string::npos) << mac;
     }
+    // Each device's history names the image by its hash, with the device's outcome.
+    const test::CliResult history = Cli({"history", macs[0], "--format", "csv"});
+    ASSERT_EQ(history.status, 0) << history.err;
+    const std::vector<Row> events = ReadCsv(history.out);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0].at("Event"), "upgrade");
+    const auto digest = platform::Sha256OfFile(image.Path());
+    ASSERT_TRUE(digest);
+    EXPECT_NE(events[0].at("Detail").find("\"sha256\":\"" + platform::HexText(*digest) + "\""), std::string::npos)
+        << events[0].at("Detail");
+    EXPECT_NE(events[0].at("Detail").find("\"outcome\":\"Upgrade success\""), std::string::npos)
+        << events[0].at("Detail");
     // A device of another model is refused before anything is sent.
     const test::CliResult wrong = Cli({"upgrade", "--file", image.Path().string(), "--model", "Brio", macs[0]});
     EXPECT_EQ(wrong.status, 2);

@@ -35,9 +35,12 @@ CliProcess::CliProcess(const std::string& program, const std::vector<std::string
 
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e)
-        if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0 && std::strncmp(*e, "LC_ALL=", 7) != 0)
+        if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0 &&
+            std::strncmp(*e, "LC_ALL=", 7) != 0)
             env.emplace_back(*e);
     env.push_back("XDG_RUNTIME_DIR=" + runtimeDir.string());
+    // The fleet inventory of the run lives there too, never in the home of the user running the tests.
+    env.push_back("XDG_DATA_HOME=" + (runtimeDir / "data").string());
     env.push_back("LC_ALL=C.UTF-8");
     std::vector<char*> envp;
     for (std::string& e : env)

@@ -21,7 +21,8 @@ struct CliResult {
 
 class CliProcess {
 public:
-    // Starts `program` with `args` in `runtimeDir` (its XDG_RUNTIME_DIR).
+    // Starts `program` with `args` in `runtimeDir` (its XDG_RUNTIME_DIR; its XDG_DATA_HOME is the
+    // folder "data" in it).
     CliProcess(const std::string& program, const std::vector<std::string>& args,
                const std::filesystem::path& runtimeDir);
     ~CliProcess();

@@ -35,6 +35,7 @@ pid_t ProgramCopy::Start() {
     if (pid == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("XDG_RUNTIME_DIR", RuntimeFolder().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", DataFolder().c_str(), 1);
         const std::string exe = (dir_ / "cpe-manager").string();
         ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);

@@ -1,6 +1,6 @@
 // The cpe-manager executable run from a private copy of its folder (the program and its adapter
-// library), so that its data.mdb and its runtime folder, and with them its instance lock, are its
-// own. Processes it started and that still run are killed when it goes.
+// library), so that its data.mdb, its runtime folder with its instance lock, and its data folder
+// with its inventory are its own. Processes it started and that still run are killed when it goes.
 #pragma once
 
 #include <sys/types.h>
@@ -27,6 +27,9 @@ public:
 
     std::filesystem::path Database() const { return dir_ / "data.mdb"; }
     std::filesystem::path RuntimeFolder() const { return dir_ / "run"; }
+    // Its data folder (XDG_DATA_HOME), where its fleet inventory lives.
+    std::filesystem::path DataFolder() const { return dir_ / "data"; }
+    std::filesystem::path InventoryFile() const { return DataFolder() / "cpe-manager" / "inventory.sqlite"; }
 
 private:
     std::filesystem::path dir_;

@@ -101,6 +101,41 @@ TEST_F(InventoryFaultsTest, DamagedOrNewerFileIsMovedAsideAndANewOneStarted) {
     EXPECT_FALSE(Inventory::OpenReader(test::InventoryAt(notices[0].detail, clock_))->Usable());
 }
 
+// A file of the first version, as the first program wrote it, is taken forward and keeps its rows.
+TEST_F(InventoryFaultsTest, FirstVersionFileIsMigratedForward) {
+    std::filesystem::create_directories(file_.parent_path());
+    {
+        store::SqliteConnection db;
+        store::SqlError error;
+        ASSERT_TRUE(db.Open(file_.string(), error, store::SqliteConnection::OpenMode::kCreate));
+        for (const char* statement :
+             {"CREATE TABLE devices (mac TEXT PRIMARY KEY NOT NULL, first_seen INTEGER NOT NULL, last_seen INTEGER "
+              "NOT NULL, last_ip TEXT NOT NULL DEFAULT '', ip_order INTEGER NOT NULL DEFAULT 0, name TEXT NOT NULL "
+              "DEFAULT '', model INTEGER NOT NULL DEFAULT 0, firmware TEXT NOT NULL DEFAULT '', work_mode INTEGER NOT "
+              "NULL DEFAULT 0, online INTEGER NOT NULL DEFAULT 0, record BLOB)",
+              "CREATE TABLE events (id INTEGER PRIMARY KEY, time INTEGER NOT NULL, mac TEXT NOT NULL, kind TEXT NOT "
+              "NULL, detail TEXT NOT NULL DEFAULT '{}')",
+              "CREATE TABLE backups (id INTEGER PRIMARY KEY, time INTEGER NOT NULL, mac TEXT NOT NULL, model INTEGER "
+              "NOT NULL, reason TEXT NOT NULL, record BLOB NOT NULL, fields TEXT NOT NULL)",
+              "INSERT INTO devices (mac, first_seen, last_seen, last_ip, name) VALUES ('02:00:00:00:00:01', 1, 2, "
+              "'10.0.0.1', 'Old-Tower')",
+              "PRAGMA user_version = 1"})
+            ASSERT_TRUE(db.Run(statement, {}, error)) << error.description;
+    }
+    auto inventory = Writer();
+    ASSERT_TRUE(inventory->WaitOpened(test::kWriteWait));
+    EXPECT_TRUE(inventory->TakeNotices().empty());
+    KnownDeviceQuery query;
+    query.search = "old-t";
+    const KnownDevicePage page = inventory->DevicePage(query);
+    ASSERT_EQ(page.devices.size(), 1u);
+    EXPECT_EQ(page.devices[0].name, "Old-Tower");
+    store::SqliteConnection check;
+    store::SqlError error;
+    ASSERT_TRUE(check.Open(file_.string(), error));
+    EXPECT_EQ(ReadSchemaVersion(check), kSchemaVersion);
+}
+
 // Folder 0700, file 0600, made so from the start and tightened when found looser; another user
 // can neither list the folder nor read the file.
 TEST_F(InventoryFaultsTest, OnlyItsUserCanReadIt) {
