@@ -52,6 +52,17 @@ bool Query(store::SqliteConnection& db, std::string_view sql, store::SqlParams p
     return rc == SQLITE_DONE;
 }
 
+// A backup's number, time, MAC, model and reason: the first five columns of the row.
+SettingsBackup BackupHeading(sqlite3_stmt* stmt) {
+    SettingsBackup b;
+    b.id = sqlite3_column_int64(stmt, 0);
+    b.time = sqlite3_column_int64(stmt, 1);
+    b.mac = Text(stmt, 2);
+    b.model = sqlite3_column_int(stmt, 3);
+    b.reason = Text(stmt, 4);
+    return b;
+}
+
 std::string_view OrderColumn(KnownDeviceSort sort) {
     switch (sort) {
     case KnownDeviceSort::kMac: return "mac";
@@ -117,39 +128,26 @@ KnownDevicePage InventoryReader::DevicePage(const KnownDeviceQuery& query) {
     KnownDevicePage page;
     if (query.pageSize < 1)
         return page;
-    // ?1: 0 every device, 1 online ones, 2 offline ones; ?2: the search text or NULL. One pass
-    // gives the page and, on each of its rows, the count of all matching devices.
+    // ?1: 0 every device, 1 online ones, 2 offline ones; ?2: the search text or NULL.
+    constexpr std::string_view kWhere =
+        " WHERE (?1 = 0 OR online = (?1 = 1)) AND (?2 IS NULL OR instr(search_text, ?2) > 0)";
     const std::string needle = LowerAscii(query.search);
     const SqlParam filter = std::int64_t{static_cast<int>(query.filter)};
     const SqlParam search = needle.empty() ? SqlParam{} : SqlParam{std::string_view(needle)};
-    std::string sql =
-        std::string(kDeviceColumns).insert(std::string_view(kDeviceColumns).find(" FROM"), ", count(*) OVER ()");
-    sql.append(" WHERE (?1 = 0 OR online = (?1 = 1)) AND (?2 IS NULL OR instr(search_text, ?2) > 0)");
-    sql.append(" ORDER BY ").append(OrderColumn(query.sort));
-    sql.append(query.ascending ? " ASC" : " DESC").append(", mac LIMIT ?3 OFFSET ?4");
 
     std::lock_guard lock(mutex_);
-    const auto run = [&](int pageNumber) {
-        page.devices.clear();
-        const SqlParam params[] = {filter, search, std::int64_t{query.pageSize},
-                                   std::int64_t{query.pageSize} * (pageNumber - 1)};
-        Query(db_, sql, params, [&](sqlite3_stmt* stmt) {
-            page.devices.push_back(DeviceOf(stmt));
-            page.matching = sqlite3_column_int(stmt, 9);
-        });
-    };
-    run(std::max(1, query.pageNumber));
-    // Past the end: the last page, as the lists show it.
-    if (page.devices.empty() && query.pageNumber > 1) {
-        const SqlParam countParams[] = {filter, search};
-        Query(db_,
-              "SELECT count(*) FROM devices WHERE (?1 = 0 OR online = (?1 = 1)) AND (?2 IS NULL OR instr(search_text, "
-              "?2) > 0)",
-              countParams, [&](sqlite3_stmt* stmt) { page.matching = sqlite3_column_int(stmt, 0); });
-        if (page.matching > 0)
-            run((page.matching + query.pageSize - 1) / query.pageSize);
-    }
+    const SqlParam countParams[] = {filter, search};
+    Query(db_, std::string("SELECT count(*) FROM devices").append(kWhere), countParams,
+          [&](sqlite3_stmt* stmt) { page.matching = sqlite3_column_int(stmt, 0); });
     page.pageCount = (page.matching + query.pageSize - 1) / query.pageSize;
+    // Past the end: the last page, as the lists show it.
+    const int pageNumber = std::max(1, std::min(query.pageNumber, std::max(page.pageCount, 1)));
+    std::string sql = kDeviceColumns;
+    sql.append(kWhere).append(" ORDER BY ").append(OrderColumn(query.sort));
+    sql.append(query.ascending ? " ASC" : " DESC").append(", mac LIMIT ?3 OFFSET ?4");
+    const SqlParam params[] = {filter, search, std::int64_t{query.pageSize},
+                               std::int64_t{query.pageSize} * (pageNumber - 1)};
+    Query(db_, sql, params, [&](sqlite3_stmt* stmt) { page.devices.push_back(DeviceOf(stmt)); });
     return page;
 }
 
@@ -182,14 +180,7 @@ std::vector<SettingsBackup> InventoryReader::Backups(std::string_view mac) {
     std::vector<SettingsBackup> backups;
     const SqlParam params[] = {mac};
     Query(db_, "SELECT id, time, mac, model, reason FROM backups WHERE mac = ?1 ORDER BY id DESC", params,
-          [&](sqlite3_stmt* stmt) {
-              SettingsBackup& b = backups.emplace_back();
-              b.id = sqlite3_column_int64(stmt, 0);
-              b.time = sqlite3_column_int64(stmt, 1);
-              b.mac = Text(stmt, 2);
-              b.model = sqlite3_column_int(stmt, 3);
-              b.reason = Text(stmt, 4);
-          });
+          [&](sqlite3_stmt* stmt) { backups.push_back(BackupHeading(stmt)); });
     return backups;
 }
 
@@ -199,12 +190,7 @@ std::optional<SettingsBackup> InventoryReader::Backup(std::int64_t id) {
     const SqlParam params[] = {id};
     Query(db_, "SELECT id, time, mac, model, reason, record FROM backups WHERE id = ?1", params,
           [&](sqlite3_stmt* stmt) {
-              SettingsBackup b;
-              b.id = sqlite3_column_int64(stmt, 0);
-              b.time = sqlite3_column_int64(stmt, 1);
-              b.mac = Text(stmt, 2);
-              b.model = sqlite3_column_int(stmt, 3);
-              b.reason = Text(stmt, 4);
+              SettingsBackup b = BackupHeading(stmt);
               if (RecordOf(stmt, 5, b.record))
                   backup = std::move(b);
           });
