@@ -3,6 +3,7 @@
 #include "actions/operate_system_info.h"
 #include "actions/upgrade_helpers.h"
 #include "engine/net_management.h"
+#include "inventory/inventory.h"
 #include "pages/message_box.h"
 #include "pages/page_text.h"
 #include "protocol/codes.h"
@@ -144,6 +145,10 @@ void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName) {
     m_pProgressLabel->show();
     m_pProgress->show();
 
+    m_lastStatus.clear();
+    if (m_services.inventory)
+        for (const actions::UpgradeTarget& target : m_targets)
+            m_services.inventory->TakeBackup(target.mac, inventory::backup_reason::kBeforeUpgrade);
     // The engine reads the replies to the first request by this model.
     m_services.engine.SetUpgradeModelCode(model);
     m_queries = std::make_unique<actions::StoreUpgradeQueries>(m_services.store);
@@ -209,8 +214,10 @@ void CUpgradeConfigDlg::OnTimer(int timerId) {
         break;
     case TIMER_FOLLOW_UP: m_run->TickFollowUp(); break;
     case TIMER_STATUS:
-        for (const actions::DeviceStatus& device : m_run->TickStatus())
+        for (const actions::DeviceStatus& device : m_run->TickStatus()) {
+            m_lastStatus[device.mac] = device.status;
             emit DeviceStatusRead(QString::fromStdString(device.mac), device.status);
+        }
         break;
     default: return;
     }
@@ -254,6 +261,17 @@ void CUpgradeConfigDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CUpgradeConfigDlg::EndUpgrade() {
+    if (m_bRunning && m_services.inventory) {
+        const inventory::EventDetail image =
+            inventory::FirmwareDetail(std::filesystem::path(QFile::encodeName(m_strFolder).toStdString()) /
+                                      QFile::encodeName(m_strFileName).toStdString());
+        for (const actions::UpgradeTarget& target : m_targets) {
+            const auto status = m_lastStatus.find(target.mac);
+            m_services.inventory->RecordAction(
+                target.mac, inventory::event_kind::kUpgrade,
+                status == m_lastStatus.end() ? std::string_view("did not report") : StatusKey(status->second), image);
+        }
+    }
     m_bRunning = false;
     for (QBasicTimer& timer : m_timers)
         timer.stop();

@@ -11,6 +11,7 @@
 #include <QBasicTimer>
 #include <QString>
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -37,6 +38,9 @@ namespace actions {
 class COperateSystemInfo;
 struct HelperStart;
 }  // namespace actions
+namespace inventory {
+class Inventory;
+}
 
 // What an upgrade works with: engine and store, the helper processes and the timer periods.
 struct UpgradeServices {
@@ -44,6 +48,8 @@ struct UpgradeServices {
     CSqlManagement& store;
     actions::COperateSystemInfo& helpers;
     actions::UpgradeTimings timings;
+    // Where the run keeps its backups and each device's outcome; none without an inventory.
+    inventory::Inventory* inventory = nullptr;
 };
 
 class CUpgradeConfigDlg : public CTDialog {
@@ -104,6 +110,8 @@ private:
     std::vector<actions::UpgradeTarget> m_targets;
     UpgradeServices m_services;
     QString m_strFileName;  // without folder
+    // The last status each device of the run reported, for its history.
+    std::map<std::string, int> m_lastStatus;
     QString m_strFolder;
     bool m_bRunning = false;
 

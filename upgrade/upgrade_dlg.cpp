@@ -50,8 +50,9 @@ void CUpgradeDlg::OnUpgradeButton() {
     }
     {
         actions::COperateSystemInfo& helpers = m_pHelpers ? *m_pHelpers : actions::COperateSystemInfo::GetInstance();
-        CUpgradeConfigDlg dialog(std::move(targets),
-                                 UpgradeServices{Services().engine, Services().store, helpers, m_timings}, this);
+        CUpgradeConfigDlg dialog(
+            std::move(targets),
+            UpgradeServices{Services().engine, Services().store, helpers, m_timings, Services().inventory}, this);
         connect(&dialog, &CUpgradeConfigDlg::DeviceStatusRead, this, &CUpgradeDlg::ShowDeviceStatus);
         dialog.exec();
     }
