@@ -104,8 +104,11 @@ void ExpositionWriter::Sample(std::initializer_list<Label> labels, double value)
     } else if (std::isinf(value)) {
         out_ += value > 0 ? "+Inf" : "-Inf";
     } else {
+        // Whole numbers (a timestamp without milliseconds) as integers, not "1.8e+09".
         char text[32];
-        const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        const bool whole = std::trunc(value) == value && std::fabs(value) < 1e15;
+        const auto end = whole ? std::to_chars(text, text + sizeof text, static_cast<std::int64_t>(value)).ptr
+                               : std::to_chars(text, text + sizeof text, value).ptr;
         out_.append(text, end);
     }
     out_ += '\n';

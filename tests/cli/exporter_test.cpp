@@ -9,8 +9,10 @@
 #include "cli/exporter/metrics_server.h"
 #include "engine/net_management.h"
 #include "platform/codepage.h"
+#include "protocol/codes.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
+#include "tests/inventory/inventory_test_support.h"
 #include "tests/support/loopback_engine.h"
 #include "tests/support/raw_http.h"
 #include "tests/support/temp_dir.h"
@@ -106,6 +108,50 @@ TEST(ExporterText, RecordsLoseTheirKeysAndTheirTextsArriveInUtf8) {
     EXPECT_TRUE(Has(text, "ip=\"10.77.64.9\",")) << text;
     EXPECT_TRUE(Has(text, "mode=\"Station\",")) << text;
     EXPECT_TRUE(Has(text, "cpe_device_channel{mac=\"02:c9:5e:00:00:09\"} 36\n")) << text;
+    platform::SetAnsiCodeset({});
+}
+
+TEST(ExporterText, ADeviceTheInventoryKnowsIsDownWhileOfflineWithItsLastRecordAndLastSeen) {
+    platform::SetAnsiCodeset("UTF-8");
+    test::TempDir folder;
+    CSqlManagement store(folder / "data.mdb");
+    CNetManagement engine(store, test::LoopbackEngineConfig());
+    test::TestClock clock;
+    const auto inventory = inventory::Inventory::OpenWriter(test::InventoryAt(folder / "inventory.sqlite", clock));
+    ASSERT_TRUE(inventory->WaitOpened(test::kWriteWait));
+
+    // Seen in an earlier run: known to the inventory, not online now.
+    ap_info_stu gone{};
+    std::snprintf(gone.mac, sizeof gone.mac, "02:c9:5e:00:00:07");
+    gone.ap_type.set(2);
+    gone.work_mode = 1;
+    gone.ip = {10, 78, 64, 7};
+    gone.ap_name.assign("北塔基站-7");
+    gone.ssid.assign("Link-7");
+    gone.security.wpapsk_key_value.assign("SECRET-PASSPHRASE");
+    inventory->OnDeviceRecord(gone);
+    // Online now, and known too.
+    ap_info_stu here{};
+    here.ap_type.set(1);
+    here.ip = {10, 77, 64, 9};
+    here.ap_name.assign("CPE-9");
+    Identify(engine, here, {0x02, 0xc9, 0x5e, 0, 0, 9});
+    std::snprintf(here.mac, sizeof here.mac, "02:c9:5e:00:00:09");
+    inventory->OnDeviceRecord(here);
+    ASSERT_TRUE(inventory->Flush(test::kWriteWait));
+
+    FleetCache cache;
+    cache.Refresh(store, engine, inventory.get());
+    const std::string text = cache.Render(engine, ExpositionFormat::kPrometheus);
+    EXPECT_TRUE(Has(text, "cpe_device_up{mac=\"02:c9:5e:00:00:07\"} 0\n")) << text;
+    EXPECT_TRUE(Has(text, "cpe_device_up{mac=\"02:c9:5e:00:00:09\"} 1\n")) << text;
+    EXPECT_TRUE(Has(text, "cpe_device_info{mac=\"02:c9:5e:00:00:07\",ip=\"10.78.64.7\",name=\"北塔基站-7\",model=\"" +
+                              ModelName(2) + "\",firmware=\"\",mode=\"AP\",ssid=\"Link-7\"} 1\n"))
+        << text;
+    EXPECT_TRUE(Has(text, "cpe_device_last_seen_timestamp_seconds{mac=\"02:c9:5e:00:00:07\"} 1800000000\n")) << text;
+    EXPECT_FALSE(Has(text, "cpe_device_uptime_seconds{mac=\"02:c9:5e:00:00:07\"}")) << text;
+    EXPECT_TRUE(Has(text, "cpe_exporter_devices_online 1\n")) << text;
+    EXPECT_FALSE(Has(text, "SECRET")) << text;
     platform::SetAnsiCodeset({});
 }
 
