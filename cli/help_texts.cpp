@@ -158,7 +158,9 @@ name, model, firmware, mode, ssid; value 1), cpe_device_uptime_seconds,
 cpe_device_channel, cpe_device_last_seen_timestamp_seconds. The exporter's
 own: cpe_exporter_searches_total, cpe_exporter_datagrams_received_total and
 cpe_exporter_datagrams_dropped_total per port, cpe_exporter_devices_online,
-cpe_exporter_build_info. A device's keys are never served.
+cpe_exporter_build_info. A device the fleet inventory knows that is offline
+stays, with cpe_device_up 0, its last record's labels and when it was last
+seen. A device's keys are never served.
 
 Runs until a signal ends it (SIGTERM, Ctrl-C), then exits 128+N.
 
