@@ -38,7 +38,7 @@ int RunExporter(Session& session, const Invocation& run) {
     while (session.Signals().Sleep(kTick)) {
         if (discovery.Tick() == actions::DiscoveryStep::kFinished)
             discovery.Start();
-        cache.Refresh(session.Store(), session.Engine());
+        cache.Refresh(session.Store(), session.Engine(), &session.Inventory());
     }
     server.RequestStop();
     serving.join();

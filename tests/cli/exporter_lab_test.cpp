@@ -1,8 +1,9 @@
 // cpe-cli exporter against 40 simulated devices in the network lab, scraped every second by a
 // real Prometheus (started here, with its own configuration and data folder, on the lab's
 // loopback): Prometheus counts the 40 devices up, sees their names and addresses as the
-// simulator holds them, loads the shipped alert rules, and after 10 devices stop their series
-// go stale and 30 stay up. promtool accepts a scrape body and the rule file.
+// simulator holds them, loads the shipped alert rules, and after 10 devices stop, the fleet
+// inventory (which the exporter writes, holding the lock) keeps them in the exposition with
+// cpe_device_up 0 while 30 stay up. promtool accepts a scrape body and the rule file.
 #include <signal.h>
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ protected:
     std::unique_ptr<httplib::Client> api_;
 };
 
-TEST_F(ExporterLab, PrometheusSeesEveryDeviceUpAndTheStoppedOnesGoStale) {
+TEST_F(ExporterLab, PrometheusSeesEveryDeviceUpAndTheStoppedOnesDown) {
     ASSERT_TRUE(WaitNumber("count(cpe_device_up == 1)", kDevices, 90s))
         << "Prometheus counts " << Number("count(cpe_device_up == 1)") << " devices up";
 
@@ -130,13 +131,21 @@ TEST_F(ExporterLab, PrometheusSeesEveryDeviceUpAndTheStoppedOnesGoStale) {
         test::RunCli(CPE_PROMTOOL, {"check", "rules", CPE_ALERT_RULES}, runtime_.path(), 60s);
     EXPECT_EQ(ruleCheck.status, 0) << ruleCheck.out << ruleCheck.err;
 
-    // Ten devices fall silent: the engine ages them out (30 to 40 s) and their series go stale.
+    // Ten devices fall silent: the engine ages them out (30 to 40 s), and the inventory, which
+    // knows them, keeps them shown as down with their last labels.
     for (std::size_t i = 0; i < kStopped; ++i)
         ASSERT_TRUE(sim_->Request("stop " + dump["devices"][i * 4]["mac"].Str()));
-    ASSERT_TRUE(WaitNumber("count(cpe_device_up)", kDevices - kStopped, 90s))
-        << "Prometheus still has " << Number("count(cpe_device_up)") << " devices";
+    ASSERT_TRUE(WaitNumber("count(cpe_device_up == 0)", kStopped, 90s))
+        << "Prometheus counts " << Number("count(cpe_device_up == 0)") << " devices down";
     EXPECT_EQ(Number("count(cpe_device_up == 1)"), static_cast<long>(kDevices - kStopped));
-    EXPECT_EQ(Number("count(cpe_device_up{mac=\"" + dump["devices"][0]["mac"].Str() + "\"})"), -1);
+    EXPECT_EQ(Number("count(cpe_device_up)"), static_cast<long>(kDevices));
+    const std::string stopped = dump["devices"][0]["mac"].Str();
+    EXPECT_EQ(Number("cpe_device_up{mac=\"" + stopped + "\"}"), 0);
+    EXPECT_EQ(
+        Number("count(cpe_device_info{mac=\"" + stopped + "\",name=\"" + dump["devices"][0]["ap_name"].Str() + "\"})"),
+        1);
+    EXPECT_EQ(Number("count(cpe_device_uptime_seconds{mac=\"" + stopped + "\"})"), -1);
+    EXPECT_EQ(Number("cpe_exporter_devices_online"), static_cast<long>(kDevices - kStopped));
 
     exporter_->Signal(SIGTERM);
     const test::CliResult ended = exporter_->Wait(20s);
