@@ -1,5 +1,5 @@
-// SHA-256 (FIPS 180-4) of byte strings and files: the fingerprint the history keeps of every
-// firmware image sent and the seal of a settings backup file.
+// SHA-256 of byte strings and files: the fingerprint the history keeps of every firmware image
+// sent and the seal of a settings backup file. The hash itself is nettle's.
 #pragma once
 
 #include <array>
@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 #include <string>
+
+#include <nettle/sha2.h>
 
 namespace cpe::platform {
 
@@ -21,12 +23,7 @@ public:
     Sha256Digest Finish();
 
 private:
-    void Compress(const std::uint8_t* block);
-
-    std::array<std::uint32_t, 8> state_;
-    std::array<std::uint8_t, 64> buffer_{};
-    std::size_t buffered_ = 0;
-    std::uint64_t totalBytes_ = 0;
+    sha256_ctx context_;
 };
 
 Sha256Digest Sha256Of(std::span<const std::uint8_t> bytes);
