@@ -13,6 +13,7 @@
 // waiting, so every device is sent its request before the flashing phase begins.
 #pragma once
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,8 @@
 namespace cpe::actions {
 
 enum class UpgradeTimer { kTransfer, kFlashing, kFollowUp, kStatus };
+inline constexpr UpgradeTimer kUpgradeTimers[] = {UpgradeTimer::kTransfer, UpgradeTimer::kFlashing,
+                                                  UpgradeTimer::kFollowUp, UpgradeTimer::kStatus};
 enum class UpgradePhase { kTransfer, kFlashing, kFinished };
 
 struct DeviceStatus {
@@ -75,7 +78,7 @@ private:
     std::vector<UpgradeTarget> earlier_;  // the batches before the current one
     UpgradeBatch batch_;
     int queued_ = 0;
-    bool armed_[4] = {};
+    bool armed_[std::size(kUpgradeTimers)] = {};
     UpgradePhase phase_ = UpgradePhase::kTransfer;
     bool firstBatchPending_ = false;
     bool done_ = false;

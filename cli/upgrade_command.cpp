@@ -1,7 +1,8 @@
-// upgrade: the upgrade dialog's run from the command line. The helper, the batches, the polls and
-// the limits are the dialog's own (actions/); this file only ticks the run's timers once a second,
-// prints each device's status as it changes, and ends the run early once every device of the
-// chosen model has reported success or failure: nothing would be sent any more.
+// upgrade: the upgrade dialog's run from the command line. The helper, the batches, the polls, the
+// limits and the schedule of the run's timers are the dialog's own (actions/); this file only
+// wakes when a timer is due and ticks it, prints each device's status as it changes, and ends the
+// run early once every device of the chosen model has reported success or failure: nothing would
+// be sent any more.
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -11,6 +12,7 @@
 #include "actions/upgrade_bindings.h"
 #include "actions/upgrade_helpers.h"
 #include "actions/upgrade_run.h"
+#include "actions/upgrade_schedule.h"
 #include "actions/upgrade_send_thread.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
@@ -21,6 +23,7 @@ namespace cpe::cli {
 namespace {
 
 using actions::UpgradeTimer;
+using Clock = actions::UpgradeSchedule::Clock;
 
 // Why the helper did not start, in one line.
 std::string HelperFailure(const actions::UpgradeHelperStart& start, const actions::HelperLayout& layout) {
@@ -112,30 +115,37 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
 
     StatusLog log(devices.found);
     ProgressLine progress(session.Output());
+    actions::UpgradeSchedule schedule(timings);
+    schedule.Follow(upgrade, Clock::now());
     bool interrupted = false;
     while (upgrade.Phase() != actions::UpgradePhase::kFinished && !log.AllSettled(queue)) {
-        if (!session.Signals().Sleep(timings.statusPeriod)) {
+        const Clock::time_point now = Clock::now();
+        const Clock::time_point wake = schedule.NextDue().value_or(now + timings.statusPeriod);
+        if (!session.Signals().Sleep(
+                std::chrono::ceil<std::chrono::milliseconds>(std::max(wake - now, Clock::duration())))) {
             interrupted = true;
             break;
         }
-        if (firstSent.exchange(false))
+        if (firstSent.exchange(false)) {
             upgrade.FirstBatchSent();
-        const bool transfer = upgrade.Armed(UpgradeTimer::kTransfer), flashing = upgrade.Armed(UpgradeTimer::kFlashing),
-                   followUp = upgrade.Armed(UpgradeTimer::kFollowUp), status = upgrade.Armed(UpgradeTimer::kStatus);
-        if (transfer)
-            upgrade.TickTransfer();
-        if (flashing)
-            upgrade.TickFlash();
-        if (followUp)
-            upgrade.TickFollowUp();
-        if (status) {
-            for (const actions::DeviceStatus& device : upgrade.TickStatus()) {
-                if (const auto line = log.Note(device)) {
-                    progress.Clear();
-                    session.Output().out << *line << std::endl;
+            schedule.Follow(upgrade, Clock::now());
+        }
+        for (const UpgradeTimer timer : schedule.TakeDue(Clock::now())) {
+            switch (timer) {
+            case UpgradeTimer::kTransfer: upgrade.TickTransfer(); break;
+            case UpgradeTimer::kFlashing: upgrade.TickFlash(); break;
+            case UpgradeTimer::kFollowUp: upgrade.TickFollowUp(); break;
+            case UpgradeTimer::kStatus:
+                for (const actions::DeviceStatus& device : upgrade.TickStatus()) {
+                    if (const auto line = log.Note(device)) {
+                        progress.Clear();
+                        session.Output().out << *line << std::endl;
+                    }
                 }
+                break;
             }
         }
+        schedule.Follow(upgrade, Clock::now());
         progress.Show(std::string(upgrade.Phase() == actions::UpgradePhase::kTransfer ? "transfer " : "flashing ") +
                       std::to_string(upgrade.ProgressPosition()) + "/" + std::to_string(upgrade.ProgressRange()) +
                       " s, batch " + std::to_string(upgrade.BatchesSent()));

@@ -26,33 +26,34 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimerEvent>
+#include <algorithm>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 namespace cpe {
 namespace {
 
 using actions::UpgradeTimer;
+using Clock = actions::UpgradeSchedule::Clock;
 namespace id = ids::upgrade_config;
 
-struct TimerSlot {
-    UpgradeTimer timer;
-    int timerId;
-    std::chrono::milliseconds actions::UpgradeTimings::*period;
-};
+// The dialog's documented timer ids, by actions::UpgradeTimer.
+constexpr int kTimerIds[] = {CUpgradeConfigDlg::TIMER_TRANSFER, CUpgradeConfigDlg::TIMER_FLASH,
+                             CUpgradeConfigDlg::TIMER_FOLLOW_UP, CUpgradeConfigDlg::TIMER_STATUS};
+static_assert(std::size(kTimerIds) == std::size(actions::kUpgradeTimers));
 
-constexpr TimerSlot kTimerSlots[] = {
-    {UpgradeTimer::kTransfer, CUpgradeConfigDlg::TIMER_TRANSFER, &actions::UpgradeTimings::transferPeriod},
-    {UpgradeTimer::kFlashing, CUpgradeConfigDlg::TIMER_FLASH, &actions::UpgradeTimings::flashPeriod},
-    {UpgradeTimer::kFollowUp, CUpgradeConfigDlg::TIMER_FOLLOW_UP, &actions::UpgradeTimings::followUpPeriod},
-    {UpgradeTimer::kStatus, CUpgradeConfigDlg::TIMER_STATUS, &actions::UpgradeTimings::statusPeriod},
-};
+int TimerId(UpgradeTimer timer) { return kTimerIds[static_cast<std::size_t>(timer)]; }
 
 }  // namespace
 
 CUpgradeConfigDlg::CUpgradeConfigDlg(std::vector<actions::UpgradeTarget> targets, UpgradeServices services,
                                      QWidget* parent)
-    : CTDialog(parent, Qt::Dialog), m_targets(std::move(targets)), m_services(services) {
+    : CTDialog(parent, Qt::Dialog),
+      m_targets(std::move(targets)),
+      m_services(services),
+      m_schedule(m_services.timings) {
     BuildDialog(this, kDialogId);
     TranslateWindow(this);
     InitControls();
@@ -174,30 +175,34 @@ void CUpgradeConfigDlg::OnFirstBatchSent() {
 }
 
 void CUpgradeConfigDlg::FollowRunTimers() {
-    for (const TimerSlot& slot : kTimerSlots) {
-        QBasicTimer& timer = Timer(slot.timer);
-        if (!m_run->Armed(slot.timer))
-            timer.stop();
-        else if (!timer.isActive())
-            timer.start(static_cast<int>((m_services.timings.*slot.period).count()), this);
+    const Clock::time_point now = Clock::now();
+    m_schedule.Follow(*m_run, now);
+    const std::optional<Clock::time_point> next = m_schedule.NextDue();
+    if (!next) {
+        m_clock.stop();
+        return;
     }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(std::max(*next - now, Clock::duration()));
+    m_clock.start(static_cast<int>(wait.count()), Qt::PreciseTimer, this);
 }
 
 bool CUpgradeConfigDlg::TimerRunning(int timerId) const {
-    for (const TimerSlot& slot : kTimerSlots)
-        if (slot.timerId == timerId)
-            return m_timers[static_cast<std::size_t>(slot.timer)].isActive();
+    for (UpgradeTimer timer : actions::kUpgradeTimers)
+        if (TimerId(timer) == timerId)
+            return m_bRunning && m_schedule.Armed(timer);
     return false;
 }
 
 void CUpgradeConfigDlg::timerEvent(QTimerEvent* event) {
-    for (const TimerSlot& slot : kTimerSlots) {
-        if (event->timerId() == Timer(slot.timer).timerId()) {
-            OnTimer(slot.timerId);
-            return;
-        }
+    if (event->timerId() != m_clock.timerId()) {
+        CTDialog::timerEvent(event);
+        return;
     }
-    CTDialog::timerEvent(event);
+    for (UpgradeTimer timer : m_schedule.TakeDue(Clock::now()))
+        OnTimer(TimerId(timer));
+    // A clock that woke a little early finds nothing due and sets itself again.
+    if (m_bRunning)
+        FollowRunTimers();
 }
 
 void CUpgradeConfigDlg::OnTimer(int timerId) {
@@ -273,8 +278,7 @@ void CUpgradeConfigDlg::EndUpgrade() {
         }
     }
     m_bRunning = false;
-    for (QBasicTimer& timer : m_timers)
-        timer.stop();
+    m_clock.stop();
     m_sendThread.Stop();
     m_services.helpers.StopHelpers();
 }

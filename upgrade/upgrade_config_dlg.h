@@ -1,7 +1,7 @@
 // The upgrade dialog: the operator picks one model among the ticked devices and a firmware file;
 // the dialog starts the helper that serves the file, hands the first batch to a send thread and
-// runs the upgrade's four timers (transfer progress, flashing progress, batch follow-up, status
-// display) as the upgrade run arms them, then stops the helpers and closes itself.
+// ticks the upgrade's four timers (transfer progress, flashing progress, batch follow-up, status
+// display) as the run's schedule has them due, then stops the helpers and closes itself.
 //
 // A helper that does not start is told to the operator and no device is sent a request. Closing
 // the dialog before every device of the chosen model was sent its request asks the operator
@@ -10,7 +10,6 @@
 
 #include <QBasicTimer>
 #include <QString>
-#include <array>
 #include <map>
 #include <memory>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "actions/upgrade_bindings.h"
 #include "actions/upgrade_plan.h"
 #include "actions/upgrade_run.h"
+#include "actions/upgrade_schedule.h"
 #include "actions/upgrade_send_thread.h"
 #include "actions/upgrade_timing.h"
 #include "ui/ct_dialog.h"
@@ -69,7 +69,7 @@ public:
     void OnScan();
     void OnUpgrade();
     void OnClose();
-    // What the timer of that id does when it fires.
+    // What the timer of that id does when it comes due.
     void OnTimer(int timerId);
 
     QComboBox* TypeList() const { return m_pType; }
@@ -99,13 +99,13 @@ private:
     void ReportHelperFailure(const actions::HelperStart& failure);
     void StartRun(int model, const std::string& fileName);
     void OnFirstBatchSent();
-    // Starts and stops the timers as the run has them armed.
+    // Arms and disarms the schedule's timers as the run has them, and sets the clock to wake when
+    // the next one is due.
     void FollowRunTimers();
     void ShowProgress();
     void Finish();
     // Stops the timers and the send thread, then the helpers; nothing is sent after it.
     void EndUpgrade();
-    QBasicTimer& Timer(actions::UpgradeTimer timer) { return m_timers[static_cast<std::size_t>(timer)]; }
 
     std::vector<actions::UpgradeTarget> m_targets;
     UpgradeServices m_services;
@@ -123,7 +123,8 @@ private:
     QProgressBar* m_pProgress = nullptr;
     QLabel* m_pProgressLabel = nullptr;
 
-    std::array<QBasicTimer, 4> m_timers;  // by actions::UpgradeTimer
+    actions::UpgradeSchedule m_schedule;
+    QBasicTimer m_clock;  // wakes when the schedule has a timer due
     std::unique_ptr<actions::StoreUpgradeQueries> m_queries;
     std::unique_ptr<actions::EngineUpgradeSender> m_sender;
     std::unique_ptr<actions::UpgradeRun> m_run;
