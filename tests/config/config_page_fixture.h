@@ -86,14 +86,20 @@ protected:
         ClickCell(*page.Grid(), row, page.Traits().ColumnOf(ListColumn::kOperate));
     }
 
-    // The configuration requests sent since the last call, in sending order, once the page's
-    // sender has had time to run.
+    // The configuration requests sent since the last call, in sending order. The page's sender
+    // thread can start late on a loaded machine: the first request is waited for (two seconds at
+    // most), then the rest of its burst.
     std::vector<SentDatagram> ConfigurationSent() {
-        QTest::qWait(50);
         std::vector<SentDatagram> out;
-        for (SentDatagram& d : sent_.Take())
-            if (d.type != TypeCode(MessageType::get_info) && d.type != TypeCode(MessageType::search))
-                out.push_back(std::move(d));
+        const auto collect = [&] {
+            for (SentDatagram& d : sent_.Take())
+                if (d.type != TypeCode(MessageType::get_info) && d.type != TypeCode(MessageType::search))
+                    out.push_back(std::move(d));
+            return !out.empty();
+        };
+        static_cast<void>(QTest::qWaitFor(collect, 2000));
+        QTest::qWait(50);
+        collect();
         return out;
     }
 
