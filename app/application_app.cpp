@@ -9,9 +9,9 @@
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
 #include "lang/language.h"
-#include "pages/message_box.h"
 #include "platform/system_info.h"
 #include "store/sql_management.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,10 +2,10 @@
 
 #include "actions/bridge_wizard.h"
 #include "bridge/bridge_config_dlg.h"
-#include "pages/message_box.h"
-#include "pages/page_text.h"
 #include "protocol/codes.h"
 #include "store/sql_management.h"
+#include "ui/message_box.h"
+#include "ui/page_text.h"
 
 #include <cstring>
 

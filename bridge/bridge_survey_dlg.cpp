@@ -2,7 +2,6 @@
 
 #include "bridge/bridge_wizard_host.h"
 #include "engine/net_management.h"
-#include "pages/page_text.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_picture.h"
@@ -10,6 +9,7 @@
 #include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
+#include "ui/page_text.h"
 #include "ui/skin_qt.h"
 
 #include <QImage>

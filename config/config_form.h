@@ -8,9 +8,9 @@
 
 #include "actions/check_failure.h"
 #include "pages/combo_choices.h"
-#include "pages/message_box.h"
 #include "ui/ct_dialog.h"
 #include "ui/dialog_template.h"
+#include "ui/message_box.h"
 
 class QComboBox;
 class QLineEdit;

@@ -2,7 +2,7 @@
 
 #include "actions/edit_limits.h"
 #include "config/security_forms.h"
-#include "pages/page_text.h"
+#include "ui/page_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

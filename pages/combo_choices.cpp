@@ -1,6 +1,6 @@
 #include "pages/combo_choices.h"
 
-#include "pages/page_text.h"
+#include "ui/page_text.h"
 
 #include <QComboBox>
 

@@ -1,7 +1,6 @@
 #include "pages/list_page.h"
 
 #include "engine/net_management.h"
-#include "pages/page_text.h"
 #include "protocol/codes.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
@@ -12,6 +11,7 @@
 #include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
+#include "ui/page_text.h"
 #include "ui/resource_ids.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"

@@ -3,11 +3,11 @@
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
 #include "pages/code_texts.h"
-#include "pages/message_box.h"
-#include "pages/page_text.h"
 #include "ui/ct_button_picture.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
+#include "ui/message_box.h"
+#include "ui/page_text.h"
 
 namespace cpe {
 

@@ -2,14 +2,14 @@
 
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
-#include "pages/message_box.h"
-#include "pages/page_text.h"
 #include "platform/codepage.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
 #include "ui/ct_picture.h"
 #include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/message_box.h"
+#include "ui/page_text.h"
 #include "ui/skin_qt.h"
 
 #include <QDesktopServices>

@@ -2,13 +2,13 @@
 
 #include "engine/net_management.h"
 #include "pages/device_cells.h"
-#include "pages/page_text.h"
 #include "protocol/codes.h"
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
+#include "ui/page_text.h"
 #include "ui/skin_qt.h"
 #include "ui/translate_window.h"
 

@@ -1,6 +1,6 @@
-#include "pages/message_box.h"
+#include "ui/message_box.h"
 
-#include "pages/page_text.h"
+#include "ui/page_text.h"
 
 #include <QMessageBox>
 #include <utility>

@@ -1,6 +1,6 @@
-// Modal message boxes of the pages: validation refusals, reminders and confirmations, with an
-// empty caption or the application's title. A hook can take the place of the real box (tests answer it without a
-// screen).
+// Modal message boxes of the windows: validation refusals, reminders and confirmations, with an
+// empty caption or the application's title. A hook can take the place of the real box (tests
+// answer it without a screen).
 #pragma once
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "pages/page_text.h"
+#include "ui/page_text.h"
 
 #include "lang/language.h"
 #include "ui/ct_static.h"

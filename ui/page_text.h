@@ -1,4 +1,4 @@
-// Translated texts of the pages, and the count labels filled from a translated pattern.
+// Translated texts of the windows, and the count labels filled from a translated pattern.
 #pragma once
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "upgrade/upgrade_texts.h"
 
 #include "actions/operate_system_info.h"
-#include "pages/page_text.h"
+#include "ui/page_text.h"
 #include "upgrade/upgrade_messages.h"
 
 #include <QRegularExpression>

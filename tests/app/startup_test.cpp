@@ -9,8 +9,8 @@
 #include "app/engine_start_message.h"
 #include "app/tray_icon.h"
 #include "lang/language.h"
-#include "pages/message_box.h"
 #include "platform/system_info.h"
+#include "ui/message_box.h"
 
 #include <QAction>
 #include <QMessageBox>

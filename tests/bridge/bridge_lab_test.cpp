@@ -10,12 +10,12 @@
 #include "bridge/bridge_survey_dlg.h"
 #include "bridge/bridge_wep_dlg.h"
 #include "lang/language.h"
-#include "pages/page_text.h"
 #include "platform/codepage.h"
 #include "platform/system_info.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/pages/page_fixture.h"
 #include "ui/ct_button_picture.h"
+#include "ui/page_text.h"
 
 #include <QComboBox>
 #include <QLineEdit>

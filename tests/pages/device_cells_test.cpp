@@ -1,7 +1,6 @@
 // Cell texts, the sort tables of the pages, and the byte cut of device names.
 #include "pages/device_cells.h"
 #include "pages/list_page_traits.h"
-#include "pages/page_text.h"
 #include "platform/codepage.h"
 #include "store/sql_management.h"
 
@@ -79,12 +78,6 @@ TEST_F(AnsiCut, KeepsSurrogatePairsWhole) {
     std::u16string name(15, u'x');
     name += u"\U0001F600\U0001F600";  // four bytes each
     EXPECT_EQ(AnsiPrefix(name, 20), std::string(15, 'x') + "\xF0\x9F\x98\x80");
-}
-
-TEST(CountText, FillsOnlyTheCountPlaceholder) {
-    EXPECT_EQ(CountText("Online device count:%d", 12), "Online device count:12");
-    EXPECT_EQ(CountText("no placeholder", 3), "no placeholder");
-    EXPECT_EQ(CountText("%s and %d", 3), "%s and 3");
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 
 #include "engine/net_management.h"
 #include "pages/list_page.h"
-#include "pages/message_box.h"
 #include "protocol/codes.h"
 #include "protocol/packet.h"
 #include "store/sql_management.h"
@@ -27,6 +26,7 @@
 #include "tests/support/temp_dir.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/message_box.h"
 
 namespace cpe::test {
 

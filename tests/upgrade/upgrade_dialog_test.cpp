@@ -16,10 +16,10 @@
 #include <regex>
 #include <sstream>
 
-#include "pages/page_text.h"
 #include "platform/ini_file.h"
 #include "tests/upgrade/upgrade_fixture.h"
 #include "ui/ct_button_picture.h"
+#include "ui/page_text.h"
 #include "upgrade/upgrade_messages.h"
 #include "upgrade/upgrade_texts.h"
 

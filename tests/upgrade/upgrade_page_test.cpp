@@ -3,9 +3,9 @@
 #include <QComboBox>
 
 #include "pages/code_texts.h"
-#include "pages/page_text.h"
 #include "tests/upgrade/upgrade_fixture.h"
 #include "ui/ct_button_picture.h"
+#include "ui/page_text.h"
 #include "upgrade/upgrade_messages.h"
 
 namespace cpe::test {
