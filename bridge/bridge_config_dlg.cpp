@@ -19,7 +19,7 @@
 namespace cpe {
 
 CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& host, PageServices services,
-                                   const BridgeTimings& timings, QWidget* parent)
+                                   const actions::BridgeTimings& timings, QWidget* parent)
     : CTDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_model(device),
       m_host(host),
@@ -67,27 +67,27 @@ void CBridgeConfigDlg::InitFrame() {
 }
 
 void CBridgeConfigDlg::ShowStep() {
-    const BridgeStep step = m_model.Step();
-    m_pSurvey->setVisible(step == BridgeStep::kSurvey);
-    m_pSecure->setVisible(step == BridgeStep::kSecurity);
-    m_pIp->setVisible(step == BridgeStep::kIp);
-    m_pFinish->setVisible(step == BridgeStep::kFinish);
+    const actions::BridgeStep step = m_model.Step();
+    m_pSurvey->setVisible(step == actions::BridgeStep::kSurvey);
+    m_pSecure->setVisible(step == actions::BridgeStep::kSecurity);
+    m_pIp->setVisible(step == actions::BridgeStep::kIp);
+    m_pFinish->setVisible(step == actions::BridgeStep::kFinish);
     m_pBack->setVisible(m_model.BackVisible());
     m_pNext->SetButtonText(PageText(std::string(m_model.NextKey()).c_str()));
     UpdateNext();
 }
 
 void CBridgeConfigDlg::UpdateNext() {
-    const bool survey = m_model.Step() == BridgeStep::kSurvey;
+    const bool survey = m_model.Step() == actions::BridgeStep::kSurvey;
     m_pNext->setEnabled(!survey || (!m_pSurvey->IsScanning() && !m_pSurvey->CheckedMac().empty()));
 }
 
 void CBridgeConfigDlg::OnNext() {
     switch (m_model.Step()) {
-    case BridgeStep::kSurvey: NextFromSurvey(); break;
-    case BridgeStep::kSecurity: NextFromSecurity(); break;
-    case BridgeStep::kIp: NextFromIp(); break;
-    case BridgeStep::kFinish: Save(); return;
+    case actions::BridgeStep::kSurvey: NextFromSurvey(); break;
+    case actions::BridgeStep::kSecurity: NextFromSecurity(); break;
+    case actions::BridgeStep::kIp: NextFromIp(); break;
+    case actions::BridgeStep::kFinish: Save(); return;
     }
     ShowStep();
 }
@@ -107,7 +107,7 @@ void CBridgeConfigDlg::NextFromSurvey() {
 }
 
 void CBridgeConfigDlg::NextFromSecurity() {
-    const BridgeSecurityCollected collected = m_model.SubmitSecurity(m_pSecure->Entries());
+    const actions::BridgeSecurityCollected collected = m_model.SubmitSecurity(m_pSecure->Entries());
     if (collected.failure) {
         ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::kExclamation,
                        MessageButtons::kOk,
@@ -129,7 +129,7 @@ void CBridgeConfigDlg::NextFromIp() {
 }
 
 void CBridgeConfigDlg::Save() {
-    const std::optional<BridgeRequest> request = m_model.Request();
+    const std::optional<actions::BridgeRequest> request = m_model.Request();
     if (!request)
         return;
     m_target = m_host.Target();

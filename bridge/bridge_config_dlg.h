@@ -4,9 +4,9 @@
 // its window closes, so the sender can still finish.
 #pragma once
 
-#include "actions/bridge_requests.h"
-#include "actions/bridge_timing.h"
-#include "actions/bridge_wizard.h"
+#include "actions/bridge/bridge_requests.h"
+#include "actions/bridge/bridge_timing.h"
+#include "actions/bridge/bridge_wizard.h"
 #include "bridge/bridge_wizard_host.h"
 #include "pages/page_host.h"
 #include "ui/ct_dialog.h"
@@ -29,7 +29,7 @@ public:
     // `device` is the device's record from the store (all zero when it has none). The first
     // scan starts here.
     CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& host, PageServices services,
-                     const BridgeTimings& timings, QWidget* parent);
+                     const actions::BridgeTimings& timings, QWidget* parent);
 
     void OnNext();
     void OnBack();
@@ -37,7 +37,7 @@ public:
     void OnClose();
     void done(int result) override;
 
-    BridgeStep Step() const { return m_model.Step(); }
+    actions::BridgeStep Step() const { return m_model.Step(); }
     // The target the last Save sent to.
     const BridgeTarget& SavedTarget() const { return m_target; }
     CBridgeSearcgAPDlg* SurveyStep() const { return m_pSurvey; }
@@ -57,7 +57,7 @@ private:
     void NextFromIp();
     void Save();
 
-    BridgeWizardModel m_model;
+    actions::BridgeWizardModel m_model;
     BridgeWizardHost& m_host;
     PageServices m_services;
     BridgeTarget m_target;
@@ -69,7 +69,7 @@ private:
     CTButtonPicture* m_pNext = nullptr;
     CTButtonPicture* m_pClose = nullptr;
     // Last member: waited for before anything else of the wizard goes away.
-    BridgeSender m_sender;
+    actions::BridgeSender m_sender;
 };
 
 }  // namespace cpe

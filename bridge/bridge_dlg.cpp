@@ -1,6 +1,6 @@
 #include "bridge/bridge_dlg.h"
 
-#include "actions/bridge_wizard.h"
+#include "actions/bridge/bridge_wizard.h"
 #include "bridge/bridge_config_dlg.h"
 #include "protocol/codes.h"
 #include "store/sql_management.h"
@@ -24,7 +24,7 @@ CBridgeDlg::~CBridgeDlg() {
     m_surveyRequester.Stop();
 }
 
-void CBridgeDlg::SetTimings(const BridgeTimings& timings) {
+void CBridgeDlg::SetTimings(const actions::BridgeTimings& timings) {
     m_timings = timings;
     m_refreshTimer.setInterval(static_cast<int>(timings.refreshAfterWizard.count()));
 }
@@ -44,8 +44,8 @@ void CBridgeDlg::OpenWizard(int row) {
     ap_info_stu device;
     std::memset(&device, 0, sizeof device);
     Services().store.GetDevice(m_target.mac, device);
-    if (!ModeSwitchAllowsBridge(device.mode_btn_status)) {
-        ShowMessageBox(this, PageText(std::string(kModeSwitchAtAp).c_str()), MessageIcon::kExclamation,
+    if (!actions::ModeSwitchAllowsBridge(device.mode_btn_status)) {
+        ShowMessageBox(this, PageText(std::string(actions::kModeSwitchAtAp).c_str()), MessageIcon::kExclamation,
                        MessageButtons::kOk, MessageCaption::kApplication);
         AfterWizard();
         return;

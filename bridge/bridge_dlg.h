@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "actions/bridge_requests.h"
-#include "actions/bridge_timing.h"
+#include "actions/bridge/bridge_requests.h"
+#include "actions/bridge/bridge_timing.h"
 #include "bridge/bridge_wizard_host.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
@@ -27,7 +27,7 @@ public:
     ~CBridgeDlg() override;
 
     // Timer periods of the page and its wizards; tests shorten them.
-    void SetTimings(const BridgeTimings& timings);
+    void SetTimings(const actions::BridgeTimings& timings);
 
     // --- BridgeWizardHost ---
     const BridgeTarget& Target() const override { return m_target; }
@@ -44,10 +44,10 @@ private:
     void OpenWizard(int row);
     void AfterWizard();
 
-    BridgeTimings m_timings;
+    actions::BridgeTimings m_timings;
     BridgeTarget m_target;
     QTimer m_refreshTimer;
-    SurveyRequester m_surveyRequester;
+    actions::SurveyRequester m_surveyRequester;
     // Destroyed first: a wizard's sender still running is waited for while the engine lives.
     std::unique_ptr<CBridgeConfigDlg> m_pWizard;
 };

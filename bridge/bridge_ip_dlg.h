@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "actions/ip_rules.h"
+#include "actions/config/ip_rules.h"
 #include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
@@ -19,9 +19,9 @@ public:
 
     explicit CBridgeIPSetDlg(QWidget* parent);
 
-    void Init(const IpEntries& entries);
-    IpEntries Entries() const;
-    void FocusField(ConfigField field);
+    void Init(const actions::IpEntries& entries);
+    actions::IpEntries Entries() const;
+    void FocusField(actions::ConfigField field);
 
     // IP, mask, gateway, primary and secondary DNS.
     QLineEdit* AddressField(int i) const { return m_fields[static_cast<std::size_t>(i)]; }

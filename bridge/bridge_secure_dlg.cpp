@@ -1,7 +1,7 @@
 #include "bridge/bridge_secure_dlg.h"
 
-#include "actions/bridge_survey.h"
-#include "actions/edit_limits.h"
+#include "actions/bridge/bridge_survey.h"
+#include "actions/config/edit_limits.h"
 #include "bridge/bridge_wep_dlg.h"
 #include "pages/combo_choices.h"
 #include "ui/dialog_template.h"
@@ -26,15 +26,15 @@ constexpr int kPskControls[] = {
 CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent) {
 
     m_pSsid = DlgItem<QLineEdit>(this, ids::bridge_secure::kSsidEdit);
-    m_pSsid->setMaxLength(static_cast<int>(kSsidMaxChars));
+    m_pSsid->setMaxLength(static_cast<int>(actions::kSsidMaxChars));
     m_pChannel = DlgItem<QComboBox>(this, ids::bridge_secure::kChannelList);
     m_pMode = DlgItem<QComboBox>(this, ids::bridge_secure::kSecurityModeList);
     m_pKey = DlgItem<QLineEdit>(this, ids::bridge_secure::kKeyEdit);
-    m_pKey->setMaxLength(static_cast<int>(kKeyMaxChars));
+    m_pKey->setMaxLength(static_cast<int>(actions::kKeyMaxChars));
 
-    FillCombo(*m_pMode, BridgeSecurityModeChoices(0));
-    FillCombo(*m_pChannel, BridgeChannelChoices(0, 0));
-    CipherRadio(kCipherAes)->setChecked(true);
+    FillCombo(*m_pMode, actions::BridgeSecurityModeChoices(0));
+    FillCombo(*m_pChannel, actions::BridgeChannelChoices(0, 0));
+    CipherRadio(actions::kCipherAes)->setChecked(true);
     connect(m_pMode, &QComboBox::currentIndexChanged, this, &CBridgeSecureDlg::ApplyVisibility);
 
     m_pWep = new CBridgeWepDlg(this);
@@ -49,7 +49,7 @@ QRadioButton* CBridgeSecureDlg::CipherRadio(int cipher) const {
     return DlgItem<QRadioButton>(this, kCipherRadios[cipher]);
 }
 
-void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset) {
+void CBridgeSecureDlg::Init(const actions::BridgeSecurityPreset& preset) {
     m_pSsid->setText(QString::fromStdString(preset.ssid));
     FillCombo(*m_pChannel, preset.channels);
     SelectData(*m_pMode, preset.secureMode);
@@ -61,7 +61,7 @@ void CBridgeSecureDlg::Init(const BridgeSecurityPreset& preset) {
 }
 
 void CBridgeSecureDlg::ApplyVisibility() {
-    const SecurityVisibility visible = VisibilityFor(SelectedData(*m_pMode).value_or(0));
+    const actions::SecurityVisibility visible = actions::VisibilityFor(SelectedData(*m_pMode).value_or(0));
     for (int id : kPskControls) {
         QWidget* w = DlgItemWidget(this, id);
         w->setVisible(visible.pskControls);
@@ -70,12 +70,12 @@ void CBridgeSecureDlg::ApplyVisibility() {
     m_pWep->setVisible(visible.wepForm);
 }
 
-BridgeSecurityEntries CBridgeSecureDlg::Entries() const {
-    BridgeSecurityEntries e;
+actions::BridgeSecurityEntries CBridgeSecureDlg::Entries() const {
+    actions::BridgeSecurityEntries e;
     e.ssid = m_pSsid->text().toStdString();
     e.channel = SelectedData(*m_pChannel).value_or(0);
     e.secureMode = SelectedData(*m_pMode).value_or(0);
-    e.cipher = kCipherUnchanged;
+    e.cipher = actions::kCipherUnchanged;
     for (int cipher = 0; cipher < static_cast<int>(std::size(kCipherRadios)); ++cipher)
         if (CipherRadio(cipher)->isChecked())
             e.cipher = cipher;
@@ -84,11 +84,11 @@ BridgeSecurityEntries CBridgeSecureDlg::Entries() const {
     return e;
 }
 
-void CBridgeSecureDlg::FocusField(ConfigField field) {
-    const int wepKey = static_cast<int>(field) - static_cast<int>(ConfigField::kWepKey1);
-    if (field == ConfigField::kSsid)
+void CBridgeSecureDlg::FocusField(actions::ConfigField field) {
+    const int wepKey = static_cast<int>(field) - static_cast<int>(actions::ConfigField::kWepKey1);
+    if (field == actions::ConfigField::kSsid)
         m_pSsid->setFocus();
-    else if (field == ConfigField::kPskKey)
+    else if (field == actions::ConfigField::kPskKey)
         m_pKey->setFocus();
     else if (wepKey >= 0 && wepKey < 4)
         m_pWep->KeyEdit(wepKey)->setFocus();

@@ -3,7 +3,7 @@
 // the key show for the pre-shared key modes, the WEP part for WEP.
 #pragma once
 
-#include "actions/bridge_security.h"
+#include "actions/bridge/bridge_security.h"
 #include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
@@ -23,10 +23,10 @@ public:
     explicit CBridgeSecureDlg(QWidget* parent);
 
     // Shows the access point's values; the keys keep what they hold.
-    void Init(const BridgeSecurityPreset& preset);
-    BridgeSecurityEntries Entries() const;
+    void Init(const actions::BridgeSecurityPreset& preset);
+    actions::BridgeSecurityEntries Entries() const;
     // Puts the keyboard focus on the entry a failed check names.
-    void FocusField(ConfigField field);
+    void FocusField(actions::ConfigField field);
 
     QLineEdit* SsidEdit() const { return m_pSsid; }
     QComboBox* ChannelList() const { return m_pChannel; }

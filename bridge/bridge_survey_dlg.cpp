@@ -49,8 +49,8 @@ CImageList SignalImages() {
 
 }  // namespace
 
-CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings,
-                                       QWidget* parent)
+CBridgeSearcgAPDlg::CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services,
+                                       const actions::BridgeTimings& timings, QWidget* parent)
     : CBridgeStepDlg(kDialogId, parent), m_host(host), m_services(services), m_wait(host.Target().model, timings) {
 
     const SkinPaths& paths = Skin().paths;
@@ -127,7 +127,7 @@ void CBridgeSearcgAPDlg::FillGrid() {
     grid.SetRowCount(1 + static_cast<int>(entries.size()));
     int row = 1;
     for (const config_otherwl_basic& entry : entries) {
-        const SurveyRow cells = SurveyRowOf(entry);
+        const actions::SurveyRow cells = actions::SurveyRowOf(entry);
         SetDataCell(grid, row, kSelect, QString(), kCellFormat);
         grid.SetCheckCell(row);
         SetDataCell(grid, row, kSsid, QString::fromStdString(cells.ssid), kCellFormat);

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <string>
 
-#include "actions/bridge_survey.h"
+#include "actions/bridge/bridge_survey.h"
 #include "bridge/bridge_step_dlg.h"
 #include "pages/page_host.h"
 #include "ui/grid/image_list.h"
@@ -27,7 +27,8 @@ public:
     static constexpr int kDialogId = ids::kBridgeSurveyDlg;
     enum Column { kSelect, kSsid, kChannel, kMac, kSecure, kSignal, kColumnCount };
 
-    CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const BridgeTimings& timings, QWidget* parent);
+    CBridgeSearcgAPDlg(BridgeWizardHost& host, PageServices services, const actions::BridgeTimings& timings,
+                       QWidget* parent);
 
     // Empties the list and starts a new scan (the refresh button does the same).
     void Scan();
@@ -41,7 +42,7 @@ public:
     CTButtonPicture* RefreshButton() const { return m_pRefresh; }
     CTPicture* BusyPicture() const { return m_pBusy; }
     CTStatic* ScanningLabel() const { return m_pScanning; }
-    const SurveyWait& Wait() const { return m_wait; }
+    const actions::SurveyWait& Wait() const { return m_wait; }
 
 signals:
     void ScanStarted();
@@ -61,7 +62,7 @@ private:
 
     BridgeWizardHost& m_host;
     PageServices m_services;
-    SurveyWait m_wait;
+    actions::SurveyWait m_wait;
     QTimer m_timer;
     CGridCtrl* m_pGrid = nullptr;
     CTButtonPicture* m_pRefresh = nullptr;

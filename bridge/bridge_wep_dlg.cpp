@@ -1,6 +1,6 @@
 #include "bridge/bridge_wep_dlg.h"
 
-#include "actions/edit_limits.h"
+#include "actions/config/edit_limits.h"
 #include "pages/combo_choices.h"
 #include "ui/dialog_template.h"
 
@@ -13,18 +13,18 @@ CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent
 
     m_pAuth = DlgItem<QComboBox>(this, ids::bridge_wep::kAuthList);
     m_pDefaultKey = DlgItem<QComboBox>(this, ids::bridge_wep::kDefaultKeyList);
-    FillCombo(*m_pAuth, WepAuthChoices(0));
-    FillCombo(*m_pDefaultKey, BridgeDefaultKeyChoices(0));
+    FillCombo(*m_pAuth, actions::WepAuthChoices(0));
+    FillCombo(*m_pDefaultKey, actions::BridgeDefaultKeyChoices(0));
     for (std::size_t i = 0; i < m_keys.size(); ++i) {
         m_keys[i] = DlgItem<QLineEdit>(this, ids::bridge_wep::kKeyEdits[i]);
-        m_keys[i]->setMaxLength(static_cast<int>(kWepKeyMaxChars));
+        m_keys[i]->setMaxLength(static_cast<int>(actions::kWepKeyMaxChars));
         m_types[i] = DlgItem<QComboBox>(this, ids::bridge_wep::kKeyTypeLists[i]);
-        FillCombo(*m_types[i], WepKeyTypeChoices(0));
+        FillCombo(*m_types[i], actions::WepKeyTypeChoices(0));
     }
 }
 
-BridgeWepEntries CBridgeWepDlg::Entries() const {
-    BridgeWepEntries e;
+actions::BridgeWepEntries CBridgeWepDlg::Entries() const {
+    actions::BridgeWepEntries e;
     e.authType = SelectedData(*m_pAuth).value_or(0);
     e.defaultKey = SelectedData(*m_pDefaultKey).value_or(0);
     for (std::size_t i = 0; i < m_keys.size(); ++i)

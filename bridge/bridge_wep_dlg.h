@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "actions/bridge_security.h"
+#include "actions/bridge/bridge_security.h"
 #include "bridge/bridge_step_dlg.h"
 #include "ui/resource_ids.h"
 
@@ -20,7 +20,7 @@ public:
 
     explicit CBridgeWepDlg(QWidget* parent);
 
-    BridgeWepEntries Entries() const;
+    actions::BridgeWepEntries Entries() const;
     // Authentication back to "Open" (an access point surveyed with WEP).
     void SelectOpen();
 

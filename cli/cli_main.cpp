@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "actions/device_name.h"
+#include "actions/status/device_name.h"
 #include "cli/commands.h"
 #include "cli/device_fields.h"
 #include "cli/help_texts.h"
@@ -18,7 +18,7 @@ struct Checked {
     std::string name;  // rename: the name as it will be sent
     UpgradeRequest upgrade;
     inventory::SettingsBackup backup;  // settings: the backup to send
-    SettingsBlocks blocks;             // settings: the blocks to send
+    actions::SettingsBlocks blocks;    // settings: the blocks to send
 };
 
 std::optional<std::string> CheckFields(const Invocation& run) {
@@ -40,9 +40,9 @@ std::variant<Checked, std::string> Check(const Invocation& run) {
         const std::u16string wide = platform::AnsiToWide(run.name);
         if (wide.empty() && !run.name.empty())
             return "the name is not text of this terminal's character set";
-        DeviceNameChange change = PrepareDeviceName(wide);
+        actions::DeviceNameChange change = actions::PrepareDeviceName(wide);
         if (change.refused)
-            return kNoChineseNameKey;
+            return actions::kNoChineseNameKey;
         if (!change.ansi)
             return "the name cannot be written in the local character set";
         checked.name = std::move(*change.ansi);
@@ -52,9 +52,9 @@ std::variant<Checked, std::string> Check(const Invocation& run) {
         if (auto* bad = std::get_if<std::string>(&backup))
             return *bad;
         checked.backup = std::get<inventory::SettingsBackup>(std::move(backup));
-        checked.blocks = run.command == Command::kSettingsApply ? kApplyBlocks : kRestoreBlocks;
+        checked.blocks = run.command == Command::kSettingsApply ? actions::kApplyBlocks : actions::kRestoreBlocks;
         if (!run.blocks.empty()) {
-            const auto blocks = ParseSettingsBlocks(run.blocks);
+            const auto blocks = actions::ParseSettingsBlocks(run.blocks);
             if (!blocks)
                 return "--blocks takes a comma-separated list of name, wireless, ip, vlan, timed_reboot, not \"" +
                        run.blocks + "\"";

@@ -34,7 +34,7 @@ int RunExporter(Session& session, const Invocation& run);
 int RunBackup(Session& session, const Invocation& run);
 // settings restore and settings apply, with the backup and blocks checked beforehand.
 int RunSettings(Session& session, const Invocation& run, const inventory::SettingsBackup& backup,
-                SettingsBlocks blocks);
+                actions::SettingsBlocks blocks);
 
 // The commands that only read the inventory: no session, no lock, no network.
 int RunInventory(const Invocation& run, const Console& console);

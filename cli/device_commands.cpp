@@ -3,7 +3,7 @@
 #include <chrono>
 #include <map>
 
-#include "actions/reboot_restore_action.h"
+#include "actions/reboot_restore/reboot_restore_action.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
 #include "inventory/inventory.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "actions/up_time_text.h"
+#include "actions/status/up_time_text.h"
 #include "platform/codepage.h"
 #include "protocol/codes.h"
 #include "store/device_row.h"

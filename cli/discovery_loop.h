@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/discovery_run.h"
+#include "actions/status/discovery_run.h"
 #include "cli/command_line.h"
 #include "cli/session.h"
 #include "protocol/records.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "actions/config_sender.h"
+#include "actions/config/config_sender.h"
 #include "actions/settings/settings_restore.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
@@ -25,7 +25,7 @@ bool IsBackupNumber(std::string_view text, std::int64_t& id) {
 }
 
 // The fields of the chosen blocks, as the device should hold them, against what it reported.
-bool HoldsSettings(const ap_info_stu& reported, const ap_info_stu& wanted, SettingsBlocks blocks) {
+bool HoldsSettings(const ap_info_stu& reported, const ap_info_stu& wanted, actions::SettingsBlocks blocks) {
     const auto chosen = [&](inventory::SettingsBlock block) {
         switch (block) {
         case inventory::SettingsBlock::kName: return blocks.name;
@@ -53,11 +53,11 @@ struct DeviceResult {
 
 // One device: the plan, a backup of the device, the burst, the wait, the check of what it reports.
 DeviceResult SendSettings(Session& session, const FoundDevice& device, const inventory::SettingsBackup& backup,
-                          SettingsBlocks blocks, std::string_view kind, const std::string& source) {
+                          actions::SettingsBlocks blocks, std::string_view kind, const std::string& source) {
     inventory::Inventory& fleet = session.Inventory();
     std::vector<std::string> ipsInUse;
     session.Store().GetDeviceIps(ipsInUse);
-    const RestorePlan plan = PlanSettingsRestore(device.record, backup.record, blocks, ipsInUse);
+    const actions::RestorePlan plan = actions::PlanSettingsRestore(device.record, backup.record, blocks, ipsInUse);
     inventory::EventDetail detail;
     detail.Add("from", source);
     if (plan.Refused()) {
@@ -67,12 +67,13 @@ DeviceResult SendSettings(Session& session, const FoundDevice& device, const inv
     }
     fleet.Flush(kInventoryWait);
     fleet.TakeBackupNow(device.mac, inventory::backup_reason::kBeforeSettingsRestore, kInventoryWait);
-    SendConfiguration(session.Engine(), plan.request, device.ip, device.mac, {});
+    actions::SendConfiguration(session.Engine(), plan.request, device.ip, device.mac, {});
     if (!session.Signals().Sleep(std::max<std::chrono::milliseconds>(plan.wait, kConfirmWait)))
         return {false, true};
     fleet.Flush(kInventoryWait);
     const auto reported = fleet.LastRecord(device.mac);
-    const bool done = reported && HoldsSettings(*reported, WithBlocks(device.record, backup.record, blocks), blocks);
+    const bool done =
+        reported && HoldsSettings(*reported, actions::WithBlocks(device.record, backup.record, blocks), blocks);
     session.Output().out << DeviceLabel(device) << (done ? " restored" : " did not confirm the settings") << '\n';
     fleet.RecordAction(device.mac, kind, done ? "confirmed" : "not confirmed", detail);
     return {done, false};
@@ -97,7 +98,7 @@ std::variant<inventory::SettingsBackup, std::string> LoadBackup(const std::strin
 }
 
 int RunSettings(Session& session, const Invocation& run, const inventory::SettingsBackup& backup,
-                SettingsBlocks blocks) {
+                actions::SettingsBlocks blocks) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, false);
     if (const auto status = NothingToDo(session, devices))
         return *status;

@@ -1,6 +1,6 @@
 // survey: the access points a device hears, asked for and waited for as the bridge wizard does.
-#include "actions/bridge_requests.h"
-#include "actions/bridge_survey.h"
+#include "actions/bridge/bridge_requests.h"
+#include "actions/bridge/bridge_survey.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
 #include "cli/survey_fields.h"
@@ -14,9 +14,9 @@ int RunSurvey(Session& session, const Invocation& run) {
         return *status;
     const FoundDevice& device = devices.found.front();
 
-    SurveyRequester requester(session.Engine());
+    actions::SurveyRequester requester(session.Engine());
     requester.Request(device.ip, device.mac);
-    SurveyWait wait(device.model, BridgeTimings{});
+    actions::SurveyWait wait(device.model, actions::BridgeTimings{});
     ProgressLine progress(session.Output());
     do {
         progress.Show("survey: waiting for " + device.mac);

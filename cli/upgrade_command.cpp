@@ -8,12 +8,12 @@
 #include <map>
 #include <optional>
 
-#include "actions/operate_system_info.h"
-#include "actions/upgrade_bindings.h"
-#include "actions/upgrade_helpers.h"
-#include "actions/upgrade_run.h"
-#include "actions/upgrade_schedule.h"
-#include "actions/upgrade_send_thread.h"
+#include "actions/upgrade/operate_system_info.h"
+#include "actions/upgrade/upgrade_bindings.h"
+#include "actions/upgrade/upgrade_helpers.h"
+#include "actions/upgrade/upgrade_run.h"
+#include "actions/upgrade/upgrade_schedule.h"
+#include "actions/upgrade/upgrade_send_thread.h"
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
 #include "inventory/inventory.h"

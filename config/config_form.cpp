@@ -12,7 +12,7 @@ CConfigFormDlg::CConfigFormDlg(int templateId, QWidget* parent, FailureStyle fai
     BuildConfigForm(*this, templateId);
 }
 
-void CConfigFormDlg::ShowFailure(const CheckFailure& failure) {
+void CConfigFormDlg::ShowFailure(const actions::CheckFailure& failure) {
     ShowMessageBox(window(), QString::fromStdString(failure.Text()), m_failureStyle.icon, MessageButtons::kOk,
                    m_failureStyle.caption);
     if (QWidget* control = FieldControl(failure.field); control && control->isVisible())

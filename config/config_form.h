@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "actions/check_failure.h"
+#include "actions/config/check_failure.h"
 #include "pages/combo_choices.h"
 #include "ui/ct_dialog.h"
 #include "ui/dialog_template.h"
@@ -29,10 +29,10 @@ public:
 
     // Shows the check's message and focuses its entry when the form is on screen; the shown tab
     // never changes for a refusal.
-    void ShowFailure(const CheckFailure& failure);
+    void ShowFailure(const actions::CheckFailure& failure);
 
     // The control that holds an entry of this form, or null.
-    virtual QWidget* FieldControl(ConfigField field) const = 0;
+    virtual QWidget* FieldControl(actions::ConfigField field) const = 0;
 
 private:
     FailureStyle m_failureStyle;

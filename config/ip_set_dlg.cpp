@@ -9,33 +9,33 @@ namespace ip = ids::ip_set;
 
 struct AddressField {
     int id;
-    ConfigField field;
-    std::string IpEntries::*entry;
+    actions::ConfigField field;
+    std::string actions::IpEntries::*entry;
 };
 constexpr AddressField kFields[] = {
-    {ip::kIp, ConfigField::kIp, &IpEntries::ip},
-    {ip::kMask, ConfigField::kMask, &IpEntries::mask},
-    {ip::kGateway, ConfigField::kGateway, &IpEntries::gateway},
-    {ip::kPrimaryDns, ConfigField::kPrimaryDns, &IpEntries::primaryDns},
-    {ip::kSecondaryDns, ConfigField::kSecondaryDns, &IpEntries::secondaryDns},
+    {ip::kIp, actions::ConfigField::kIp, &actions::IpEntries::ip},
+    {ip::kMask, actions::ConfigField::kMask, &actions::IpEntries::mask},
+    {ip::kGateway, actions::ConfigField::kGateway, &actions::IpEntries::gateway},
+    {ip::kPrimaryDns, actions::ConfigField::kPrimaryDns, &actions::IpEntries::primaryDns},
+    {ip::kSecondaryDns, actions::ConfigField::kSecondaryDns, &actions::IpEntries::secondaryDns},
 };
 
 }  // namespace
 
-CIPSetDlg::CIPSetDlg(const IpFormModel& model, QWidget* parent)
+CIPSetDlg::CIPSetDlg(const actions::IpFormModel& model, QWidget* parent)
     : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}) {
     for (const AddressField& f : kFields)
         SetEntryText(EditAt(*this, f.id), model.InitialEntries().*f.entry);
 }
 
-IpEntries CIPSetDlg::Entries() const {
-    IpEntries e;
+actions::IpEntries CIPSetDlg::Entries() const {
+    actions::IpEntries e;
     for (const AddressField& f : kFields)
         e.*f.entry = EntryText(EditAt(*this, f.id));
     return e;
 }
 
-QWidget* CIPSetDlg::FieldControl(ConfigField field) const {
+QWidget* CIPSetDlg::FieldControl(actions::ConfigField field) const {
     for (const AddressField& f : kFields)
         if (f.field == field)
             return DlgItemWidget(this, f.id);

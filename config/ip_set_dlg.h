@@ -2,7 +2,7 @@
 // a dotted-quad field. Its refusals come in a plain box with the application's title.
 #pragma once
 
-#include "actions/ip_form_model.h"
+#include "actions/config/ip_form_model.h"
 #include "config/config_form.h"
 #include "ui/resource_ids.h"
 
@@ -13,10 +13,10 @@ class CIPSetDlg : public CConfigFormDlg {
 public:
     static constexpr int kDialogId = ids::kIpSetDlg;
 
-    CIPSetDlg(const IpFormModel& model, QWidget* parent);
+    CIPSetDlg(const actions::IpFormModel& model, QWidget* parent);
 
-    IpEntries Entries() const;
-    QWidget* FieldControl(ConfigField field) const override;
+    actions::IpEntries Entries() const;
+    QWidget* FieldControl(actions::ConfigField field) const override;
 };
 
 }  // namespace cpe

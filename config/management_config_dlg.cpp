@@ -17,14 +17,14 @@ namespace {
 namespace c = ids::config;
 
 struct TabOf {
-    ConfigForm form;
+    actions::ConfigForm form;
     int buttonId;
 };
 constexpr TabOf kTabs[] = {
-    {ConfigForm::kWireless, c::kWirelessTab},
-    {ConfigForm::kIp, c::kIpTab},
-    {ConfigForm::kVlan, c::kVlanTab},
-    {ConfigForm::kTimedReboot, c::kTimeRebootTab},
+    {actions::ConfigForm::kWireless, c::kWirelessTab},
+    {actions::ConfigForm::kIp, c::kIpTab},
+    {actions::ConfigForm::kVlan, c::kVlanTab},
+    {actions::ConfigForm::kTimedReboot, c::kTimeRebootTab},
 };
 
 // The forms sit directly below the tab row.
@@ -44,7 +44,7 @@ CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSave
     connect(SaveButton(), &QAbstractButton::clicked, this, &CManagementConfigDlg::OnSave);
     connect(CancelButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     connect(CloseBox(), &QAbstractButton::clicked, this, &QDialog::reject);
-    ShowForm(ConfigForm::kWireless);
+    ShowForm(actions::ConfigForm::kWireless);
 }
 
 void CManagementConfigDlg::InitSkin() {
@@ -84,17 +84,17 @@ void CManagementConfigDlg::CreateForms() {
         Form(tab.form)->move(origin);
 }
 
-CConfigFormDlg* CManagementConfigDlg::Form(ConfigForm form) const {
+CConfigFormDlg* CManagementConfigDlg::Form(actions::ConfigForm form) const {
     switch (form) {
-    case ConfigForm::kWireless: return m_pWireless;
-    case ConfigForm::kIp: return m_pIp;
-    case ConfigForm::kVlan: return m_pVlan;
-    case ConfigForm::kTimedReboot: return m_pTimeReboot;
+    case actions::ConfigForm::kWireless: return m_pWireless;
+    case actions::ConfigForm::kIp: return m_pIp;
+    case actions::ConfigForm::kVlan: return m_pVlan;
+    case actions::ConfigForm::kTimedReboot: return m_pTimeReboot;
     }
     return m_pWireless;
 }
 
-CTButtonPicture* CManagementConfigDlg::Tab(ConfigForm form) const {
+CTButtonPicture* CManagementConfigDlg::Tab(actions::ConfigForm form) const {
     for (const TabOf& tab : kTabs)
         if (tab.form == form)
             return DlgItem<CTButtonPicture>(this, tab.buttonId);
@@ -107,7 +107,7 @@ CTButtonPicture* CManagementConfigDlg::CancelButton() const { return DlgItem<CTB
 
 CTButtonPicture* CManagementConfigDlg::CloseBox() const { return DlgItem<CTButtonPicture>(this, c::kCloseBox); }
 
-void CManagementConfigDlg::ShowForm(ConfigForm form) {
+void CManagementConfigDlg::ShowForm(actions::ConfigForm form) {
     const SkinPaths& paths = Skin().paths;
     m_shown = form;
     for (const TabOf& tab : kTabs) {
@@ -122,8 +122,9 @@ void CManagementConfigDlg::ShowForm(ConfigForm form) {
 }
 
 void CManagementConfigDlg::OnSave() {
-    const ConfigEntries entries{m_pWireless->Entries(), m_pIp->Entries(), m_pVlan->Entries(), m_pTimeReboot->Entries()};
-    const SaveOutcome outcome = m_model.Save(entries, m_target.DeviceIps());
+    const actions::ConfigEntries entries{m_pWireless->Entries(), m_pIp->Entries(), m_pVlan->Entries(),
+                                         m_pTimeReboot->Entries()};
+    const actions::SaveOutcome outcome = m_model.Save(entries, m_target.DeviceIps());
     if (outcome.failure) {
         Form(outcome.failure->form)->ShowFailure(outcome.failure->failure);
         return;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/config_request.h"
+#include "actions/config/config_request.h"
 #include "ui/ct_dialog.h"
 #include "ui/resource_ids.h"
 #include "ui/wait_dlg.h"
@@ -30,7 +30,7 @@ public:
     // The address texts of the devices in the store, for the IP form's in-use check.
     virtual std::vector<std::string> DeviceIps() = 0;
     // Takes a Save's request and sends it (nothing when nothing changed).
-    virtual void SendConfiguration(const config_request& request) = 0;
+    virtual void SendConfiguration(const actions::config_request& request) = 0;
 };
 
 class CManagementConfigDlg : public CTDialog {
@@ -43,11 +43,11 @@ public:
                          std::chrono::milliseconds waitTick = CWaitDlg::kTickPeriod);
 
     // Shows one form and marks its tab selected.
-    void ShowForm(ConfigForm form);
-    ConfigForm ShownForm() const { return m_shown; }
+    void ShowForm(actions::ConfigForm form);
+    actions::ConfigForm ShownForm() const { return m_shown; }
     void OnSave();
 
-    CTButtonPicture* Tab(ConfigForm form) const;
+    CTButtonPicture* Tab(actions::ConfigForm form) const;
     CTButtonPicture* SaveButton() const;
     CTButtonPicture* CancelButton() const;
     CTButtonPicture* CloseBox() const;
@@ -59,16 +59,16 @@ public:
 private:
     void InitSkin();
     void CreateForms();
-    CConfigFormDlg* Form(ConfigForm form) const;
+    CConfigFormDlg* Form(actions::ConfigForm form) const;
 
-    ConfigDialogModel m_model;
+    actions::ConfigDialogModel m_model;
     ConfigSaveTarget& m_target;
     const std::chrono::milliseconds m_waitTick;
     CWirelessSetDlg* m_pWireless = nullptr;
     CIPSetDlg* m_pIp = nullptr;
     CVlanDlg* m_pVlan = nullptr;
     CTimeRebootDlg* m_pTimeReboot = nullptr;
-    ConfigForm m_shown = ConfigForm::kWireless;
+    actions::ConfigForm m_shown = actions::ConfigForm::kWireless;
 };
 
 }  // namespace cpe

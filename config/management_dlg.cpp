@@ -53,7 +53,7 @@ std::vector<std::string> CManagementDlg::DeviceIps() {
     return ips;
 }
 
-void CManagementDlg::SendConfiguration(const config_request& request) {
+void CManagementDlg::SendConfiguration(const actions::config_request& request) {
     // The older sender ends before the new blocks are written, so two Saves never mix.
     m_sender.Stop();
     m_request = request;

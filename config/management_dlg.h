@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "actions/config_sender.h"
+#include "actions/config/config_sender.h"
 #include "config/management_config_dlg.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
@@ -33,11 +33,11 @@ public:
 
     // --- ConfigSaveTarget ---
     std::vector<std::string> DeviceIps() override;
-    void SendConfiguration(const config_request& request) override;
+    void SendConfiguration(const actions::config_request& request) override;
 
     const std::string& TargetIp() const { return m_strTargetIp; }
     const std::string& TargetMac() const { return m_strTargetMac; }
-    const config_request& PendingConfiguration() const { return m_request; }
+    const actions::config_request& PendingConfiguration() const { return m_request; }
     bool RefreshPending() const { return m_refreshAfterDialog.isActive(); }
 
 protected:
@@ -50,9 +50,9 @@ private:
     QTimer m_refreshAfterDialog;
     std::string m_strTargetIp;
     std::string m_strTargetMac;
-    config_request m_request;
+    actions::config_request m_request;
     // Last member: stopped and joined before anything it reads goes away.
-    ConfigSender m_sender;
+    actions::ConfigSender m_sender;
 };
 
 }  // namespace cpe

@@ -1,6 +1,6 @@
 #include "config/security_forms.h"
 
-#include "actions/edit_limits.h"
+#include "actions/config/edit_limits.h"
 #include "config/config_form.h"
 
 #include <QComboBox>
@@ -8,20 +8,20 @@
 
 namespace cpe {
 
-CWepDlg::CWepDlg(const WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
+CWepDlg::CWepDlg(const actions::WepEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildConfigForm(*this, kDialogId);
-    FillCombo(ComboAt(*this, ids::wep::kAuthentication), WepAuthChoices(shown.authType));
-    FillCombo(ComboAt(*this, ids::wep::kDefaultKey), WepDefaultKeyChoices(shown.defaultKey));
+    FillCombo(ComboAt(*this, ids::wep::kAuthentication), actions::WepAuthChoices(shown.authType));
+    FillCombo(ComboAt(*this, ids::wep::kDefaultKey), actions::WepDefaultKeyChoices(shown.defaultKey));
     for (std::size_t i = 0; i < shown.keys.size(); ++i) {
         QLineEdit& key = EditAt(*this, ids::wep::kKeys[i]);
-        key.setMaxLength(static_cast<int>(kWepKeyMaxChars));
+        key.setMaxLength(static_cast<int>(actions::kWepKeyMaxChars));
         SetEntryText(key, shown.keys[i].text);
-        FillCombo(ComboAt(*this, ids::wep::kKeyTypes[i]), WepKeyTypeChoices(shown.keys[i].type));
+        FillCombo(ComboAt(*this, ids::wep::kKeyTypes[i]), actions::WepKeyTypeChoices(shown.keys[i].type));
     }
 }
 
-WepEntries CWepDlg::Entries() const {
-    WepEntries e;
+actions::WepEntries CWepDlg::Entries() const {
+    actions::WepEntries e;
     e.authType = SelectedOrNone(ComboAt(*this, ids::wep::kAuthentication));
     e.defaultKey = SelectedOrNone(ComboAt(*this, ids::wep::kDefaultKey));
     for (std::size_t i = 0; i < e.keys.size(); ++i)
@@ -30,40 +30,40 @@ WepEntries CWepDlg::Entries() const {
     return e;
 }
 
-QWidget* CWepDlg::FieldControl(ConfigField field) const {
-    const int index = static_cast<int>(field) - static_cast<int>(ConfigField::kWepKey1);
+QWidget* CWepDlg::FieldControl(actions::ConfigField field) const {
+    const int index = static_cast<int>(field) - static_cast<int>(actions::ConfigField::kWepKey1);
     if (index < 0 || index >= static_cast<int>(ids::wep::kKeys.size()))
         return nullptr;
     return DlgItemWidget(this, ids::wep::kKeys[static_cast<std::size_t>(index)]);
 }
 
-CWpaDlg::CWpaDlg(const WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
+CWpaDlg::CWpaDlg(const actions::WpaEntries& shown, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildConfigForm(*this, kDialogId);
-    FillCombo(ComboAt(*this, ids::wpa::kCipher), WpaCipherChoices(shown.cipher));
+    FillCombo(ComboAt(*this, ids::wpa::kCipher), actions::WpaCipherChoices(shown.cipher));
     SetEntryText(EditAt(*this, ids::wpa::kServer), shown.radius.server);
     SetEntryText(EditAt(*this, ids::wpa::kPort), shown.radius.port);
     QLineEdit& key = EditAt(*this, ids::wpa::kKey);
-    key.setMaxLength(static_cast<int>(kKeyMaxChars));
+    key.setMaxLength(static_cast<int>(actions::kKeyMaxChars));
     SetEntryText(key, shown.radius.key);
     QLineEdit& interval = EditAt(*this, ids::wpa::kKeyInterval);
-    interval.setMaxLength(static_cast<int>(kIntervalMaxDigits));
+    interval.setMaxLength(static_cast<int>(actions::kIntervalMaxDigits));
     SetEntryText(interval, shown.radius.interval);
 }
 
-WpaEntries CWpaDlg::Entries() const {
-    WpaEntries e;
+actions::WpaEntries CWpaDlg::Entries() const {
+    actions::WpaEntries e;
     e.cipher = SelectedOrNone(ComboAt(*this, ids::wpa::kCipher));
     e.radius = {EntryText(EditAt(*this, ids::wpa::kServer)), EntryText(EditAt(*this, ids::wpa::kPort)),
                 EntryText(EditAt(*this, ids::wpa::kKey)), EntryText(EditAt(*this, ids::wpa::kKeyInterval))};
     return e;
 }
 
-QWidget* CWpaDlg::FieldControl(ConfigField field) const {
+QWidget* CWpaDlg::FieldControl(actions::ConfigField field) const {
     switch (field) {
-    case ConfigField::kRadiusServer: return DlgItemWidget(this, ids::wpa::kServer);
-    case ConfigField::kRadiusPort: return DlgItemWidget(this, ids::wpa::kPort);
-    case ConfigField::kRadiusKey: return DlgItemWidget(this, ids::wpa::kKey);
-    case ConfigField::kRadiusInterval: return DlgItemWidget(this, ids::wpa::kKeyInterval);
+    case actions::ConfigField::kRadiusServer: return DlgItemWidget(this, ids::wpa::kServer);
+    case actions::ConfigField::kRadiusPort: return DlgItemWidget(this, ids::wpa::kPort);
+    case actions::ConfigField::kRadiusKey: return DlgItemWidget(this, ids::wpa::kKey);
+    case actions::ConfigField::kRadiusInterval: return DlgItemWidget(this, ids::wpa::kKeyInterval);
     default: return nullptr;
     }
 }

@@ -3,8 +3,8 @@
 // the wireless form shows one of them, or neither, by the security mode.
 #pragma once
 
-#include "actions/check_failure.h"
-#include "actions/wireless_form_model.h"
+#include "actions/config/check_failure.h"
+#include "actions/config/wireless_form_model.h"
 #include "ui/ct_dialog.h"
 #include "ui/resource_ids.h"
 
@@ -15,11 +15,11 @@ class CWepDlg : public CTDialog {
 public:
     static constexpr int kDialogId = ids::kWepDlg;
 
-    CWepDlg(const WepEntries& shown, QWidget* parent);
+    CWepDlg(const actions::WepEntries& shown, QWidget* parent);
 
-    WepEntries Entries() const;
+    actions::WepEntries Entries() const;
     // The key edit of a WEP key field, or null for other fields.
-    QWidget* FieldControl(ConfigField field) const;
+    QWidget* FieldControl(actions::ConfigField field) const;
 };
 
 class CWpaDlg : public CTDialog {
@@ -27,11 +27,11 @@ class CWpaDlg : public CTDialog {
 public:
     static constexpr int kDialogId = ids::kWpaDlg;
 
-    CWpaDlg(const WpaEntries& shown, QWidget* parent);
+    CWpaDlg(const actions::WpaEntries& shown, QWidget* parent);
 
-    WpaEntries Entries() const;
+    actions::WpaEntries Entries() const;
     // The control of a RADIUS field, or null for other fields.
-    QWidget* FieldControl(ConfigField field) const;
+    QWidget* FieldControl(actions::ConfigField field) const;
 };
 
 }  // namespace cpe

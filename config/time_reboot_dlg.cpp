@@ -11,7 +11,7 @@ namespace t = ids::time_reboot;
 
 }  // namespace
 
-CTimeRebootDlg::CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent)
+CTimeRebootDlg::CTimeRebootDlg(actions::TimedRebootFormModel& model, QWidget* parent)
     : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}), m_model(model) {
     SetEntryText(EditAt(*this, t::kHour), m_model.InitialEntries().hour);
     SetEntryText(EditAt(*this, t::kMinute), m_model.InitialEntries().minute);
@@ -23,7 +23,7 @@ CTimeRebootDlg::CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent)
     };
     onToggle(t::kEnable, [this](bool on) { m_model.SetEnabled(on); });
     onToggle(t::kEveryday, [this](bool on) { m_model.SetEveryday(on); });
-    for (int day = 0; day < TimedRebootFormModel::kDays; ++day)
+    for (int day = 0; day < actions::TimedRebootFormModel::kDays; ++day)
         onToggle(t::kWeekdays[static_cast<std::size_t>(day)], [this, day](bool on) { m_model.SetWeekday(day, on); });
     ShowDays();
 }
@@ -37,20 +37,20 @@ void CTimeRebootDlg::ShowDays() {
     };
     show(t::kEnable, m_model.Enabled(), true);
     show(t::kEveryday, m_model.Everyday(), m_model.EverydayEnabled());
-    for (int day = 0; day < TimedRebootFormModel::kDays; ++day)
+    for (int day = 0; day < actions::TimedRebootFormModel::kDays; ++day)
         show(t::kWeekdays[static_cast<std::size_t>(day)], m_model.WeekdayChecked(day), m_model.WeekdaysEnabled());
     DlgItemWidget(this, t::kHour)->setEnabled(m_model.TimeEnabled());
     DlgItemWidget(this, t::kMinute)->setEnabled(m_model.TimeEnabled());
 }
 
-TimedRebootEntries CTimeRebootDlg::Entries() const {
+actions::TimedRebootEntries CTimeRebootDlg::Entries() const {
     return {EntryText(EditAt(*this, t::kHour)), EntryText(EditAt(*this, t::kMinute))};
 }
 
-QWidget* CTimeRebootDlg::FieldControl(ConfigField field) const {
+QWidget* CTimeRebootDlg::FieldControl(actions::ConfigField field) const {
     switch (field) {
-    case ConfigField::kHour: return DlgItemWidget(this, t::kHour);
-    case ConfigField::kMinute: return DlgItemWidget(this, t::kMinute);
+    case actions::ConfigField::kHour: return DlgItemWidget(this, t::kHour);
+    case actions::ConfigField::kMinute: return DlgItemWidget(this, t::kMinute);
     default: return nullptr;
     }
 }

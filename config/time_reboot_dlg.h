@@ -2,7 +2,7 @@
 // weekdays, with "Everyday" ticking and locking all seven.
 #pragma once
 
-#include "actions/timed_reboot_form_model.h"
+#include "actions/config/timed_reboot_form_model.h"
 #include "config/config_form.h"
 #include "ui/resource_ids.h"
 
@@ -13,15 +13,15 @@ class CTimeRebootDlg : public CConfigFormDlg {
 public:
     static constexpr int kDialogId = ids::kTimeRebootDlg;
 
-    CTimeRebootDlg(TimedRebootFormModel& model, QWidget* parent);
+    CTimeRebootDlg(actions::TimedRebootFormModel& model, QWidget* parent);
 
-    TimedRebootEntries Entries() const;
-    QWidget* FieldControl(ConfigField field) const override;
+    actions::TimedRebootEntries Entries() const;
+    QWidget* FieldControl(actions::ConfigField field) const override;
 
 private:
     void ShowDays();
 
-    TimedRebootFormModel& m_model;
+    actions::TimedRebootFormModel& m_model;
 };
 
 }  // namespace cpe

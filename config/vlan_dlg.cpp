@@ -12,9 +12,9 @@ constexpr int kIdEdits[] = {v::kManage, v::kWlan, v::kLan};
 
 }  // namespace
 
-CVlanDlg::CVlanDlg(VlanFormModel& model, QWidget* parent)
+CVlanDlg::CVlanDlg(actions::VlanFormModel& model, QWidget* parent)
     : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
-    const VlanEntries& shown = m_model.InitialEntries();
+    const actions::VlanEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, v::kManage), shown.manage);
     SetEntryText(EditAt(*this, v::kWlan), shown.wlan);
     SetEntryText(EditAt(*this, v::kLan), shown.lan);
@@ -36,16 +36,16 @@ void CVlanDlg::ShowEnabled() {
         DlgItemWidget(this, id)->setEnabled(m_model.Enabled());
 }
 
-VlanEntries CVlanDlg::Entries() const {
+actions::VlanEntries CVlanDlg::Entries() const {
     return {EntryText(EditAt(*this, v::kManage)), EntryText(EditAt(*this, v::kWlan)),
             EntryText(EditAt(*this, v::kLan))};
 }
 
-QWidget* CVlanDlg::FieldControl(ConfigField field) const {
+QWidget* CVlanDlg::FieldControl(actions::ConfigField field) const {
     switch (field) {
-    case ConfigField::kManageVlan: return DlgItemWidget(this, v::kManage);
-    case ConfigField::kWlanVlan: return DlgItemWidget(this, v::kWlan);
-    case ConfigField::kLanVlan: return DlgItemWidget(this, v::kLan);
+    case actions::ConfigField::kManageVlan: return DlgItemWidget(this, v::kManage);
+    case actions::ConfigField::kWlanVlan: return DlgItemWidget(this, v::kWlan);
+    case actions::ConfigField::kLanVlan: return DlgItemWidget(this, v::kLan);
     default: return nullptr;
     }
 }

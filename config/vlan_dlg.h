@@ -2,7 +2,7 @@
 // wired-side VLAN ids; models without a wired side show no LAN line.
 #pragma once
 
-#include "actions/vlan_form_model.h"
+#include "actions/config/vlan_form_model.h"
 #include "config/config_form.h"
 #include "ui/resource_ids.h"
 
@@ -13,15 +13,15 @@ class CVlanDlg : public CConfigFormDlg {
 public:
     static constexpr int kDialogId = ids::kVlanDlg;
 
-    CVlanDlg(VlanFormModel& model, QWidget* parent);
+    CVlanDlg(actions::VlanFormModel& model, QWidget* parent);
 
-    VlanEntries Entries() const;
-    QWidget* FieldControl(ConfigField field) const override;
+    actions::VlanEntries Entries() const;
+    QWidget* FieldControl(actions::ConfigField field) const override;
 
 private:
     void ShowEnabled();
 
-    VlanFormModel& m_model;
+    actions::VlanFormModel& m_model;
 };
 
 }  // namespace cpe

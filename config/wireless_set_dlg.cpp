@@ -1,6 +1,6 @@
 #include "config/wireless_set_dlg.h"
 
-#include "actions/edit_limits.h"
+#include "actions/config/edit_limits.h"
 #include "config/security_forms.h"
 #include "ui/page_text.h"
 
@@ -37,9 +37,9 @@ void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel) {
 
 }  // namespace
 
-CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
+CWirelessSetDlg::CWirelessSetDlg(actions::WirelessFormModel& model, QWidget* parent)
     : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
-    const WirelessEntries& shown = m_model.InitialEntries();
+    const actions::WirelessEntries& shown = m_model.InitialEntries();
     m_pWep = new CWepDlg(shown.wep, this);
     m_pWpa = new CWpaDlg(shown.wpa, this);
     const QWidget& pskRow = *DlgItemWidget(this, w::kPskCipherLabel);
@@ -48,10 +48,10 @@ CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
     m_pWidths = GroupOf(*this, kWidthButtons);
     m_pCiphers = GroupOf(*this, kCipherButtons);
 
-    EditAt(*this, w::kLocation).setMaxLength(static_cast<int>(kLocationMaxChars));
-    EditAt(*this, w::kSsid).setMaxLength(static_cast<int>(kSsidMaxChars));
-    EditAt(*this, w::kPskKey).setMaxLength(static_cast<int>(kKeyMaxChars));
-    EditAt(*this, w::kKeyInterval).setMaxLength(static_cast<int>(kIntervalMaxDigits));
+    EditAt(*this, w::kLocation).setMaxLength(static_cast<int>(actions::kLocationMaxChars));
+    EditAt(*this, w::kSsid).setMaxLength(static_cast<int>(actions::kSsidMaxChars));
+    EditAt(*this, w::kPskKey).setMaxLength(static_cast<int>(actions::kKeyMaxChars));
+    EditAt(*this, w::kKeyInterval).setMaxLength(static_cast<int>(actions::kIntervalMaxDigits));
 
     ShowDevice();
     Connect();
@@ -60,7 +60,7 @@ CWirelessSetDlg::CWirelessSetDlg(WirelessFormModel& model, QWidget* parent)
 }
 
 void CWirelessSetDlg::ShowDevice() {
-    const WirelessEntries& shown = m_model.InitialEntries();
+    const actions::WirelessEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, w::kLocation), shown.location);
     SetEntryText(EditAt(*this, w::kSsid), shown.ssid);
     DlgItem<QCheckBox>(this, w::kHideSsid)->setChecked(shown.hideSsid);
@@ -113,7 +113,7 @@ void CWirelessSetDlg::ShowModes() {
 }
 
 void CWirelessSetDlg::ShowWidths() {
-    const WidthRadios& widths = m_model.Widths();
+    const actions::WidthRadios& widths = m_model.Widths();
     for (int i = 0; i < 3; ++i)
         m_pWidths->button(i)->setEnabled(widths.enabled[static_cast<std::size_t>(i)]);
     m_pWidths->button(widths.checked)->setChecked(true);
@@ -128,7 +128,7 @@ void CWirelessSetDlg::ShowChannels() {
 void CWirelessSetDlg::ShowExtensions() { FillCombo(ComboAt(*this, w::kExtension), m_model.Extensions()); }
 
 void CWirelessSetDlg::ShowSecurity() {
-    const SecurityVisibility visible = m_model.Visibility();
+    const actions::SecurityVisibility visible = m_model.Visibility();
     for (int id : kPskControls) {
         QWidget* control = DlgItemWidget(this, id);
         control->setVisible(visible.pskControls);
@@ -138,8 +138,8 @@ void CWirelessSetDlg::ShowSecurity() {
     m_pWpa->setVisible(visible.wpaForm);
 }
 
-WirelessEntries CWirelessSetDlg::Entries() const {
-    WirelessEntries e;
+actions::WirelessEntries CWirelessSetDlg::Entries() const {
+    actions::WirelessEntries e;
     e.location = EntryText(EditAt(*this, w::kLocation));
     e.ssid = EntryText(EditAt(*this, w::kSsid));
     e.hideSsid = DlgItem<QCheckBox>(this, w::kHideSsid)->isChecked();
@@ -152,14 +152,14 @@ WirelessEntries CWirelessSetDlg::Entries() const {
     return e;
 }
 
-QWidget* CWirelessSetDlg::FieldControl(ConfigField field) const {
+QWidget* CWirelessSetDlg::FieldControl(actions::ConfigField field) const {
     switch (field) {
-    case ConfigField::kLocation: return DlgItemWidget(this, w::kLocation);
-    case ConfigField::kSsid: return DlgItemWidget(this, w::kSsid);
-    case ConfigField::kPower: return DlgItemWidget(this, w::kPower);
-    case ConfigField::kCountry: return DlgItemWidget(this, w::kCountry);
-    case ConfigField::kPskKey: return DlgItemWidget(this, w::kPskKey);
-    case ConfigField::kPskInterval: return DlgItemWidget(this, w::kKeyInterval);
+    case actions::ConfigField::kLocation: return DlgItemWidget(this, w::kLocation);
+    case actions::ConfigField::kSsid: return DlgItemWidget(this, w::kSsid);
+    case actions::ConfigField::kPower: return DlgItemWidget(this, w::kPower);
+    case actions::ConfigField::kCountry: return DlgItemWidget(this, w::kCountry);
+    case actions::ConfigField::kPskKey: return DlgItemWidget(this, w::kPskKey);
+    case actions::ConfigField::kPskInterval: return DlgItemWidget(this, w::kKeyInterval);
     default: break;
     }
     if (QWidget* key = m_pWep->FieldControl(field))

@@ -3,7 +3,7 @@
 // choice goes to the model, and the combos and radios show what it then offers.
 #pragma once
 
-#include "actions/wireless_form_model.h"
+#include "actions/config/wireless_form_model.h"
 #include "config/config_form.h"
 #include "ui/resource_ids.h"
 
@@ -19,10 +19,10 @@ class CWirelessSetDlg : public CConfigFormDlg {
 public:
     static constexpr int kDialogId = ids::kWirelessSetDlg;
 
-    CWirelessSetDlg(WirelessFormModel& model, QWidget* parent);
+    CWirelessSetDlg(actions::WirelessFormModel& model, QWidget* parent);
 
-    WirelessEntries Entries() const;
-    QWidget* FieldControl(ConfigField field) const override;
+    actions::WirelessEntries Entries() const;
+    QWidget* FieldControl(actions::ConfigField field) const override;
 
     CWepDlg* WepForm() const { return m_pWep; }
     CWpaDlg* WpaForm() const { return m_pWpa; }
@@ -36,7 +36,7 @@ private:
     void ShowExtensions();
     void ShowSecurity();
 
-    WirelessFormModel& m_model;
+    actions::WirelessFormModel& m_model;
     CWepDlg* m_pWep = nullptr;
     CWpaDlg* m_pWpa = nullptr;
     QButtonGroup* m_pWidths = nullptr;

@@ -6,10 +6,10 @@
 
 namespace cpe {
 
-void FillCombo(QComboBox& combo, const Choices& choices) {
+void FillCombo(QComboBox& combo, const actions::Choices& choices) {
     const bool blocked = combo.blockSignals(true);
     combo.clear();
-    for (const ChoiceEntry& entry : choices.entries) {
+    for (const actions::ChoiceEntry& entry : choices.entries) {
         const QString text = entry.translate ? PageText(entry.text.c_str()) : QString::fromStdString(entry.text);
         combo.addItem(text, entry.data);
         if (entry.deviceOnly) {

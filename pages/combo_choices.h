@@ -5,13 +5,13 @@
 
 #include <optional>
 
-#include "actions/wireless_choices.h"
+#include "actions/config/wireless_choices.h"
 
 class QComboBox;
 
 namespace cpe {
 
-void FillCombo(QComboBox& combo, const Choices& choices);
+void FillCombo(QComboBox& combo, const actions::Choices& choices);
 // The item data of the selected entry; nothing when none is selected.
 std::optional<int> SelectedData(const QComboBox& combo);
 // Selects the first entry carrying `data`; the selection stays when none does.

@@ -1,6 +1,6 @@
 #include "pages/device_cells.h"
 
-#include "actions/up_time_text.h"
+#include "actions/status/up_time_text.h"
 #include "pages/code_texts.h"
 #include "platform/codepage.h"
 #include "protocol/codes.h"

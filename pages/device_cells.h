@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "actions/device_name.h"
+#include "actions/status/device_name.h"
 #include "protocol/records.h"
 
 namespace cpe {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/reboot_restore_action.h"
+#include "actions/reboot_restore/reboot_restore_action.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
 #include "ui/wait_dlg.h"

@@ -129,9 +129,9 @@ void CStatusDlg::OnEndEdit(GridNotifyEvent& e) {
     const QString name = Grid()->GetItemText(n.iRow, n.iColumn);
     if (name == m_strOldName)
         return;
-    DeviceNameChange change = PrepareDeviceName(name.toStdU16String());
+    actions::DeviceNameChange change = actions::PrepareDeviceName(name.toStdU16String());
     if (change.refused) {
-        ShowMessageBox(this, PageText(kNoChineseNameKey), MessageIcon::kExclamation);
+        ShowMessageBox(this, PageText(actions::kNoChineseNameKey), MessageIcon::kExclamation);
         Grid()->SetItemText(n.iRow, n.iColumn, m_strOldName);
         e.SetResult(-1);
         return;

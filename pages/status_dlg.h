@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "actions/discovery_run.h"
+#include "actions/status/discovery_run.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
 

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Fails when an include points up the layers, or sideways where the table forbids it, when a
-# Qt-free folder includes Qt, or when a top-level source folder has no rank yet.
+# Qt-free folder includes Qt, or when a top-level source folder has no rank yet. A folder split
+# into subfolders (the second table) is checked the same way inside: each subfolder includes only
+# its own headers and those of lower-ranked subfolders of its folder, and every source of the
+# folder lies in a ranked subfolder.
 # Usage: tools/check_layers.sh [source root]   (default: this checkout)
 #
 # A folder may include its own headers and those of folders of a lower rank, minus the folders
@@ -27,6 +30,16 @@ bridge      8     yes  service,sim,cli
 upgrade     8     yes  sim,cli
 app         9     yes  service,sim,cli
 EOF
+# subfolder             rank
+read -r -d '' SUBLAYERS <<'EOF' || true
+actions/common          0
+actions/status          1
+actions/reboot_restore  1
+actions/config          1
+actions/upgrade         1
+actions/bridge          2
+actions/settings        2
+EOF
 # Top-level folders that hold no layer: tests, benchmarks, scripts and the build trees.
 NOT_LAYERS="tests bench tools cmake resources"
 
@@ -38,10 +51,37 @@ while read -r folder r q n; do
     never[$folder]=",$n,"
 done <<<"$LAYERS"
 
+declare -A subrank split
+while read -r sub r; do
+    [[ -z "$sub" ]] && continue
+    subrank[$sub]=$r
+    split[${sub%%/*}]=yes
+done <<<"$SUBLAYERS"
+
 failures=0
 fail() {
     echo "check_layers: $*" >&2
     failures=$((failures + 1))
+}
+
+# The subfolder of a path inside a split folder ("actions/config/x.h" -> "actions/config").
+subfolder_of() {
+    local rest=${1#*/}
+    if [[ $rest == */* ]]; then echo "${1%%/*}/${rest%%/*}"; fi
+}
+
+# An include inside a split folder: from a ranked subfolder to its own, or to a lower rank.
+check_subfolders() {
+    local dir=$1 file=$2 line=$3 target=$4 from to
+    from=$(subfolder_of "$file")
+    to=$(subfolder_of "$target")
+    [[ -z "$from" || -z "${subrank[$from]:-}" ]] && return  # the file itself is reported
+    if [[ -z "$to" || -z "${subrank[$to]:-}" ]]; then
+        fail "$file:$line: \"$target\" is in no subfolder of $dir/ in the table"
+    elif [[ $to != "$from" ]] && ((subrank[$to] >= subrank[$from])); then
+        fail "$file:$line: $from/ (rank ${subrank[$from]}) includes \"$target\" of $to/ (rank ${subrank[$to]})"
+    fi
+    return 0
 }
 
 cd "$root"
@@ -54,6 +94,14 @@ for dir in */; do
         fi
         continue
     fi
+    if [[ -n "${split[$dir]:-}" ]]; then
+        while read -r file; do
+            sub=$(subfolder_of "$file")
+            if [[ -z "$sub" || -z "${subrank[$sub]:-}" ]]; then
+                fail "$file lies in no subfolder of $dir/ in the table; add its subfolder to tools/check_layers.sh"
+            fi
+        done < <(find "$dir" \( -name '*.cpp' -o -name '*.h' \) | sort)
+    fi
     # Every quoted include with a folder, and every Qt include, as "file:line:target".
     while IFS=: read -r file line target; do
         if [[ $target == Q* ]]; then
@@ -61,7 +109,10 @@ for dir in */; do
             continue
         fi
         to=${target%%/*}
-        [[ $to == "$dir" ]] && continue
+        if [[ $to == "$dir" ]]; then
+            [[ -n "${split[$dir]:-}" ]] && check_subfolders "$dir" "$file" "$line" "$target"
+            continue
+        fi
         if [[ -z "${rank[$to]:-}" ]]; then
             fail "$file:$line: \"$target\" is outside the source folders"
         elif (( rank[$to] >= rank[$dir] )); then

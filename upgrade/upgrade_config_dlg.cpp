@@ -1,7 +1,7 @@
 #include "upgrade/upgrade_config_dlg.h"
 
-#include "actions/operate_system_info.h"
-#include "actions/upgrade_helpers.h"
+#include "actions/upgrade/operate_system_info.h"
+#include "actions/upgrade/upgrade_helpers.h"
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
 #include "protocol/codes.h"

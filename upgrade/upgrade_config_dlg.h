@@ -14,12 +14,12 @@
 #include <memory>
 #include <vector>
 
-#include "actions/upgrade_bindings.h"
-#include "actions/upgrade_plan.h"
-#include "actions/upgrade_run.h"
-#include "actions/upgrade_schedule.h"
-#include "actions/upgrade_send_thread.h"
-#include "actions/upgrade_timing.h"
+#include "actions/upgrade/upgrade_bindings.h"
+#include "actions/upgrade/upgrade_plan.h"
+#include "actions/upgrade/upgrade_run.h"
+#include "actions/upgrade/upgrade_schedule.h"
+#include "actions/upgrade/upgrade_send_thread.h"
+#include "actions/upgrade/upgrade_timing.h"
 #include "ui/ct_dialog.h"
 #include "ui/resource_ids.h"
 

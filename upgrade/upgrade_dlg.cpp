@@ -1,6 +1,6 @@
 #include "upgrade/upgrade_dlg.h"
 
-#include "actions/operate_system_info.h"
+#include "actions/upgrade/operate_system_info.h"
 #include "engine/net_management.h"
 #include "pages/code_texts.h"
 #include "protocol/codes.h"

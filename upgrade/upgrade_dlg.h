@@ -8,8 +8,8 @@
 #include <chrono>
 #include <vector>
 
-#include "actions/upgrade_plan.h"
-#include "actions/upgrade_timing.h"
+#include "actions/upgrade/upgrade_plan.h"
+#include "actions/upgrade/upgrade_timing.h"
 #include "pages/list_page.h"
 #include "ui/resource_ids.h"
 

@@ -1,6 +1,6 @@
 #include "upgrade/upgrade_texts.h"
 
-#include "actions/operate_system_info.h"
+#include "actions/upgrade/operate_system_info.h"
 #include "ui/page_text.h"
 #include "upgrade/upgrade_messages.h"
 

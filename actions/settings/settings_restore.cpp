@@ -5,10 +5,10 @@
 #include <tuple>
 #include <type_traits>
 
-#include "actions/record_slices.h"
+#include "actions/common/record_slices.h"
 #include "protocol/codes.h"
 
-namespace cpe {
+namespace cpe::actions {
 namespace {
 
 void CopyBlock(ap_info_stu& to, const ap_info_stu& from, std::size_t offset, std::size_t size) {
@@ -128,4 +128,4 @@ RestorePlan PlanSettingsRestore(const ap_info_stu& device, const ap_info_stu& ba
     return plan;
 }
 
-}  // namespace cpe
+}  // namespace cpe::actions

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "actions/config_request.h"
+#include "actions/config/config_request.h"
 #include "protocol/records.h"
 
-namespace cpe {
+namespace cpe::actions {
 
 struct SettingsBlocks {
     bool name = false;
@@ -58,4 +58,4 @@ ap_info_stu WithBlocks(const ap_info_stu& device, const ap_info_stu& backup, Set
 RestorePlan PlanSettingsRestore(const ap_info_stu& device, const ap_info_stu& backup, SettingsBlocks blocks,
                                 std::span<const std::string> ipsInUse);
 
-}  // namespace cpe
+}  // namespace cpe::actions

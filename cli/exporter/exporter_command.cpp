@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "actions/discovery_run.h"
+#include "actions/status/discovery_run.h"
 #include "cli/commands.h"
 #include "cli/exporter/fleet_cache.h"
 #include "cli/exporter/metrics_server.h"

@@ -17,8 +17,8 @@
 namespace cpe::test {
 
 // Short periods: a model-set-B survey ticks every 20 ms, any other waits 150 ms.
-inline constexpr BridgeTimings kFastTimings{std::chrono::milliseconds(20), std::chrono::milliseconds(150),
-                                            std::chrono::milliseconds(40)};
+inline constexpr actions::BridgeTimings kFastTimings{std::chrono::milliseconds(20), std::chrono::milliseconds(150),
+                                                     std::chrono::milliseconds(40)};
 
 // An access point heard in a survey: MAC 02:aa:00:00:00:<i>, SSID "ap-<i>".
 inline config_otherwl_basic HeardAp(int i, int secureMode = 0, int channel = 6, int signal = -50) {

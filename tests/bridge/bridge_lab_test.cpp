@@ -150,17 +150,17 @@ TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair
 
     ASSERT_TRUE(TickAccessPoint(wizard, kAp));
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kSecurity);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kSecurity);
     CBridgeSecureDlg& secure = *wizard.SecurityStep();
     const sim::JsonValue apState = sim_->Device(ap);
     EXPECT_EQ(secure.SsidEdit()->text().toStdString(), apState["ssid"].Str());
     EXPECT_EQ(secure.SecurityModeList()->currentText(), "WPA-PSK");
-    EXPECT_TRUE(secure.CipherRadio(kCipherAes)->isChecked());
+    EXPECT_TRUE(secure.CipherRadio(actions::kCipherAes)->isChecked());
     secure.KeyEdit()->setText("lab-passphrase-2");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kIp);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     Next(wizard);
     EXPECT_FALSE(wizard.isVisible());
 
@@ -202,7 +202,7 @@ TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail) {
     wizard.SecurityStep()->KeyEdit()->setText("lab-passphrase-5");
     Next(wizard);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     Next(wizard);
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return StatusOf(refuser) == PageText("Bridge fail"); }, 5000))
@@ -229,10 +229,10 @@ TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese) {
         SaveShot(wizard, "bridge-2-security-wep" + suffix);
         wizard.SecurityStep()->SecurityModeList()->setCurrentIndex(2);
         Next(wizard);
-        ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
+        ASSERT_EQ(wizard.Step(), actions::BridgeStep::kIp);
         SaveShot(wizard, "bridge-3-ip" + suffix);
         Next(wizard);
-        ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
+        ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
         SaveShot(wizard, "bridge-4-finish" + suffix);
         wizard.OnClose();
         SaveShot(*page_, "bridge-page" + suffix);

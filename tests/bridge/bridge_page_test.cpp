@@ -1,6 +1,6 @@
 // The bridge page: the mode switch decides whether the wizard opens, the page stops and restarts
 // the periodic refresh around it and reloads once afterwards, and its inert header cells.
-#include "actions/bridge_wizard.h"
+#include "actions/bridge/bridge_wizard.h"
 #include "tests/bridge/bridge_fixture.h"
 
 #include <QPointer>
@@ -15,7 +15,7 @@ TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads) {
     auto page = MakeBridgePage();
     ASSERT_EQ(Operate(*page, 1), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QString::fromUtf8(kModeSwitchAtAp.data(), kModeSwitchAtAp.size()));
+    EXPECT_EQ(boxes[0].text, QString::fromUtf8(actions::kModeSwitchAtAp.data(), actions::kModeSwitchAtAp.size()));
     EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
     EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
     EXPECT_TRUE(host_.autoRefresh);

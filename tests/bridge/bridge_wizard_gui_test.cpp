@@ -1,7 +1,7 @@
 // The bridge wizard's windows: how its survey step waits and lists, the one-tick rule and the
 // Back/Next/Save rules, the checks that stop a step with their message boxes, the request Save
 // sends (field by field), and the close box that sends nothing.
-#include "actions/config_messages.h"
+#include "actions/config/config_messages.h"
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_wep_dlg.h"
@@ -69,7 +69,7 @@ TEST_F(BridgeWizard, ModelSetBListsAtTheTickAfterTheLastPacketOrGivesUpAfterThir
     QTest::mouseClick(survey.RefreshButton(), Qt::LeftButton);
     EXPECT_EQ(SurveyRows(*wizard), 0);
     ASSERT_TRUE(WaitForScanEnd(*wizard));
-    EXPECT_EQ(survey.Wait().Ticks(), kSurveyMaxTicks);
+    EXPECT_EQ(survey.Wait().Ticks(), actions::kSurveyMaxTicks);
     EXPECT_EQ(SurveyRows(*wizard), 0);
     EXPECT_FALSE(wizard->NextButton()->isEnabled());
     EXPECT_EQ(Sent(MessageType::site_survey).size(), 2u);
@@ -78,7 +78,7 @@ TEST_F(BridgeWizard, ModelSetBListsAtTheTickAfterTheLastPacketOrGivesUpAfterThir
 TEST_F(BridgeWizard, OtherModelsWaitTheWholeTimeEvenWhenTheSurveyCameEarly) {
     AddDevice(1, 0, 1);
     auto page = MakeBridgePage();
-    BridgeTimings timings = kFastTimings;
+    actions::BridgeTimings timings = kFastTimings;
     timings.surveyWait = std::chrono::milliseconds(1000);
     page->SetTimings(timings);
     CBridgeConfigDlg* wizard = Operate(*page, 1);
@@ -144,7 +144,7 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1, 10, 6), HeardAp(2, 1, 52)});
     Tick(wizard, 1);
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kSecurity);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kSecurity);
     CBridgeSecureDlg& secure = *wizard.SecurityStep();
     EXPECT_TRUE(secure.isVisible());
     EXPECT_FALSE(wizard.SurveyStep()->isVisible());
@@ -152,12 +152,12 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     EXPECT_EQ(secure.SsidEdit()->text(), "ap-1");
     EXPECT_EQ(secure.ChannelList()->currentText(), "6");
     EXPECT_EQ(secure.SecurityModeList()->currentText(), "WPA-PSK");
-    EXPECT_TRUE(secure.CipherRadio(kCipherTkipAes)->isChecked());
+    EXPECT_TRUE(secure.CipherRadio(actions::kCipherTkipAes)->isChecked());
     EXPECT_TRUE(secure.KeyEdit()->isVisible());
     EXPECT_FALSE(secure.WepForm()->isVisible());
 
     Back(wizard);
-    EXPECT_EQ(wizard.Step(), BridgeStep::kSurvey);
+    EXPECT_EQ(wizard.Step(), actions::BridgeStep::kSurvey);
     EXPECT_FALSE(wizard.BackButton()->isVisible());
     EXPECT_TRUE(wizard.NextButton()->isEnabled()) << "the tick stays";
     Tick(wizard, 2);
@@ -172,11 +172,11 @@ TEST_F(BridgeWizard, StepsBackAndForthWithTheirButtonsAndPresetsFromTheAccessPoi
     EXPECT_FALSE(secure.WepForm()->isVisible());
     EXPECT_FALSE(secure.KeyEdit()->isEnabled());
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kIp);
     EXPECT_EQ(wizard.IpStep()->AddressField(0)->text(), "10.1.0.1");
     wizard.IpStep()->AddressField(0)->setText("10.1.0.77");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     EXPECT_EQ(wizard.NextButton()->text(), "Save");
     Back(wizard);
     EXPECT_EQ(wizard.NextButton()->text(), "Next");
@@ -198,10 +198,11 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     secure.SsidEdit()->setText(QString(11, QChar(0x4E2D)));
     Next(wizard);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, QString::fromUtf8(message::kSsidTooLong.data(), message::kSsidTooLong.size()));
+    EXPECT_EQ(boxes[0].text,
+              QString::fromUtf8(actions::message::kSsidTooLong.data(), actions::message::kSsidTooLong.size()));
     EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
     EXPECT_EQ(boxes[0].caption, MessageCaption::kEmpty);
-    EXPECT_EQ(wizard.Step(), BridgeStep::kSecurity);
+    EXPECT_EQ(wizard.Step(), actions::BridgeStep::kSecurity);
 
     secure.SsidEdit()->setText(QString(10, QChar(0x4E2D)));
     secure.SecurityModeList()->setCurrentIndex(1);
@@ -213,19 +214,20 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
 
     secure.WepForm()->KeyEdit(2)->setText("abcde");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kIp);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kIp);
     wizard.IpStep()->AddressField(2)->setText("0.0.0.0");
     Next(wizard);
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[2].text, QString::fromUtf8(message::kGatewayInvalid.data(), message::kGatewayInvalid.size()));
+    EXPECT_EQ(boxes[2].text,
+              QString::fromUtf8(actions::message::kGatewayInvalid.data(), actions::message::kGatewayInvalid.size()));
     EXPECT_EQ(boxes[2].icon, MessageIcon::kNone);
     EXPECT_EQ(boxes[2].caption, MessageCaption::kApplication);
     wizard.IpStep()->AddressField(2)->setText("10.1.0.254");
     wizard.IpStep()->AddressField(0)->setText("10.1.0.2");
     Next(wizard);
     ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ(boxes[3].text, QString::fromUtf8(message::kIpInUse.data(), message::kIpInUse.size()));
-    EXPECT_EQ(wizard.Step(), BridgeStep::kIp);
+    EXPECT_EQ(boxes[3].text, QString::fromUtf8(actions::message::kIpInUse.data(), actions::message::kIpInUse.size()));
+    EXPECT_EQ(wizard.Step(), actions::BridgeStep::kIp);
     EXPECT_EQ(wizard.IpStep()->AddressField(0)->text(), "10.1.0.2") << "the entries stay as typed";
     EXPECT_TRUE(Sent(MessageType::bridge).empty());
 }
@@ -243,7 +245,7 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     wizard.IpStep()->AddressField(0)->setText("10.1.0.50");
     wizard.IpStep()->AddressField(4)->setText("10.1.0.9");
     Next(wizard);
-    ASSERT_EQ(wizard.Step(), BridgeStep::kFinish);
+    ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     ASSERT_EQ(SurveyTableRows(), 2u);
     Next(wizard);
     EXPECT_FALSE(wizard.isVisible());
@@ -262,7 +264,7 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     EXPECT_EQ(block.bridge_ssid.len, 8);
     const security_block& s = block.security;
     EXPECT_EQ(s.secure_mode, 3);
-    EXPECT_EQ(s.wpapsk_auth_type, kCipherTkip);
+    EXPECT_EQ(s.wpapsk_auth_type, actions::kCipherTkip);
     EXPECT_EQ(s.wpapsk_key_value.view(), "correct horse");
     EXPECT_EQ(s.wpapsk_key_value.len, 13);
     EXPECT_EQ(s.wpapsk_key_time.get(), 0u);
@@ -286,7 +288,8 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
 TEST_F(BridgeWizard, TheCloseBoxAtAnyStepSendsNothingAndForgetsTheSurvey) {
     AddDevice(1, 0, kSetBModel);
     auto page = MakeBridgePage();
-    for (BridgeStep last : {BridgeStep::kSurvey, BridgeStep::kSecurity, BridgeStep::kIp, BridgeStep::kFinish}) {
+    for (actions::BridgeStep last : {actions::BridgeStep::kSurvey, actions::BridgeStep::kSecurity,
+                                     actions::BridgeStep::kIp, actions::BridgeStep::kFinish}) {
         CBridgeConfigDlg& wizard = OpenWithSurvey(*page, {HeardAp(1)});
         Tick(wizard, 1);
         while (wizard.Step() != last)

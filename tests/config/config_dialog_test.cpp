@@ -28,10 +28,10 @@ namespace {
 class RecordingTarget : public ConfigSaveTarget {
 public:
     std::vector<std::string> DeviceIps() override { return ips; }
-    void SendConfiguration(const config_request& request) override { sent.push_back(request); }
+    void SendConfiguration(const actions::config_request& request) override { sent.push_back(request); }
 
     std::vector<std::string> ips{"192.168.1.20", "192.168.1.30"};
-    std::vector<config_request> sent;
+    std::vector<actions::config_request> sent;
 };
 
 class ConfigDialog : public ConfigPageTest {
@@ -61,8 +61,10 @@ protected:
 TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
     auto dialog = Open(Device5());
     const QWidget* forms[] = {dialog->WirelessForm(), dialog->IpForm(), dialog->VlanForm(), dialog->TimeRebootForm()};
-    const ConfigForm order[] = {ConfigForm::kWireless, ConfigForm::kIp, ConfigForm::kVlan, ConfigForm::kTimedReboot};
-    for (ConfigForm shown : {ConfigForm::kTimedReboot, ConfigForm::kIp, ConfigForm::kVlan, ConfigForm::kWireless}) {
+    const actions::ConfigForm order[] = {actions::ConfigForm::kWireless, actions::ConfigForm::kIp,
+                                         actions::ConfigForm::kVlan, actions::ConfigForm::kTimedReboot};
+    for (actions::ConfigForm shown : {actions::ConfigForm::kTimedReboot, actions::ConfigForm::kIp,
+                                      actions::ConfigForm::kVlan, actions::ConfigForm::kWireless}) {
         QTest::mouseClick(dialog->Tab(shown), Qt::LeftButton);
         EXPECT_EQ(dialog->ShownForm(), shown);
         for (std::size_t i = 0; i < 4; ++i) {
@@ -71,7 +73,7 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
         }
     }
     // Every form sits directly below the tab row, at the same place.
-    const int tabBottom = dialog->Tab(ConfigForm::kWireless)->geometry().bottom();
+    const int tabBottom = dialog->Tab(actions::ConfigForm::kWireless)->geometry().bottom();
     for (const QWidget* form : forms) {
         EXPECT_EQ(form->pos(), forms[0]->pos());
         EXPECT_GT(form->y(), tabBottom);
@@ -83,7 +85,7 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
 // message in its form's style, keeps the shown tab and every entry, and sends nothing.
 TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     auto dialog = Open(Device5());
-    QTest::mouseClick(dialog->Tab(ConfigForm::kVlan), Qt::LeftButton);
+    QTest::mouseClick(dialog->Tab(actions::ConfigForm::kVlan), Qt::LeftButton);
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.255");
     ClickBox(Box(dialog->VlanForm(), ids::vlan::kEnable));  // and an empty VLAN: never reached
     Edit(dialog->VlanForm(), ids::vlan::kManage).clear();
@@ -92,7 +94,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
     EXPECT_EQ(boxes[0].icon, MessageIcon::kNone);
     EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
-    EXPECT_EQ(dialog->ShownForm(), ConfigForm::kVlan);
+    EXPECT_EQ(dialog->ShownForm(), actions::ConfigForm::kVlan);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(Edit(dialog->IpForm(), ids::ip_set::kIp).text(), "192.168.1.255");
     EXPECT_TRUE(target.sent.empty());
@@ -109,7 +111,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2].text, "The ip address is already in use, please respecify!");
-    EXPECT_EQ(dialog->ShownForm(), ConfigForm::kVlan);
+    EXPECT_EQ(dialog->ShownForm(), actions::ConfigForm::kVlan);
 
     // Then the VLAN form, whose refusal is a warning.
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.40");
@@ -150,7 +152,7 @@ TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {
     ap_info_stu setB = Device5();
     setB.ap_type.set(260);
     auto b = Open(setB);
-    QTest::mouseClick(b->Tab(ConfigForm::kVlan), Qt::LeftButton);
+    QTest::mouseClick(b->Tab(actions::ConfigForm::kVlan), Qt::LeftButton);
     EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLanLabel)->isHidden());
     EXPECT_TRUE(DlgItemWidget(b->VlanForm(), ids::vlan::kLan)->isHidden());
     EXPECT_FALSE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
@@ -158,14 +160,14 @@ TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {
     EXPECT_TRUE(Edit(b->VlanForm(), ids::vlan::kManage).isEnabled());
 
     auto a = Open(Device5());
-    QTest::mouseClick(a->Tab(ConfigForm::kVlan), Qt::LeftButton);
+    QTest::mouseClick(a->Tab(actions::ConfigForm::kVlan), Qt::LeftButton);
     EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLanLabel)->isVisible());
     EXPECT_TRUE(DlgItemWidget(a->VlanForm(), ids::vlan::kLan)->isVisible());
 }
 
 TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays) {
     auto dialog = Open(Device5());
-    QTest::mouseClick(dialog->Tab(ConfigForm::kTimedReboot), Qt::LeftButton);
+    QTest::mouseClick(dialog->Tab(actions::ConfigForm::kTimedReboot), Qt::LeftButton);
     QWidget* form = dialog->TimeRebootForm();
     auto weekdays = [&](bool checked, bool enabled) {
         for (int id : ids::time_reboot::kWeekdays) {
@@ -190,7 +192,7 @@ TEST_F(ConfigDialog, EverydayTicksAndLocksTheWeekdays) {
 
     auto again = Open(Device5());
     QWidget* second = again->TimeRebootForm();
-    QTest::mouseClick(again->Tab(ConfigForm::kTimedReboot), Qt::LeftButton);
+    QTest::mouseClick(again->Tab(actions::ConfigForm::kTimedReboot), Qt::LeftButton);
     ClickBox(Box(second, ids::time_reboot::kEnable));
     ClickBox(Box(second, ids::time_reboot::kEveryday));
     ClickBox(Box(second, ids::time_reboot::kEveryday));
@@ -262,14 +264,14 @@ TEST(ConfigTexts, EveryTranslatedTextIsInBothLanguageFiles) {
             if (control.text && *control.text)
                 keys.insert(control.text);
     }
-    std::vector<Choices> translated = {WepDefaultKeyChoices(1), ChannelChoices("0", 0)};
-    for (RadioBand band : {RadioBand::kGhz24, RadioBand::kGhz5}) {
-        translated.push_back(NetworkModeChoices(band, 0));
-        translated.push_back(CountryChoices(band, std::nullopt));
-        keys.insert(std::string(InitialWidthRadios(band).thirdLabel));
+    std::vector<actions::Choices> translated = {actions::WepDefaultKeyChoices(1), actions::ChannelChoices("0", 0)};
+    for (actions::RadioBand band : {actions::RadioBand::kGhz24, actions::RadioBand::kGhz5}) {
+        translated.push_back(actions::NetworkModeChoices(band, 0));
+        translated.push_back(actions::CountryChoices(band, std::nullopt));
+        keys.insert(std::string(actions::InitialWidthRadios(band).thirdLabel));
     }
-    for (const Choices& choices : translated)
-        for (const ChoiceEntry& entry : choices.entries)
+    for (const actions::Choices& choices : translated)
+        for (const actions::ChoiceEntry& entry : choices.entries)
             if (entry.translate)
                 keys.insert(entry.text);
     const std::filesystem::path languages = std::filesystem::path(CPE_SOURCE_DIR) / "resources" / "Languages";

@@ -113,7 +113,7 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
         QTest::mouseClick(DlgItem<QRadioButton>(wireless, ids::wireless_set::kPskAes), Qt::LeftButton);
         Edit(wireless, ids::wireless_set::kPskKey).setText("lab-passphrase-new");
 
-        dialog.ShowForm(ConfigForm::kVlan);
+        dialog.ShowForm(actions::ConfigForm::kVlan);
         ClickBox(*DlgItem<QCheckBox>(dialog.VlanForm(), ids::vlan::kEnable));
         Edit(dialog.VlanForm(), ids::vlan::kManage).setText("10");
         Edit(dialog.VlanForm(), ids::vlan::kWlan).setText("20");
@@ -159,7 +159,7 @@ TEST_F(ConfigLabTest, OneSaveChangesEverythingAndTheDeviceComesBackAtItsNewAddre
 
 TEST_F(ConfigLabTest, TimedRebootAloneSendsItsFourBytes) {
     Operate(kRebootOnly, [](CManagementConfigDlg& dialog) {
-        dialog.ShowForm(ConfigForm::kTimedReboot);
+        dialog.ShowForm(actions::ConfigForm::kTimedReboot);
         QWidget* form = dialog.TimeRebootForm();
         ClickBox(*DlgItem<QCheckBox>(form, ids::time_reboot::kEnable));
         ClickBox(*DlgItem<QCheckBox>(form, ids::time_reboot::kEveryday));

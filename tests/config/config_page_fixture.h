@@ -10,9 +10,9 @@
 #include <chrono>
 #include <functional>
 
-#include "actions/record_slices.h"
+#include "actions/common/record_slices.h"
 #include "config/management_dlg.h"
-#include "tests/actions/config_fixture.h"
+#include "tests/actions/config/config_fixture.h"
 #include "tests/pages/page_fixture.h"
 #include "ui/grid/grid_ctrl.h"
 

@@ -41,7 +41,7 @@ TEST_F(ManagementPage, OperateOpensTheRowsDeviceAndTheListReloadsASecondAfterCan
         EXPECT_EQ(page->TargetIp(), "192.168.1.21");
         EXPECT_EQ(page->TargetMac(), other.mac);
         EXPECT_EQ(Edit(*dialog.WirelessForm(), ids::wireless_set::kLocation).text(), "barn");
-        EXPECT_EQ(dialog.ShownForm(), ConfigForm::kWireless);
+        EXPECT_EQ(dialog.ShownForm(), actions::ConfigForm::kWireless);
         Edit(*dialog.WirelessForm(), ids::wireless_set::kLocation).setText("typed, then cancelled");
         QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     });
@@ -119,20 +119,20 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
 
     EXPECT_EQ(save([&](CManagementConfigDlg& d) {
                   newAddress(d);
-                  d.ShowForm(ConfigForm::kVlan);
+                  d.ShowForm(actions::ConfigForm::kVlan);
                   newVlan(d);
               }),
               60);
     const auto both = ConfigurationSent();
     ASSERT_EQ(TypesOf(both), (std::vector<std::uint16_t>{Type(MessageType::set_vlan), Type(MessageType::set_ip)}));
-    EXPECT_EQ(both[0].payload[kVlanApplyFlagByte], 1);
-    EXPECT_EQ(both[1].payload[kIpApplyFlagByte], 0);
+    EXPECT_EQ(both[0].payload[actions::kVlanApplyFlagByte], 1);
+    EXPECT_EQ(both[1].payload[actions::kIpApplyFlagByte], 0);
     EXPECT_EQ(both[1].ip, "192.168.1.20") << "requests go to the address the device has";
 
     EXPECT_EQ(save(newAddress), 15);
     const auto ipOnly = ConfigurationSent();
     ASSERT_EQ(ipOnly.size(), 1u);
-    EXPECT_EQ(ipOnly[0].payload[kIpApplyFlagByte], 1);
+    EXPECT_EQ(ipOnly[0].payload[actions::kIpApplyFlagByte], 1);
 
     EXPECT_EQ(
         save([](CManagementConfigDlg& d) { Edit(*d.WirelessForm(), ids::wireless_set::kSsid).setText("x"); }, false),
@@ -163,7 +163,7 @@ TEST_F(ManagementPage, ValuesTheListsDoNotOfferSurviveASave) {
     });
     const auto sent = ConfigurationSent();
     ASSERT_EQ(TypesOf(sent), std::vector<std::uint16_t>{Type(MessageType::set_wireless)});
-    ap_info_stu block = RecordWith(WirelessBlock{}, kWirelessBlockOffset);
+    ap_info_stu block = actions::RecordWith(WirelessBlock{}, kWirelessBlockOffset);
     std::memcpy(reinterpret_cast<std::uint8_t*>(&block) + kWirelessBlockOffset, sent[0].payload.data(),
                 std::min(sent[0].payload.size(), kWirelessBlockSize));
     EXPECT_EQ(block.channel, 100);

@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "actions/config_sender.h"
+#include "actions/config/config_sender.h"
 #include "protocol/codes.h"
 #include "tests/cli/cli_process.h"
 #include "tests/e2e/e2e_fixture.h"
@@ -103,10 +103,10 @@ TEST_F(DissectorLab, TsharkDecodesDiscoveryRenameSaveAndSurveyAsTheSimulatorSent
     ap_info_stu record = utility_->Row(saved).value_or(ap_info_stu{});
     record.ssid.assign("Dissector-Net");
     record.channel = 9;
-    config_request request;
+    actions::config_request request;
     request.wireless_changed = true;
     request.wireless_block = MakeWirelessBlock(record);
-    SendConfiguration(engine, request, devices[5]["ip"].Str(), saved, {});
+    actions::SendConfiguration(engine, request, devices[5]["ip"].Str(), saved, {});
     EXPECT_TRUE(WaitUntil([&] { return sim_->Device(saved)["ssid"].Str() == "Dissector-Net"; }, 5s));
 
     // A site survey of device 0, an access point.

@@ -63,21 +63,21 @@ protected:
 };
 
 TEST_F(AnsiCut, NeverEndsInsideACharacter) {
-    EXPECT_EQ(AnsiPrefix(u"plain", 32), "plain");
-    EXPECT_EQ(AnsiPrefix(u"0123456789abcdefghijABCDEFGHIJ-tail", 32), "0123456789abcdefghijABCDEFGHIJ-t");
+    EXPECT_EQ(actions::AnsiPrefix(u"plain", 32), "plain");
+    EXPECT_EQ(actions::AnsiPrefix(u"0123456789abcdefghijABCDEFGHIJ-tail", 32), "0123456789abcdefghijABCDEFGHIJ-t");
     // "é" takes two bytes: 'a' and fifteen of them fill 31 bytes, a sixteenth would make 33.
     const std::u16string accents = u"a" + std::u16string(20, u'\u00e9');
     std::string expected = "a";
     for (int i = 0; i < 15; ++i)
         expected += "\xc3\xa9";
-    EXPECT_EQ(AnsiPrefix(accents, 32), expected);
-    EXPECT_TRUE(AnsiPrefix(u"", 32).empty());
+    EXPECT_EQ(actions::AnsiPrefix(accents, 32), expected);
+    EXPECT_TRUE(actions::AnsiPrefix(u"", 32).empty());
 }
 
 TEST_F(AnsiCut, KeepsSurrogatePairsWhole) {
     std::u16string name(15, u'x');
     name += u"\U0001F600\U0001F600";  // four bytes each
-    EXPECT_EQ(AnsiPrefix(name, 20), std::string(15, 'x') + "\xF0\x9F\x98\x80");
+    EXPECT_EQ(actions::AnsiPrefix(name, 20), std::string(15, 'x') + "\xF0\x9F\x98\x80");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/operate_system_info.h"
+#include "actions/upgrade/operate_system_info.h"
 #include "protocol/codes.h"
 #include "tests/pages/page_fixture.h"
 #include "tests/support/free_port.h"

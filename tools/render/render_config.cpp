@@ -22,7 +22,7 @@ using namespace cpe;
 class NoTarget : public ConfigSaveTarget {
 public:
     std::vector<std::string> DeviceIps() override { return {}; }
-    void SendConfiguration(const config_request&) override {}
+    void SendConfiguration(const actions::config_request&) override {}
 };
 
 // A 5 GHz access point on channel 36 at 40 MHz with WPA2-PSK, VLANs and a nightly reboot.
@@ -73,8 +73,9 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
     render::SaveShot(dialog, dir, prefix + QStringLiteral("wireless"));
     if (!allTabs)
         return;
-    const std::pair<ConfigForm, const char*> tabs[] = {
-        {ConfigForm::kIp, "ip"}, {ConfigForm::kVlan, "vlan"}, {ConfigForm::kTimedReboot, "timed_reboot"}};
+    const std::pair<actions::ConfigForm, const char*> tabs[] = {{actions::ConfigForm::kIp, "ip"},
+                                                                {actions::ConfigForm::kVlan, "vlan"},
+                                                                {actions::ConfigForm::kTimedReboot, "timed_reboot"}};
     for (const auto& [form, name] : tabs) {
         dialog.ShowForm(form);
         QApplication::processEvents();
