@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "actions/upgrade/upgrade_plan.h"
+#include "actions/upgrade/upgrade_run.h"
 
 namespace cpe::actions::test {
 
@@ -26,6 +27,21 @@ inline std::vector<std::string> Macs(const std::vector<UpgradeTarget>& targets) 
     for (const auto& t : targets)
         out.push_back(t.mac);
     return out;
+}
+
+// One period of the run's life: every timer armed at its start ticks once (a timer armed during
+// the period first ticks a period later).
+inline void TickArmedTimers(UpgradeRun& run) {
+    const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
+               followUp = run.Armed(UpgradeTimer::kFollowUp), status = run.Armed(UpgradeTimer::kStatus);
+    if (transfer)
+        run.TickTransfer();
+    if (flashing)
+        run.TickFlash();
+    if (followUp)
+        run.TickFollowUp();
+    if (status)
+        run.TickStatus();
 }
 
 class FakeStore : public UpgradeQueries {

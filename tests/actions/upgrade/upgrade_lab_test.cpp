@@ -12,6 +12,7 @@
 #include "actions/upgrade/upgrade_run.h"
 #include "actions/upgrade/upgrade_send_thread.h"
 #include "protocol/codes.h"
+#include "tests/actions/upgrade/upgrade_fakes.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/firmware_image.h"
 #include "tests/support/temp_dir.h"
@@ -20,6 +21,7 @@ namespace cpe::lab {
 namespace {
 
 using namespace cpe::actions;
+using cpe::actions::test::TickArmedTimers;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kTick{50};
@@ -57,16 +59,7 @@ protected:
             std::this_thread::sleep_for(period);
             if (firstSent.exchange(false))
                 run.FirstBatchSent();
-            const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
-                       followUp = run.Armed(UpgradeTimer::kFollowUp), status = run.Armed(UpgradeTimer::kStatus);
-            if (transfer)
-                run.TickTransfer();
-            if (flashing)
-                run.TickFlash();
-            if (followUp)
-                run.TickFollowUp();
-            if (status)
-                run.TickStatus();
+            TickArmedTimers(run);
             for (const auto& t : watched)
                 if (utility_->Store().GetDeviceStatus(t.mac) == 8)
                     out.succeeded.insert(t.mac);

@@ -17,21 +17,6 @@ protected:
         run->FirstBatchSent();
         return run;
     }
-    // One second of the dialog's life: every timer armed at its start ticks once (a timer armed
-    // during the second first ticks a second later).
-    void Second(UpgradeRun& run) {
-        const bool transfer = run.Armed(UpgradeTimer::kTransfer), flashing = run.Armed(UpgradeTimer::kFlashing),
-                   followUp = run.Armed(UpgradeTimer::kFollowUp), status = run.Armed(UpgradeTimer::kStatus);
-        if (transfer)
-            run.TickTransfer();
-        if (flashing)
-            run.TickFlash();
-        if (followUp)
-            run.TickFollowUp();
-        if (status)
-            run.TickStatus();
-    }
-
     FakeStore store_;
     RecordingSender sender_;
 };
@@ -45,7 +30,7 @@ TEST_F(UpgradeRunTest, OnlyTheChosenModelIsSentRequests) {
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     store_.SetAll(targets, 8);
     for (int s = 0; s < 400 && run->Phase() != UpgradePhase::kFinished; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     EXPECT_EQ(run->Phase(), UpgradePhase::kFinished);
     EXPECT_EQ(sender_.Upgrades(), (Strings{"m1", "m2", "m3"}));
     EXPECT_TRUE(sender_.Polls().empty());
@@ -57,23 +42,23 @@ TEST_F(UpgradeRunTest, FollowUpWaitsForSettledStatusesOrTheBatchLimit) {
     EXPECT_EQ(run->ProgressRange(), 360);
     store_.SetAll(targets, 7);  // upgrading
     for (int s = 0; s < 30; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 10u);
     EXPECT_EQ(run->ProgressPosition(), 30);
 
     // The batch settles at second 30 (success, failure, gone, waiting): the next starts at once.
     for (int i = 1; i <= 10; ++i)
         store_.status["m" + std::to_string(i)] = i % 4 == 0 ? 9 : i % 4 == 1 ? 8 : i % 4 == 2 ? 0 : 6;
-    Second(*run);
+    TickArmedTimers(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 20u);
     EXPECT_EQ(Macs(run->CurrentBatch()), Macs(Devices(10, 1, 11)));
     EXPECT_TRUE(sender_.Polls().empty()) << "polls are for model set B only";
 
     // The second batch never settles: it is given up after 120 follow-up ticks.
     for (int s = 0; s < 119; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 20u);
-    Second(*run);
+    TickArmedTimers(*run);
     EXPECT_EQ(sender_.Upgrades().size(), 25u);
     EXPECT_EQ(run->BatchesSent(), 3);
 
@@ -92,7 +77,7 @@ TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
     store_.SetAll(targets, 7);  // nothing settles: every batch takes its full 120 s
     int second = 0;
     while (run->Phase() == UpgradePhase::kTransfer) {
-        Second(*run);
+        TickArmedTimers(*run);
         ++second;
         ASSERT_LE(second, 1000);
     }
@@ -103,10 +88,10 @@ TEST_F(UpgradeRunTest, TransferPhaseGivesWayToFlashingWhichEndsTheRun) {
     EXPECT_FALSE(run->Armed(UpgradeTimer::kTransfer));
     EXPECT_TRUE(run->Armed(UpgradeTimer::kStatus));
     for (int s = 0; s < 129; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     EXPECT_EQ(run->Phase(), UpgradePhase::kFlashing);
     EXPECT_EQ(run->ProgressPosition(), 129);
-    Second(*run);
+    TickArmedTimers(*run);
     EXPECT_EQ(run->Phase(), UpgradePhase::kFinished);
     EXPECT_EQ(run->ProgressPosition(), 130);
     for (auto timer :
@@ -119,11 +104,11 @@ TEST_F(UpgradeRunTest, AQuickBatchEndsTheTransferPhaseEarly) {
     auto run = Begin(targets, 1, false);
     store_.SetAll(targets, 1);  // online, not yet reporting
     for (int s = 0; s < 29; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     store_.SetAll(targets, 8);
-    Second(*run);  // 30: the batch settles and the queue is empty
+    TickArmedTimers(*run);  // 30: the batch settles and the queue is empty
     EXPECT_EQ(run->Phase(), UpgradePhase::kTransfer);
-    Second(*run);  // 31: the transfer phase sees it is done
+    TickArmedTimers(*run);  // 31: the transfer phase sees it is done
     EXPECT_EQ(run->Phase(), UpgradePhase::kFlashing);
 }
 
@@ -136,7 +121,7 @@ TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
     for (const auto& mac : sender_.Upgrades())
         store_.status[mac] = 6;
     store_.status["m5"] = 9;
-    Second(*run);
+    TickArmedTimers(*run);
     EXPECT_EQ(sender_.Polls(), (Strings{"m1", "m2", "m3", "m4", "m6", "m7", "m8", "m9", "m11"}));
     EXPECT_EQ(Macs(run->CurrentBatch()), (Strings{"m10", "m12"}));
     // The station keeps upgrading: after 120 s the batch is given up, and the access point that
@@ -144,9 +129,9 @@ TEST_F(UpgradeRunTest, SetBBatchesArePolledAndPairsStayTogether) {
     store_.status["m10"] = 7;
     store_.status["m12"] = 6;
     for (int s = 0; s < 119; ++s)
-        Second(*run);
+        TickArmedTimers(*run);
     EXPECT_EQ(sender_.Polls().size(), 9u);
-    Second(*run);
+    TickArmedTimers(*run);
     EXPECT_EQ(sender_.Polls().size(), 10u);
     EXPECT_EQ(sender_.Polls().back(), "m12");
 }
@@ -162,7 +147,7 @@ TEST_F(UpgradeRunTest, TransferPhaseLastsUntilEveryDeviceWasSentItsRequest) {
     store_.SetAll(targets, 7);
     int second = 0;
     while (run->Phase() == UpgradePhase::kTransfer && second < 2000) {
-        Second(*run);
+        TickArmedTimers(*run);
         ++second;
         if (second == 360) {
             EXPECT_EQ(run->Phase(), UpgradePhase::kTransfer) << "22 devices are still waiting";
@@ -184,13 +169,13 @@ TEST_F(UpgradeRunTest, FollowUpStartsOnlyOnceTheSendThreadSentTheFirstBatch) {
     EXPECT_EQ(run.Unsent(), 12) << "the first batch counts as unsent until the thread reports it";
     store_.SetAll(targets, 8);
     for (int s = 0; s < 5; ++s)
-        Second(run);
+        TickArmedTimers(run);
     EXPECT_TRUE(sender_.Upgrades().empty());
     EXPECT_EQ(run.TickStatus().size(), 10u);
     SendBatch(first, sender_);
     run.FirstBatchSent();
     EXPECT_EQ(run.Unsent(), 2);
-    Second(run);
+    TickArmedTimers(run);
     EXPECT_EQ(sender_.Upgrades().size(), 12u);
     EXPECT_EQ(run.Unsent(), 0);
 }
