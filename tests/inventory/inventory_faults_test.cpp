@@ -2,6 +2,7 @@
 // full disk, and what another user may see. The mount cases run in a child process with a mount
 // namespace of its own (root only, as in CI), so that a real read-only or full file system is met.
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -10,8 +11,6 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 #include "inventory/inventory.h"
 #include "inventory/schema.h"
@@ -42,22 +41,35 @@ protected:
 };
 
 TEST_F(InventoryFaultsTest, KilledWhileWritingOpensIntactNextTime) {
+    // The child says when its first devices and backup are committed, then keeps writing; the
+    // kill comes then, whatever the machine's load made of the time it took to get there.
+    int committed[2];
+    ASSERT_EQ(::pipe(committed), 0);
     const pid_t writer = ::fork();
     if (writer == 0) {
+        ::close(committed[0]);
         auto inventory = Writer();
         inventory->WaitOpened(test::kWriteWait);
         for (int n = 0;; n = (n + 1) % 5000) {
             inventory->OnDeviceRecord(MakeDevice(n));
             if (n % 1000 == 0)
                 inventory->TakeBackup(test::MacText(n), backup_reason::kOnRequest);
+            if (n == 1000 && committed[1] >= 0 && inventory->Flush(test::kWriteWait)) {
+                const char done = 1;
+                (void)!::write(committed[1], &done, 1);
+                ::close(committed[1]);
+                committed[1] = -1;
+            }
         }
     }
-    // Kill it once it has committed a good deal, in the middle of its writing.
-    for (int i = 0; i < 200 && !std::filesystem::exists(file_.string() + "-wal"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ::close(committed[1]);
+    pollfd ready{committed[0], POLLIN, 0};
+    char done = 0;
+    const bool wrote = ::poll(&ready, 1, 60000) == 1 && ::read(committed[0], &done, 1) == 1;
     ::kill(writer, SIGKILL);
     ::waitpid(writer, nullptr, 0);
+    ::close(committed[0]);
+    ASSERT_TRUE(wrote) << "the writer committed nothing within a minute";
 
     auto inventory = Writer();
     ASSERT_TRUE(inventory->WaitOpened(test::kWriteWait));
