@@ -5,6 +5,7 @@
 #include "app/menu_dlg.h"
 #include "bridge/bridge_dlg.h"
 #include "config/management_dlg.h"
+#include "fleet/inventory_page.h"
 #include "ui/ct_multi_pages.h"
 #include "ui/dialog_template.h"
 #include "ui/translate_window.h"
@@ -16,9 +17,9 @@ namespace cpe {
 namespace {
 
 // Pages are built in this order; the first one built is the adapter page.
-constexpr std::array<int, 8> kCreationOrder = {ids::kSystemToolDlg, ids::kStatusDlg,     ids::kManagementDlg,
-                                               ids::kBridgeDlg,     ids::kRebootDlg,     ids::kRestoreDlg,
-                                               ids::kUpgradeDlg,    ids::kInstallHelpDlg};
+constexpr std::array<int, 9> kCreationOrder = {ids::kSystemToolDlg, ids::kStatusDlg,      ids::kManagementDlg,
+                                               ids::kBridgeDlg,     ids::kRebootDlg,      ids::kRestoreDlg,
+                                               ids::kUpgradeDlg,    ids::kInstallHelpDlg, ids::kInventoryDlg};
 
 // Reboot, upgrade and restore lists refresh only when they are shown.
 bool RefreshesPeriodically(int dialogId) {
@@ -41,6 +42,8 @@ CTDialog* MakeRealPage(int dialogId, QWidget* parent, PageHostLink& host, PageSe
         return new CManagementDlg(parent, host, services);
     if (dialogId == CUpgradeDlg::kDialogId)
         return new CUpgradeDlg(parent, host, services);
+    if (dialogId == CInventoryDlg::kDialogId)
+        return new CInventoryDlg(parent, host, services);
     return CreatePage(dialogId, parent, host, services);
 }
 

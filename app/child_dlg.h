@@ -1,4 +1,4 @@
-// The page host: holds the eight pages of the main window, shows one at a time, refreshes the
+// The page host: holds the nine pages of the main window, shows one at a time, refreshes the
 // shown list page 100 ms after it appears and every 10 s while no search runs, and routes the
 // pager choices of the list pages to their owners.
 #pragma once
@@ -24,7 +24,7 @@ struct PageSlot {
     const char* buttonKey;
 };
 
-inline constexpr std::array<PageSlot, 8> kPageSlots = {{
+inline constexpr std::array<PageSlot, 9> kPageSlots = {{
     {0, ids::kStatusDlg, ids::menu::kStatusButton, "Device status"},
     {1, ids::kManagementDlg, ids::menu::kManagementButton, "Device management"},
     {2, ids::kBridgeDlg, ids::menu::kBridgeButton, "Device bridge"},
@@ -33,6 +33,7 @@ inline constexpr std::array<PageSlot, 8> kPageSlots = {{
     {5, ids::kUpgradeDlg, ids::menu::kUpgradeButton, "Device upgrade"},
     {6, ids::kInstallHelpDlg, ids::menu::kInstallHelpButton, "Install Help"},
     {7, ids::kSystemToolDlg, ids::menu::kSystemToolButton, "System tool"},
+    {8, ids::kInventoryDlg, ids::menu::kInventoryButton, "Inventory"},
 }};
 
 // The slot shown by a menu button, or -1.

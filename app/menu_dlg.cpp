@@ -41,6 +41,9 @@ void CMenuDlg::InitButtons() {
         if (id == kStatusButtonId)
             b->SetImages(Path(p.menuSearchNormal), Path(p.menuSearchDown), Path(p.menuSearchDown),
                          Path(p.menuSearchNormal));
+        else if (id == ids::menu::kInventoryButton)
+            b->SetImages(Path(p.menuInventoryNormal), Path(p.menuInventoryDown), Path(p.menuInventoryDown),
+                         Path(p.menuInventoryNormal));
         else
             b->SetImages(Path(p.menuWirelessNormal), Path(p.menuWirelessDown), Path(p.menuWirelessDown),
                          Path(p.menuWirelessNormal));

@@ -1,4 +1,4 @@
-// The menu panel on the left of the main window: eight page buttons and the version label. A
+// The menu panel on the left of the main window: nine page buttons and the version label. A
 // button click selects the button and shows its page in the page host.
 #pragma once
 
@@ -22,12 +22,12 @@ public:
     static constexpr int kStatusButtonId = ids::menu::kStatusButton;
     static constexpr int kTextMargin = 30;
     // The page buttons from top to bottom.
-    static constexpr std::array<int, 8> kButtonIds = ids::menu::kPageButtons;
+    static constexpr std::array<int, 9> kButtonIds = ids::menu::kPageButtons;
 
     // `pageHost` answers the page host of the main window (null while it does not exist).
     CMenuDlg(QWidget* parent, std::function<CChildDlg*()> pageHost);
 
-    // Clears the selected look of all eight buttons, then selects the button with that id.
+    // Clears the selected look of all the buttons, then selects the button with that id.
     void SelectMenuButton(int buttonId);
     void EnableMenuButtons(bool enable);
     // What a click on a page button does: select it and show its page.

@@ -31,7 +31,8 @@ QString RecordCellText(ListColumn column, const ap_info_stu& r) {
     case ListColumn::kStatus: return QString::fromStdString(StatusText(r.ap_status.get()));
     case ListColumn::kCheck:
     case ListColumn::kSerial:
-    case ListColumn::kOperate: break;
+    case ListColumn::kOperate:
+    case ListColumn::kLastSeen: break;
     }
     return {};
 }

@@ -26,9 +26,10 @@ enum class ListColumn {
     kVersion,
     kTime,  // up time
     kSecureMode,
-    kPower,    // tx_power
-    kStatus,   // status text
-    kOperate,  // action icon, no text
+    kPower,     // tx_power
+    kStatus,    // status text
+    kOperate,   // action icon, no text
+    kLastSeen,  // Inventory page: online, or for how long offline
 };
 
 QString FromAnsi(std::string_view ansi);

@@ -9,6 +9,7 @@
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
+#include "ui/grid/check_column.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
 #include "ui/page_text.h"
@@ -30,6 +31,7 @@ QString IconStripPath(IconStrip strip) {
     case IconStrip::kWeb: return QString::fromStdString(Skin().paths.web);
     case IconStrip::kBridge: return QString::fromStdString(Skin().paths.bridge);
     case IconStrip::kWrite: return QString::fromStdString(Skin().paths.write);
+    case IconStrip::kInventory: return QString::fromStdString(Skin().paths.inventory);
     case IconStrip::kNone: break;
     }
     return {};
@@ -47,7 +49,7 @@ void LoadPicture(QWidget* page, int id, const std::string& path) {
 CListPageDlg::CListPageDlg(const ListPageTraits& traits, QWidget* parent, PageHostLink& host, PageServices services)
     : CPageDlg(traits.dialogId, parent, host, services),
       m_traits(traits),
-      m_nSortColumn(traits.ColumnOf(ListColumn::kIp)) {
+      m_nSortColumn(traits.ColumnOf(traits.initialSort)) {
     BuildDialog(this, traits.dialogId);
     TranslateWindow(this);
     InitControls();
@@ -132,60 +134,65 @@ void CListPageDlg::OnPagerSelect(int page) { RefreshPage(page, CurrentAscending(
 
 void CListPageDlg::RefreshPage(int page, bool ascending, int sortColumn, const QString& searchText) {
     const int pageSize = PageSize();
-    const int sortCode = m_traits.SortCode(sortColumn);
-    const std::string filter = searchText.toStdString();
-    CSqlManagement& store = Services().store;
-
-    int pageCount = 0;
-    int onlineCount = 0;
-    std::vector<ap_info_stu> stored;
-    store.GetDevicePage(sortCode, ascending, pageSize, page, filter, pageCount, onlineCount, stored);
-    if (page > 1 && page > pageCount) {
+    LoadedPage loaded = LoadPage(page, pageSize, ascending, sortColumn, searchText);
+    if (page > 1 && page > loaded.pageCount) {
         // The list shrank below the page shown: show the first page, which is what the pager
         // shows too, rather than an empty page the pager offers no way back from.
         page = 1;
-        pageCount = onlineCount = 0;
-        stored.clear();
-        store.GetDevicePage(sortCode, ascending, pageSize, page, filter, pageCount, onlineCount, stored);
+        loaded = LoadPage(page, pageSize, ascending, sortColumn, searchText);
     }
     m_nSortColumn = sortColumn;
     m_nCurPage = page;
-    m_nPageCount = pageCount;
+    m_nPageCount = loaded.pageCount;
 
+    m_pGrid->SetSortColumn(sortColumn);
+    m_pGrid->SetSortAscending(ascending);
+
+    m_pPager->m_nTotalPage = loaded.pageCount;
+    m_pPager->m_nCurPage = loaded.pageCount < page ? 1 : page;
+    m_pPager->UpdateLayout();
+    m_pPager->update();
+
+    m_nOnlineCount = loaded.count;
+    ShowCount(loaded.count);
+}
+
+CListPageDlg::LoadedPage CListPageDlg::LoadPage(int page, int pageSize, bool ascending, int sortColumn,
+                                                const QString& searchText) {
+    LoadedPage loaded;
+    std::vector<ap_info_stu> stored;
+    Services().store.GetDevicePage(m_traits.SortCode(sortColumn), ascending, pageSize, page, searchText.toStdString(),
+                                   loaded.pageCount, loaded.count, stored);
     std::vector<ap_info_stu> discovered;
     const auto freeRows = static_cast<std::size_t>(pageSize) - std::min<std::size_t>(stored.size(), pageSize);
-    if (m_traits.topUp && freeRows > 0 && (page == pageCount || pageCount == 0)) {
+    if (m_traits.topUp && freeRows > 0 && (page == loaded.pageCount || loaded.pageCount == 0)) {
         // A search text the local code set cannot hold matches no device (and must not become
         // an empty filter that matches every one).
         const std::string ansiFilter = searchText.isEmpty() ? std::string() : ToAnsi(searchText);
         if (searchText.isEmpty() || !ansiFilter.empty())
             Services().engine.GetDiscovered(discovered, freeRows, ansiFilter);
     }
-
     FillGrid(stored, discovered, page, pageSize);
-    m_pGrid->SetSortColumn(sortColumn);
-    m_pGrid->SetSortAscending(ascending);
-
-    m_pPager->m_nTotalPage = pageCount;
-    m_pPager->m_nCurPage = pageCount < page ? 1 : page;
-    m_pPager->UpdateLayout();
-    m_pPager->update();
-
-    m_nOnlineCount = onlineCount;
-    SetOnlineCountText(*m_pOnlineLabel, onlineCount);
+    return loaded;
 }
 
-void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::vector<ap_info_stu>& discovered,
-                            int page, int pageSize) {
+void CListPageDlg::ShowCount(int count) { SetOnlineCountText(*m_pOnlineLabel, count); }
+
+void CListPageDlg::ResetRows(int dataRows) {
     CGridCtrl& grid = *m_pGrid;
     grid.SetRedraw(false);
     grid.DeleteNonFixedRows();
     // The rows come back unchecked, and so does the select-all box: its next click checks them all.
     if (CGridCellCheck* selectAll = grid.GetCheckCell(0))
         selectAll->SetCheck(false);
+    grid.SetRowCount(1 + dataRows);
+}
+
+void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::vector<ap_info_stu>& discovered,
+                            int page, int pageSize) {
     m_nStoreRows = static_cast<int>(stored.size());
     m_nToppedRows = static_cast<int>(discovered.size());
-    grid.SetRowCount(1 + m_nStoreRows + m_nToppedRows);
+    ResetRows(m_nStoreRows + m_nToppedRows);
     const int firstSerial = (page - 1) * pageSize + 1;
     int row = 1;
     for (const ap_info_stu& record : stored) {
@@ -196,7 +203,7 @@ void CListPageDlg::FillGrid(const std::vector<ap_info_stu>& stored, const std::v
         FillRow(row, firstSerial + row - 1, record, true);
         ++row;
     }
-    grid.SetRedraw(true);
+    m_pGrid->SetRedraw(true);
 }
 
 void CListPageDlg::FillRow(int row, int serial, const ap_info_stu& record, bool discovered) {
@@ -254,10 +261,7 @@ void CListPageDlg::OnGridNotify(GridNotifyEvent& e) {
     if (n.iRow < 1 || n.iRow >= m_pGrid->GetRowCount() || n.iColumn < 0 || n.iColumn >= m_traits.ColumnCount())
         return;
     if (m_traits.HasCheckBoxes() && n.iColumn == 0) {
-        if (CGridCellCheck* check = m_pGrid->GetCheckCell(n.iRow)) {
-            check->SetCheck(!check->GetCheck());
-            m_pGrid->RedrawCell(n.iRow, 0);
-        }
+        FlipRowCheck(*m_pGrid, n.iRow);
         return;
     }
     OnDataCellClick(n.iRow, n.iColumn);
@@ -265,12 +269,7 @@ void CListPageDlg::OnGridNotify(GridNotifyEvent& e) {
 
 void CListPageDlg::OnHeaderClick(int col) {
     if (m_traits.HasCheckBoxes() && col == 0) {
-        CGridCellCheck* header = m_pGrid->GetCheckCell(0);
-        const bool check = header && !header->GetCheck();
-        for (int row = 0; row < m_pGrid->GetRowCount(); ++row)
-            if (CGridCellCheck* cell = m_pGrid->GetCheckCell(row))
-                cell->SetCheck(check);
-        m_pGrid->viewport()->update();
+        FlipAllChecks(*m_pGrid);
         return;
     }
     if (!m_traits.HeaderSorts(col))

@@ -1,6 +1,7 @@
 // The list mechanics every device list page shares: a paged, sortable, searchable table of the
 // devices in the store, an online count, a page-size list, a pager and a refresh button. Every
-// reload goes through RefreshPage. Pages add their own clicks and actions on top.
+// reload goes through RefreshPage. Pages add their own clicks and actions on top; a page that
+// lists something else than the store's devices (the Inventory page) reads its own rows.
 #pragma once
 
 #include <QString>
@@ -48,6 +49,7 @@ public:
     bool DirectionFlag() const { return m_bDirection; }
     bool CurrentAscending() const { return !m_bDirection; }
     const QString& SearchText() const { return m_strSearch; }
+    // The count the label shows: devices online, or on the Inventory page those listed.
     int OnlineCount() const { return m_nOnlineCount; }
     int PageSize() const;
     // Data rows filled from the store, and the discovered-only rows after them.
@@ -60,6 +62,20 @@ public:
     static constexpr unsigned kCellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 protected:
+    // What one read of the list gave: its page count and the count the label shows.
+    struct LoadedPage {
+        int pageCount = 0;
+        int count = 0;
+    };
+    // Reads list page `page` in the given order and filter and fills the grid's data rows with it.
+    // The device lists read the store and top their last page up with devices only seen so far.
+    virtual LoadedPage LoadPage(int page, int pageSize, bool ascending, int sortColumn, const QString& searchText);
+    // Puts the count LoadPage gave on the count label.
+    virtual void ShowCount(int count);
+    // Empties the grid down to its header and gives it `dataRows` rows, unchecked, with drawing
+    // held until the caller's grid->SetRedraw(true).
+    void ResetRows(int dataRows);
+
     bool event(QEvent* e) override;
     // A grid notification; the base sorts on header clicks and passes data-cell clicks on.
     virtual void OnGridNotify(GridNotifyEvent& e);

@@ -1,6 +1,7 @@
-// How the six device list pages differ: their grid, columns and widths, which header cells sort
-// and through which sort table, check boxes, how the status is shown, the icon strip, and
-// whether the list is topped up with devices that answered a search but sent no record yet.
+// How the device list pages differ: their grid, columns and widths, which header cells sort and
+// through which sort table, check boxes, how the status is shown, the icon strip, whether the
+// list is topped up with devices that answered a search but sent no record yet, and the column
+// of the first sort. The Inventory page describes its list the same way.
 #pragma once
 
 #include <vector>
@@ -9,7 +10,7 @@
 
 namespace cpe {
 
-enum class IconStrip { kNone, kWeb, kBridge, kWrite };
+enum class IconStrip { kNone, kWeb, kBridge, kWrite, kInventory };
 
 struct ListColumnDef {
     ListColumn kind;
@@ -25,8 +26,9 @@ struct ListPageTraits {
     std::vector<ListColumnDef> columns;
     std::vector<int> sortTable;  // sort codes of the store, from the "Location" column on
     IconStrip icons;
-    bool statusIcon;  // the Serial cell shows the status image
-    bool topUp;       // free rows of the last page show discovered-only devices
+    bool statusIcon;                           // the Serial cell shows the status image
+    bool topUp;                                // free rows of the last page show discovered-only devices
+    ListColumn initialSort = ListColumn::kIp;  // the column the first list is sorted by, descending
 
     int ColumnCount() const { return static_cast<int>(columns.size()); }
     // Grid column of the first column of that kind, or -1.

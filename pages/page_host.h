@@ -30,7 +30,7 @@ public:
     // The periodic refresh flag (m_bAutoRefresh): cleared while a page runs a search.
     virtual bool AutoRefresh() const = 0;
     virtual void SetAutoRefresh(bool on) = 0;
-    // Enables or disables the eight page buttons of the menu panel.
+    // Enables or disables the page buttons of the menu panel.
     virtual void EnableMenuButtons(bool enable) = 0;
     // The object pager strips notify of page choices (the page host itself).
     virtual QObject* PagerTarget() = 0;

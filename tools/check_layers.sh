@@ -28,6 +28,7 @@ pages       7     yes  service,sim,cli
 config      8     yes  service,sim,cli
 bridge      8     yes  service,sim,cli
 upgrade     8     yes  sim,cli
+fleet       8     yes  service,sim,cli
 app         9     yes  service,sim,cli
 EOF
 # subfolder             rank

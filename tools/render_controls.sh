@@ -1,6 +1,6 @@
 #!/bin/sh
-# Renders every skinned control, the list pages, the main window and the configuration dialog to
-# PNG files.
+# Renders every skinned control, the list pages, the main window, the configuration dialog and
+# the fleet windows (the Inventory page and its dialogs) to PNG files.
 #   tools/render_controls.sh [build dir] [output dir] [lcid]
 # Defaults: build/debug, build/render, 1033 (2052 renders the Chinese texts and pictures).
 set -eu
@@ -8,7 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/debug}
 out=${2:-$root/build/render}
 lcid=${3:-1033}
-cmake --build "$build" --target cpe_render_controls cpe_render_config >/dev/null
+cmake --build "$build" --target cpe_render_controls cpe_render_config cpe_render_fleet >/dev/null
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/cpe_render_controls" "$root/resources" "$out" "$lcid"
 # The device configuration dialog, tab by tab.
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/cpe_render_config" "$root/resources" "$out" "$lcid"
+# The Inventory page, a device's history, Restore settings and Apply to devices.
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/tools/cpe_render_fleet" "$root/resources" "$out" "$lcid"

@@ -112,7 +112,7 @@ QRect DialogUnitsToPixels(const QRect& u) {
 QSize DialogUnitsToPixels(QSize u) { return QSize(ScaleX(u.width()), ScaleY(u.height())); }
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates()})
+    for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates(), FleetTemplates()})
         for (const DialogTemplate& t : list)
             if (t.id == id)
                 return &t;

@@ -75,6 +75,7 @@ const DialogTemplate* FindDialogTemplate(int id);
 std::span<const DialogTemplate> ShellTemplates();
 std::span<const DialogTemplate> PageTemplates();
 std::span<const DialogTemplate> ConfigTemplates();
+std::span<const DialogTemplate> FleetTemplates();
 
 // Sizes `dialog` to the template, makes a child template a plain child widget (hidden until
 // shown) and a caption-less popup frameless, and creates its controls (object name and "ctrlId" property =

@@ -1,5 +1,6 @@
-// Templates of the device list pages and the adapter page. The list pages share one layout; they
-// differ in the grid id, the action button and the hint text.
+// Templates of the device list pages, the Inventory page and the adapter page. The list pages
+// share one layout; they differ in the grid id, the action button and the hint text, and the
+// Inventory page adds its choice of online, offline or all devices.
 #include "ui/dialog_template.h"
 #include "ui/resource_ids.h"
 
@@ -63,6 +64,12 @@ std::vector<DialogTemplate> MakePages() {
     std::vector<DialogTemplate> pages;
     for (const ListPage& p : lists)
         pages.push_back(MakeListPage(p));
+    DialogTemplate inventory = MakeListPage(
+        {ids::kInventoryDlg, "CInventoryDlg", ids::list_page::kInventoryGrid, 0, "",
+         "Every device found so far, online or not, with its history and its settings backups.", false, false});
+    inventory.controls.push_back({ids::list_page::kFilterLabel, K::kSkinLabel, "Show", 232, 10, 36, 12, kCtlRight});
+    inventory.controls.push_back({ids::list_page::kFilterList, K::kDropList, "", 272, 8, 72, 59});
+    pages.push_back(std::move(inventory));
     pages.push_back({ids::kSystemToolDlg,
                      "CSystemToolDlg",
                      495,

@@ -35,11 +35,17 @@ inline constexpr int kBridgeWepDlg = 153;
 inline constexpr int kSystemToolDlg = 155;
 inline constexpr int kWaitDlg = 156;
 inline constexpr int kVlanDlg = 157;
+inline constexpr int kInventoryDlg = 158;
+inline constexpr int kHistoryDlg = 159;
+inline constexpr int kRestoreSettingsDlg = 160;
+inline constexpr int kApplySettingsDlg = 161;
 
-// The six device list pages share their list mechanics.
+// The six device list pages and the Inventory page share their list mechanics.
 inline constexpr int kFirstListPage = kStatusDlg;
 inline constexpr int kLastListPage = kRestoreDlg;
-constexpr bool IsListPage(int dialogId) { return dialogId >= kFirstListPage && dialogId <= kLastListPage; }
+constexpr bool IsListPage(int dialogId) {
+    return (dialogId >= kFirstListPage && dialogId <= kLastListPage) || dialogId == kInventoryDlg;
+}
 
 // ---- main window ----------------------------------------------------------------------------
 namespace application {
@@ -58,11 +64,12 @@ inline constexpr int kUpgradeButton = 1006;
 inline constexpr int kManagementButton = 1007;
 inline constexpr int kInstallHelpButton = 1008;
 inline constexpr int kRebootButton = 1009;
+inline constexpr int kInventoryButton = 1010;
 inline constexpr int kVersionLabel = 1024;
 // The page buttons from top to bottom.
-inline constexpr std::array<int, 8> kPageButtons = {kStatusButton,     kManagementButton, kBridgeButton,
-                                                    kRebootButton,     kUpgradeButton,    kRestoreButton,
-                                                    kSystemToolButton, kInstallHelpButton};
+inline constexpr std::array<int, 9> kPageButtons = {kStatusButton,    kManagementButton, kBridgeButton,
+                                                    kRebootButton,    kUpgradeButton,    kRestoreButton,
+                                                    kInventoryButton, kSystemToolButton, kInstallHelpButton};
 }  // namespace menu
 
 // ---- wait popup -----------------------------------------------------------------------------
@@ -106,7 +113,33 @@ inline constexpr int kBridgeGrid = 1019;
 inline constexpr int kUpgradeGrid = 1096;
 inline constexpr int kRestoreGrid = 1097;
 inline constexpr int kRebootGrid = 1128;
+inline constexpr int kInventoryGrid = 1020;
+// Inventory page: which devices it lists (all, online, offline).
+inline constexpr int kFilterLabel = 1021;
+inline constexpr int kFilterList = 1022;
 }  // namespace list_page
+
+// ---- fleet dialogs: a device's history, restoring its settings, applying them to others ------
+namespace fleet {
+inline constexpr int kActionButton = 1001;  // "Restore", "Apply"
+inline constexpr int kCloseBox = 1003;
+inline constexpr int kBackupList = 1013;
+inline constexpr int kGrid = 1015;
+inline constexpr int kDevice = 1017;  // the device's name and MAC
+inline constexpr int kResult = 1026;
+inline constexpr int kCloseButton = 1027;
+inline constexpr int kSeparator = 1092;
+inline constexpr int kShowKeys = 1123;
+inline constexpr int kHint = 1130;
+inline constexpr int kTitleStrip = 1131;
+inline constexpr int kTitle = 1139;
+// Restore settings: the blocks to send.
+inline constexpr int kNameBlock = 1033;
+inline constexpr int kWirelessBlock = 1034;
+inline constexpr int kVlanBlock = 1035;
+inline constexpr int kTimedRebootBlock = 1036;
+inline constexpr int kIpBlock = 1037;
+}  // namespace fleet
 
 // ---- bridge wizard and its steps -------------------------------------------------------------
 namespace bridge_wizard {

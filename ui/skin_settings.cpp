@@ -148,6 +148,8 @@ void InitSkinPaths(SkinSettings& s, std::string_view dir, std::uint16_t lcid) {
     k.menuSearchDown = p("bt_menu_search_down.bmp");
     k.menuWirelessNormal = p("bt_menu_wireless_normal.bmp");
     k.menuWirelessDown = p("bt_menu_wireless_down.bmp");
+    k.menuInventoryNormal = p("bt_menu_inventory_normal.bmp");
+    k.menuInventoryDown = p("bt_menu_inventory_down.bmp");
     k.closeNormal = p("close_normal.bmp");
     k.minNormal = p("min_normal.bmp");
     k.helpNormal = p("help_normal.bmp");
@@ -164,6 +166,7 @@ void InitSkinPaths(SkinSettings& s, std::string_view dir, std::uint16_t lcid) {
     k.waitSearch = p("wait_search.gif");
     k.web = p(chinese ? "web_chinese.bmp" : "web_other.bmp");
     k.bridge = p(chinese ? "bridge_chinese.bmp" : "bridge_other.bmp");
+    k.inventory = p(chinese ? "inventory_chinese.bmp" : "inventory_other.bmp");
     k.help = p(chinese ? "help_chinese.jpg" : "help_other.jpg");
     k.btnConfig = p("btn_config.bmp");
     k.configBtn = p("config_btn.bmp");

@@ -32,13 +32,15 @@ struct LogFont {
 struct SkinPaths {
     std::string mainBk, mainLeftBk;
     std::string menuSearchNormal, menuSearchDown, menuWirelessNormal, menuWirelessDown;
+    std::string menuInventoryNormal, menuInventoryDown;
     std::string closeNormal, minNormal, helpNormal;
     std::string helpProduct, helpSupport, helpContact, helpHelp;
     std::string btnSearch, btnUpdateNormal, btnUpdateDown, line;
     std::string btnPie, btnPie2, waitSearch;
     // Locale dependent (Chinese or other). web and bridge are strips of 50 x 16 icons: image 0 is
-    // the action of the "Operate" column, image i the status code i.
-    std::string web, bridge, help;
+    // the action of the "Operate" column, image i the status code i; inventory's image 0 is the
+    // Inventory page's actions, 1 an online device and 2 an offline one.
+    std::string web, bridge, inventory, help;
     std::string btnConfig, configBtn, closeConfig;
     std::string wirelessBasic, wirelessConfig, grayLine, orangeLine, write, bridgeFinish;
     std::string signalStrength[6];

@@ -68,8 +68,8 @@ TEST_F(MainWindowTest, IsAFixedBorderlessWindowWithBothPanelsBelowTheBanner) {
 
 TEST_F(MainWindowTest, MenuButtonsRunTopToBottomInPageOrderWithTheVersionBelow) {
     auto w = Make(false);
-    const char* keys[] = {"Device status",  "Device management", "Device bridge", "Device reboot",
-                          "Device upgrade", "Device restore",    "System tool",   "Install Help"};
+    const char* keys[] = {"Device status",  "Device management", "Device bridge", "Device reboot", "Device upgrade",
+                          "Device restore", "Inventory",         "System tool",   "Install Help"};
     int lastY = -1;
     for (std::size_t i = 0; i < CMenuDlg::kButtonIds.size(); ++i) {
         CTButtonPicture* b = w->m_pMenuDlg->Button(CMenuDlg::kButtonIds[i]);

@@ -42,7 +42,8 @@ std::string Unescape(const std::string& s) {
 std::set<std::string> KeysUsedInSources() {
     static const std::regex call(R"re(\b(?:\w*Translat\w*|PageText|CountText)\(\s*(?:u8)?"((?:[^"\\]|\\.)*)")re");
     std::set<std::string> keys;
-    for (const char* top : {"app", "pages", "config", "bridge", "upgrade", "protocol", "store", "ui", "service"}) {
+    for (const char* top :
+         {"app", "pages", "config", "bridge", "upgrade", "fleet", "protocol", "store", "ui", "service"}) {
         const fs::path dir = kRoot / top;
         if (!fs::exists(dir))
             continue;
@@ -64,7 +65,7 @@ std::set<std::string> KeysUsedInSources() {
 // Texts of the dialog templates, which window translation looks up.
 std::set<std::string> KeysOfTemplates() {
     std::set<std::string> keys;
-    for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates()})
+    for (auto list : {ShellTemplates(), PageTemplates(), ConfigTemplates(), FleetTemplates()})
         for (const DialogTemplate& t : list) {
             if (t.title && *t.title)
                 keys.insert(t.title);
@@ -135,6 +136,8 @@ TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads) {
                                           k.menuSearchDown,
                                           k.menuWirelessNormal,
                                           k.menuWirelessDown,
+                                          k.menuInventoryNormal,
+                                          k.menuInventoryDown,
                                           k.closeNormal,
                                           k.minNormal,
                                           k.helpNormal,
@@ -151,6 +154,7 @@ TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads) {
                                           k.waitSearch,
                                           k.web,
                                           k.bridge,
+                                          k.inventory,
                                           k.help,
                                           k.btnConfig,
                                           k.configBtn,
@@ -172,6 +176,8 @@ TEST(SkinPictures, EveryPictureTheProgramShowsIsShippedAndLoads) {
             EXPECT_EQ(img.height(), 16) << strip;
             EXPECT_EQ(img.width(), 50 * 11) << strip;
         }
+        // The Inventory page's: its actions, an online and an offline device.
+        EXPECT_EQ(QImage(QString::fromStdString(k.inventory)).size(), QSize(50 * 3, 16)) << k.inventory;
         // The management list's "Operate" picture is a strip of one such image.
         EXPECT_EQ(QImage(QString::fromStdString(k.write)).size(), QSize(50, 16));
     }

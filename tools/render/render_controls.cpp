@@ -253,13 +253,18 @@ void RenderMainWindow(const CImageList* icons) {
     menu->SetBkImage(P(g_skin.paths.mainLeftBk));
     menu->move(0, 86);
     menu->show();
-    for (int id : {1004, 1007, 1003, 1009, 1006, 1005, 1001, 1008}) {
+    for (int id : {1004, 1007, 1003, 1009, 1006, 1005, 1010, 1001, 1008}) {
         auto* b = DlgItem<CTButtonPicture>(menu, id);
         ApplyMenuButtonStyle(*b, b->text());
         b->m_nMargin = 30;
         const bool search = id == 1004;
-        const QString n = P(search ? g_skin.paths.menuSearchNormal : g_skin.paths.menuWirelessNormal);
-        const QString d = P(search ? g_skin.paths.menuSearchDown : g_skin.paths.menuWirelessDown);
+        const bool inventory = id == 1010;
+        const QString n = P(search      ? g_skin.paths.menuSearchNormal
+                            : inventory ? g_skin.paths.menuInventoryNormal
+                                        : g_skin.paths.menuWirelessNormal);
+        const QString d = P(search      ? g_skin.paths.menuSearchDown
+                            : inventory ? g_skin.paths.menuInventoryDown
+                                        : g_skin.paths.menuWirelessDown);
         b->SetImages(n, d, d, n);
         b->m_bSelected = search;
     }

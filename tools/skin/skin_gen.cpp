@@ -116,22 +116,42 @@ void MenuBackground() {
 
 // ---- menu buttons -------------------------------------------------------------------------
 
-void DrawMenuIcon(QPainter& p, QRectF r, bool search, QColor c) {
+enum class MenuIcon { kSearch, kWireless, kInventory };
+
+void DrawMenuIcon(QPainter& p, QRectF r, MenuIcon icon, QColor c) {
     p.setPen(QPen(c, 2, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    if (search) {
+    switch (icon) {
+    case MenuIcon::kSearch:
         p.drawEllipse(QRectF(r.left() + 1, r.top() + 1, r.width() * 0.6, r.height() * 0.6));
         p.drawLine(QPointF(r.left() + r.width() * 0.55, r.top() + r.height() * 0.55), r.bottomRight());
-    } else {
+        break;
+    case MenuIcon::kWireless:
         // Three bars of rising height: a device with a signal.
         for (int i = 0; i < 3; ++i) {
             const qreal bh = r.height() * (0.4 + 0.3 * i);
             p.drawLine(QPointF(r.left() + 2 + i * 5, r.bottom()), QPointF(r.left() + 2 + i * 5, r.bottom() - bh));
         }
+        break;
+    case MenuIcon::kInventory: {
+        // A cabinet of three drawers: what is kept.
+        p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QRectF box = r.adjusted(1, 0.5, -1, -0.5);
+        p.drawRoundedRect(box, 1.5, 1.5);
+        for (int i = 1; i < 3; ++i) {
+            const qreal y = box.top() + box.height() * i / 3;
+            p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
+        }
+        for (int i = 0; i < 3; ++i) {
+            const qreal y = box.top() + box.height() * (i + 0.5) / 3;
+            p.drawLine(QPointF(box.center().x() - 1.5, y), QPointF(box.center().x() + 1.5, y));
+        }
+        break;
+    }
     }
 }
 
-void MenuButton(const QString& name, bool search, bool down) {
+void MenuButton(const QString& name, MenuIcon icon, bool down) {
     const int w = 135, h = 46;
     QImage img = Canvas(w, h, kPanel);
     QPainter p(&img);
@@ -145,7 +165,7 @@ void MenuButton(const QString& name, bool search, bool down) {
     }
     p.setPen(kGrayLine);
     p.drawLine(8, h - 1, w - 8, h - 1);
-    DrawMenuIcon(p, QRectF(9, 16, 14, 14), search, down ? kOrange : kGrayText);
+    DrawMenuIcon(p, QRectF(9, 16, 14, 14), icon, down ? kOrange : kGrayText);
     p.end();
     Save(img, name);
 }
@@ -369,6 +389,30 @@ void StatusStrip(const QString& name, const QString& action, bool cjk, bool brid
     Save(img, name);
 }
 
+// The Inventory page's strip: image 0 opens a device's actions, 1 marks an online device and 2 an
+// offline one.
+void InventoryStrip(const QString& name, const QString& action, bool cjk) {
+    QImage img = Canvas(50 * 3, 16);
+    QPainter p(&img);
+    Antialias(p);
+    p.setPen(QPen(kBlue, 1.3, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 3; ++i)
+        p.drawLine(QPointF(5, 4.5 + i * 3.5), QPointF(14, 4.5 + i * 3.5));
+    QFont f = UiFont(11, false, cjk);
+    f.setUnderline(true);
+    p.setFont(f);
+    p.drawText(QRect(19, 0, 31, 16), Qt::AlignLeft | Qt::AlignVCenter, action);
+    StatusIcon(p, QRect(50, 0, 50, 16), 1);
+    const QPointF c(100 + 8, 8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(190, 190, 190));
+    p.drawEllipse(c, 5.5, 5.5);
+    p.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(c + QPointF(-2.5, 0), c + QPointF(2.5, 0));
+    p.end();
+    Save(img, name);
+}
+
 void SignalStrength(int level) {
     QImage img = Canvas(24, 16);
     QPainter p(&img);
@@ -565,10 +609,12 @@ int main(int argc, char** argv) {
 
     MainBackground();
     MenuBackground();
-    MenuButton(QStringLiteral("bt_menu_search_normal.bmp"), true, false);
-    MenuButton(QStringLiteral("bt_menu_search_down.bmp"), true, true);
-    MenuButton(QStringLiteral("bt_menu_wireless_normal.bmp"), false, false);
-    MenuButton(QStringLiteral("bt_menu_wireless_down.bmp"), false, true);
+    MenuButton(QStringLiteral("bt_menu_search_normal.bmp"), MenuIcon::kSearch, false);
+    MenuButton(QStringLiteral("bt_menu_search_down.bmp"), MenuIcon::kSearch, true);
+    MenuButton(QStringLiteral("bt_menu_wireless_normal.bmp"), MenuIcon::kWireless, false);
+    MenuButton(QStringLiteral("bt_menu_wireless_down.bmp"), MenuIcon::kWireless, true);
+    MenuButton(QStringLiteral("bt_menu_inventory_normal.bmp"), MenuIcon::kInventory, false);
+    MenuButton(QStringLiteral("bt_menu_inventory_down.bmp"), MenuIcon::kInventory, true);
     TitleButton(QStringLiteral("close_normal.bmp"), 0);
     TitleButton(QStringLiteral("min_normal.bmp"), 1);
     TitleButton(QStringLiteral("help_normal.bmp"), 2);
@@ -587,6 +633,8 @@ int main(int argc, char** argv) {
     StatusStrip(QStringLiteral("web_chinese.bmp"), QStringLiteral("网页"), true, false);
     StatusStrip(QStringLiteral("bridge_other.bmp"), QStringLiteral("Link"), false, true);
     StatusStrip(QStringLiteral("bridge_chinese.bmp"), QStringLiteral("桥接"), true, true);
+    InventoryStrip(QStringLiteral("inventory_other.bmp"), QStringLiteral("More"), false);
+    InventoryStrip(QStringLiteral("inventory_chinese.bmp"), QStringLiteral("操作"), true);
     InstallHelp(QStringLiteral("help_other.jpg"), false);
     InstallHelp(QStringLiteral("help_chinese.jpg"), true);
     RoundedButton(QStringLiteral("btn_config.bmp"), 75, 26, QColor(255, 255, 255), QColor(232, 234, 238),
