@@ -22,8 +22,7 @@ constexpr unsigned kCentre = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr int kResultColumn = 5;
 constexpr int kReadPageSize = 500;
 
-constexpr ListColumn kShownColumns[] = {ListColumn::kLocation, ListColumn::kType, ListColumn::kIp,
-                                        ListColumn::kMac};
+constexpr ListColumn kShownColumns[] = {ListColumn::kLocation, ListColumn::kType, ListColumn::kIp, ListColumn::kMac};
 
 }  // namespace
 

@@ -74,7 +74,8 @@ QString EventKindText(std::string_view kind) {
 }
 
 QString EventDetailText(std::string_view json) {
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(json.data(), static_cast<qsizetype>(json.size())));
+    const QJsonDocument document =
+        QJsonDocument::fromJson(QByteArray(json.data(), static_cast<qsizetype>(json.size())));
     if (!document.isObject())
         return FromUtf8(json);
     QStringList pairs;

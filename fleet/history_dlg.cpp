@@ -10,8 +10,9 @@ namespace cpe {
 CHistoryDlg::CHistoryDlg(PageServices services, std::string mac, QWidget* parent)
     : CFleetDialog(kDialogId, services, std::move(mac), parent) {
     SetUpGrid({{"Time", 136}, {"Event", 130}, {"Details", 246}}, false);
-    const std::vector<inventory::HistoryEvent> events =
-        Services().inventory ? Services().inventory->History(Mac(), kMaxEvents) : std::vector<inventory::HistoryEvent>{};
+    const std::vector<inventory::HistoryEvent> events = Services().inventory
+                                                            ? Services().inventory->History(Mac(), kMaxEvents)
+                                                            : std::vector<inventory::HistoryEvent>{};
     CGridCtrl& grid = *Grid();
     grid.SetRedraw(false);
     grid.SetRowCount(1 + static_cast<int>(events.size()));

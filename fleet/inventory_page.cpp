@@ -22,21 +22,21 @@ namespace {
 using C = ListColumn;
 
 const ListPageTraits kTraits{ids::kInventoryDlg,
-                            ids::list_page::kInventoryGrid,
-                            0,
-                            {{C::kSerial, "Serial", 40, true},
-                             {C::kLocation, "Location", 100, true},
-                             {C::kType, "Type", 60, true},
-                             {C::kIp, "IP", 102, true},
-                             {C::kMac, "MAC", 112, true},
-                             {C::kVersion, "Version", 80, true},
-                             {C::kLastSeen, "Last seen", 120, true},
-                             {C::kOperate, "Operate", 60, false}},
-                            {},
-                            IconStrip::kInventory,
-                            true,
-                            false,
-                            C::kLastSeen};
+                             ids::list_page::kInventoryGrid,
+                             0,
+                             {{C::kSerial, "Serial", 40, true},
+                              {C::kLocation, "Location", 100, true},
+                              {C::kType, "Type", 60, true},
+                              {C::kIp, "IP", 102, true},
+                              {C::kMac, "MAC", 112, true},
+                              {C::kVersion, "Version", 80, true},
+                              {C::kLastSeen, "Last seen", 120, true},
+                              {C::kOperate, "Operate", 60, false}},
+                             {},
+                             IconStrip::kInventory,
+                             true,
+                             false,
+                             C::kLastSeen};
 
 // Images of the page's strip.
 constexpr int kOnlineImage = 1;

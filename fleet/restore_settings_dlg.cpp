@@ -28,10 +28,8 @@ struct BlockBoxId {
     int id;
 };
 constexpr BlockBoxId kBlockBoxes[] = {
-    {inventory::SettingsBlock::kName, f::kNameBlock},
-    {inventory::SettingsBlock::kWireless, f::kWirelessBlock},
-    {inventory::SettingsBlock::kVlan, f::kVlanBlock},
-    {inventory::SettingsBlock::kTimedReboot, f::kTimedRebootBlock},
+    {inventory::SettingsBlock::kName, f::kNameBlock}, {inventory::SettingsBlock::kWireless, f::kWirelessBlock},
+    {inventory::SettingsBlock::kVlan, f::kVlanBlock}, {inventory::SettingsBlock::kTimedReboot, f::kTimedRebootBlock},
     {inventory::SettingsBlock::kIp, f::kIpBlock},
 };
 

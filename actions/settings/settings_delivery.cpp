@@ -28,8 +28,8 @@ bool HoldsSettings(const ap_info_stu& reported, const ap_info_stu& wanted, Setti
     return true;
 }
 
-SettingsDelivery::SettingsDelivery(inventory::Inventory* fleet, inventory::SettingsBackup backup,
-                                   SettingsBlocks blocks, std::string_view kind, std::string source)
+SettingsDelivery::SettingsDelivery(inventory::Inventory* fleet, inventory::SettingsBackup backup, SettingsBlocks blocks,
+                                   std::string_view kind, std::string source)
     : fleet_(fleet), backup_(std::move(backup)), blocks_(blocks), kind_(kind), source_(std::move(source)) {}
 
 RestorePlan SettingsDelivery::Begin(const ap_info_stu& device, std::span<const std::string> ipsInUse) {

@@ -5,12 +5,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "actions/reboot_restore/reboot_restore_action.h"
 #include "config/management_config_dlg.h"
 #include "config/wireless_set_dlg.h"
 #include "fleet/apply_settings_dlg.h"
 #include "fleet/inventory_page.h"
 #include "fleet/restore_settings_dlg.h"
-#include "actions/reboot_restore/reboot_restore_action.h"
 #include "inventory/inventory.h"
 #include "tests/config/config_page_fixture.h"
 #include "tests/inventory/inventory_test_support.h"

@@ -41,12 +41,10 @@ struct Unit {
     std::int64_t silentFor;  // seconds; 0: online
 };
 const Unit kUnits[] = {
-    {"Tower-North", 1, "V2.6.8", 0},          {"Farm-East", 2, "V2.6.8", 0},
-    {"Silo-3", 3, "V2.6.7", 3 * 3600 + 600},  {"Warehouse", 1, "V2.6.8", 0},
-    {"Office roof", 4, "V2.6.7", 45},         {"Pump house", 2, "V2.6.8", 0},
-    {"Ridge-West", 1, "V2.6.6", 5 * 86400},   {"School", 3, "V2.6.8", 0},
-    {"Clinic", 1, "V2.6.8", 0},               {"Barn-2", 2, "V2.6.7", 25 * 60},
-    {"Water tower", 1, "V2.6.8", 0},          {"Depot", 4, "V2.6.8", 0},
+    {"Tower-North", 1, "V2.6.8", 0},        {"Farm-East", 2, "V2.6.8", 0},    {"Silo-3", 3, "V2.6.7", 3 * 3600 + 600},
+    {"Warehouse", 1, "V2.6.8", 0},          {"Office roof", 4, "V2.6.7", 45}, {"Pump house", 2, "V2.6.8", 0},
+    {"Ridge-West", 1, "V2.6.6", 5 * 86400}, {"School", 3, "V2.6.8", 0},       {"Clinic", 1, "V2.6.8", 0},
+    {"Barn-2", 2, "V2.6.7", 25 * 60},       {"Water tower", 1, "V2.6.8", 0},  {"Depot", 4, "V2.6.8", 0},
 };
 
 ap_info_stu Record(std::size_t i) {
