@@ -112,6 +112,12 @@ int RunCli(const std::vector<std::string>& args, const Console& console) {
         return RunInventory(run, console);
     if (run.command == Command::kHistory)
         return RunHistory(run, console);
+    if (run.command == Command::kUpgrade) {
+        if (const auto refusal = UpgradeRefusal(std::get<Checked>(checked).upgrade)) {
+            console.Error("cannot start: " + *refusal);
+            return kExitCannotStart;
+        }
+    }
     // Before any thread starts: every thread of the run inherits the signals' block.
     SignalWait signals;
     Session session(console, signals);

@@ -30,6 +30,8 @@ int RunRename(Session& session, const Invocation& run, const std::string& name);
 int RunRebootRestore(Session& session, const Invocation& run);
 int RunSurvey(Session& session, const Invocation& run);
 int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request);
+// Asked before a session opens: why this account cannot start the upgrade's helper, in one line.
+std::optional<std::string> UpgradeRefusal(const UpgradeRequest& request);
 int RunExporter(Session& session, const Invocation& run);
 int RunBackup(Session& session, const Invocation& run);
 // settings restore and settings apply, with the backup and blocks checked beforehand.

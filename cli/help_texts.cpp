@@ -8,8 +8,8 @@ constexpr const char* kExitStatuses = R"(Exit status:
   1    some device failed: not found, did not answer, or did not report success
   2    usage: the command line is wrong (nothing was sent)
   3    cannot start: cpe-manager or another cpe-cli holds the protocol ports, no
-       network adapter, no device store, the upgrade's file server did not start,
-       or the exporter cannot listen
+       network adapter, no device store, this account may not start the
+       upgrade's file server or it did not start, or the exporter cannot listen
   128+N  ended by signal N (130 for Ctrl-C); what was started is stopped first
 )";
 

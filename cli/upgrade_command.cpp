@@ -17,6 +17,7 @@
 #include "cli/commands.h"
 #include "cli/discovery_loop.h"
 #include "inventory/inventory.h"
+#include "lang/placeholders.h"
 #include "protocol/codes.h"
 
 namespace cpe::cli {
@@ -73,6 +74,14 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> UpgradeRefusal(const UpgradeRequest& request) {
+    const auto refusal = actions::RefusalOf(
+        actions::CheckUpgradeHelper(actions::COperateSystemInfo::GetInstance().Layout(), request.model));
+    if (!refusal)
+        return std::nullopt;
+    return FillPlaceholders(refusal->key, refusal->values);
+}
 
 int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& request) {
     const FoundDevices devices = FindDevices(session, run.devices, run.seconds, true);

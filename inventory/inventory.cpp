@@ -1,27 +1,16 @@
 #include "inventory/inventory.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <future>
 
 #include "inventory/inventory_file.h"
+#include "platform/account.h"
 #include "platform/codepage.h"
 
 namespace cpe::inventory {
 namespace {
-
-std::string CurrentUser() {
-    std::string buffer(4096, '\0');
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr)
-        return found->pw_name;
-    return "uid " + std::to_string(::geteuid());
-}
 
 template <std::size_t N>
 std::array<char, N> Chars(std::string_view text) {
@@ -36,7 +25,7 @@ std::filesystem::path InventoryOptions::DefaultFile() { return DefaultInventoryF
 
 Inventory::Inventory(InventoryOptions options) : options_(std::move(options)) {
     if (options_.user.empty())
-        options_.user = CurrentUser();
+        options_.user = platform::CurrentUserName();
     if (options_.codeset.empty())
         options_.codeset = platform::AnsiCodeset();
     if (!options_.clock)

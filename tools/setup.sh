@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   cmake ninja-build g++ pkg-config clang-format
   libgtest-dev libgmock-dev
-  libsqlite3-dev nettle-dev
+  libsqlite3-dev nettle-dev libcap-dev
   qt6-base-dev qt6-base-dev-tools
   libcpp-httplib-dev
   iproute2 xvfb xauth

@@ -114,15 +114,24 @@ void CUpgradeConfigDlg::OnUpgrade() {
         ShowMessageBox(this, PageText(upgrade_message::kSelectFile), MessageIcon::kExclamation);
         return;
     }
+    const int model = m_pType->currentData().toInt();
+    if (!MayStartHelper(model))
+        return;
     if (ShowMessageBox(this, PageText(upgrade_message::kConfirm), MessageIcon::kQuestion, MessageButtons::kOkCancel) !=
         IDOK)
         return;
-    const int model = m_pType->currentData().toInt();
     if (!StartHelper(model, actions::WaitingQueueOf(m_targets, model)))
         return;
     // The devices ask the helper for the name as the file system holds it; a Linux file name
     // (at most 255 bytes) always fits the request whole.
     StartRun(model, QFile::encodeName(m_strFileName).toStdString());
+}
+
+bool CUpgradeConfigDlg::MayStartHelper(int model) {
+    const auto refusal = actions::RefusalOf(actions::CheckUpgradeHelper(m_services.helpers.Layout(), model));
+    if (refusal)
+        ShowMessageBox(this, RefusalText(*refusal), MessageIcon::kExclamation);
+    return !refusal;
 }
 
 bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue) {

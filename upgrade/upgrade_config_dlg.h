@@ -3,9 +3,9 @@
 // ticks the upgrade's four timers (transfer progress, flashing progress, batch follow-up, status
 // display) as the run's schedule has them due, then stops the helpers and closes itself.
 //
-// A helper that does not start is told to the operator and no device is sent a request. Closing
-// the dialog before every device of the chosen model was sent its request asks the operator
-// first, naming how many would be left out.
+// A helper this account may not start, or that does not start, is told to the operator and no
+// device is sent a request. Closing the dialog before every device of the chosen model was sent
+// its request asks the operator first, naming how many would be left out.
 #pragma once
 
 #include <QBasicTimer>
@@ -94,6 +94,9 @@ protected:
 
 private:
     void InitControls();
+    // Whether this account may start the helper for the model; false after telling the operator
+    // why not and what an administrator can do.
+    bool MayStartHelper(int model);
     // Starts the helper for the chosen model; false after telling the operator why it did not.
     bool StartHelper(int model, const std::vector<actions::UpgradeTarget>& queue);
     void ReportHelperFailure(const actions::HelperStart& failure);

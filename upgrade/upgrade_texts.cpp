@@ -1,25 +1,22 @@
 #include "upgrade/upgrade_texts.h"
 
+#include "actions/upgrade/helper_permission.h"
 #include "actions/upgrade/operate_system_info.h"
+#include "lang/placeholders.h"
 #include "ui/page_text.h"
 #include "upgrade/upgrade_messages.h"
-
-#include <QRegularExpression>
 
 namespace cpe {
 
 QString FilledText(const char* key, const QStringList& values) {
-    static const QRegularExpression placeholder(QStringLiteral("%[sd]"));
-    const QString pattern = PageText(key);
-    QString text;
-    qsizetype from = 0;
-    qsizetype next = 0;
-    for (auto it = placeholder.globalMatch(pattern); it.hasNext() && next < values.size();) {
-        const QRegularExpressionMatch match = it.next();
-        text += pattern.mid(from, match.capturedStart() - from) + values[next++];
-        from = match.capturedEnd();
-    }
-    return text + pattern.mid(from);
+    std::vector<std::string> texts;
+    for (const QString& value : values)
+        texts.push_back(value.toStdString());
+    return QString::fromStdString(FillPlaceholders(PageText(key).toStdString(), texts));
+}
+
+QString RefusalText(const actions::HelperRefusal& refusal) {
+    return QString::fromStdString(FillPlaceholders(PageText(refusal.key).toStdString(), refusal.values));
 }
 
 QString HelperFailureText(const actions::HelperStart& failure, const actions::HelperLayout& layout) {

@@ -8,6 +8,7 @@ namespace cpe {
 
 namespace actions {
 struct HelperLayout;
+struct HelperRefusal;
 struct HelperStart;
 }  // namespace actions
 
@@ -16,5 +17,7 @@ struct HelperStart;
 QString FilledText(const char* key, const QStringList& values);
 // Which helper did not start, where, and why.
 QString HelperFailureText(const actions::HelperStart& failure, const actions::HelperLayout& layout);
+// Why this account may not start the helper, and what to do about it.
+QString RefusalText(const actions::HelperRefusal& refusal);
 
 }  // namespace cpe

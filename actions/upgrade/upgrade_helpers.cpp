@@ -5,10 +5,16 @@
 
 namespace cpe::actions {
 
+HelperKind HelperKindFor(int model) { return IsModelSetB(model) ? HelperKind::kFileServer : HelperKind::kTftp; }
+
+HelperPermission CheckUpgradeHelper(const HelperLayout& layout, int model) {
+    return CheckHelperPermission(layout, HelperKindFor(model));
+}
+
 UpgradeHelperStart StartUpgradeHelper(COperateSystemInfo& helpers, CNetManagement& engine, int model,
                                       const std::string& folder, const std::vector<UpgradeTarget>& queue) {
     UpgradeHelperStart start;
-    if (IsModelSetB(model)) {
+    if (HelperKindFor(model) == HelperKind::kFileServer) {
         start.helper = helpers.StartFileServerHelper(folder);
         return start;
     }

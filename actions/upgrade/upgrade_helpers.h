@@ -1,6 +1,7 @@
 // The helper that serves an upgrade's firmware, chosen by the model being upgraded: the file
 // server for model set B, otherwise one TFTP server on each local address that faces a device of
-// the waiting queue. Also the wait the send thread makes before the first request.
+// the waiting queue. Also whether this account may start it, asked before anything starts, and
+// the wait the send thread makes before the first request.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "actions/upgrade/helper_permission.h"
 #include "actions/upgrade/operate_system_info.h"
 #include "actions/upgrade/upgrade_plan.h"
 #include "actions/upgrade/upgrade_timing.h"
@@ -25,6 +27,11 @@ struct UpgradeHelperStart {
 
     bool Ok() const { return !noLocalAddress && helper.ok; }
 };
+
+// The helper an upgrade of `model` serves its file with.
+HelperKind HelperKindFor(int model);
+// Whether this account can start that helper of `layout` and let it serve its port.
+HelperPermission CheckUpgradeHelper(const HelperLayout& layout, int model);
 
 // Starts the helper for `model` serving `folder` to the devices of `queue`.
 UpgradeHelperStart StartUpgradeHelper(COperateSystemInfo& helpers, CNetManagement& engine, int model,

@@ -16,6 +16,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/account.h"
 #include "platform/ini_file.h"
 #include "tests/upgrade/upgrade_fixture.h"
 #include "ui/ct_button_picture.h"
@@ -100,6 +101,33 @@ TEST_F(UpgradeTest, AHelperThatDoesNotStartIsToldAndNoDeviceIsSentARequest) {
     QTest::qWait(50);
     EXPECT_TRUE(UpgradedIps().empty());
     EXPECT_TRUE(Sent(MessageType::upgrade_poll).empty());
+}
+
+TEST_F(UpgradeTest, AnAccountThatMayNotRunTheHelperIsToldWhatToDoBeforeTheQuestionAndNothingStarts) {
+    AddDevice(1, 1);
+    // The helper as the package leaves it for an account outside its group: not executable.
+    actions::HelperLayout reserved = layout_;
+    reserved.serviceDir = ini_.path();
+    const std::filesystem::path helper = ini_ / "cpe-tftpd";
+    std::filesystem::copy_file(std::filesystem::path(CPE_HELPER_DIR) / "cpe-tftpd", helper);
+    std::filesystem::permissions(helper, std::filesystem::perms(0640));
+    actions::COperateSystemInfo reservedHelpers(reserved);
+    CUpgradeConfigDlg dialog({Target(1, 1)}, {*engine_, *store_, reservedHelpers, timings_});
+    dialog.show();
+    ChooseFirmware(dialog);
+    QTest::mouseClick(dialog.UpgradeButton(), Qt::LeftButton);
+
+    ASSERT_EQ(boxes_.size(), 1u) << "the refusal instead of the question";
+    const QString told = boxes_.back();
+    const QString group = QString::fromStdString(platform::GroupName(::getegid()));
+    EXPECT_TRUE(told.contains(QString::fromStdString(helper.string())) &&
+                told.contains("sudo usermod -aG " + group + " " + QString::fromStdString(platform::CurrentUserName())))
+        << told.toStdString();
+    EXPECT_EQ(dialog.Run(), nullptr);
+    EXPECT_TRUE(Idle(dialog));
+    EXPECT_EQ(reservedHelpers.FindProcess("cpe-tftpd"), 0);
+    QTest::qWait(50);
+    EXPECT_TRUE(UpgradedIps().empty());
 }
 
 TEST_F(UpgradeTest, TransferThenFlashingThenTheDialogClosesItselfAndEndsTheHelper) {
@@ -232,15 +260,21 @@ TEST_F(UpgradeTest, DestroyingTheDialogDuringTheFileServerWaitEndsItPromptly) {
 // Every message of the upgrade has an entry in each shipped language file.
 TEST(UpgradeMessages, EveryKeyIsInBothLanguageFiles) {
     const std::filesystem::path root = CPE_SOURCE_DIR;
-    std::ifstream in(root / "upgrade" / "upgrade_messages.h");
     std::stringstream text;
-    text << in.rdbuf();
+    for (const auto* header : {"upgrade/upgrade_messages.h", "actions/upgrade/helper_permission.h"})
+        text << std::ifstream(root / header).rdbuf();
     const std::string source = text.str();
-    const std::regex literal(R"re(=\s*"((?:[^"\\]|\\.)*)")re");
+    // A key may run on over several literals.
+    const std::regex literal(R"re(=\s*((?:"(?:[^"\\]|\\.)*"\s*)+);)re");
+    const std::regex piece(R"re("((?:[^"\\]|\\.)*)")re");
     std::vector<std::string> keys;
-    for (std::sregex_iterator it(source.begin(), source.end(), literal), end; it != end; ++it)
-        keys.push_back((*it)[1].str());
-    ASSERT_EQ(keys.size(), 9u);
+    for (std::sregex_iterator it(source.begin(), source.end(), literal), end; it != end; ++it) {
+        const std::string literals = (*it)[1].str();
+        std::string& key = keys.emplace_back();
+        for (std::sregex_iterator p(literals.begin(), literals.end(), piece); p != end; ++p)
+            key += (*p)[1].str();
+    }
+    ASSERT_EQ(keys.size(), 11u);
     for (const char* file : {"English.lng", "Chinese.lng"}) {
         const auto path = root / "resources" / "Languages" / file;
         for (const std::string& key : keys)
