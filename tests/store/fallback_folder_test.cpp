@@ -4,11 +4,9 @@
 // another user made, that others can write to, or that is a link, is refused, and the store
 // reports that it cannot open rather than write Wi-Fi keys where others can reach them.
 #include <fcntl.h>
-#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -23,12 +21,12 @@
 #include "store/database_file.h"
 #include "store/sql_management.h"
 #include "tests/store/store_test_support.h"
+#include "tests/support/as_account.h"
 
 namespace cpe {
 namespace {
 
 constexpr uid_t kUser = 65534;  // nobody
-constexpr int kCannotRun = 77;
 const std::string kFolder = "/tmp/cpe-manager-" + std::to_string(kUser);
 
 // Runs `setup` as root and then `check` as kUser, in a child with a private /tmp. Returns what
@@ -36,38 +34,15 @@ const std::string kFolder = "/tmp/cpe-manager-" + std::to_string(kUser);
 // (not root, no mount namespaces).
 std::optional<std::string> AsUnprivilegedUser(const std::function<void()>& setup,
                                               const std::function<std::string()>& check) {
-    if (::getuid() != 0)
-        return std::nullopt;
-    int report[2];
-    if (::pipe(report) != 0)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
+    const auto prepare = [&setup] {
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount("tmpfs", "/tmp", "tmpfs", 0, "mode=1777") != 0)
-            ::_exit(kCannotRun);
+            return false;
         setup();
         ::unsetenv("XDG_RUNTIME_DIR");
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kUser) != 0 || ::setuid(kUser) != 0)
-            ::_exit(kCannotRun);
-        const std::string failure = check();
-        const bool written = ::write(report[1], failure.data(), failure.size()) == static_cast<ssize_t>(failure.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(report[1]);
-    std::string failure;
-    char chunk[256];
-    for (ssize_t n; (n = ::read(report[0], chunk, sizeof chunk)) > 0;)
-        failure.append(chunk, static_cast<std::size_t>(n));
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotRun)
-        return std::nullopt;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return failure + " (the child ended abnormally)";
-    return failure;
+        return true;
+    };
+    return test::AsAccount({kUser, kUser, {}}, prepare, check);
 }
 
 // What the store does with the default file: "" when it refused to open and wrote nothing.

@@ -6,7 +6,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/capability.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "actions/upgrade/helper_permission.h"
 #include "lang/placeholders.h"
+#include "tests/support/as_account.h"
 #include "tests/support/temp_dir.h"
 
 namespace cpe::actions::test {
@@ -26,29 +26,11 @@ constexpr gid_t kHelperGroup = 0;  // a group nobody is not in
 // What the check tells nobody, with these supplementary groups: "granted", or the refusal as the
 // operator reads it.
 std::string AnswerForNobody(const HelperLayout& layout, HelperKind kind, std::vector<gid_t> groups) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        std::string answer = "cannot become nobody";
-        if (::setgroups(groups.size(), groups.data()) == 0 && ::setgid(kNogroup) == 0 && ::setuid(kNobody) == 0) {
-            const auto refusal = RefusalOf(CheckHelperPermission(layout, kind));
-            answer = refusal ? FillPlaceholders(refusal->key, refusal->values) : "granted";
-        }
-        const bool written = ::write(fds[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
-        ::_exit(written ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string answer;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        answer.append(buffer, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return answer;
+    const auto answer = cpe::test::AsAccount({kNobody, kNogroup, std::move(groups)}, {}, [&] {
+        const auto refusal = RefusalOf(CheckHelperPermission(layout, kind));
+        return refusal ? FillPlaceholders(refusal->key, refusal->values) : std::string("granted");
+    });
+    return answer.value_or("cannot become nobody");
 }
 
 bool GiveBindCapability(const std::filesystem::path& file) {
