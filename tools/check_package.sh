@@ -237,9 +237,11 @@ check "the utility wrote nothing into its program folder" diff "$WORK/before.txt
 # --- an upgrade by the operator --------------------------------------------------------------
 # The extracted cpe-cli, run by the group's member in the lab, upgrades two devices of a model
 # that fetches by TFTP (port 69) and two of model set B, which fetch by HTTP (port 80).
+# The simulator starts beside the script, so the discovery runs its whole time rather than ending
+# on the first quiet seconds.
 cat >"$WORK/member-upgrade.sh" <<'EOF'
 cli=$1 firmware=$2
-"$cli" discover --until-stable --seconds 20 --format csv --fields IP,Type >"$HOME/devices.csv" || exit
+"$cli" discover --seconds 8 --format csv --fields IP,Type >"$HOME/devices.csv" || exit
 for model in Axel Dorn; do
     ips=$(awk -F '[,\r]' -v m="$model" '$2 == m { print $1 }' "$HOME/devices.csv" | head -n 2)
     echo "upgrade of $model:" $ips
