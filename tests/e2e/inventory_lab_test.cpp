@@ -1,21 +1,29 @@
 // The fleet inventory across runs, in the network lab: cpe-manager finds 40 simulated devices and
-// exits; 10 of them stop; started again, it knows those 10 offline and the 30 others online. Then,
-// from cpe-cli on the same inventory: a device is configured from a backup, reset to its factory
-// settings (which takes a backup first), and that backup brings its settings back, address
-// excepted.
+// exits; 10 of them stop; from cpe-cli on the same inventory a device is configured from a backup
+// and reset to its factory settings (which takes a backup first). Then the window runs again: its
+// Inventory page shows those 10 offline and the 30 others online, and "Restore settings" from the
+// factory reset's backup brings the device's settings back, address excepted.
 #include <signal.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
+#include "fleet/inventory_page.h"
+#include "fleet/restore_settings_dlg.h"
 #include "inventory/backup_file.h"
 #include "inventory/inventory.h"
 #include "protocol/codes.h"
 #include "tests/cli/cli_process.h"
 #include "tests/e2e/lab_support.h"
 #include "tests/e2e/program_copy.h"
+#include "tests/pages/page_fixture.h"
+#include "ui/ct_button_picture.h"
+#include "ui/ct_static.h"
 
 namespace cpe::lab {
 namespace {
@@ -34,9 +42,8 @@ protected:
     }
 
     // Runs the program until the store holds `expected` rows and its inventory as many devices
-    // online, searching as its status page does; `meanwhile` looks at it then; then the program is
-    // ended as the operator closes it.
-    void RunProgram(ProgramCopy& program, std::size_t expected, const std::function<void()>& meanwhile = {}) {
+    // online, searching as its status page does; then the program is ended as the operator closes it.
+    void RunProgram(ProgramCopy& program, std::size_t expected) {
         const pid_t pid = program.Start();
         auto next = std::chrono::steady_clock::now();
         const bool found = WaitUntil(
@@ -50,8 +57,6 @@ protected:
             40s, 200ms);
         EXPECT_TRUE(found) << CountDeviceRows(program.Database()).value_or(0) << " rows, " << Online(program)
                            << " online in the inventory";
-        if (meanwhile)
-            meanwhile();
         ::kill(pid, SIGTERM);
         EXPECT_EQ(ProgramCopy::WaitExit(pid, 20s), 0);
     }
@@ -81,24 +86,8 @@ TEST_F(InventoryLab, DevicesStayKnownAcrossRunsAndABackupUndoesAFactoryReset) {
         stopped.insert(dump["devices"][i * 4]["mac"].Str());
         ASSERT_TRUE(sim.Request("stop " + dump["devices"][i * 4]["mac"].Str()));
     }
-    // What the Inventory page reads while the second run goes on: every device known, the
-    // stopped ones offline, the others online.
     inventory::InventoryOptions options;
     options.file = program.InventoryFile();
-    RunProgram(program, kDevices - kStopped, [&] {
-        const auto fleet = inventory::Inventory::OpenReader(options);
-        const auto known = fleet->KnownDevices();
-        ASSERT_EQ(known.size(), kDevices);
-        std::size_t offline = 0;
-        for (const inventory::KnownDevice& d : known) {
-            EXPECT_EQ(d.online, stopped.count(d.mac) == 0) << d.mac;
-            offline += d.online ? 0 : 1;
-        }
-        EXPECT_EQ(offline, kStopped);
-        inventory::KnownDeviceQuery query;
-        query.filter = inventory::OnlineFilter::kOffline;
-        EXPECT_EQ(fleet->DevicePage(query).matching, static_cast<int>(kStopped));
-    });
 
     // cpe-cli on the same inventory (its data folder is the program's).
     const auto cli = [&](const std::vector<std::string>& args) {
@@ -135,9 +124,52 @@ TEST_F(InventoryLab, DevicesStayKnownAcrossRunsAndABackupUndoesAFactoryReset) {
     const auto listed = inventory::Inventory::OpenReader(options)->Backups(mac);
     ASSERT_FALSE(listed.empty());
     EXPECT_EQ(listed.front().reason, inventory::backup_reason::kBeforeFactoryRestore);
-    const test::CliResult restored =
-        cli({"settings", "restore", mac, "--from", std::to_string(listed.front().id), "--seconds", "40"});
-    ASSERT_EQ(restored.status, 0) << restored.out << restored.err;
+
+    // The window's next run, on the same inventory.
+    options.frontEnd = "window";
+    const auto fleet = inventory::Inventory::OpenWriter(options);
+    ASSERT_TRUE(fleet->WaitOpened(10s));
+    Utility window;
+    ASSERT_TRUE(window.Started());
+    window.Engine().SetDeviceObserver(fleet);
+    inventory::KnownDeviceQuery online;
+    online.filter = inventory::OnlineFilter::kOnline;
+    auto next = std::chrono::steady_clock::now();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            if (std::chrono::steady_clock::now() >= next) {
+                window.Engine().Search();
+                next += 3s;
+            }
+            return window.RowCount() >= kDevices - kStopped &&
+                   fleet->DevicePage(online).matching >= static_cast<int>(kDevices - kStopped);
+        },
+        40s, 200ms));
+    SetMessageBoxHook([](const MessageBoxRequest& r) {
+        ADD_FAILURE() << "told: " << r.text.toStdString();
+        return int(IDOK);
+    });
+    const PageServices services{window.Engine(), window.Store(), fleet.get()};
+    test::FakeHost host;
+    CInventoryDlg page(nullptr, host, services);
+    page.show();
+    page.RefreshList();
+    EXPECT_EQ(page.OnlineCount(), static_cast<int>(kDevices));
+    QComboBox& filter = *page.FilterList();
+    filter.setCurrentIndex(filter.findData(static_cast<int>(inventory::OnlineFilter::kOffline)));
+    ASSERT_EQ(page.OnlineCount(), static_cast<int>(kStopped));
+    for (int row = 1; row <= static_cast<int>(kStopped); ++row)
+        EXPECT_EQ(stopped.count(page.RowDevice(row)->mac), 1u) << page.RowDevice(row)->mac;
+    filter.setCurrentIndex(filter.findData(static_cast<int>(inventory::OnlineFilter::kOnline)));
+    EXPECT_EQ(page.OnlineCount(), static_cast<int>(kDevices - kStopped));
+
+    CRestoreSettingsDlg restore(services, mac, &page);
+    restore.show();
+    ASSERT_EQ(restore.ListedBackups().front().id, listed.front().id) << "the newest backup is offered first";
+    EXPECT_FALSE(restore.BlockBox(inventory::SettingsBlock::kIp)->isChecked());
+    QTest::mouseClick(restore.ActionButton(), Qt::LeftButton);
+    EXPECT_EQ(restore.ResultLabel()->text(), "The device reports the restored settings.");
+    SetMessageBoxHook({});
     const sim::JsonValue after = sim.Device(mac);
     for (const char* field :
          {"ap_name", "ssid", "secure_mode", "channel", "vlan_en", "vlan_id", "restart_en", "restart_time"})
@@ -145,6 +177,11 @@ TEST_F(InventoryLab, DevicesStayKnownAcrossRunsAndABackupUndoesAFactoryReset) {
                   before[field].Str() + std::to_string(before[field].Int()))
             << field;
     EXPECT_EQ(after["ip"].Str(), factoryIp) << "the address is restored only when chosen";
+    ASSERT_TRUE(fleet->Flush(10s));
+    const auto events = fleet->History(mac);
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const inventory::HistoryEvent& e) {
+        return e.kind == inventory::event_kind::kSettingsRestore && e.detail.find("\"confirmed\"") != std::string::npos;
+    })) << "the restore and its outcome are in the device's history";
 }
 
 }  // namespace
