@@ -12,6 +12,7 @@
 #include "fleet/inventory_page.h"
 #include "fleet/restore_settings_dlg.h"
 #include "inventory/inventory.h"
+#include "tests/actions/settings/settings_fixture.h"
 #include "tests/config/config_page_fixture.h"
 #include "tests/inventory/inventory_test_support.h"
 #include "ui/ct_button_picture.h"
@@ -56,24 +57,6 @@ protected:
         for (const inventory::HistoryEvent& e : fleet_->History(mac))
             kinds.push_back(e.kind);
         return kinds;
-    }
-
-    // The unit after a factory reset, and the settings it had.
-    static ap_info_stu FactoryReset() {
-        ap_info_stu r = Device5();
-        r.ap_name.assign("CPE");
-        r.ssid.assign("default");
-        r.security.secure_mode = 0;
-        r.ip = ParseIp("192.168.1.254");
-        return r;
-    }
-    static ap_info_stu Saved() {
-        ap_info_stu r = Device5();
-        r.vlan_en = 1;
-        r.vlan_id.set(100);
-        r.vlan_id_wlan.set(200);
-        r.vlan_id_lan.set(300);
-        return r;
     }
 
     TestClock clock_;
@@ -128,7 +111,7 @@ TEST_F(FleetTest, InventoryPageFiltersSearchesAndPagesTheWholeInventory) {
 // backup of the device as it is now, and the history says what became of it.
 TEST_F(FleetTest, RestoreSendsTheChosenBlocksWithTheAddressOnlyWhenTicked) {
     const ap_info_stu reset = FactoryReset();
-    const std::int64_t backupId = BackedUp(Saved());
+    const std::int64_t backupId = BackedUp(SavedSettings());
     ASSERT_GT(backupId, 0);
     Store(reset);
     fleet_->OnDeviceRecord(reset);
@@ -144,7 +127,7 @@ TEST_F(FleetTest, RestoreSendsTheChosenBlocksWithTheAddressOnlyWhenTicked) {
     EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 1), "net5");
     EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 2), "default");
     std::string keyField;
-    for (const inventory::BackupField& f : inventory::BackupFields(Saved(), "UTF-8"))
+    for (const inventory::BackupField& f : inventory::BackupFields(SavedSettings(), "UTF-8"))
         if (f.isKey && f.value == "secret12")
             keyField = f.name;
     const int key = dialog.FieldRow(keyField);
@@ -182,7 +165,7 @@ TEST_F(FleetTest, RestoreSendsTheChosenBlocksWithTheAddressOnlyWhenTicked) {
 // A backup of the other model set goes to none of its devices: each row says why, nothing is
 // sent to it, and the device of the same set still gets its own backup and the settings.
 TEST_F(FleetTest, ApplyRefusesDevicesOfAnotherModelSetAndGoesOnWithTheRest) {
-    ASSERT_GT(BackedUp(Saved()), 0);
+    ASSERT_GT(BackedUp(SavedSettings()), 0);
     ap_info_stu same = Device24();
     std::strcpy(same.mac, "00:1a:ff:00:0b:02");
     same.ip = ParseIp("192.168.1.21");
@@ -194,7 +177,7 @@ TEST_F(FleetTest, ApplyRefusesDevicesOfAnotherModelSetAndGoesOnWithTheRest) {
         Store(d);
         fleet_->OnDeviceRecord(d);
     }
-    CApplySettingsDlg dialog(FleetServices(), Saved().mac, nullptr, 2ms);
+    CApplySettingsDlg dialog(FleetServices(), SavedSettings().mac, nullptr, 2ms);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     const int sameRow = dialog.RowOf(same.mac), otherRow = dialog.RowOf(other.mac);

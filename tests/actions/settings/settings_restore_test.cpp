@@ -3,7 +3,7 @@
 #include "actions/settings/settings_restore.h"
 
 #include "actions/common/record_slices.h"
-#include "tests/actions/config/config_fixture.h"
+#include "tests/actions/settings/settings_fixture.h"
 
 namespace cpe::actions {
 namespace {
@@ -13,27 +13,8 @@ using test::Device5;
 
 class SettingsRestoreTest : public ConfigTest {
 protected:
-    // The unit after a factory reset: another name, SSID, key, address, no VLAN, no timed reboot.
-    static ap_info_stu FactoryReset() {
-        ap_info_stu r = Device5();
-        r.ap_name.assign("CPE");
-        r.ssid.assign("default");
-        r.security.secure_mode = 0;
-        r.ip = ParseIp("192.168.1.254");
-        r.channel = 0;
-        return r;
-    }
-    static ap_info_stu Saved() {
-        ap_info_stu r = Device5();
-        r.vlan_en = 1;
-        r.vlan_id.set(100);
-        r.vlan_id_wlan.set(200);
-        r.vlan_id_lan.set(300);
-        r.restart_en = 1;
-        r.restart_type = 2;
-        r.restart_time.set(3 * 60 + 30);
-        return r;
-    }
+    static ap_info_stu FactoryReset() { return test::FactoryReset(); }
+    static ap_info_stu Saved() { return test::SavedSettings(); }
 };
 
 TEST_F(SettingsRestoreTest, ChosenBlocksGoAsTheBackupHoldsThemAndTheAddressOnlyWhenChosen) {
