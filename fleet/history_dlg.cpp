@@ -9,7 +9,7 @@ namespace cpe {
 
 CHistoryDlg::CHistoryDlg(PageServices services, std::string mac, QWidget* parent)
     : CFleetDialog(kDialogId, services, std::move(mac), parent) {
-    SetUpGrid({{"Time", 136}, {"Event", 130}, {"Details", 246}}, false);
+    SetUpGrid({{"Date and time", 136}, {"Event", 130}, {"Details", 390}}, false);
     const std::vector<inventory::HistoryEvent> events = Services().inventory
                                                             ? Services().inventory->History(Mac(), kMaxEvents)
                                                             : std::vector<inventory::HistoryEvent>{};

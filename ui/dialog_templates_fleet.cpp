@@ -24,8 +24,8 @@ DialogTemplate Frame(int id, const char* className, int cx, int cy, const char* 
 std::vector<DialogTemplate> MakeFleet() {
     std::vector<DialogTemplate> dialogs;
 
-    DialogTemplate history = Frame(ids::kHistoryDlg, "CHistoryDlg", 360, 250, "History");
-    history.controls.push_back({f::kGrid, K::kGrid, "", 8, 38, 344, 180});
+    DialogTemplate history = Frame(ids::kHistoryDlg, "CHistoryDlg", 456, 250, "History");
+    history.controls.push_back({f::kGrid, K::kGrid, "", 8, 38, 440, 180});
     dialogs.push_back(std::move(history));
 
     DialogTemplate restore = Frame(ids::kRestoreSettingsDlg, "CRestoreSettingsDlg", 400, 310, "Restore settings");
