@@ -6,6 +6,7 @@
 #include "config/wireless_set_dlg.h"
 #include "lang/language.h"
 #include "protocol/codes.h"
+#include "tools/render/render_setup.h"
 #include "tools/render/render_shot.h"
 #include "ui/skin_settings.h"
 
@@ -86,22 +87,15 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    render::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <resources folder> <output folder> [lcid]\n", argv[0]);
+    const auto args = render::ReadArguments(argc, argv);
+    if (!args)
         return 2;
-    }
-    const std::string resources = std::string(argv[1]) + "/";
-    const QString out = QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(out);
-    const auto lcid = static_cast<std::uint16_t>(argc > 3 ? std::atoi(argv[3]) : 1033);
-    InitLanguage(resources, lcid);
     SkinSettings skin;
-    LoadSkinSettings(skin, resources, "V0.20.5.10");
-    InitSkinPaths(skin, resources, lcid);
-    InstallSkin(&skin);
+    render::InstallLanguageAndSkin(*args, skin);
+    const QString& out = args->out;
+    const std::uint16_t lcid = args->lcid;
 
     const QString prefix = QStringLiteral("config_%1_").arg(lcid);
     ap_info_stu device = SampleDevice();

@@ -3,6 +3,7 @@
 //
 //   cpe_render_controls <resources folder> <output folder>
 #include "lang/language.h"
+#include "tools/render/render_setup.h"
 #include "tools/render/render_shot.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_dialog.h"
@@ -416,21 +417,13 @@ void MeasureGrid() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    render::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <resources folder> <output folder> [lcid]\n", argv[0]);
+    const auto args = render::ReadArguments(argc, argv);
+    if (!args)
         return 2;
-    }
-    const std::string dir = std::string(argv[1]) + "/";
-    g_out = QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(g_out);
-    const std::uint16_t lcid = argc > 3 ? static_cast<std::uint16_t>(std::atoi(argv[3])) : 1033;
-    InitLanguage(dir, lcid);
-    LoadSkinSettings(g_skin, dir, "V0.20.5.10");
-    InitSkinPaths(g_skin, dir, lcid);
-    InstallSkin(&g_skin);
+    g_out = args->out;
+    render::InstallLanguageAndSkin(*args, g_skin);
     const CImageList icons = CImageList::FromFile(P(g_skin.paths.web), QSize(50, 16));
 
     RenderControls();

@@ -15,6 +15,7 @@
 #include "lang/language.h"
 #include "protocol/codes.h"
 #include "store/sql_management.h"
+#include "tools/render/render_setup.h"
 #include "tools/render/render_shot.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/skin_settings.h"
@@ -93,22 +94,14 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    render::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <resources folder> <output folder> [lcid]\n", argv[0]);
+    const auto args = render::ReadArguments(argc, argv);
+    if (!args)
         return 2;
-    }
-    const std::string dir = std::string(argv[1]) + "/";
-    const QString out = QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(out);
-    const std::uint16_t lcid = argc > 3 ? static_cast<std::uint16_t>(std::atoi(argv[3])) : 1033;
-    InitLanguage(dir, lcid);
     SkinSettings skin;
-    LoadSkinSettings(skin, dir, "V0.20.5.10");
-    InitSkinPaths(skin, dir, lcid);
-    InstallSkin(&skin);
+    render::InstallLanguageAndSkin(*args, skin);
+    const QString& out = args->out;
 
     // The inventory a week of work leaves: every unit seen, some gone since, actions and backups.
     QTemporaryDir scratch;
