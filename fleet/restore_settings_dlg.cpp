@@ -34,13 +34,14 @@ constexpr BlockBoxId kBlockBoxes[] = {
 };
 
 constexpr unsigned kLeft = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+constexpr int kBlockColumn = 0, kFieldColumn = 1, kBackupColumn = 2, kDeviceColumn = 3;
 
 }  // namespace
 
 CRestoreSettingsDlg::CRestoreSettingsDlg(PageServices services, std::string mac, QWidget* parent,
                                          std::chrono::milliseconds waitTick)
     : CFleetDialog(kDialogId, services, std::move(mac), parent), m_waitTick(waitTick), m_sender(services.engine) {
-    SetUpGrid({{"Setting", 170}, {"Backup", 200}, {"Device now", 200}}, false);
+    SetUpGrid({{"Block", 84}, {"Setting", 140}, {"Backup", 160}, {"Device now", 160}}, false);
     const actions::SettingsBlocks initial = actions::kRestoreBlocks;
     BlockBox(inventory::SettingsBlock::kName)->setChecked(initial.name);
     BlockBox(inventory::SettingsBlock::kWireless)->setChecked(initial.wireless);
@@ -100,7 +101,8 @@ void CRestoreSettingsDlg::ShowFields() {
     const auto backup = ChosenBackup();
     bool online = false;
     const auto device = DeviceRecord(online);
-    SetTitleCell(grid, 2, grid.GetColumnWidth(2), PageText(online ? "Device now" : "Device when last seen"));
+    SetTitleCell(grid, kDeviceColumn, grid.GetColumnWidth(kDeviceColumn),
+                 PageText(online ? "Device now" : "Device when last seen"));
     if (backup) {
         const std::string codeset = platform::AnsiCodeset();
         const auto saved = inventory::BackupFields(backup->record, codeset);
@@ -110,16 +112,21 @@ void CRestoreSettingsDlg::ShowFields() {
             return field.isKey && !showKeys && !field.value.empty() ? QString::fromUtf8(kMaskedKey)
                                                                     : QString::fromStdString(field.value);
         };
-        for (std::size_t i = 0; i < saved.size(); ++i) {
-            if (saved[i].block == inventory::SettingsBlock::kBridge)
-                continue;
-            const int row = grid.GetRowCount();
-            grid.SetRowCount(row + 1);
-            m_fieldNames.push_back(saved[i].name);
-            SetDataCell(grid, row, 0, QString::fromStdString(saved[i].name), kLeft);
-            const bool differs = i < now.size() && now[i].value != saved[i].value;
-            (differs ? SetOnlineCell : SetDataCell)(grid, row, 1, shown(saved[i]), kLeft);
-            SetDataCell(grid, row, 2, i < now.size() ? shown(now[i]) : QString(), kLeft);
+        // The fields in the order of the block boxes below, each under its box's name.
+        for (const BlockBoxId& box : kBlockBoxes) {
+            const QString blockText = BlockBox(box.block)->text();
+            for (std::size_t i = 0; i < saved.size(); ++i) {
+                if (saved[i].block != box.block)
+                    continue;
+                const int row = grid.GetRowCount();
+                grid.SetRowCount(row + 1);
+                m_fieldNames.push_back(saved[i].name);
+                SetDataCell(grid, row, kBlockColumn, blockText, kLeft);
+                SetDataCell(grid, row, kFieldColumn, QString::fromStdString(saved[i].name), kLeft);
+                const bool differs = i < now.size() && now[i].value != saved[i].value;
+                (differs ? SetOnlineCell : SetDataCell)(grid, row, kBackupColumn, shown(saved[i]), kLeft);
+                SetDataCell(grid, row, kDeviceColumn, i < now.size() ? shown(now[i]) : QString(), kLeft);
+            }
         }
     }
     grid.SetRedraw(true);

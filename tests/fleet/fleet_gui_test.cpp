@@ -124,17 +124,17 @@ TEST_F(FleetTest, RestoreSendsTheChosenBlocksWithTheAddressOnlyWhenTicked) {
     // The fields side by side, the passphrase masked until asked for.
     const int ssid = dialog.FieldRow("ssid");
     ASSERT_GT(ssid, 0);
-    EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 1), "net5");
-    EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 2), "default");
+    EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 2), "net5");
+    EXPECT_EQ(dialog.Grid()->GetItemText(ssid, 3), "default");
     std::string keyField;
     for (const inventory::BackupField& f : inventory::BackupFields(SavedSettings(), "UTF-8"))
         if (f.isKey && f.value == "secret12")
             keyField = f.name;
     const int key = dialog.FieldRow(keyField);
     ASSERT_GT(key, 0);
-    EXPECT_EQ(dialog.Grid()->GetItemText(key, 1), QString::fromUtf8(CRestoreSettingsDlg::kMaskedKey));
+    EXPECT_EQ(dialog.Grid()->GetItemText(key, 2), QString::fromUtf8(CRestoreSettingsDlg::kMaskedKey));
     ClickBox(*dialog.ShowKeysBox());
-    EXPECT_EQ(dialog.Grid()->GetItemText(dialog.FieldRow(keyField), 1), "secret12");
+    EXPECT_EQ(dialog.Grid()->GetItemText(dialog.FieldRow(keyField), 2), "secret12");
 
     QTest::mouseClick(dialog.ActionButton(), Qt::LeftButton);
     const auto sent = ConfigurationSent();
