@@ -6,6 +6,7 @@
 #include "app/engine_start_message.h"
 #include "app/inventory_notices.h"
 #include "app/quit_signals.h"
+#include "app/window_placement.h"
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
 #include "lang/language.h"
@@ -89,7 +90,9 @@ bool CApplicationApp::InitInstance() {
     m_inventory = inventory::Inventory::OpenWriter(std::move(inventoryOptions));
     engine.SetDeviceObserver(m_inventory);
     {
-        CApplicationDlg mainWindow(PageServices{engine, store, m_inventory.get()});
+        CApplicationDlg::Options windowOptions;
+        windowOptions.placementFile = DefaultWindowPlacementFile();
+        CApplicationDlg mainWindow(PageServices{engine, store, m_inventory.get()}, std::move(windowOptions));
         InventoryNotices notices(m_inventory, &mainWindow);
         QuitSignals quit([&mainWindow] { mainWindow.OnOK(); });
         if (m_onMainWindow)

@@ -1,7 +1,9 @@
-// The main window: a fixed-size, borderless, rounded, skinned window with the banner and its three
-// title buttons (help, minimise, close), the menu panel on the left and the page host on the
-// right, both 86 pixels below the top. It owns the tray icon, the help menu and the About box.
-// Minimising hides it to the tray; closing it ends the program.
+// The main window: a borderless, rounded, skinned window with the banner and its three title
+// buttons (help, minimise, close), the menu panel on the left and the page host on the right, both
+// 86 pixels below the top. It owns the tray icon, the help menu and the About box. Minimising
+// hides it to the tray; closing it ends the program. Its template size is its smallest: it grows
+// by its edges and maximises by a double click on the banner, and remembers its size and
+// maximised state for the next run.
 #pragma once
 
 #include "app/child_dlg.h"
@@ -11,6 +13,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -21,6 +24,7 @@ namespace cpe {
 class CMenuDlg;
 class CTButtonPicture;
 class CTrayIcon;
+class WindowEdges;
 
 class CApplicationDlg : public CTDialog {
     Q_OBJECT
@@ -31,12 +35,17 @@ public:
     static constexpr int kCloseButtonId = ids::application::kCloseButton;
     static constexpr int kPanelTop = 86;
     static constexpr int kCornerRadius = 10;
+    // The window menu's size item, as the window stands.
+    static constexpr const char* kMaximizeKey = "Maximize";
+    static constexpr const char* kRestoreSizeKey = "Restore Down";
 
     struct Options {
         // Null: the real pages.
         CChildDlg::PageFactory pageFactory;
         // Unset: ask the desktop whether it has a notification area.
         std::optional<bool> trayAvailable;
+        // Where the window's size and maximised state are remembered; empty: nowhere.
+        std::filesystem::path placementFile;
     };
 
     explicit CApplicationDlg(PageServices services, Options options = {});
@@ -52,10 +61,14 @@ public:
     void OnMinimize();
     // Shows the window again; `toFront` also raises and activates it.
     void ShowFromTray(bool toFront);
+    // Maximises the window, or gives a maximised one back its own size.
+    void ToggleMaximized();
+    // Whether the run starts maximised (the remembered state).
+    bool StartsMaximized() const { return m_bStartMaximized; }
 
     // The help menu as the help button opens it (the caller owns it).
     std::unique_ptr<QMenu> MakeHelpMenu();
-    // The window's own menu (right click on the banner): the About item.
+    // The window's own menu (right click on the banner): maximise or restore, and the About item.
     std::unique_ptr<QMenu> MakeSystemMenu();
     void ShowAbout();
 
@@ -67,17 +80,28 @@ public:
     CMenuDlg* m_pMenuDlg = nullptr;
     CChildDlg* m_pChildDlg = nullptr;
 
+    void done(int result) override;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // The banner keeps its height and its two ends whatever the width; below it, the fill.
+    void PaintBackground(QPainter& p) override;
 
 private:
     void InitTitleButtons();
     void InitTray();
     void CentreOnScreen();
     void CreatePanels(PageServices services, const CChildDlg::PageFactory& factory);
+    void LayoutPanels();
+    void RestorePlacement();
     void ShowHelpMenu();
 
     QIcon m_icon;
+    std::filesystem::path m_placementFile;
+    bool m_bStartMaximized = false;
+    WindowEdges* m_pEdges = nullptr;
     std::array<QPixmap, 4> m_helpPictures;
     CTrayIcon* m_pTray = nullptr;
     bool m_bTrayAvailable = false;

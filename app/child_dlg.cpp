@@ -80,7 +80,7 @@ void CChildDlg::CreatePages(const PageFactory& factory, PageServices services) {
         CTDialog* page = factory(id, this, *this, services);
         if (!page)
             continue;
-        page->move(0, 0);
+        page->setGeometry(rect());
         m_pages[slot] = page;
     }
 }
@@ -142,6 +142,13 @@ void CChildDlg::timerEvent(QTimerEvent* event) {
         OnTimer(TIMER_AUTO_REFRESH);
     else
         CTDialog::timerEvent(event);
+}
+
+void CChildDlg::resizeEvent(QResizeEvent* event) {
+    CTDialog::resizeEvent(event);
+    for (CTDialog* page : m_pages)
+        if (page)
+            page->setGeometry(rect());
 }
 
 bool CChildDlg::event(QEvent* event) {

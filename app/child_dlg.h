@@ -77,6 +77,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    // Every page fills the host.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreatePages(const PageFactory& factory, PageServices services);

@@ -9,8 +9,6 @@
 namespace cpe {
 namespace {
 
-// The picture window's rectangle in pixels, (5, 5) to (855, 590).
-constexpr QRect kPictureRect(QPoint(5, 5), QPoint(854, 589));
 constexpr int kMargin = 5;
 
 }  // namespace
@@ -29,10 +27,15 @@ CInstallHelpDlg::CInstallHelpDlg(QWidget* parent) : CTDialog(parent, Qt::Widget)
     m_pPicture = new CScrollBitmapWnd(this);
     m_pPicture->setObjectName(QString::number(kPictureId));
     m_pPicture->setProperty(kCtrlIdProperty, kPictureId);
-    // Kept inside the page, so that both scroll bars stay on screen.
-    m_pPicture->setGeometry(kPictureRect.intersected(rect().adjusted(0, 0, -kMargin, -kMargin)));
+    m_pPicture->setGeometry(rect().adjusted(kMargin, kMargin, -kMargin, -kMargin));
     m_pPicture->show();
     m_pPicture->LoadPicture(QString::fromStdString(Skin().paths.help));
+}
+
+void CInstallHelpDlg::resizeEvent(QResizeEvent* event) {
+    CTDialog::resizeEvent(event);
+    if (m_pPicture)
+        m_pPicture->setGeometry(rect().adjusted(kMargin, kMargin, -kMargin, -kMargin));
 }
 
 }  // namespace cpe

@@ -20,8 +20,12 @@ public:
 
     CScrollBitmapWnd* Picture() const { return m_pPicture; }
 
+protected:
+    // The picture window fills the page but for a margin, so both scroll bars stay on screen.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
-    CScrollBitmapWnd* m_pPicture;
+    CScrollBitmapWnd* m_pPicture = nullptr;
 };
 
 }  // namespace cpe

@@ -83,6 +83,14 @@ std::string RuntimeDir() {
     return IsPrivateFolder(dir) ? WithTrailingSlash(dir) : std::string();
 }
 
+std::string UserConfigDir() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
+        return WithTrailingSlash(config) + "cpe-manager/";
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return WithTrailingSlash(home) + ".config/cpe-manager/";
+    return {};
+}
+
 std::string_view InstalledProgramDir() {
 #ifdef CPE_INSTALLED_PROGRAM_DIR
     return CPE_INSTALLED_PROGRAM_DIR;

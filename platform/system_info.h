@@ -47,6 +47,11 @@ private:
 // to it. Callers then go without the folder rather than trust it.
 std::string RuntimeDir();
 
+// The user's settings folder of the program: "$XDG_CONFIG_HOME/cpe-manager/" when XDG_CONFIG_HOME
+// is an absolute path, else "$HOME/.config/cpe-manager/", with a trailing '/'; empty when neither
+// is set. Nothing is created.
+std::string UserConfigDir();
+
 // The folder `cmake --install` puts the program in ("/usr/lib/cpe-manager/"), with a trailing '/'.
 std::string_view InstalledProgramDir();
 // Whether the program may keep its files of one run in `folder` (its own folder or one inside it):

@@ -2,6 +2,7 @@
 
 #include "ui/skin_qt.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,24 +23,46 @@ void CTDialog::SetBkImage(const QString& path) {
     update();
 }
 
-void CTDialog::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void CTDialog::PaintBackground(QPainter& p) {
     if (!m_bkImage.isNull())
         p.drawPixmap(rect(), m_bkImage);
     else if (m_bFill)
         p.fillRect(rect(), ToQColor(m_crFill));
+}
+
+void CTDialog::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    PaintBackground(p);
     if (!m_lines.empty()) {
         p.setPen(QPen(ToQColor(m_crLine), m_nLineWidth));
         for (const line_point& l : m_lines)
             p.drawLine(l.startX, l.startY, l.endX, l.endY);
     }
     if (m_nRadius > 0 && !m_bRegionApplied) {
-        QPainterPath path;
-        path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), m_nRadius / 2.0, m_nRadius / 2.0);
-        setMask(QRegion(path.toFillPolygon().toPolygon()));
+        // A window that fills the screen has square corners.
+        if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            clearMask();
+        } else {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), m_nRadius / 2.0, m_nRadius / 2.0);
+            setMask(QRegion(path.toFillPolygon().toPolygon()));
+        }
         m_bRegionApplied = true;
         QTimer::singleShot(0, this, qOverload<>(&QWidget::update));
     }
+}
+
+void CTDialog::resizeEvent(QResizeEvent* event) {
+    m_bRegionApplied = false;  // the rounded region follows the new size at the next paint
+    QDialog::resizeEvent(event);
+}
+
+void CTDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        m_bRegionApplied = false;
+        update();
+    }
+    QDialog::changeEvent(event);
 }
 
 void CTDialog::keyPressEvent(QKeyEvent* event) {
@@ -55,13 +78,10 @@ void CTDialog::keyPressEvent(QKeyEvent* event) {
 
 void CTDialog::mousePressEvent(QMouseEvent* event) {
     if (m_bDrag && event->button() == Qt::LeftButton) {
-        QWidget* top = window();
-        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
-        m_bDragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - top->frameGeometry().topLeft();
+        // The move starts once the pointer travels, so a double click still reaches the window.
+        m_bPressed = true;
+        m_pressGlobal = event->globalPosition().toPoint();
+        m_dragOffset = m_pressGlobal - window()->frameGeometry().topLeft();
         event->accept();
         return;
     }
@@ -69,8 +89,19 @@ void CTDialog::mousePressEvent(QMouseEvent* event) {
 }
 
 void CTDialog::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_bPressed && !m_bDragging && (event->buttons() & Qt::LeftButton) &&
+        (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+        QWidget* top = window();
+        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
+            m_bPressed = false;
+            event->accept();
+            return;
+        }
+        m_bDragging = true;
+    }
     if (m_bDragging && (event->buttons() & Qt::LeftButton)) {
-        window()->move(event->globalPosition().toPoint() - m_dragOffset);
+        window()->move(global - m_dragOffset);
         event->accept();
         return;
     }
@@ -78,7 +109,8 @@ void CTDialog::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CTDialog::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_bDragging && event->button() == Qt::LeftButton) {
+    if ((m_bPressed || m_bDragging) && event->button() == Qt::LeftButton) {
+        m_bPressed = false;
         m_bDragging = false;
         event->accept();
         return;

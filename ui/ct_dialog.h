@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <vector>
 
+class QPainter;
+
 namespace cpe {
 
 struct line_point {
@@ -23,6 +25,7 @@ public:
     // Loads the background picture (an empty path keeps the current one).
     void SetBkImage(const QString& path);
     bool HasBkImage() const { return !m_bkImage.isNull(); }
+    const QPixmap& BkImage() const { return m_bkImage; }
     bool RegionApplied() const { return m_bRegionApplied; }
 
     bool m_bDrag = false;
@@ -34,7 +37,11 @@ public:
     int m_nRadius = 0;
 
 protected:
+    // The stretched background picture, else the fill when it is on.
+    virtual void PaintBackground(QPainter& p);
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -43,7 +50,9 @@ protected:
 private:
     QPixmap m_bkImage;
     bool m_bRegionApplied = false;
+    bool m_bPressed = false;
     bool m_bDragging = false;
+    QPoint m_pressGlobal;
     QPoint m_dragOffset;
 };
 

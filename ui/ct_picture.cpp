@@ -112,7 +112,10 @@ void CTPicture::paintEvent(QPaintEvent*) {
     if (m_canvas.isNull())
         return;
     QPainter p(this);
-    p.drawImage(0, 0, m_canvas);
+    if (m_bStretch)
+        p.drawImage(rect(), m_canvas);
+    else
+        p.drawImage(0, 0, m_canvas);
 }
 
 }  // namespace cpe

@@ -43,6 +43,9 @@ public:
     void AdvanceFrame();
 
     ColorRef m_crBk = Rgb(255, 255, 255);
+    // Drawn over the whole control rather than at the picture's own size (a separator line that
+    // spans a page of any width).
+    bool m_bStretch = false;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

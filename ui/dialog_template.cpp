@@ -6,6 +6,7 @@
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/template_layout.h"
 #include "ui/translate_window.h"
 
 #include <QCheckBox>
@@ -88,7 +89,11 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
     }
     case ControlKind::kGrid: return new CGridCtrl(parent);
     case ControlKind::kPager: return new CTMultiPages(parent);
-    case ControlKind::kPicture: return new CTPicture(parent);
+    case ControlKind::kPicture: {
+        auto* picture = new CTPicture(parent);
+        picture->m_bStretch = (c.flags & kCtlStretchPicture) != 0;
+        return picture;
+    }
     case ControlKind::kIpAddress: {
         auto* e = new QLineEdit(parent);
         e->setProperty(kNoTranslateProperty, true);
@@ -147,9 +152,19 @@ void BuildDialog(QWidget* dialog, const DialogTemplate& tpl) {
     }
     if (tpl.title && *tpl.title)
         dialog->setWindowTitle(QString::fromUtf8(tpl.title));
-    dialog->setFixedSize(DialogUnitsToPixels(QSize(tpl.cx, tpl.cy)));
+    const QSize size = DialogUnitsToPixels(QSize(tpl.cx, tpl.cy));
+    if (!(tpl.style & kDlgResizable)) {
+        dialog->setFixedSize(size);
+        for (const ControlTemplate& c : tpl.controls)
+            CreateControl(dialog, c);
+        return;
+    }
+    if (dialog->isWindow())
+        dialog->setMinimumSize(size);
+    dialog->resize(size);
+    auto* layout = new TemplateLayout(dialog, size);
     for (const ControlTemplate& c : tpl.controls)
-        CreateControl(dialog, c);
+        layout->Add(CreateControl(dialog, c), c.stretch);
 }
 
 bool BuildDialog(QWidget* dialog, int templateId) {

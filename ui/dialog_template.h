@@ -40,7 +40,27 @@ enum ControlFlags : unsigned {
     kCtlNumber = 0x20,  // digits only
     kCtlReadOnly = 0x40,
     kCtlMultiline = 0x80,
+    kCtlStretchPicture = 0x100,  // a picture drawn over the whole control
 };
+
+// How a control of a resizable dialog follows the dialog's size: the share, in percent, of the
+// dialog's growth beyond its template it moves by and grows by in each direction (a dialog
+// smaller than its template takes the same shares of the shrinkage).
+struct Stretch {
+    int moveX = 0;
+    int moveY = 0;
+    int sizeX = 0;
+    int sizeY = 0;
+    bool operator==(const Stretch&) const = default;
+};
+
+inline constexpr Stretch kStayPut{};
+inline constexpr Stretch kFillBoth{0, 0, 100, 100};
+inline constexpr Stretch kStickRight{100, 0, 0, 0};
+inline constexpr Stretch kStickBottom{0, 100, 0, 0};
+inline constexpr Stretch kStickBottomRight{100, 100, 0, 0};
+inline constexpr Stretch kBottomFillX{0, 100, 100, 0};
+inline constexpr Stretch kCentre{50, 50, 0, 0};
 
 struct ControlTemplate {
     int id;
@@ -48,6 +68,7 @@ struct ControlTemplate {
     const char* text;
     int x, y, cx, cy;  // dialog units
     unsigned flags = kCtlNone;
+    Stretch stretch = kStayPut;
 };
 
 enum DialogStyle : unsigned {
@@ -55,6 +76,9 @@ enum DialogStyle : unsigned {
     kDlgPopup = 0x02,
     kDlgCaption = 0x04,  // has a title bar
     kDlgAppWindow = 0x08,
+    // May be sized beyond its template (a window: never below it); its controls follow their
+    // stretch rules.
+    kDlgResizable = 0x10,
 };
 
 struct DialogTemplate {
@@ -77,9 +101,10 @@ std::span<const DialogTemplate> PageTemplates();
 std::span<const DialogTemplate> ConfigTemplates();
 std::span<const DialogTemplate> FleetTemplates();
 
-// Sizes `dialog` to the template, makes a child template a plain child widget (hidden until
-// shown) and a caption-less popup frameless, and creates its controls (object name and "ctrlId" property =
-// control id). Returns false when there is no template of that id.
+// Sizes `dialog` to the template (a fixed size unless the template is resizable), makes a child
+// template a plain child widget (hidden until shown) and a caption-less popup frameless, and
+// creates its controls (object name and "ctrlId" property = control id). Returns false when there
+// is no template of that id.
 bool BuildDialog(QWidget* dialog, int templateId);
 void BuildDialog(QWidget* dialog, const DialogTemplate& tpl);
 QWidget* CreateControl(QWidget* parent, const ControlTemplate& ctl);

@@ -1,5 +1,7 @@
 #include "ui/scroll_bitmap_wnd.h"
 
+#include "ui/skin_qt.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -15,6 +17,7 @@ CScrollBitmapWnd::CScrollBitmapWnd(QWidget* parent)
     m_vBar->setObjectName(QString::number(kVertBarId));
     for (QScrollBar* bar : {m_hBar, m_vBar}) {
         bar->setSingleStep(kLineStep);
+        ApplyScrollBarStyle(*bar);
         bar->hide();
         connect(bar, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
     }

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPalette>
+#include <QScrollBar>
 
 namespace cpe {
 
@@ -76,6 +77,21 @@ void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const 
     const QString up = QString::fromStdString(normal);
     const QString pressed = down.empty() ? up : QString::fromStdString(down);
     button.SetImages(up, pressed, pressed, up);
+}
+
+void ApplyScrollBarStyle(QScrollBar& bar) {
+    // The platform style draws a light handle in a grey track, which reads as a grey handle at
+    // the far end, moving against the view.
+    bar.setStyleSheet(QStringLiteral(
+        "QScrollBar { background: rgb(240, 240, 240); border: none; margin: 0px; }"
+        "QScrollBar:horizontal { height: 12px; }"
+        "QScrollBar:vertical { width: 12px; }"
+        "QScrollBar::handle { background: rgb(184, 184, 184); border-radius: 4px; }"
+        "QScrollBar::handle:hover, QScrollBar::handle:pressed { background: rgb(140, 140, 140); }"
+        "QScrollBar::handle:horizontal { min-width: 24px; margin: 2px 0px; }"
+        "QScrollBar::handle:vertical { min-height: 24px; margin: 0px 2px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; background: none; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"));
 }
 
 void ApplyLabelStyle(CTStatic& label) {

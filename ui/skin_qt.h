@@ -10,6 +10,7 @@
 #include <string>
 
 class QLabel;
+class QScrollBar;
 
 namespace cpe {
 
@@ -40,5 +41,8 @@ void ApplyTitleStrip(QLabel& strip, CTStatic& title);
 // `normal` when empty) for hover and pressed. A skin without the picture (an empty path) leaves
 // the button as it is.
 void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down = {});
+// The scroll bars of the skin: a dark handle on a light track, so the handle is plainly the part
+// that stands for the view and moves with it.
+void ApplyScrollBarStyle(QScrollBar& bar);
 
 }  // namespace cpe

@@ -39,7 +39,7 @@ LabWindow::LabWindow(std::chrono::milliseconds tick) {
     InitSkinPaths(skin_, resources, LanguageLcid());
     InstallSkin(&skin_);
     window_ = std::make_unique<CApplicationDlg>(PageServices{utility_.Engine(), utility_.Store()},
-                                                CApplicationDlg::Options{{}, false});
+                                                CApplicationDlg::Options{{}, false, {}});
     window_->show();
     status_ = dynamic_cast<CStatusDlg*>(window_->m_pChildDlg->PageById(CStatusDlg::kDialogId));
     status_->SetTimings({static_cast<int>(tick.count()), CStatusDlg::Timings{}.renameRefreshMs});

@@ -7,6 +7,7 @@
 #include "app/help_menu.h"
 #include "app/menu_dlg.h"
 #include "app/tray_icon.h"
+#include "app/window_placement.h"
 #include "lang/language.h"
 #include "platform/system_info.h"
 #include "ui/ct_button_picture.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <fstream>
@@ -28,7 +30,8 @@ using namespace std::chrono_literals;
 class MainWindowTest : public ::testing::Test {
 protected:
     std::unique_ptr<CApplicationDlg> Make(bool tray) {
-        return std::make_unique<CApplicationDlg>(services_.Services(), CApplicationDlg::Options{CountingPages(), tray});
+        return std::make_unique<CApplicationDlg>(services_.Services(),
+                                                 CApplicationDlg::Options{CountingPages(), tray, {}});
     }
 
     // Runs the window modally with `action` posted into its loop; the run's result, or -1 when
@@ -50,20 +53,76 @@ protected:
     LoopbackServices services_;
 };
 
-TEST_F(MainWindowTest, IsAFixedBorderlessWindowWithBothPanelsBelowTheBanner) {
+TEST_F(MainWindowTest, IsABorderlessWindowThatGrowsFromItsTemplateSizeWithBothPanelsBelowTheBanner) {
     auto w = Make(false);
     // The template's width; the height grows so the panels below the banner fit whole.
     EXPECT_EQ(w->width(), DialogUnitsToPixels(QSize(584, 415)).width());
-    EXPECT_GE(w->height(), DialogUnitsToPixels(QSize(584, 415)).height());
     EXPECT_EQ(w->height(), 86 + DialogUnitsToPixels(QSize(490, 372)).height());
-    EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the window can be resized";
+    EXPECT_EQ(w->minimumSize(), w->size()) << "the default size is the smallest";
     EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(w->m_nRadius, CApplicationDlg::kCornerRadius);
     EXPECT_TRUE(w->m_bDrag);
     EXPECT_EQ(w->m_pMenuDlg->pos(), QPoint(0, 86));
     EXPECT_EQ(w->m_pChildDlg->pos(), QPoint(w->m_pMenuDlg->width(), 86));
     EXPECT_EQ(w->m_pMenuDlg->size(), DialogUnitsToPixels(QSize(91, 372)));
-    EXPECT_EQ(w->m_pChildDlg->size(), DialogUnitsToPixels(QSize(490, 372)));
+    EXPECT_EQ(w->m_pChildDlg->size(), QSize(w->width() - w->m_pMenuDlg->width(), w->m_pMenuDlg->height()));
+
+    // Grown, the page host and its pages take the new room; the title buttons keep to the right.
+    const QPoint closeFromRight = QPoint(w->width(), 0) - w->TitleButton(CApplicationDlg::kCloseButtonId)->pos();
+    w->show();
+    w->resize(1600, 1000);
+    EXPECT_EQ(w->m_pChildDlg->geometry(), QRect(w->m_pMenuDlg->width(), 86, 1600 - w->m_pMenuDlg->width(), 914));
+    EXPECT_EQ(w->m_pMenuDlg->height(), 914);
+    for (const int id : {139})
+        EXPECT_EQ(w->m_pChildDlg->PageById(id)->size(), w->m_pChildDlg->size());
+    EXPECT_EQ(QPoint(w->width(), 0) - w->TitleButton(CApplicationDlg::kCloseButtonId)->pos(), closeFromRight);
+    w->resize(100, 100);
+    EXPECT_EQ(w->size(), w->minimumSize()) << "never below the template";
+}
+
+TEST_F(MainWindowTest, RemembersItsSizeAndMaximisedStateInTheUsersSettingsAndDistrustsWhatItFinds) {
+    TempDir settings;
+    const std::filesystem::path file = settings.path() / "cpe-manager" / "window.ini";
+    const QSize minimum(876, 644);
+    const QSize screen(1920, 1080);
+    EXPECT_EQ(StartPlacement(LoadWindowPlacement(file), minimum, screen).size, minimum) << "nothing remembered";
+
+    ASSERT_TRUE(SaveWindowPlacement(file, {QSize(1200, 800), true}));
+    WindowPlacement start = StartPlacement(LoadWindowPlacement(file), minimum, screen);
+    EXPECT_EQ(start.size, QSize(1200, 800));
+    EXPECT_TRUE(start.maximized);
+
+    const char* absurd[][2] = {{"5000", "800"}, {"-1200", "800"},       {"1200", "12x"},
+                               {"", "800"},     {"99999999999", "800"}, {"400", "300"}};
+    for (const auto& [width, height] : absurd) {
+        std::ofstream(file) << "[MainWindow]\nWidth=" << width << "\nHeight=" << height << "\nMaximized=0\n";
+        start = StartPlacement(LoadWindowPlacement(file), minimum, screen);
+        EXPECT_EQ(start.size, minimum) << width << " x " << height;
+        EXPECT_FALSE(start.maximized);
+    }
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    EXPECT_EQ(StartPlacement(LoadWindowPlacement(file), minimum, screen).size, minimum) << "a folder in its place";
+
+    // The window writes its placement as it closes and takes it back at the next start.
+    std::filesystem::remove(file);
+    {
+        CApplicationDlg::Options options{CountingPages(), false, file};
+        CApplicationDlg w(services_.Services(), options);
+        w.resize(w.minimumWidth() + 100, w.minimumHeight() + 50);
+        w.done(QDialog::Accepted);
+    }
+    CApplicationDlg::Options options{CountingPages(), false, file};
+    const std::optional<WindowPlacement> written = LoadWindowPlacement(file);
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(written->maximized);
+    CApplicationDlg again(services_.Services(), options);
+    EXPECT_EQ(written->size, again.minimumSize() + QSize(100, 50));
+    // Taken back unless this screen is too small for it.
+    EXPECT_EQ(again.size(),
+              StartPlacement(written, again.minimumSize(), QGuiApplication::primaryScreen()->availableGeometry().size())
+                  .size);
 }
 
 TEST_F(MainWindowTest, MenuButtonsRunTopToBottomInPageOrderWithTheVersionBelow) {
@@ -153,7 +212,8 @@ TEST_F(MainWindowTest, HelpAddressesResolveRelativeFilesAgainstTheProgramFolder)
 TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses) {
     auto w = Make(false);
     auto menu = w->MakeSystemMenu();
-    ASSERT_EQ(menu->actions().size(), 1);
+    ASSERT_EQ(menu->actions().size(), 3) << "maximise, a separator, About";
+    EXPECT_EQ(menu->actions()[0]->text(), "Maximize");
     bool aboutSeen = false;
     QTimer::singleShot(0, w.get(), [&] {
         auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
@@ -164,7 +224,7 @@ TEST_F(MainWindowTest, TheBannerMenuOpensTheAboutBoxWhichItsOkButtonCloses) {
         EXPECT_EQ(name->text().toStdString(), "CPEManagement " + platform::VersionText());
         QTest::mouseClick(DlgItem<QPushButton>(about, 1), Qt::LeftButton);
     });
-    menu->actions()[0]->trigger();
+    menu->actions()[2]->trigger();
     EXPECT_TRUE(aboutSeen);
 }
 
@@ -175,7 +235,11 @@ TEST_F(MainWindowTest, InstallHelpPageKeepsItsPictureWindowInsideThePage) {
     CScrollBitmapWnd* picture = page->Picture();
     EXPECT_EQ(DlgItemWidget(page, 102), picture);
     EXPECT_EQ(picture->pos(), QPoint(5, 5));
-    EXPECT_TRUE(page->rect().contains(picture->geometry()));
+    // Shown in a grown window, the picture window grows with the page and keeps its margin.
+    w->show();
+    w->resize(1400, 900);
+    w->m_pChildDlg->ShowPageSlot(6);
+    EXPECT_EQ(picture->geometry(), page->rect().adjusted(5, 5, -5, -5));
     EXPECT_FALSE(DlgItemWidget(page, 1130)->isVisibleTo(page));
 }
 

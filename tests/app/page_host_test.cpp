@@ -17,8 +17,8 @@ using namespace std::chrono_literals;
 class PageHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ =
-            std::make_unique<CApplicationDlg>(services_.Services(), CApplicationDlg::Options{CountingPages(), false});
+        window_ = std::make_unique<CApplicationDlg>(services_.Services(),
+                                                    CApplicationDlg::Options{CountingPages(), false, {}});
         host_ = window_->m_pChildDlg;
         menu_ = window_->m_pMenuDlg;
         window_->show();

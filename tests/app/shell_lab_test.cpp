@@ -94,7 +94,7 @@ TEST_F(ShellLabTest, SearchListsTheFleetARenameReachesTheDeviceAndTheAdapterPage
     lab::Utility utility;
     ASSERT_TRUE(utility.Started()) << "the engine could not bind its ports";
 
-    CApplicationDlg window(PageServices{utility.Engine(), utility.Store()}, CApplicationDlg::Options{{}, false});
+    CApplicationDlg window(PageServices{utility.Engine(), utility.Store()}, CApplicationDlg::Options{{}, false, {}});
     window.show();
     CChildDlg& host = *window.m_pChildDlg;
     CMenuDlg& menu = *window.m_pMenuDlg;

@@ -36,16 +36,21 @@ using namespace std::chrono_literals;
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The instance lock lives in the runtime folder: a private one per test.
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
-        ::setenv("XDG_RUNTIME_DIR", services_.Dir().c_str(), 1);
+        // The instance lock lives in the runtime folder: a private one per test; so does the
+        // window's remembered size, in the settings folder.
+        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) {
+            const char* old = std::getenv(name);
+            oldEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            ::setenv(name, services_.Dir().c_str(), 1);
+        }
     }
     void TearDown() override {
-        if (oldRuntime_)
-            ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
+        for (const auto& [name, old] : oldEnv_) {
+            if (old)
+                ::setenv(name, old->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
     }
 
     // Start-up takes the loopback engine and store and records when it asks for them.
@@ -61,7 +66,7 @@ protected:
     }
 
     LoopbackServices services_;
-    std::optional<std::string> oldRuntime_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> oldEnv_;
     std::vector<std::string> steps_;
 };
 

@@ -1,5 +1,8 @@
 // List mechanics through real widgets: header sorting, search, page size, the online count, the
 // pager, row numbering, check boxes and status texts.
+#include "lang/language.h"
+#include "pages/code_texts.h"
+#include "pages/list_page_traits.h"
 #include "pages/reboot_restore_dlg.h"
 #include "pages/status_dlg.h"
 #include "tests/pages/page_fixture.h"
@@ -11,6 +14,7 @@
 #include "ui/skin_settings.h"
 
 #include <QComboBox>
+#include <QScrollBar>
 
 namespace cpe::test {
 namespace {
@@ -269,7 +273,7 @@ TEST_F(CheckBoxPages, ShowTheirColumnsStatusTextsCheckBoxesAndActionButton) {
     page->RefreshList();
     CGridCtrl& grid = *page->Grid();
     ASSERT_EQ(grid.GetColumnCount(), 12);
-    EXPECT_EQ(grid.GetColumnWidth(4), 92);
+    EXPECT_EQ(grid.GetColumnWeight(4), 92);
     EXPECT_EQ(grid.GetItemText(0, 11), "Status");
     EXPECT_EQ(page->SortColumn(), 4);
     EXPECT_TRUE(page->ActionButton()->isVisible());
@@ -326,6 +330,55 @@ TEST_F(ShippedSkin, StatusIconsComeFromTheSkinsStrip) {
     EXPECT_EQ(management->Grid()->GetCell(1, management->Traits().ColumnOf(ListColumn::kOperate))->GetImage(), 0);
     management.reset();
     InstallSkin(nullptr);
+}
+
+// Each list at the page's default size, in both languages, with every cell holding the longest
+// text its column can show: the columns fill the grid, so the last one (the action column on
+// the management and bridge pages) is on screen without scrolling, and a text that does not fit
+// ends in an ellipsis within its cell.
+TEST_F(PageTest, EveryListFitsItsGridAndCutsNoTextWithoutAnEllipsis) {
+    const QString ellipsis(QChar(0x2026));
+    for (const std::uint16_t lcid : {1033, 2052}) {
+        ASSERT_TRUE(InitLanguage(CPE_SOURCE_DIR "/resources/", lcid));
+        QStringList longest = {QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"), QStringLiteral("255.255.255.255"),
+                               QStringLiteral("FF:FF:FF:FF:FF:FF"), QString::fromUtf8("屋顶接入点东南角第三号设备")};
+        for (int code = 0; code <= 9; ++code)
+            for (const std::string& text : {StatusText(code), WorkModeText(code), SecureModeText(code)})
+                longest << QString::fromStdString(text);
+        for (const int id : {ids::kStatusDlg, ids::kManagementDlg, ids::kBridgeDlg, ids::kRebootDlg, ids::kUpgradeDlg,
+                             ids::kRestoreDlg}) {
+            AddDevices(1, 3);
+            CListPageDlg page(*FindListPageTraits(id), nullptr, host_, Services());
+            page.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+            page.RefreshList();
+            CGridCtrl& grid = *page.Grid();
+            QApplication::processEvents();
+            const int last = grid.GetColumnCount() - 1;
+            EXPECT_FALSE(grid.horizontalScrollBar()->isVisible()) << id;
+            EXPECT_LE(grid.CellRect(0, last).right(), grid.viewport()->width() - 1) << id << ": the last column is cut";
+            for (int r = 1; r < grid.GetRowCount(); ++r)
+                for (int c = 0; c < grid.GetColumnCount(); ++c)
+                    if (!grid.GetItemText(r, c).isEmpty())
+                        for (const QString& text : longest)
+                            if (grid.GetCell(r, c)->GetText().size() < text.size())
+                                grid.SetItemText(r, c, text);
+            for (int r = 0; r < grid.GetRowCount(); ++r) {
+                for (int c = 0; c < grid.GetColumnCount(); ++c) {
+                    const CGridCellBase* cell = grid.GetCell(r, c);
+                    const QRect room = cell->TextRoom(r, c, grid.CellRect(r, c));
+                    const QString shown = cell->ShownText(room);
+                    const std::string where = std::to_string(id) + " (" + std::to_string(r) + "," + std::to_string(c) +
+                                              ") " + shown.toStdString();
+                    EXPECT_TRUE(shown == cell->GetText() || shown.endsWith(ellipsis)) << where;
+                    if (!shown.isEmpty()) {
+                        EXPECT_LE(QFontMetrics(cell->GetFont()).horizontalAdvance(shown), room.width()) << where;
+                    }
+                }
+            }
+        }
+    }
+    InitLanguage(CPE_SOURCE_DIR "/resources/", 1033);
 }
 
 }  // namespace

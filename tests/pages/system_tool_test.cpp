@@ -32,7 +32,7 @@ TEST_F(AdapterPage, ListsUsableAdaptersWithAllTheirAddresses) {
     page->SetRefreshInterval(20);
     CGridCtrl& grid = *page->Grid();
     ASSERT_EQ(grid.GetColumnCount(), 4);
-    EXPECT_EQ(grid.GetColumnWidth(1), 350);
+    EXPECT_EQ(grid.GetColumnWeight(1), 350);
     ASSERT_EQ(grid.GetRowCount(), 2) << "an adapter without an address is not listed";
     EXPECT_EQ(grid.GetItemText(1, 0), "1");
     EXPECT_EQ(grid.GetItemText(1, 1), "eth0");

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -84,7 +85,8 @@ TEST_F(GridFixture, StyledCellsUseTheSkin) {
     const SkinSettings& s = Skin();
     EXPECT_EQ(grid->GetCell(0, 1)->GetTextClr(), s.gridTitleTextColor);
     EXPECT_EQ(grid->GetCell(0, 1)->GetBackClr(), s.gridTitleBkColor);
-    EXPECT_EQ(grid->GetColumnWidth(1), 120);
+    EXPECT_EQ(grid->GetColumnWeight(1), 120);
+    EXPECT_TRUE(grid->ColumnsFillWidth());
     EXPECT_EQ(grid->GetRowHeight(3), 26);
     EXPECT_EQ(grid->GetCell(3, 1)->GetTextClr(), s.gridTextColor);
     EXPECT_EQ(grid->GetCell(3, 2)->GetTextClr(), s.textOnlineColor);
@@ -305,7 +307,8 @@ TEST_F(GridFixture, KeyboardMovesTheFocusCell) {
     EXPECT_EQ(grid->GetFocusCell(), (CCellID{1, 0}));  // never onto the header
 }
 
-TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDivider) {
+TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDividerTakesFromTheNeighbour) {
+    const int widths[] = {grid->GetColumnWidth(0), grid->GetColumnWidth(1), grid->GetColumnWidth(2)};
     const QRect header = grid->CellRect(0, 0);
     const QPoint divider(header.right() + 1, header.center().y());
     QTest::mouseMove(View(), divider);
@@ -313,18 +316,78 @@ TEST_F(GridFixture, ColumnResizeByDraggingTheHeaderDivider) {
     QTest::mousePress(View(), Qt::LeftButton, {}, divider);
     QTest::mouseMove(View(), divider + QPoint(40, 0));
     QTest::mouseRelease(View(), Qt::LeftButton, {}, divider + QPoint(40, 0));
-    EXPECT_EQ(grid->GetColumnWidth(0), 100);
+    EXPECT_EQ(grid->GetColumnWidth(0), widths[0] + 40);
+    EXPECT_EQ(grid->GetColumnWidth(1), widths[1] - 40);
+    EXPECT_EQ(grid->GetColumnWidth(2), widths[2]);
     EXPECT_EQ(page.Count(NM_CLICK), 0);
+    // The grid's right edge is no divider: the columns keep filling the width.
+    QTest::mouseMove(View(), QPoint(View()->width() - 1, header.center().y()));
+    EXPECT_NE(View()->cursor().shape(), Qt::SplitHCursor);
+
+    grid->SetColumnsFillWidth(false);
+    QTest::mousePress(View(), Qt::LeftButton, {}, divider + QPoint(40, 0));
+    QTest::mouseRelease(View(), Qt::LeftButton, {}, divider + QPoint(60, 0));
+    EXPECT_EQ(grid->GetColumnWidth(0), widths[0] + 60) << "fixed widths: only the dragged column changes";
+    EXPECT_EQ(grid->GetColumnWidth(1), widths[1] - 40);
 }
 
-TEST_F(GridFixture, TitleTipOnlyForClippedText) {
-    SetDataCell(*grid, 2, 0, QStringLiteral("a text far too long for sixty pixels"),
-                DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+TEST_F(GridFixture, ColumnsKeepTheirProportionsAndFillTheGridAtAnySize) {
+    auto shown = [&] {
+        int total = 0;
+        for (int c = 0; c < 3; ++c)
+            total += grid->GetColumnWidth(c);
+        return total;
+    };
+    for (const QSize size : {QSize(300, 300), QSize(1900, 1000), QSize(500, 120)}) {
+        grid->resize(size);
+        QApplication::processEvents();  // the scroll area shows or hides its bars in a queued call
+        const int room = grid->viewport()->width();
+        EXPECT_EQ(shown(), room) << size.width() << "x" << size.height();
+        EXPECT_NEAR(grid->GetColumnWidth(2) * 60.0 / grid->GetColumnWidth(0), 200, 4);
+        EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+        const QRect last = grid->CellRect(1, 2);
+        EXPECT_EQ(last.right(), room - 1) << "the last column ends at the view's edge";
+    }
+    EXPECT_TRUE(grid->verticalScrollBar()->isVisible()) << "the rows outgrow 120 pixels";
+}
+
+TEST_F(GridFixture, TheScrollBarHandleStandsWhereTheViewIs) {
+    grid->SetColumnsFillWidth(false);
+    grid->SetColumnWidth(2, 1200);
+    grid->ResetScrollBars();
+    QApplication::processEvents();
+    QScrollBar* bar = grid->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    // The handle is the darkest part of the bar: at the left while the view shows the left edge,
+    // at the right once scrolled to the end.
+    auto darkerSide = [&] {
+        QImage img(bar->size(), QImage::Format_RGB32);
+        bar->render(&img);
+        const int y = img.height() / 2;
+        const int left = qGray(img.pixel(img.width() / 10, y));
+        const int right = qGray(img.pixel(img.width() * 9 / 10, y));
+        return std::string(left < right ? "left" : right < left ? "right" : "neither");
+    };
+    bar->setValue(0);
+    EXPECT_EQ(darkerSide(), "left");
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(darkerSide(), "right");
+    EXPECT_EQ(grid->CellRect(0, 2).right(), grid->viewport()->width() - 1) << "the view shows the last column's end";
+}
+
+TEST_F(GridFixture, ACutTextEndsInAnEllipsisAndItsTitleTipShowsItWhole) {
+    const QString longText = QStringLiteral("a text far too long for its column");
+    SetDataCell(*grid, 2, 0, longText, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    const CGridCellBase* cell = grid->GetCell(2, 0);
+    const QRect room = cell->TextRoom(2, 0, grid->CellRect(2, 0));
+    const QString shown = cell->ShownText(room);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(QFontMetrics(cell->GetFont()).horizontalAdvance(shown), room.width());
     MoveTo(1, 1);
     EXPECT_FALSE(grid->TitleTip()->isVisible());
     MoveTo(2, 0);
     ASSERT_TRUE(grid->TitleTip()->isVisible());
-    EXPECT_EQ(grid->TitleTip()->Text(), QStringLiteral("a text far too long for sixty pixels"));
+    EXPECT_EQ(grid->TitleTip()->Text(), longText);
     MoveTo(3, 2);
     EXPECT_FALSE(grid->TitleTip()->isVisible());
     MoveTo(2, 0);

@@ -87,7 +87,7 @@ void SetupListGrid(CGridCtrl& grid, bool checks, const CImageList* icons) {
         SetTitleCell(grid, c, cols[c].width, *cols[c].key ? T(cols[c].key) : QString());
     if (checks)
         grid.SetCheckCell(0);
-    const unsigned fmt = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+    const unsigned fmt = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     grid.SetRowCount(1 + 10);
     for (int r = 1; r <= 10; ++r) {
         const Device& d = kDevices[r - 1];

@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     const PageServices services{engine, store, fleet.get()};
 
     {
-        CApplicationDlg window(services, CApplicationDlg::Options{{}, false});
+        CApplicationDlg window(services, CApplicationDlg::Options{{}, false, {}});
         window.show();
         window.m_pMenuDlg->ShowPage(ids::menu::kInventoryButton);
         auto* page = dynamic_cast<CInventoryDlg*>(window.m_pChildDlg->PageById(ids::kInventoryDlg));

@@ -15,7 +15,8 @@
 namespace cpe {
 namespace {
 
-constexpr int kImageGap = 2;  // between a cell's image and its text
+constexpr int kImageGap = 2;     // between a cell's image and its text
+constexpr int kSortMarkGap = 3;  // between a header's text and its sort mark
 
 int ToQtAlignment(unsigned format) {
     int flags = 0;
@@ -141,24 +142,18 @@ void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect) {
 
     const QFont& font = GetFont();
     p.setFont(font);
-    QRect r = rect.adjusted(GetMargin(), GetMargin(), -GetMargin(), -GetMargin());
-
     const CImageList* images = m_pGrid ? m_pGrid->GetImageList() : nullptr;
     if (images && m_nImage >= 0) {
+        const QRect inner = rect.adjusted(GetMargin(), GetMargin(), -GetMargin(), -GetMargin());
         const QSize img = images->ImageSize();
-        const int used = images->UsedWidth(m_nImage);
-        if (used <= r.width() && img.height() <= rect.height()) {
-            images->Draw(p, m_nImage, QPoint(r.left(), rect.top() + (rect.height() - img.height()) / 2));
-            r.setLeft(r.left() + used + kImageGap);
-        }
+        if (images->UsedWidth(m_nImage) <= inner.width() && img.height() <= rect.height())
+            images->Draw(p, m_nImage, QPoint(inner.left(), rect.top() + (rect.height() - img.height()) / 2));
     }
 
-    if (row == 0 && m_pGrid && col == m_pGrid->GetSortColumn()) {
-        const QFontMetrics fm(font);
-        int size = std::min(fm.tightBoundingRect(QStringLiteral("M")).height() - 4, rect.height() - 4);
-        size = std::max(size, 4);
+    const QRect room = TextRoom(row, col, rect);
+    if (const int size = SortMarkSize(row, col, rect); size > 0) {
         const int half = size / 2;
-        const int right = r.right();
+        const int right = room.right() + kSortMarkGap + size;
         const int cy = rect.top() + rect.height() / 2;
         QPolygon tri;
         if (m_pGrid->GetSortAscending())
@@ -169,17 +164,33 @@ void CGridCellBase::Draw(QPainter& p, int row, int col, const QRect& rect) {
         p.setBrush(QColor(215, 215, 215));
         p.drawPolygon(tri);
         p.setBrush(Qt::NoBrush);
-        r.setRight(right - size - 3);
     }
 
-    if (!m_strText.isEmpty() && r.width() > 0) {
+    if (!m_strText.isEmpty() && room.width() > 0) {
         p.setPen(text);
-        const unsigned format = GetFormat();
-        QString shown = m_strText;
-        if (format & DT_END_ELLIPSIS)
-            shown = QFontMetrics(font).elidedText(m_strText, Qt::ElideRight, r.width());
-        p.drawText(r, ToQtAlignment(format), shown);
+        p.drawText(room, ToQtAlignment(GetFormat()), ShownText(room));
     }
+}
+
+int CGridCellBase::SortMarkSize(int row, int col, const QRect& cellRect) const {
+    if (row != 0 || !m_pGrid || col != m_pGrid->GetSortColumn())
+        return 0;
+    const QFontMetrics fm(GetFont());
+    const int size = std::min(fm.tightBoundingRect(QStringLiteral("M")).height() - 4, cellRect.height() - 4);
+    return std::max(size, 4);
+}
+
+QRect CGridCellBase::TextRoom(int row, int col, const QRect& cellRect) const {
+    QRect r = GetTextRect(cellRect);
+    if (const int mark = SortMarkSize(row, col, cellRect); mark > 0)
+        r.setRight(r.right() - mark - kSortMarkGap);
+    return r;
+}
+
+QString CGridCellBase::ShownText(const QRect& room) const {
+    if (GetFormat() & DT_WORDBREAK)
+        return m_strText;
+    return QFontMetrics(GetFont()).elidedText(m_strText, Qt::ElideRight, std::max(room.width(), 0));
 }
 
 void CGridCellCheck::SetCheck(bool checked) {
@@ -229,7 +240,7 @@ void CGridCellCheck::OnClick(QPoint) {
 namespace cpe {
 
 CGridDefaultCell::CGridDefaultCell() {
-    m_nFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+    m_nFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
     m_font = MakeFont(Skin().gridFont);
     m_nMargin = 3;
     m_crText = Rgb(0, 0, 0);

@@ -37,7 +37,6 @@ enum : unsigned {
     DT_WORDBREAK = 0x10,
     DT_SINGLELINE = 0x20,
     DT_NOPREFIX = 0x800,
-    DT_END_ELLIPSIS = 0x8000,
 };
 
 // "Use the default cell's colour".
@@ -79,6 +78,11 @@ public:
 
     // Paints the cell into `rect`; `row`/`col` tell the grid where it stands.
     virtual void Draw(QPainter& p, int row, int col, const QRect& rect);
+    // The room the text is drawn in: the text rectangle less the sort mark of a header cell.
+    QRect TextRoom(int row, int col, const QRect& cellRect) const;
+    // The text as drawn in `room`: whole, or, on a single line that does not fit, shortened to
+    // end in "…" (the grid's title tip then shows it whole).
+    QString ShownText(const QRect& room) const;
     // The part of the cell rectangle the text is drawn in.
     virtual QRect GetTextRect(const QRect& cellRect) const;
     virtual QSize GetTextExtent(const QString& text) const;
@@ -103,6 +107,10 @@ protected:
     std::optional<QFont> m_font;
     int m_nMargin = -1;
     QRect m_lastDrawn;
+
+private:
+    // Side of the header's sort-direction triangle in a cell drawn at `cellRect`, 0 elsewhere.
+    int SortMarkSize(int row, int col, const QRect& cellRect) const;
 };
 
 class CGridCell : public CGridCellBase {};

@@ -11,6 +11,33 @@
 #include <algorithm>
 
 namespace cpe {
+namespace {
+
+// `total` pixels shared out in proportion to `weights`; the rounding leftovers go to the largest
+// remainders, so the shares add up to `total` exactly.
+std::vector<int> ShareWidth(const std::vector<int>& weights, int total) {
+    std::vector<int> shares(weights.size(), 0);
+    long long sum = 0;
+    for (int w : weights)
+        sum += std::max(w, 0);
+    if (sum == 0 || total <= 0)
+        return shares;
+    std::vector<std::pair<long long, std::size_t>> remainders;
+    int given = 0;
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        const long long exact = static_cast<long long>(std::max(weights[i], 0)) * total;
+        shares[i] = static_cast<int>(exact / sum);
+        given += shares[i];
+        remainders.emplace_back(exact % sum, i);
+    }
+    std::stable_sort(remainders.begin(), remainders.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t k = 0; given < total && k < remainders.size(); ++k, ++given)
+        ++shares[remainders[k].second];
+    return shares;
+}
+
+}  // namespace
 
 QEvent::Type GridNotifyEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -32,6 +59,8 @@ CGridCtrl::CGridCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     horizontalScrollBar()->setSingleStep(10);
     verticalScrollBar()->setSingleStep(26);
+    ApplyScrollBarStyle(*horizontalScrollBar());
+    ApplyScrollBarStyle(*verticalScrollBar());
     m_titleTip = new CTitleTip(this);
 }
 
@@ -105,6 +134,7 @@ bool CGridCtrl::SetColumnCount(int cols) {
         m_editor->EndEdit();
     const int oldCols = GetColumnCount();
     m_colWidths.resize(static_cast<std::size_t>(cols), m_defaults[0].m_defaultSize.width());
+    m_colWeights.resize(static_cast<std::size_t>(cols), m_defaults[0].m_defaultSize.width());
     for (int r = 0; r < GetRowCount(); ++r) {
         Row& row = m_cells[static_cast<std::size_t>(r)];
         row.resize(static_cast<std::size_t>(std::min(cols, oldCols)));
@@ -159,6 +189,11 @@ void CGridCtrl::DeleteNonFixedRows() {
 void CGridCtrl::SetColumnWidth(int col, int width) {
     if (col < 0 || col >= GetColumnCount())
         return;
+    m_colWeights[static_cast<std::size_t>(col)] = std::max(width, 0);
+    if (m_bFillWidth) {
+        FitColumnsToWidth();
+        return;
+    }
     int& w = m_colWidths[static_cast<std::size_t>(col)];
     m_nTotalWidth += std::max(width, 0) - w;
     w = std::max(width, 0);
@@ -166,6 +201,52 @@ void CGridCtrl::SetColumnWidth(int col, int width) {
 
 int CGridCtrl::GetColumnWidth(int col) const {
     return col >= 0 && col < GetColumnCount() ? m_colWidths[static_cast<std::size_t>(col)] : 0;
+}
+
+int CGridCtrl::GetColumnWeight(int col) const {
+    return col >= 0 && col < GetColumnCount() ? m_colWeights[static_cast<std::size_t>(col)] : 0;
+}
+
+void CGridCtrl::SetColumnsFillWidth(bool fill) {
+    m_bFillWidth = fill;
+    if (!fill) {
+        m_colWidths = m_colWeights;
+        m_nTotalWidth = 0;
+        for (int w : m_colWidths)
+            m_nTotalWidth += w;
+    }
+    ResetScrollBars();
+    if (m_bAllowRedraw)
+        viewport()->update();
+}
+
+void CGridCtrl::FitColumnsToWidth() {
+    if (!m_bFillWidth)
+        return;
+    const QSize room = maximumViewportSize();
+    const bool needV = m_nTotalHeight > room.height();
+    const int width = room.width() - (needV ? verticalScrollBar()->sizeHint().width() : 0);
+    m_colWidths = ShareWidth(m_colWeights, width);
+    m_nTotalWidth = 0;
+    for (int w : m_colWidths)
+        m_nTotalWidth += w;
+}
+
+void CGridCtrl::DragColumnWidth(int col, int width) {
+    if (!m_bFillWidth) {
+        SetColumnWidth(col, width);
+        return;
+    }
+    // The width the column gains comes from its right-hand neighbour; neither goes below a pixel.
+    const int next = col + 1;
+    if (col < 0 || next >= GetColumnCount())
+        return;
+    int& own = m_colWidths[static_cast<std::size_t>(col)];
+    int& neighbour = m_colWidths[static_cast<std::size_t>(next)];
+    const int gain = std::clamp(width - own, 1 - own, std::max(0, neighbour - 1));
+    own += gain;
+    neighbour -= gain;
+    m_colWeights = m_colWidths;
 }
 
 void CGridCtrl::SetRowHeight(int row, int height) {
@@ -181,6 +262,7 @@ int CGridCtrl::GetRowHeight(int row) const {
 }
 
 void CGridCtrl::ResetScrollBars() {
+    FitColumnsToWidth();
     // The room the cells get once the bars that are needed take theirs.
     const QSize room = maximumViewportSize();
     const int barW = verticalScrollBar()->sizeHint().width();

@@ -79,8 +79,16 @@ public:
     int GetColumnCount() const { return static_cast<int>(m_colWidths.size()); }
     void DeleteNonFixedRows();
 
+    // A column's width as asked for; when the columns fill the grid's width it is the column's
+    // share of that width instead (GetColumnWidth gives the width shown).
     void SetColumnWidth(int col, int width);
     int GetColumnWidth(int col) const;
+    int GetColumnWeight(int col) const;
+    // The columns keep the proportions of their asked widths and together fill the room beside
+    // the vertical scroll bar, whatever the grid's size; a divider dragged by the operator moves
+    // width between the two columns it separates.
+    void SetColumnsFillWidth(bool fill);
+    bool ColumnsFillWidth() const { return m_bFillWidth; }
     void SetRowHeight(int row, int height);
     int GetRowHeight(int row) const;
     void ResetScrollBars();
@@ -165,6 +173,9 @@ private:
     int ColumnLeft(int col) const;  // content coordinates
     int FixedHeight() const;
     int ResizeColumnAt(QPoint pos) const;
+    void FitColumnsToWidth();
+    // Ends a divider drag: the column becomes `width` wide.
+    void DragColumnWidth(int col, int width);
     int SendNotify(int code, int row, int col);
     void ClearSelection();
     void SelectCell(int row, int col, bool on);
@@ -175,7 +186,9 @@ private:
 
     std::vector<Row> m_cells;
     std::vector<int> m_rowHeights;
-    std::vector<int> m_colWidths;
+    std::vector<int> m_colWidths;   // as shown
+    std::vector<int> m_colWeights;  // as asked for
+    bool m_bFillWidth = false;
     int m_nTotalHeight = 0;
     int m_nTotalWidth = 0;
     int m_nFixedRows = 0;

@@ -87,7 +87,9 @@ int CGridCtrl::ResizeColumnAt(QPoint pos) const {
         return -1;
     const int x = pos.x() + horizontalScrollBar()->value();
     int right = 0;
-    for (int c = 0; c < GetColumnCount(); ++c) {
+    // Filling the width, the last column ends at the grid's edge: that divider does not move.
+    const int columns = m_bFillWidth ? GetColumnCount() - 1 : GetColumnCount();
+    for (int c = 0; c < columns; ++c) {
         right += GetColumnWidth(c);
         if (std::abs(x - right) <= kDividerZone)
             return c;
@@ -112,12 +114,12 @@ void CGridCtrl::UpdateTitleTip(QPoint pos, CCellID cell) {
     if (m_editor && m_editor->Row() == cell.row && m_editor->Column() == cell.col)
         return;
     const CGridCellBase* c = GetCell(cell.row, cell.col);
-    if (c->GetText().isEmpty())
+    const QRect room = c->TextRoom(cell.row, cell.col, CellRect(cell.row, cell.col));
+    if (c->GetText().isEmpty() || c->ShownText(room) == c->GetText())
         return;
-    const QRect textRect = c->GetTextRect(CellRect(cell.row, cell.col));
-    if (m_titleTip->isVisible() && m_titleTip->Covered() == textRect)
+    if (m_titleTip->isVisible() && m_titleTip->Covered() == room)
         return;
-    m_titleTip->Show(textRect, c->GetText(), c->GetFont());
+    m_titleTip->Show(room, c->GetText(), c->GetFont());
 }
 
 void CGridCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -198,7 +200,7 @@ void CGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
     m_mouseMode = kMouseNothing;
     if (mode == kMouseSizingCol) {
         const int left = ColumnLeft(m_nResizeCol) - horizontalScrollBar()->value();
-        SetColumnWidth(m_nResizeCol, std::max(1, pos.x() - left));
+        DragColumnWidth(m_nResizeCol, std::max(1, pos.x() - left));
         m_nResizeCol = m_nResizeX = -1;
         ResetScrollBars();
         viewport()->update();

@@ -88,6 +88,7 @@ void ApplyListGridStyle(CGridCtrl& grid) {
     grid.SetGridLineColor(s.lineColor);
     grid.SetGridLines(CGridCtrl::kGridLinesHorz);
     grid.SetEditable(false);
+    grid.SetColumnsFillWidth(true);
 }
 
 }  // namespace cpe

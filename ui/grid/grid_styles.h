@@ -15,7 +15,8 @@ void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigne
 void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
 void SetOnlineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
 // The settings every list page gives its grid: skin background and line colour, horizontal
-// lines only, read-only.
+// lines only, read-only, columns sharing the grid's whole width in the proportions of their
+// widths.
 void ApplyListGridStyle(CGridCtrl& grid);
 
 }  // namespace cpe
