@@ -136,6 +136,15 @@ void CApplySettingsDlg::SendToNext() {
     EnableChoice(true);
 }
 
+void CApplySettingsDlg::reject() {
+    m_queue.clear();
+    if (m_current > 0) {
+        m_confirm.stop();
+        ConfirmCurrent();
+    }
+    CFleetDialog::reject();
+}
+
 void CApplySettingsDlg::ConfirmCurrent() {
     const std::string mac = m_currentRecord.mac;
     ap_info_stu now;

@@ -34,6 +34,9 @@ public:
     // The grid row of a device, or -1; the result its row shows.
     int RowOf(std::string_view mac) const;
     QString ResultOf(int row) const;
+    // Closing while it runs sends to no further device; the device waiting for its report gets
+    // its outcome now.
+    void reject() override;
 
 private:
     void ListDevices();

@@ -205,6 +205,18 @@ TEST_F(FleetTest, ApplyRefusesDevicesOfAnotherModelSetAndGoesOnWithTheRest) {
     EXPECT_EQ(fleet_->Backups(other.mac).size(), 0u);
     EXPECT_EQ(fleet_->Backups(same.mac).size(), 1u);
     EXPECT_EQ(EventKinds(other.mac).front(), "settings_apply");
+
+    // Closed while the device waits for its report: its outcome is kept, nothing more is sent.
+    CApplySettingsDlg closing(FleetServices(), SavedSettings().mac, nullptr, 500ms);
+    closing.show();
+    ClickCell(*closing.Grid(), closing.RowOf(same.mac), 0);
+    QTest::mouseClick(closing.ActionButton(), Qt::LeftButton);
+    ASSERT_TRUE(closing.Running());
+    QTest::mouseClick(closing.CloseButton(), Qt::LeftButton);
+    EXPECT_FALSE(closing.Running());
+    EXPECT_EQ(closing.ResultOf(closing.RowOf(same.mac)), "Not confirmed");
+    const auto kinds = EventKinds(same.mac);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "settings_apply"), 2) << "the second apply has its outcome";
 }
 
 // A Save from the management page backs the device up before it sends, and says so in its history.
