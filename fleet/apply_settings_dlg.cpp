@@ -19,6 +19,8 @@ namespace cpe {
 namespace {
 
 constexpr unsigned kCentre = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+// A result can be a whole sentence: its start stays readable where it does not fit.
+constexpr unsigned kResultFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
 constexpr int kResultColumn = 5;
 constexpr int kReadPageSize = 500;
 
@@ -29,7 +31,7 @@ constexpr ListColumn kShownColumns[] = {ListColumn::kLocation, ListColumn::kType
 CApplySettingsDlg::CApplySettingsDlg(PageServices services, std::string mac, QWidget* parent,
                                      std::chrono::milliseconds waitTick)
     : CFleetDialog(kDialogId, services, std::move(mac), parent), m_waitTick(waitTick), m_sender(services.engine) {
-    SetUpGrid({{"", 30}, {"Location", 90}, {"Type", 60}, {"IP", 100}, {"MAC", 112}, {"Result", 176}}, true);
+    SetUpGrid({{"", 30}, {"Location", 80}, {"Type", 50}, {"IP", 96}, {"MAC", 110}, {"Result", 204}}, true);
     ListBackups();
     ListDevices();
     ActionButton()->setEnabled(!ListedBackups().empty());
@@ -57,7 +59,7 @@ void CApplySettingsDlg::ListDevices() {
         grid.SetCheckCell(row);
         for (int c = 1; const ListColumn column : kShownColumns)
             SetDataCell(grid, row, c++, RecordCellText(column, device), kCentre);
-        SetDataCell(grid, row, kResultColumn, QString(), kCentre);
+        SetDataCell(grid, row, kResultColumn, QString(), kResultFormat);
         ++row;
     }
     grid.SetRedraw(true);
@@ -73,7 +75,7 @@ int CApplySettingsDlg::RowOf(std::string_view mac) const {
 QString CApplySettingsDlg::ResultOf(int row) const { return Grid()->GetItemText(row, kResultColumn); }
 
 void CApplySettingsDlg::SetResult(int row, const QString& text, bool good) {
-    (good ? SetOnlineCell : SetDataCell)(*Grid(), row, kResultColumn, text, kCentre);
+    (good ? SetOnlineCell : SetDataCell)(*Grid(), row, kResultColumn, text, kResultFormat);
     Grid()->RedrawRow(row);
 }
 
