@@ -80,6 +80,7 @@ int Dispatch(Session& session, const Invocation& run, const Checked& checked) {
     case Command::kSurvey: return RunSurvey(session, run);
     case Command::kUpgrade: return RunUpgrade(session, run, checked.upgrade);
     case Command::kExporter: return RunExporter(session, run);
+    case Command::kDoctor: return RunDoctor(session, run);
     case Command::kBackup: return RunBackup(session, run);
     case Command::kSettingsRestore:
     case Command::kSettingsApply: return RunSettings(session, run, checked.backup, checked.blocks);

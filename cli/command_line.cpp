@@ -22,8 +22,8 @@ struct CommandSyntax {
     std::size_t maxDevices;  // the rename's name is its second argument
 };
 
-const std::array<CommandSyntax, 13>& CommandTable() {
-    static const std::array<CommandSyntax, 13> table = {{
+const std::array<CommandSyntax, 14>& CommandTable() {
+    static const std::array<CommandSyntax, 14> table = {{
         {Command::kDiscover, "discover", {"--until-stable", "--format", "--fields"}, 0, 0},
         {Command::kShow, "show", {"--format", "--fields"}, 1, 1},
         {Command::kRename, "rename", {}, 1, 1},
@@ -32,6 +32,7 @@ const std::array<CommandSyntax, 13>& CommandTable() {
         {Command::kSurvey, "survey", {"--format", "--fields"}, 1, 1},
         {Command::kUpgrade, "upgrade", {"--file", "--model"}, 1, SIZE_MAX},
         {Command::kExporter, "exporter", {"--listen", "--search-seconds"}, 0, 0},
+        {Command::kDoctor, "doctor", {}, 0, 0},
         {Command::kInventory, "inventory", {"--online", "--offline", "--format", "--fields"}, 0, 0},
         {Command::kHistory, "history", {"--format"}, 1, 1},
         {Command::kBackup, "backup", {"--out", "--format"}, 1, SIZE_MAX},

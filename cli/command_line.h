@@ -28,6 +28,7 @@ enum class Command {
     kSettingsRestore,  // "settings restore": a backup's settings back to a device (not the factory reset)
     kSettingsApply,    // "settings apply": a backup's wireless, VLAN and timed reboot to other devices
     kExporter,
+    kDoctor,  // a discovery and the checks of why it may find nothing
 };
 
 // A device named on the command line: by its MAC (normalised to the lower-case, colon-separated

@@ -33,6 +33,8 @@ int RunUpgrade(Session& session, const Invocation& run, const UpgradeRequest& re
 // Asked before a session opens: why this account cannot start the upgrade's helper, in one line.
 std::optional<std::string> UpgradeRefusal(const UpgradeRequest& request);
 int RunExporter(Session& session, const Invocation& run);
+// Exit 0 when nothing is wrong: adapters to search on, the four ports held, and devices answered.
+int RunDoctor(Session& session, const Invocation& run);
 int RunBackup(Session& session, const Invocation& run);
 // settings restore and settings apply, with the backup and blocks checked beforehand.
 int RunSettings(Session& session, const Invocation& run, const inventory::SettingsBackup& backup,

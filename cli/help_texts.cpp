@@ -46,6 +46,7 @@ Commands:
   backup     keep a backup of devices' settings in the inventory or a file
   settings restore  send a backup's settings back to a device
   settings apply    send a backup's wireless, VLAN, timed reboot to devices
+  doctor     why a search finds nothing: adapters, ports, answers, causes
 
 Run "cpe-cli COMMAND --help" (or "cpe-cli help COMMAND") for a command's
 options. Progress goes to standard error when it is a terminal; results go to
@@ -163,6 +164,18 @@ stays, with cpe_device_up 0, its last record's labels and when it was last
 seen. A device's keys are never served.
 
 Runs until a signal ends it (SIGTERM, Ctrl-C), then exits 128+N.
+
+)") + kExitStatuses;
+    case Command::kDoctor:
+        return std::string(R"(Usage: cpe-cli doctor [--seconds N]
+
+Runs the status page's discovery for up to N seconds (default 30; it ends
+early once devices have answered and the network is quiet), then prints the
+checks the status page shows when a search finds nothing: the adapters and
+addresses searched, whether this program holds UDP ports 9785-9788, the
+searches sent and answers received, and, when no device answered, the usual
+causes. A line that tells of something wrong starts with "problem:". Exits 0
+when nothing is wrong, 1 when a check failed or no device answered.
 
 )") + kExitStatuses;
     case Command::kInventory:

@@ -2,6 +2,7 @@
 
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
+#include "pages/discovery_findings_text.h"
 #include "platform/codepage.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_edit.h"
@@ -57,6 +58,7 @@ void CStatusDlg::StartDiscovery() {
     SetSearchText(QString());
     SearchEdit()->clear();
     RefreshPage(1, CurrentAscending(), SortColumn(), QString());
+    Grid()->SetEmptyText(QString());
     m_pBusy->show();
     m_pBusy->DrawPicture();
     m_pSearch->SetButtonText(PageText("Stop"));
@@ -76,6 +78,12 @@ void CStatusDlg::StopDiscovery() {
     Host().EnableMenuButtons(true);
     Host().SetAutoRefresh(true);
     RefreshList();
+    // A run that leaves the list empty says what it searched and what usually keeps devices silent.
+    const actions::DeviceCounts counts = actions::CountDevices(Services().engine);
+    const bool empty = Grid()->GetRowCount() <= Grid()->GetFixedRowCount();
+    Grid()->SetEmptyText(
+        empty ? DiscoveryFindingsText(actions::CheckDiscovery(Services().engine, counts.identified + counts.seen))
+              : QString());
 }
 
 void CStatusDlg::OnDiscoveryTick() {

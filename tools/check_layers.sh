@@ -38,6 +38,7 @@ actions/status          1
 actions/reboot_restore  1
 actions/config          1
 actions/upgrade         1
+actions/doctor          1
 actions/bridge          2
 actions/settings        2
 EOF

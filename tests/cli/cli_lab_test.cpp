@@ -149,6 +149,16 @@ TEST_F(CliLab, DiscoverPrintsExactlyTheSimulatorsDevicesFieldByFieldInJsonAndCsv
     }
 }
 
+TEST_F(CliLab, DoctorFindsTheLabsDevicesHoldsTheFourPortsAndExitsZero) {
+    const test::CliResult doctor = Cli({"doctor", "--seconds", "15"});
+    ASSERT_EQ(doctor.status, 0) << doctor.out << doctor.err;
+    EXPECT_EQ(doctor.out.find("problem:"), std::string::npos) << doctor.out;
+    EXPECT_NE(doctor.out.find("Searched on adapter "), std::string::npos) << doctor.out;
+    EXPECT_NE(doctor.out.find("UDP ports 9785, 9786, 9787, 9788 are held by this program.\n"), std::string::npos)
+        << doctor.out;
+    EXPECT_NE(doctor.out.find("Devices found: " + std::to_string(kDevices) + ".\n"), std::string::npos) << doctor.out;
+}
+
 TEST_F(CliLab, RebootSendsTheAccessPointBeforeItsStationAndPrintsBoth) {
     const std::vector<sim::JsonValue> devices = SimDevices();
     // Device 1 is a station bridged to device 0; named first, it still hears the command last.

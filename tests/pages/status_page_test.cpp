@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QImage>
 #include <QUrl>
 #include <netinet/in.h>
 #include <poll.h>
@@ -249,6 +250,40 @@ TEST_F(StatusPage, SearchPressedDuringARunStopsIt) {
     EXPECT_TRUE(host_.menuEnabled);
     EXPECT_TRUE(host_.autoRefresh);
     EXPECT_EQ(Broadcasts(), 1u);
+}
+
+TEST_F(StatusPage, ARunThatFindsNothingExplainsItselfInTheEmptyList) {
+    auto page = MakePage<CStatusDlg>();
+    page->SetTimings({5, 1000});
+    CGridCtrl& grid = *page->Grid();
+    auto emptyAreaInk = [&] {
+        QImage shot(grid.viewport()->size(), QImage::Format_RGB32);
+        grid.viewport()->render(&shot);
+        int ink = 0;
+        for (int y = grid.GetRowHeight(0) + 1; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ink += shot.pixel(x, y) != shot.pixel(0, shot.height() - 1);
+        return ink;
+    };
+    EXPECT_EQ(emptyAreaInk(), 0);
+    QTest::mouseClick(page->SearchButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->IsIdle(); }, 5000));
+    ASSERT_EQ(grid.GetRowCount(), 1);
+    const QStringList lines = grid.EmptyText().split('\n');
+    ASSERT_GE(lines.size(), 4) << grid.EmptyText().toStdString();
+    EXPECT_EQ(lines.front(), "The search found no device. What was checked:");
+    EXPECT_TRUE(lines.contains("No device answered. The usual causes:"));
+    EXPECT_TRUE(lines.contains("- a firewall on this computer or on the way drops UDP 9785-9788;"));
+    EXPECT_TRUE(lines.filter("Searches sent: 10.").size() == 1) << grid.EmptyText().toStdString();
+    EXPECT_GT(emptyAreaInk(), 200) << "the findings are drawn under the header";
+
+    // The next run starts without them, and a list with devices never shows them.
+    AddDevices(1, 2);
+    QTest::mouseClick(page->SearchButton(), Qt::LeftButton);
+    EXPECT_TRUE(grid.EmptyText().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->IsIdle(); }, 5000));
+    EXPECT_EQ(grid.GetRowCount(), 3);
+    EXPECT_TRUE(grid.EmptyText().isEmpty());
 }
 
 }  // namespace

@@ -74,6 +74,7 @@ public:
     bool SetRowCount(int rows);
     bool SetColumnCount(int cols);
     bool SetFixedRowCount(int rows);
+    int GetFixedRowCount() const { return m_nFixedRows; }
     bool SetFixedColumnCount(int cols);
     int GetRowCount() const { return static_cast<int>(m_rowHeights.size()); }
     int GetColumnCount() const { return static_cast<int>(m_colWidths.size()); }
@@ -137,6 +138,10 @@ public:
     bool EditCell(int row, int col, QChar startChar = QChar());
     CInPlaceEdit* InPlaceEditor() const { return m_editor; }
     CTitleTip* TitleTip() const { return m_titleTip; }
+    // Shown, word-wrapped, in the room under the header while the grid has no data row (empty:
+    // nothing).
+    void SetEmptyText(const QString& text);
+    const QString& EmptyText() const { return m_strEmptyText; }
 
     // Geometry, in viewport coordinates.
     QRect CellRect(int row, int col) const;
@@ -154,6 +159,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void PaintEmptyText(QPainter& p);
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -215,6 +221,7 @@ private:
     std::vector<QString> m_handColumns;  // decimal column numbers
     int m_nCtrlId = 0;
     CTitleTip* m_titleTip = nullptr;
+    QString m_strEmptyText;
     QPointer<CInPlaceEdit> m_editor;
     ColorRef m_crNormalRowBk = Rgb(255, 255, 255);
     ColorRef m_crHoverRowBk = Rgb(242, 242, 242);

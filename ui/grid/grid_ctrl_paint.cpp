@@ -13,12 +13,31 @@
 
 namespace cpe {
 
+void CGridCtrl::SetEmptyText(const QString& text) {
+    if (text == m_strEmptyText)
+        return;
+    m_strEmptyText = text;
+    viewport()->update();
+}
+
+void CGridCtrl::PaintEmptyText(QPainter& p) {
+    constexpr int kMargin = 12;
+    const QRect room = viewport()->rect().adjusted(kMargin, FixedHeight() + kMargin, -kMargin, -kMargin);
+    p.save();
+    p.setPen(ToQColor(GetDefaultCell(false, false).GetTextClr()));
+    p.setFont(GetDefaultCell(false, false).GetFont());
+    p.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_strEmptyText);
+    p.restore();
+}
+
 void CGridCtrl::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     const QRect clip = event->rect();
     p.fillRect(clip, ToQColor(m_crGridBk));
     const int rows = GetRowCount();
     const int cols = GetColumnCount();
+    if (rows <= m_nFixedRows && !m_strEmptyText.isEmpty())
+        PaintEmptyText(p);
     if (rows == 0 || cols == 0)
         return;
     const int xOff = horizontalScrollBar()->value();
