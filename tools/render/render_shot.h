@@ -1,4 +1,5 @@
-// Saves a widget as it draws itself, on white, to DIR/NAME.png and prints the path.
+// Saves a widget as it draws itself, on white, to DIR/NAME.png and prints the path; on a HiDPI
+// screen (QT_SCALE_FACTOR) at the screen's pixels, not the widget's logical ones.
 #pragma once
 
 #include <QImage>
@@ -10,7 +11,9 @@
 namespace cpe::render {
 
 inline void SaveShot(QWidget& w, const QString& dir, const QString& name) {
-    QImage img(w.size(), QImage::Format_RGB32);
+    const qreal ratio = w.devicePixelRatioF();
+    QImage img(w.size() * ratio, QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(Qt::white);
     w.render(&img);
     const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
