@@ -15,8 +15,8 @@
 #include "ui/resource_ids.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <cstring>
 #include <string>
@@ -81,10 +81,11 @@ int main(int argc, char** argv) {
     const bool maximised = argc > 4 && std::string(argv[4]) == "max";
     SkinSettings skin;
     render::InstallLanguageAndSkin(*args, skin);
-    const QString prefix = QStringLiteral("window_%1_%2_x%3_")
-                               .arg(args->lcid)
-                               .arg(maximised ? QStringLiteral("max") : QStringLiteral("default"))
-                               .arg(qgetenv("QT_SCALE_FACTOR").isEmpty() ? QByteArray("1") : qgetenv("QT_SCALE_FACTOR"));
+    const QString prefix =
+        QStringLiteral("window_%1_%2_x%3_")
+            .arg(args->lcid)
+            .arg(maximised ? QStringLiteral("max") : QStringLiteral("default"))
+            .arg(qgetenv("QT_SCALE_FACTOR").isEmpty() ? QByteArray("1") : qgetenv("QT_SCALE_FACTOR"));
 
     QTemporaryDir scratch;
     CSqlManagement store(scratch.path().toStdString() + "/data.mdb");
