@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <numeric>
 
 namespace cpe {
 namespace {
@@ -211,9 +212,7 @@ void CGridCtrl::SetColumnsFillWidth(bool fill) {
     m_bFillWidth = fill;
     if (!fill) {
         m_colWidths = m_colWeights;
-        m_nTotalWidth = 0;
-        for (int w : m_colWidths)
-            m_nTotalWidth += w;
+        m_nTotalWidth = std::accumulate(m_colWidths.begin(), m_colWidths.end(), 0);
     }
     ResetScrollBars();
     if (m_bAllowRedraw)
@@ -227,9 +226,7 @@ void CGridCtrl::FitColumnsToWidth() {
     const bool needV = m_nTotalHeight > room.height();
     const int width = room.width() - (needV ? verticalScrollBar()->sizeHint().width() : 0);
     m_colWidths = ShareWidth(m_colWeights, width);
-    m_nTotalWidth = 0;
-    for (int w : m_colWidths)
-        m_nTotalWidth += w;
+    m_nTotalWidth = std::accumulate(m_colWidths.begin(), m_colWidths.end(), 0);
 }
 
 void CGridCtrl::DragColumnWidth(int col, int width) {
