@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace cpe {
 namespace {
@@ -71,6 +72,16 @@ bool CApplicationApp::InitInstance() {
     InitSkinPaths(m_skin, programDir, LanguageLcid());
     InstallSkin(&m_skin);
 
+    // An end from outside (a terminal, a logout, a script) is taken from before the store's
+    // database file exists: it closes the main window once that runs, which deletes the file.
+    CApplicationDlg* shownWindow = nullptr;
+    bool quitAsked = false;
+    QuitSignals quit([&shownWindow, &quitAsked] {
+        quitAsked = true;
+        if (shownWindow)
+            shownWindow->OnOK();
+    });
+
     // Building the engine builds the store (and its fresh database file) first. A failed start
     // (a port taken) leaves the pages without answers: the operator is told which port and that
     // no devices can be found, and the program runs on.
@@ -94,11 +105,14 @@ bool CApplicationApp::InitInstance() {
         windowOptions.placementFile = DefaultWindowPlacementFile();
         CApplicationDlg mainWindow(PageServices{engine, store, m_inventory.get()}, std::move(windowOptions));
         InventoryNotices notices(m_inventory, &mainWindow);
-        QuitSignals quit([&mainWindow] { mainWindow.OnOK(); });
+        shownWindow = &mainWindow;
         if (m_onMainWindow)
             m_onMainWindow(mainWindow);
         m_bMainWindowRan = true;
+        if (quitAsked)
+            QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.OnOK(); });
         mainWindow.RunModal();
+        shownWindow = nullptr;
     }
     // What is queued is written before the run ends; the engine may still report until exit.
     engine.SetDeviceObserver(nullptr);

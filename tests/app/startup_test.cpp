@@ -171,6 +171,21 @@ TEST_F(StartupTest, ATerminationSignalClosesTheMainWindowInOrder) {
     EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
+// Ended while it starts, after the store's file exists but before the main window: the window
+// still runs, closes at once, and the run ends in order instead of dying with the file left behind.
+TEST_F(StartupTest, ATerminationSignalDuringStartUpEndsTheRunInOrder) {
+    CApplicationApp app;
+    Provide(app, services_);
+    const auto store = app.m_storeProvider;
+    app.m_storeProvider = [store]() -> CSqlManagement& {
+        std::raise(SIGTERM);
+        return store();
+    };
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(app.MainWindowRan());
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
 TEST_F(StartupTest, AStoreThatCannotOpenShowsItsMessageOnceBeforeTheMainWindow) {
     LoopbackServices broken(services_.Dir() / "no-such-folder" / "data.mdb");
     ASSERT_TRUE(broken.Store().OpenFailed());
