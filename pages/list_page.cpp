@@ -25,6 +25,7 @@ namespace {
 constexpr int kPageSizes[] = {15, 30, 50, 100};
 constexpr int kDefaultPageSizeIndex = 1;
 constexpr QSize kIconSize(50, 16);
+constexpr int kStatusIconWidth = 16;
 
 QString IconStripPath(IconStrip strip) {
     switch (strip) {
@@ -118,6 +119,21 @@ void CListPageDlg::InitGrid() {
     if (const QString strip = IconStripPath(m_traits.icons); !strip.isEmpty()) {
         m_images = CImageList::FromFile(strip, kIconSize);
         grid.SetImageList(&m_images);
+    }
+    // Titles, numbers, addresses and the icon that opens a row are never cut when the window
+    // narrows; names, SSIDs and the like give way first.
+    for (int c = 0; c < m_traits.ColumnCount(); ++c) {
+        const ListColumnDef& column = m_traits.columns[static_cast<std::size_t>(c)];
+        switch (column.kind) {
+        case ListColumn::kCheck: grid.SetColumnMinimumWidth(c, column.width); break;
+        case ListColumn::kSerial:
+            SetColumnMinimumText(grid, c, QStringLiteral("000"), m_traits.statusIcon ? kStatusIconWidth : 0);
+            break;
+        case ListColumn::kIp: SetColumnMinimumText(grid, c, QStringLiteral("255.255.255.255")); break;
+        case ListColumn::kMac: SetColumnMinimumText(grid, c, QStringLiteral("00:00:00:00:00:00")); break;
+        case ListColumn::kOperate: SetColumnMinimumText(grid, c, QString(), m_images.UsedWidth(0)); break;
+        default: SetColumnMinimumText(grid, c, QString()); break;
+        }
     }
     grid.SetSortColumn(m_nSortColumn);
     grid.SetSortAscending(CurrentAscending());

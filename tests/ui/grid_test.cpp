@@ -351,6 +351,30 @@ TEST_F(GridFixture, ColumnsKeepTheirProportionsAndFillTheGridAtAnySize) {
     EXPECT_TRUE(grid->verticalScrollBar()->isVisible()) << "the rows outgrow 120 pixels";
 }
 
+TEST_F(GridFixture, ColumnsNeverGoBelowTheirMinimumWhileTheOthersGiveWay) {
+    grid->SetColumnMinimumWidth(0, 60);
+    grid->SetColumnMinimumWidth(2, 200);
+    auto fit = [&](int width) {
+        grid->resize(width, 300);
+        QApplication::processEvents();
+        return grid->viewport()->width();
+    };
+    // 60 + 120 + 200 asked: at 340 the two kept columns keep theirs and Location gets the rest.
+    int room = fit(340 + grid->verticalScrollBar()->sizeHint().width() + 2 * grid->frameWidth());
+    EXPECT_EQ(grid->GetColumnWidth(0), 60);
+    EXPECT_EQ(grid->GetColumnWidth(2), 200);
+    EXPECT_EQ(grid->GetColumnWidth(1), room - 260);
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    // Location gives way only down to half its width; narrower, the grid scrolls.
+    fit(250);
+    EXPECT_EQ(grid->GetColumnWidth(1), 60);
+    EXPECT_TRUE(grid->horizontalScrollBar()->isVisible());
+    // Wider than asked, every column grows in proportion.
+    room = fit(1000);
+    EXPECT_GT(grid->GetColumnWidth(0), 60);
+    EXPECT_EQ(grid->GetColumnWidth(0) + grid->GetColumnWidth(1) + grid->GetColumnWidth(2), room);
+}
+
 TEST_F(GridFixture, TheScrollBarHandleStandsWhereTheViewIs) {
     grid->SetColumnsFillWidth(false);
     grid->SetColumnWidth(2, 1200);

@@ -16,7 +16,7 @@ namespace {
 
 // `total` pixels shared out in proportion to `weights`; the rounding leftovers go to the largest
 // remainders, so the shares add up to `total` exactly.
-std::vector<int> ShareWidth(const std::vector<int>& weights, int total) {
+std::vector<int> ShareInProportion(const std::vector<int>& weights, int total) {
     std::vector<int> shares(weights.size(), 0);
     long long sum = 0;
     for (int w : weights)
@@ -35,6 +35,41 @@ std::vector<int> ShareWidth(const std::vector<int>& weights, int total) {
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     for (std::size_t k = 0; given < total && k < remainders.size(); ++k, ++given)
         ++shares[remainders[k].second];
+    return shares;
+}
+
+// The columns' widths in `total` pixels: in proportion to what they ask, but none below its floor
+// (its minimum width where one is set, else half what it asks). A column that its share would put
+// below its floor gets the floor, and the others share the rest again; when the floors alone
+// exceed `total`, the columns stand at their floors and the grid scrolls.
+std::vector<int> ShareWidth(const std::vector<int>& weights, const std::vector<int>& minimums, int total) {
+    const std::size_t n = weights.size();
+    std::vector<int> floors(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int minimum = i < minimums.size() ? minimums[i] : 0;
+        floors[i] = minimum > 0 ? minimum : (std::max(weights[i], 0) + 1) / 2;
+    }
+    std::vector<bool> atFloor(n, false);
+    std::vector<int> shares;
+    for (bool settled = false; !settled;) {
+        long long rest = total;
+        std::vector<int> free = weights;
+        for (std::size_t i = 0; i < n; ++i)
+            if (atFloor[i]) {
+                rest -= floors[i];
+                free[i] = 0;
+            }
+        shares = ShareInProportion(free, static_cast<int>(std::max<long long>(rest, 0)));
+        settled = true;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!atFloor[i] && shares[i] < floors[i]) {
+                atFloor[i] = true;
+                settled = false;
+            }
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (atFloor[i])
+            shares[i] = floors[i];
     return shares;
 }
 
@@ -136,6 +171,7 @@ bool CGridCtrl::SetColumnCount(int cols) {
     const int oldCols = GetColumnCount();
     m_colWidths.resize(static_cast<std::size_t>(cols), m_defaults[0].m_defaultSize.width());
     m_colWeights.resize(static_cast<std::size_t>(cols), m_defaults[0].m_defaultSize.width());
+    m_colMinimums.resize(static_cast<std::size_t>(cols), 0);
     for (int r = 0; r < GetRowCount(); ++r) {
         Row& row = m_cells[static_cast<std::size_t>(r)];
         row.resize(static_cast<std::size_t>(std::min(cols, oldCols)));
@@ -208,6 +244,13 @@ int CGridCtrl::GetColumnWeight(int col) const {
     return col >= 0 && col < GetColumnCount() ? m_colWeights[static_cast<std::size_t>(col)] : 0;
 }
 
+void CGridCtrl::SetColumnMinimumWidth(int col, int width) {
+    if (col < 0 || col >= GetColumnCount())
+        return;
+    m_colMinimums[static_cast<std::size_t>(col)] = std::max(width, 0);
+    ResetScrollBars();
+}
+
 void CGridCtrl::SetColumnsFillWidth(bool fill) {
     m_bFillWidth = fill;
     if (!fill) {
@@ -225,7 +268,7 @@ void CGridCtrl::FitColumnsToWidth() {
     const QSize room = maximumViewportSize();
     const bool needV = m_nTotalHeight > room.height();
     const int width = room.width() - (needV ? verticalScrollBar()->sizeHint().width() : 0);
-    m_colWidths = ShareWidth(m_colWeights, width);
+    m_colWidths = ShareWidth(m_colWeights, m_colMinimums, width);
     m_nTotalWidth = std::accumulate(m_colWidths.begin(), m_colWidths.end(), 0);
 }
 

@@ -89,6 +89,10 @@ public:
     // the vertical scroll bar, whatever the grid's size; a divider dragged by the operator moves
     // width between the two columns it separates.
     void SetColumnsFillWidth(bool fill);
+    // When the columns fill the width, a column is never narrower than its minimum (0: half its
+    // asked width); the other columns give way, and below the sum of the minimums the grid
+    // scrolls. Texts that must never be cut (a number, an address) set it to their width.
+    void SetColumnMinimumWidth(int col, int width);
     bool ColumnsFillWidth() const { return m_bFillWidth; }
     void SetRowHeight(int row, int height);
     int GetRowHeight(int row) const;
@@ -192,8 +196,9 @@ private:
 
     std::vector<Row> m_cells;
     std::vector<int> m_rowHeights;
-    std::vector<int> m_colWidths;   // as shown
-    std::vector<int> m_colWeights;  // as asked for
+    std::vector<int> m_colWidths;    // as shown
+    std::vector<int> m_colWeights;   // as asked for
+    std::vector<int> m_colMinimums;  // when filling: the narrowest each may get
     bool m_bFillWidth = false;
     int m_nTotalHeight = 0;
     int m_nTotalWidth = 0;

@@ -1,5 +1,9 @@
 #include "ui/grid/grid_styles.h"
 
+#include <QFontMetrics>
+
+#include <algorithm>
+
 #include "ui/grid/grid_ctrl.h"
 #include "ui/skin_qt.h"
 
@@ -59,6 +63,18 @@ void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text) {
     cell->SetText(text);
     cell->SetBackClr(s.gridTitleBkColor);
     grid.RedrawRow(0);
+}
+
+void SetColumnMinimumText(CGridCtrl& grid, int col, const QString& widest, int imageWidth) {
+    const CGridCellBase* title = grid.GetCell(0, col);
+    if (!title)
+        return;
+    constexpr int kImageGap = 2;
+    constexpr int kGridLine = 1;  // a cell's text room ends before the line on its right
+    int cell = QFontMetrics(CellFont()).horizontalAdvance(widest) + 2 * title->GetMargin();
+    if (imageWidth > 0)
+        cell += imageWidth + (widest.isEmpty() ? 0 : kImageGap);
+    grid.SetColumnMinimumWidth(col, std::max(title->GetCellExtent().width(), cell) + kGridLine);
 }
 
 void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format) {

@@ -11,6 +11,9 @@ class CGridCtrl;
 constexpr int kGridDataRowHeight = 26;
 
 void SetTitleCell(CGridCtrl& grid, int col, int width, const QString& text);
+// Keeps a list column, when the grid narrows, wide enough for its title and for a cell that
+// shows `widest` (in the cells' font) beside an image `imageWidth` pixels wide.
+void SetColumnMinimumText(CGridCtrl& grid, int col, const QString& widest, int imageWidth = 0);
 void SetDataCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
 void SetOfflineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
 void SetOnlineCell(CGridCtrl& grid, int row, int col, const QString& text, unsigned format);
