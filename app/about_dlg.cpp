@@ -23,6 +23,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : CTDialog(parent, Qt::Dialog | Qt::MSWind
     if (auto* ok = DlgItem<QPushButton>(this, 1)) {
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+        SetKeyButtons(ok, ok);
     }
 }
 

@@ -15,7 +15,6 @@
 #include "ui/message_box.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 
 namespace cpe {
@@ -88,7 +87,7 @@ bool CApplicationApp::InitInstance() {
     CNetManagement& engine = m_engineProvider ? m_engineProvider() : CNetManagement::GetInstance();
     m_pNetManagement = &engine;
     if (const EngineStartResult started = engine.Start(); !started)
-        ShowMessageBox(nullptr, EngineStartMessage(started), MessageIcon::kExclamation);
+        ShowMessageBox(nullptr, EngineStartMessage(started), MessageIcon::kError);
 
     CSqlManagement& store = m_storeProvider ? m_storeProvider() : CSqlManagement::GetInstance();
     m_pSqlManagement = &store;
@@ -128,9 +127,8 @@ int CApplicationApp::ExitInstance() {
 }
 
 void CApplicationApp::ShowStoreMessage() const {
-    QMessageBox box(QMessageBox::NoIcon, QString(),
-                    QString::fromStdString(TranslateString(CSqlManagement::kOpenFailedKey)), QMessageBox::Ok);
-    box.exec();
+    ShowMessageBox(nullptr, QString::fromStdString(TranslateString(CSqlManagement::kOpenFailedKey)),
+                   MessageIcon::kError);
 }
 
 }  // namespace cpe

@@ -2,6 +2,7 @@
 
 #include "inventory/inventory.h"
 #include "lang/language.h"
+#include "ui/message_box.h"
 
 #include <QMessageBox>
 
@@ -30,8 +31,7 @@ void InventoryNotices::ShowWaiting() {
         return;
     for (const inventory::InventoryNotice& notice : m_inventory->TakeNotices()) {
         // Never modal: the program goes on whatever the inventory's fate.
-        auto* box =
-            new QMessageBox(QMessageBox::Warning, QString(), InventoryNoticeText(notice), QMessageBox::Ok, m_parent);
+        QMessageBox* box = MakeMessageBox(m_parent, InventoryNoticeText(notice), MessageIcon::kExclamation);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(false);
         box->setObjectName(QStringLiteral("inventoryNotice"));

@@ -1,10 +1,12 @@
 #include "bridge/bridge_config_dlg.h"
 
+#include "actions/bridge/bridge_summary.h"
 #include "bridge/bridge_finish_dlg.h"
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_survey_dlg.h"
 #include "inventory/inventory.h"
+#include "protocol/codes.h"
 #include "store/sql_management.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_static.h"
@@ -12,9 +14,11 @@
 #include "ui/message_box.h"
 #include "ui/page_text.h"
 #include "ui/skin_qt.h"
+#include "ui/tab_order.h"
 #include "ui/translate_window.h"
 
 #include <QLabel>
+#include <QTimerEvent>
 
 namespace cpe {
 
@@ -24,6 +28,7 @@ CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& 
       m_model(device),
       m_host(host),
       m_services(services),
+      m_timings(timings),
       m_sender(services.engine) {
     InitFrame();
     m_pSurvey = new CBridgeSearcgAPDlg(host, services, timings, this);
@@ -37,6 +42,8 @@ CBridgeConfigDlg::CBridgeConfigDlg(const ap_info_stu& device, BridgeWizardHost& 
     connect(m_pSurvey, &CBridgeSearcgAPDlg::ScanFinished, this, [this] { UpdateNext(); });
     connect(m_pSurvey, &CBridgeSearcgAPDlg::ChoiceChanged, this, [this] { UpdateNext(); });
     m_pSurvey->Scan();
+    SetKeyButtons(m_pNext, m_pClose);
+    SetReadingTabOrder(*this);
     ShowStep();
 }
 
@@ -56,6 +63,7 @@ void CBridgeConfigDlg::InitFrame() {
     m_pClose->raise();
     m_pBack = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kBackButton);
     m_pNext = DlgItem<CTButtonPicture>(this, ids::bridge_wizard::kNextButton);
+    m_pStepLabel = DlgItem<QLabel>(this, ids::bridge_wizard::kStepLabel);
     SetButtonPicture(*m_pBack, skin.paths.btnConfig);
     SetButtonPicture(*m_pNext, skin.paths.configBtn);
     ApplyButtonStyle(*m_pBack, PageText("Back"));
@@ -74,6 +82,8 @@ void CBridgeConfigDlg::ShowStep() {
     m_pFinish->setVisible(step == actions::BridgeStep::kFinish);
     m_pBack->setVisible(m_model.BackVisible());
     m_pNext->SetButtonText(PageText(std::string(m_model.NextKey()).c_str()));
+    m_pStepLabel->setText(QString::fromStdString(actions::TranslateWithNumbers(
+        "Step %d of %d", {m_model.StepNumber(), actions::BridgeWizardModel::kStepCount})));
     UpdateNext();
 }
 
@@ -83,6 +93,10 @@ void CBridgeConfigDlg::UpdateNext() {
 }
 
 void CBridgeConfigDlg::OnNext() {
+    if (m_model.Sent()) {
+        accept();
+        return;
+    }
     switch (m_model.Step()) {
     case actions::BridgeStep::kSurvey: NextFromSurvey(); break;
     case actions::BridgeStep::kSecurity: NextFromSecurity(); break;
@@ -109,9 +123,7 @@ void CBridgeConfigDlg::NextFromSurvey() {
 void CBridgeConfigDlg::NextFromSecurity() {
     const actions::BridgeSecurityCollected collected = m_model.SubmitSecurity(m_pSecure->Entries());
     if (collected.failure) {
-        ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::kExclamation,
-                       MessageButtons::kOk,
-                       collected.wepFailure ? MessageCaption::kApplication : MessageCaption::kEmpty);
+        ShowMessageBox(this, QString::fromStdString(collected.failure->Text()), MessageIcon::kExclamation);
         m_pSecure->FocusField(collected.failure->field);
         return;
     }
@@ -122,10 +134,12 @@ void CBridgeConfigDlg::NextFromIp() {
     std::vector<std::string> ipsInUse;
     m_services.store.GetDeviceIps(ipsInUse);
     if (const auto failure = m_model.SubmitIp(m_pIp->Entries(), ipsInUse)) {
-        ShowMessageBox(this, QString::fromStdString(failure->Text()), MessageIcon::kNone, MessageButtons::kOk,
-                       MessageCaption::kApplication);
+        ShowMessageBox(this, QString::fromStdString(failure->Text()), MessageIcon::kExclamation);
         m_pIp->FocusField(failure->field);
+        return;
     }
+    if (const std::optional<actions::BridgeRequest> request = m_model.Request())
+        m_pFinish->ShowSummary(actions::BridgeSummary(*request));
 }
 
 void CBridgeConfigDlg::Save() {
@@ -137,9 +151,31 @@ void CBridgeConfigDlg::Save() {
         fleet->TakeBackup(m_target.mac, inventory::backup_reason::kBeforeBridge);
         fleet->RecordAction(m_target.mac, inventory::event_kind::kBridge, "sent");
     }
+    // An answer to an earlier bridge must not pass for this one's.
+    m_services.store.SetDeviceStatus(m_target.mac, kStatusOnline);
     m_sender.Start(*request, m_target.ip);
     m_services.store.ClearSurvey();
-    accept();
+    m_model.MarkSent();
+    m_sentAt = std::chrono::steady_clock::now();
+    m_answerTimer.start(static_cast<int>(m_timings.answerPoll.count()), this);
+    ShowAnswer();
+    ShowStep();
+}
+
+void CBridgeConfigDlg::ShowAnswer() {
+    const bool patienceOver = std::chrono::steady_clock::now() - m_sentAt >= m_timings.answerPatience;
+    const actions::BridgeAnswer answer =
+        actions::AnswerOf(m_services.store.GetDeviceStatus(m_target.mac), patienceOver);
+    m_pFinish->ShowAnswer(answer);
+    if (answer == actions::BridgeAnswer::kSucceeded || answer == actions::BridgeAnswer::kFailed)
+        m_answerTimer.stop();
+}
+
+void CBridgeConfigDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_answerTimer.timerId())
+        ShowAnswer();
+    else
+        CTDialog::timerEvent(event);
 }
 
 void CBridgeConfigDlg::OnClose() {
@@ -148,8 +184,9 @@ void CBridgeConfigDlg::OnClose() {
 }
 
 void CBridgeConfigDlg::done(int result) {
-    // A scan that still runs ends with the window.
+    // A scan that still runs ends with the window, and so does the wait for an answer.
     m_pSurvey->StopScan();
+    m_answerTimer.stop();
     CTDialog::done(result);
 }
 

@@ -1,7 +1,8 @@
-// The bridge wizard: four steps shown one at a time under a title strip, Back and Next (which
-// reads "Save" on the last step) and a close box. Save sends one bridge request from the wizard's
-// sender and closes; the close box sends nothing. The page that opens the wizard owns it after
-// its window closes, so the sender can still finish.
+// The bridge wizard: four steps shown one at a time under a title strip, "Step N of 4", Back and
+// Next (which reads "Save" on the last step) and a close box. Save sends one bridge request from
+// the wizard's sender and stays on the last step until the device answers (Next then reads
+// "Close"); the close box sends nothing. The page that opens the wizard owns it after its window
+// closes, so the sender can still finish.
 #pragma once
 
 #include "actions/bridge/bridge_requests.h"
@@ -11,6 +12,11 @@
 #include "pages/page_host.h"
 #include "ui/ct_dialog.h"
 #include "ui/resource_ids.h"
+
+#include <QBasicTimer>
+#include <chrono>
+
+class QLabel;
 
 namespace cpe {
 
@@ -47,6 +53,10 @@ public:
     CTButtonPicture* BackButton() const { return m_pBack; }
     CTButtonPicture* NextButton() const { return m_pNext; }
     CTButtonPicture* CloseButton() const { return m_pClose; }
+    QLabel* StepLabel() const { return m_pStepLabel; }
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void InitFrame();
@@ -56,6 +66,7 @@ private:
     void NextFromSecurity();
     void NextFromIp();
     void Save();
+    void ShowAnswer();
 
     actions::BridgeWizardModel m_model;
     BridgeWizardHost& m_host;
@@ -68,6 +79,10 @@ private:
     CTButtonPicture* m_pBack = nullptr;
     CTButtonPicture* m_pNext = nullptr;
     CTButtonPicture* m_pClose = nullptr;
+    QLabel* m_pStepLabel = nullptr;
+    actions::BridgeTimings m_timings;
+    QBasicTimer m_answerTimer;
+    std::chrono::steady_clock::time_point m_sentAt;
     // Last member: waited for before anything else of the wizard goes away.
     actions::BridgeSender m_sender;
 };

@@ -45,8 +45,7 @@ void CBridgeDlg::OpenWizard(int row) {
     std::memset(&device, 0, sizeof device);
     Services().store.GetDevice(m_target.mac, device);
     if (!actions::ModeSwitchAllowsBridge(device.mode_btn_status)) {
-        ShowMessageBox(this, PageText(std::string(actions::kModeSwitchAtAp).c_str()), MessageIcon::kExclamation,
-                       MessageButtons::kOk, MessageCaption::kApplication);
+        ShowMessageBox(this, PageText(std::string(actions::kModeSwitchAtAp).c_str()), MessageIcon::kExclamation);
         AfterWizard();
         return;
     }

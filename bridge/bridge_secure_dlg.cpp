@@ -1,9 +1,9 @@
 #include "bridge/bridge_secure_dlg.h"
 
 #include "actions/bridge/bridge_survey.h"
-#include "actions/config/edit_limits.h"
 #include "bridge/bridge_wep_dlg.h"
 #include "pages/combo_choices.h"
+#include "pages/limit_marks.h"
 #include "ui/dialog_template.h"
 
 #include <QComboBox>
@@ -26,11 +26,11 @@ constexpr int kPskControls[] = {
 CBridgeSecureDlg::CBridgeSecureDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent) {
 
     m_pSsid = DlgItem<QLineEdit>(this, ids::bridge_secure::kSsidEdit);
-    m_pSsid->setMaxLength(static_cast<int>(actions::kSsidMaxChars));
+    MarkLimit(*m_pSsid, actions::kDeviceTextLimit);
     m_pChannel = DlgItem<QComboBox>(this, ids::bridge_secure::kChannelList);
     m_pMode = DlgItem<QComboBox>(this, ids::bridge_secure::kSecurityModeList);
     m_pKey = DlgItem<QLineEdit>(this, ids::bridge_secure::kKeyEdit);
-    m_pKey->setMaxLength(static_cast<int>(actions::kKeyMaxChars));
+    MarkLimit(*m_pKey, actions::kKeyLimit);
 
     FillCombo(*m_pMode, actions::BridgeSecurityModeChoices(0));
     FillCombo(*m_pChannel, actions::BridgeChannelChoices(0, 0));

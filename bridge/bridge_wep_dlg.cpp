@@ -1,7 +1,7 @@
 #include "bridge/bridge_wep_dlg.h"
 
-#include "actions/config/edit_limits.h"
 #include "pages/combo_choices.h"
+#include "pages/limit_marks.h"
 #include "ui/dialog_template.h"
 
 #include <QComboBox>
@@ -17,7 +17,7 @@ CBridgeWepDlg::CBridgeWepDlg(QWidget* parent) : CBridgeStepDlg(kDialogId, parent
     FillCombo(*m_pDefaultKey, actions::BridgeDefaultKeyChoices(0));
     for (std::size_t i = 0; i < m_keys.size(); ++i) {
         m_keys[i] = DlgItem<QLineEdit>(this, ids::bridge_wep::kKeyEdits[i]);
-        m_keys[i]->setMaxLength(static_cast<int>(actions::kWepKeyMaxChars));
+        MarkLimit(*m_keys[i], actions::kWepKeyLimit);
         m_types[i] = DlgItem<QComboBox>(this, ids::bridge_wep::kKeyTypeLists[i]);
         FillCombo(*m_types[i], actions::WepKeyTypeChoices(0));
     }

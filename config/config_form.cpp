@@ -7,14 +7,12 @@
 
 namespace cpe {
 
-CConfigFormDlg::CConfigFormDlg(int templateId, QWidget* parent, FailureStyle failureStyle)
-    : CTDialog(parent, Qt::Widget), m_failureStyle(failureStyle) {
+CConfigFormDlg::CConfigFormDlg(int templateId, QWidget* parent) : CTDialog(parent, Qt::Widget) {
     BuildConfigForm(*this, templateId);
 }
 
 void CConfigFormDlg::ShowFailure(const actions::CheckFailure& failure) {
-    ShowMessageBox(window(), QString::fromStdString(failure.Text()), m_failureStyle.icon, MessageButtons::kOk,
-                   m_failureStyle.caption);
+    ShowMessageBox(window(), QString::fromStdString(failure.Text()), MessageIcon::kExclamation);
     if (QWidget* control = FieldControl(failure.field); control && control->isVisible())
         control->setFocus(Qt::OtherFocusReason);
 }

@@ -1,6 +1,6 @@
 // What the four forms of the configuration dialog share: each is a child dialog built from its
-// template, shows a refused check in its own style of message box and puts the focus on the
-// entry the check concerns; and the edit helpers that bind controls to the models.
+// template, shows a refused check in a warning box and puts the focus on the entry the check
+// concerns; and the edit helpers that bind controls to the models.
 #pragma once
 
 #include <QString>
@@ -20,12 +20,7 @@ namespace cpe {
 class CConfigFormDlg : public CTDialog {
     Q_OBJECT
 public:
-    struct FailureStyle {
-        MessageIcon icon;
-        MessageCaption caption;
-    };
-
-    CConfigFormDlg(int templateId, QWidget* parent, FailureStyle failureStyle);
+    CConfigFormDlg(int templateId, QWidget* parent);
 
     // Shows the check's message and focuses its entry when the form is on screen; the shown tab
     // never changes for a refusal.
@@ -33,9 +28,6 @@ public:
 
     // The control that holds an entry of this form, or null.
     virtual QWidget* FieldControl(actions::ConfigField field) const = 0;
-
-private:
-    FailureStyle m_failureStyle;
 };
 
 // Builds a form or sub-form from its template, translated, on the page background.

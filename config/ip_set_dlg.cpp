@@ -22,8 +22,7 @@ constexpr AddressField kFields[] = {
 
 }  // namespace
 
-CIPSetDlg::CIPSetDlg(const actions::IpFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}) {
+CIPSetDlg::CIPSetDlg(const actions::IpFormModel& model, QWidget* parent) : CConfigFormDlg(kDialogId, parent) {
     for (const AddressField& f : kFields)
         SetEntryText(EditAt(*this, f.id), model.InitialEntries().*f.entry);
 }

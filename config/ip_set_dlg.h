@@ -1,5 +1,5 @@
 // The IP tab of the configuration dialog: address, mask, gateway and the two DNS servers, each in
-// a dotted-quad field. Its refusals come in a plain box with the application's title.
+// a dotted-quad field.
 #pragma once
 
 #include "actions/config/ip_form_model.h"

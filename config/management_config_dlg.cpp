@@ -4,11 +4,13 @@
 #include "config/time_reboot_dlg.h"
 #include "config/vlan_dlg.h"
 #include "config/wireless_set_dlg.h"
+#include "pages/wait_job_texts.h"
 #include "ui/ct_button_picture.h"
 #include "ui/ct_picture.h"
 #include "ui/ct_static.h"
 #include "ui/dialog_template.h"
 #include "ui/skin_qt.h"
+#include "ui/tab_order.h"
 #include "ui/translate_window.h"
 
 namespace cpe {
@@ -44,6 +46,8 @@ CManagementConfigDlg::CManagementConfigDlg(const ap_info_stu& device, ConfigSave
     connect(SaveButton(), &QAbstractButton::clicked, this, &CManagementConfigDlg::OnSave);
     connect(CancelButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     connect(CloseBox(), &QAbstractButton::clicked, this, &QDialog::reject);
+    SetKeyButtons(SaveButton(), CancelButton());
+    SetReadingTabOrder(*this);
     ShowForm(actions::ConfigForm::kWireless);
 }
 
@@ -131,8 +135,10 @@ void CManagementConfigDlg::OnSave() {
     }
     m_target.SendConfiguration(outcome.request);
     if (outcome.wait.count() > 0) {
-        CWaitDlg wait(static_cast<int>(outcome.wait.count()), this, m_waitTick);
+        CWaitDlg wait(WaitTextsOf(outcome.waitJob), static_cast<int>(outcome.wait.count()), this, m_waitTick);
         wait.exec();
+        // Over the page: this dialog closes now.
+        wait.TellEarlyClose(parentWidget());
     }
     accept();
 }

@@ -1,7 +1,7 @@
 #include "config/security_forms.h"
 
-#include "actions/config/edit_limits.h"
 #include "config/config_form.h"
+#include "pages/limit_marks.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,8 +14,8 @@ CWepDlg::CWepDlg(const actions::WepEntries& shown, QWidget* parent) : CTDialog(p
     FillCombo(ComboAt(*this, ids::wep::kDefaultKey), actions::WepDefaultKeyChoices(shown.defaultKey));
     for (std::size_t i = 0; i < shown.keys.size(); ++i) {
         QLineEdit& key = EditAt(*this, ids::wep::kKeys[i]);
-        key.setMaxLength(static_cast<int>(actions::kWepKeyMaxChars));
         SetEntryText(key, shown.keys[i].text);
+        MarkLimit(key, actions::kWepKeyLimit);
         FillCombo(ComboAt(*this, ids::wep::kKeyTypes[i]), actions::WepKeyTypeChoices(shown.keys[i].type));
     }
 }
@@ -43,11 +43,11 @@ CWpaDlg::CWpaDlg(const actions::WpaEntries& shown, QWidget* parent) : CTDialog(p
     SetEntryText(EditAt(*this, ids::wpa::kServer), shown.radius.server);
     SetEntryText(EditAt(*this, ids::wpa::kPort), shown.radius.port);
     QLineEdit& key = EditAt(*this, ids::wpa::kKey);
-    key.setMaxLength(static_cast<int>(actions::kKeyMaxChars));
     SetEntryText(key, shown.radius.key);
+    MarkLimit(key, actions::kKeyLimit);
     QLineEdit& interval = EditAt(*this, ids::wpa::kKeyInterval);
-    interval.setMaxLength(static_cast<int>(actions::kIntervalMaxDigits));
     SetEntryText(interval, shown.radius.interval);
+    MarkLimit(interval, actions::kIntervalLimit);
 }
 
 actions::WpaEntries CWpaDlg::Entries() const {

@@ -12,7 +12,7 @@ namespace t = ids::time_reboot;
 }  // namespace
 
 CTimeRebootDlg::CTimeRebootDlg(actions::TimedRebootFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kNone, MessageCaption::kApplication}), m_model(model) {
+    : CConfigFormDlg(kDialogId, parent), m_model(model) {
     SetEntryText(EditAt(*this, t::kHour), m_model.InitialEntries().hour);
     SetEntryText(EditAt(*this, t::kMinute), m_model.InitialEntries().minute);
     auto onToggle = [this](int id, auto&& react) {

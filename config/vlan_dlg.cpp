@@ -12,8 +12,7 @@ constexpr int kIdEdits[] = {v::kManage, v::kWlan, v::kLan};
 
 }  // namespace
 
-CVlanDlg::CVlanDlg(actions::VlanFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
+CVlanDlg::CVlanDlg(actions::VlanFormModel& model, QWidget* parent) : CConfigFormDlg(kDialogId, parent), m_model(model) {
     const actions::VlanEntries& shown = m_model.InitialEntries();
     SetEntryText(EditAt(*this, v::kManage), shown.manage);
     SetEntryText(EditAt(*this, v::kWlan), shown.wlan);

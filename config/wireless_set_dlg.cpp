@@ -1,7 +1,7 @@
 #include "config/wireless_set_dlg.h"
 
-#include "actions/config/edit_limits.h"
 #include "config/security_forms.h"
+#include "pages/limit_marks.h"
 #include "ui/page_text.h"
 
 #include <QButtonGroup>
@@ -38,7 +38,7 @@ void PlaceUnder(QWidget& subForm, const QWidget& firstRowLabel) {
 }  // namespace
 
 CWirelessSetDlg::CWirelessSetDlg(actions::WirelessFormModel& model, QWidget* parent)
-    : CConfigFormDlg(kDialogId, parent, {MessageIcon::kExclamation, MessageCaption::kEmpty}), m_model(model) {
+    : CConfigFormDlg(kDialogId, parent), m_model(model) {
     const actions::WirelessEntries& shown = m_model.InitialEntries();
     m_pWep = new CWepDlg(shown.wep, this);
     m_pWpa = new CWpaDlg(shown.wpa, this);
@@ -48,12 +48,11 @@ CWirelessSetDlg::CWirelessSetDlg(actions::WirelessFormModel& model, QWidget* par
     m_pWidths = GroupOf(*this, kWidthButtons);
     m_pCiphers = GroupOf(*this, kCipherButtons);
 
-    EditAt(*this, w::kLocation).setMaxLength(static_cast<int>(actions::kLocationMaxChars));
-    EditAt(*this, w::kSsid).setMaxLength(static_cast<int>(actions::kSsidMaxChars));
-    EditAt(*this, w::kPskKey).setMaxLength(static_cast<int>(actions::kKeyMaxChars));
-    EditAt(*this, w::kKeyInterval).setMaxLength(static_cast<int>(actions::kIntervalMaxDigits));
-
     ShowDevice();
+    MarkLimit(EditAt(*this, w::kLocation), actions::kDeviceTextLimit);
+    MarkLimit(EditAt(*this, w::kSsid), actions::kDeviceTextLimit);
+    MarkLimit(EditAt(*this, w::kPskKey), actions::kKeyLimit);
+    MarkLimit(EditAt(*this, w::kKeyInterval), actions::kIntervalLimit);
     Connect();
     // Station, Universal Repeater and Repeater devices: shown, never edited here.
     setEnabled(m_model.Editable());

@@ -34,6 +34,12 @@ void RestoreScrambledAddress(RawIp& reported, const sockaddr_in& from, std::uint
             reported[i] = key;
 }
 
+// A survey entry's signal arrives as 0 when it equalled the key. No receiver hears 0 dBm, so a 0
+// is the key's byte: with the usual key, -63 dBm instead of the strongest possible signal.
+std::int8_t SurveySignal(std::int8_t received, std::uint8_t key) {
+    return received == 0 ? static_cast<std::int8_t>(key) : received;
+}
+
 }  // namespace
 
 void CNetManagement::Search() {
@@ -106,8 +112,10 @@ void CNetManagement::OnSurvey(const Incoming& in) {
     const std::size_t carried =
         in.payload.size() > kEntriesOffset ? (in.payload.size() - kEntriesOffset) / sizeof(config_otherwl_basic) : 0;
     packet.icount = static_cast<std::uint8_t>(std::min({std::size_t{packet.icount}, kMaxSurveyEntries, carried}));
-    for (std::size_t i = 0; i < packet.icount; ++i)
+    for (std::size_t i = 0; i < packet.icount; ++i) {
         FromDevice(packet.entries[i].ssid);
+        packet.entries[i].signal = SurveySignal(packet.entries[i].signal, key_);
+    }
 
     std::lock_guard lock(surveyMutex_);
     if (!surveyDevice_.empty() && FormatMac(in.header.mac) != surveyDevice_)

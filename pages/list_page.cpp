@@ -18,6 +18,7 @@
 #include "ui/translate_window.h"
 
 #include <QComboBox>
+#include <QShortcut>
 
 namespace cpe {
 namespace {
@@ -90,6 +91,15 @@ void CListPageDlg::InitControls() {
     connect(m_pSearchEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_strSearch = text;
         RefreshPage(1, CurrentAscending(), m_nSortColumn, m_strSearch);
+    });
+
+    // Ctrl+F puts the cursor in the search box of the page on screen (a hidden page's shortcut
+    // never fires).
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        if (!m_pSearchEdit->isEnabled())
+            return;
+        m_pSearchEdit->setFocus(Qt::ShortcutFocusReason);
+        m_pSearchEdit->selectAll();
     });
 
     m_pPager->ResetPager(Host().PagerTarget(), DialogId());

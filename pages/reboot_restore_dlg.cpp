@@ -3,6 +3,7 @@
 #include "engine/net_management.h"
 #include "inventory/inventory.h"
 #include "pages/code_texts.h"
+#include "pages/wait_job_texts.h"
 #include "ui/ct_button_picture.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_styles.h"
@@ -65,7 +66,7 @@ void CRebootRestoreDlg::OnActionButton() {
     m_action.StartSender();
     m_followUp.start();
     // Modal without a nested event loop: the page and the program may end while it is shown.
-    m_pWait = new CWaitDlg(m_timings.waitSeconds, this, m_timings.waitTick);
+    m_pWait = new CWaitDlg(WaitTextsOf(m_action.Wait()), m_timings.waitSeconds, this, m_timings.waitTick);
     m_pWait->setWindowModality(Qt::ApplicationModal);
     connect(m_pWait, &QDialog::finished, this, &CRebootRestoreDlg::OnWaitClosed);
     m_pWait->show();
@@ -83,6 +84,7 @@ void CRebootRestoreDlg::OnFollowUpTick() {
 
 void CRebootRestoreDlg::OnWaitClosed() {
     m_followUp.stop();
+    m_pWait->TellEarlyClose(this);
     m_pWait->deleteLater();
     m_pWait = nullptr;
     Services().engine.Search();

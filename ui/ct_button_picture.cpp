@@ -28,6 +28,11 @@ void CTButtonPicture::SetImages(const QString& normal, const QString& hover, con
     update();
 }
 
+void CTButtonPicture::SetPicture(State state, const QPixmap& picture) {
+    m_pictures[state] = picture;
+    update();
+}
+
 void CTButtonPicture::SetButtonText(const QString& text) {
     setText(text);
     update();

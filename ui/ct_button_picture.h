@@ -29,6 +29,7 @@ public:
     // Loads the four pictures in state order; the first file that fails ends the list and the
     // remaining pictures keep what they had.
     void SetImages(const QString& normal, const QString& hover, const QString& pressed, const QString& disabled);
+    void SetPicture(State state, const QPixmap& picture);
     void SetButtonText(const QString& text);
 
     State DrawState() const;

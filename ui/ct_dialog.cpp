@@ -3,6 +3,7 @@
 #include "ui/skin_qt.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -65,15 +66,27 @@ void CTDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
+void CTDialog::SetKeyButtons(QAbstractButton* enter, QAbstractButton* escape) {
+    m_pEnterButton = enter;
+    m_pEscapeButton = escape;
+}
+
 void CTDialog::keyPressEvent(QKeyEvent* event) {
+    QAbstractButton* button = nullptr;
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();  // a skinned dialog closes only through its own buttons
-        return;
-    default: QDialog::keyPressEvent(event);
+    case Qt::Key_Enter: button = m_pEnterButton; break;
+    case Qt::Key_Escape: button = m_pEscapeButton; break;
+    default: QDialog::keyPressEvent(event); return;
     }
+    if (!m_pEnterButton && !m_pEscapeButton && !isWindow()) {
+        event->ignore();  // a form: its dialog decides
+        return;
+    }
+    // A skinned dialog closes only through its own buttons.
+    event->accept();
+    if (button && button->isVisible() && button->isEnabled() && !(event->modifiers() & Qt::AltModifier))
+        button->click();
 }
 
 void CTDialog::mousePressEvent(QMouseEvent* event) {

@@ -1,14 +1,17 @@
 // Base of every skinned page and dialog: a stretched background picture or a plain fill, line
-// segments drawn on top, drag-to-move from the background, optional rounded corners, and
-// neither Enter nor Escape closes it.
+// segments drawn on top, drag-to-move from the background, optional rounded corners. Enter and
+// Escape press the dialog's own buttons for them (Save and Cancel, or what stands in their
+// place); a dialog without them ignores both, and a form inside a dialog leaves them to it.
 #pragma once
 
 #include "ui/skin_settings.h"
 
 #include <QDialog>
 #include <QPixmap>
+#include <QPointer>
 #include <vector>
 
+class QAbstractButton;
 class QPainter;
 
 namespace cpe {
@@ -27,6 +30,9 @@ public:
     bool HasBkImage() const { return !m_bkImage.isNull(); }
     const QPixmap& BkImage() const { return m_bkImage; }
     bool RegionApplied() const { return m_bRegionApplied; }
+    // The buttons Enter and Escape press (either may be null); a hidden or disabled one is not
+    // pressed.
+    void SetKeyButtons(QAbstractButton* enter, QAbstractButton* escape);
 
     bool m_bDrag = false;
     bool m_bFill = false;
@@ -48,6 +54,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    QPointer<QAbstractButton> m_pEnterButton;
+    QPointer<QAbstractButton> m_pEscapeButton;
     QPixmap m_bkImage;
     bool m_bRegionApplied = false;
     bool m_bPressed = false;

@@ -32,6 +32,23 @@ constexpr int kBaseUnitY = 13;
 int ScaleX(int units) { return static_cast<int>(std::lround(units * kBaseUnitX / 4.0)); }
 int ScaleY(int units) { return static_cast<int>(std::lround(units * kBaseUnitY / 8.0)); }
 
+// An address box takes digits and dots, as many as are typed or pasted: a wrong address stays
+// in the box for the form's check to refuse at Save, never cut or filtered into another one.
+// Blanks around a pasted address are dropped.
+class AddressValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        input = input.trimmed();
+        pos = std::min(pos, static_cast<int>(input.size()));
+        for (QChar c : input)
+            if ((c < u'0' || c > u'9') && c != u'.')
+                return Invalid;
+        return Acceptable;
+    }
+};
+
 Qt::Alignment TextAlignment(unsigned flags) {
     if (flags & kCtlCentre)
         return Qt::AlignHCenter | Qt::AlignTop;
@@ -97,9 +114,7 @@ QWidget* MakeWidget(QWidget* parent, const ControlTemplate& c) {
     case ControlKind::kIpAddress: {
         auto* e = new QLineEdit(parent);
         e->setProperty(kNoTranslateProperty, true);
-        const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9]{2}|[1-9]?[0-9])");
-        e->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^(%1\\.){0,3}%1?$").arg(octet)), e));
+        e->setValidator(new AddressValidator(e));
         e->setPlaceholderText(QStringLiteral("0.0.0.0"));
         return e;
     }

@@ -17,6 +17,27 @@ constexpr int kBridgeWidth = 410;
 constexpr int kIpLabelX = (kBridgeWidth - 190) / 2;  // the IP step's labels and fields, centred
 // Rows of the wireless form's sub-forms, which continue the form's rows without a top margin.
 constexpr int SubRowY(int i) { return i * kRow; }
+// The bridge wizard's summary of what Save sends: labels right-aligned against their values.
+constexpr int SummaryRowY(int i) { return 24 + i * 14; }
+ControlTemplate SummaryLabel(int i) {
+    return {ids::bridge_finish::kSummaryLabels[static_cast<std::size_t>(i)],
+            K::kLabel,
+            "",
+            20,
+            SummaryRowY(i),
+            130,
+            10,
+            kCtlRight};
+}
+ControlTemplate SummaryValue(int i) {
+    return {ids::bridge_finish::kSummaryValues[static_cast<std::size_t>(i)],
+            K::kLabel,
+            "",
+            158,
+            SummaryRowY(i),
+            kBridgeWidth - 170,
+            10};
+}
 
 const std::vector<DialogTemplate> kConfig = {
     // Device configuration dialog: title strip, four tabs, the form area (forms sit at 8, 46),
@@ -193,6 +214,7 @@ const std::vector<DialogTemplate> kConfig = {
          {ids::bridge_wizard::kTitleStrip, K::kLabel, "", 0, 0, kBridgeWidth, 20},
          {ids::bridge_wizard::kTitle, K::kSkinLabel, "Device bridge", 8, 5, 200, 10},
          {ids::bridge_wizard::kCloseButton, K::kPictureButton, "", kBridgeWidth - 15, 4, 12, 11},
+         {ids::bridge_wizard::kStepLabel, K::kLabel, "", 10, 204, 150, 10},
          {ids::bridge_wizard::kBackButton, K::kPictureButton, "Back", kBridgeWidth - 126, 200, 50, 16},
          {ids::bridge_wizard::kNextButton, K::kPictureButton, "Next", kBridgeWidth - 66, 200, 50, 16},
      }},
@@ -287,9 +309,24 @@ const std::vector<DialogTemplate> kConfig = {
      kDlgChild,
      "",
      {
-         {ids::bridge_finish::kPicture, K::kPictureButton, "", (kBridgeWidth - 330) / 2, 4, 330, 132},
-         {ids::bridge_finish::kText, K::kLabel, "You are configuring the device to work as Station mode.", 8, 142,
+         {ids::bridge_finish::kPicture, K::kPictureButton, "", (kBridgeWidth - 330) / 2, 4, 330, 132, kCtlHidden},
+         {ids::bridge_finish::kText, K::kLabel, "You are configuring the device to work as Station mode.", 8, 6,
           kBridgeWidth - 16, 10, kCtlCentre},
+         SummaryLabel(0),
+         SummaryValue(0),
+         SummaryLabel(1),
+         SummaryValue(1),
+         SummaryLabel(2),
+         SummaryValue(2),
+         SummaryLabel(3),
+         SummaryValue(3),
+         SummaryLabel(4),
+         SummaryValue(4),
+         SummaryLabel(5),
+         SummaryValue(5),
+         SummaryLabel(6),
+         SummaryValue(6),
+         {ids::bridge_finish::kAnswer, K::kLabel, "", 8, 142, kBridgeWidth - 16, 20, kCtlCentre},
      }},
     // Upgrade dialog: title strip, model and file choice; the progress bar and its label are
     // shown once an upgrade runs.

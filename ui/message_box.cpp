@@ -3,6 +3,7 @@
 #include "ui/page_text.h"
 
 #include <QMessageBox>
+#include <memory>
 #include <utility>
 
 namespace cpe {
@@ -17,26 +18,38 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::kExclamation: return QMessageBox::Warning;
     case MessageIcon::kQuestion: return QMessageBox::Question;
-    case MessageIcon::kNone: return QMessageBox::NoIcon;
+    case MessageIcon::kError: return QMessageBox::Critical;
     case MessageIcon::kInformation: break;
     }
     return QMessageBox::Information;
 }
 
-QString CaptionText(MessageCaption caption) {
-    return caption == MessageCaption::kApplication ? PageText("CPEManagement") : QString();
-}
-
 }  // namespace
 
-int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons,
-                   MessageCaption caption) {
-    if (const MessageBoxHook& hook = Hook())
-        return hook(MessageBoxRequest{parent, text, icon, buttons, caption});
+QMessageBox* MakeMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons) {
     const auto standard = buttons == MessageButtons::kOkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                                : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(ToQtIcon(icon), CaptionText(caption), text, standard, parent);
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    auto* box = new QMessageBox(ToQtIcon(icon), PageText("CPEManagement"), text, standard, parent);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setEscapeButton(buttons == MessageButtons::kOkCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    return box;
+}
+
+int ShowMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons) {
+    if (const MessageBoxHook& hook = Hook())
+        return hook(MessageBoxRequest{parent, text, icon, buttons});
+    const std::unique_ptr<QMessageBox> box(MakeMessageBox(parent, text, icon, buttons));
+    return box->exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+void OpenMessageBox(QWidget* parent, const QString& text, MessageIcon icon) {
+    if (const MessageBoxHook& hook = Hook()) {
+        hook(MessageBoxRequest{parent, text, icon, MessageButtons::kOk});
+        return;
+    }
+    QMessageBox* box = MakeMessageBox(parent, text, icon);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) { return std::exchange(Hook(), std::move(hook)); }

@@ -76,6 +76,9 @@ inline constexpr std::array<int, 9> kPageButtons = {kStatusButton,    kManagemen
 namespace wait {
 inline constexpr int kCloseButton = 1000;
 inline constexpr int kProgress = 1136;
+inline constexpr int kTitleStrip = 1131;
+inline constexpr int kTitle = 1142;
+inline constexpr int kText = 1130;
 }  // namespace wait
 
 // ---- install-help page ----------------------------------------------------------------------
@@ -148,6 +151,7 @@ inline constexpr int kCloseButton = 1003;
 inline constexpr int kNextButton = 1074;
 inline constexpr int kTitleStrip = 1131;
 inline constexpr int kTitle = 1139;
+inline constexpr int kStepLabel = 1143;  // "Step N of 4"
 }  // namespace bridge_wizard
 
 namespace bridge_survey {
@@ -192,6 +196,10 @@ inline constexpr int kHint = 1124;
 namespace bridge_finish {
 inline constexpr int kPicture = 1003;
 inline constexpr int kText = 1117;
+inline constexpr int kAnswer = 1118;
+// The summary of what Save sends: a label and a value a row.
+inline constexpr std::array<int, 7> kSummaryLabels = {1150, 1151, 1152, 1153, 1154, 1155, 1156};
+inline constexpr std::array<int, 7> kSummaryValues = {1160, 1161, 1162, 1163, 1164, 1165, 1166};
 }  // namespace bridge_finish
 
 // ---- upgrade dialog -------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QImage>
 #include <QLabel>
 #include <QPalette>
 #include <QScrollBar>
@@ -71,12 +72,28 @@ void ApplyTitleStrip(QLabel& strip, CTStatic& title) {
     title.raise();
 }
 
+QPixmap DisabledLook(const QPixmap& picture) {
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int faded = 255 - (255 - qGray(line[x])) * 2 / 5;
+            line[x] = qRgba(faded, faded, faded, qAlpha(line[x]));
+        }
+    }
+    QPixmap out = QPixmap::fromImage(image);
+    out.setDevicePixelRatio(picture.devicePixelRatio());
+    return out;
+}
+
 void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down) {
     if (normal.empty())
         return;
     const QString up = QString::fromStdString(normal);
     const QString pressed = down.empty() ? up : QString::fromStdString(down);
     button.SetImages(up, pressed, pressed, up);
+    if (const QPixmap& picture = button.Picture(CTButtonPicture::kNormal); !picture.isNull())
+        button.SetPicture(CTButtonPicture::kDisabled, DisabledLook(picture));
 }
 
 void ApplyScrollBarStyle(QScrollBar& bar) {

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPixmap>
 #include <QString>
 #include <string>
 
@@ -37,12 +38,15 @@ void ApplyLabelStyle(CTStatic& label);
 // The title strip of the configuration dialogs: the strip filled with the skin's title colour,
 // the title on top of it in the label style.
 void ApplyTitleStrip(QLabel& strip, CTStatic& title);
-// A skin picture on a picture button: `normal` for the normal and disabled states, `down` (or
-// `normal` when empty) for hover and pressed. A skin without the picture (an empty path) leaves
-// the button as it is.
+// A skin picture on a picture button: `normal` for the normal state, `down` (or `normal` when
+// empty) for hover and pressed, and `normal` greyed and faded for the disabled state, so a button
+// that cannot be pressed looks it. A skin without the picture (an empty path) leaves the button as
+// it is.
 void SetButtonPicture(CTButtonPicture& button, const std::string& normal, const std::string& down = {});
 // The scroll bars of the skin: a dark handle on a light track, so the handle is plainly the part
 // that stands for the view and moves with it.
 void ApplyScrollBarStyle(QScrollBar& bar);
+// A picture greyed and faded towards white: the look of a button that cannot be pressed.
+QPixmap DisabledLook(const QPixmap& picture);
 
 }  // namespace cpe

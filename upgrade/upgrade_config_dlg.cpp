@@ -12,6 +12,7 @@
 #include "ui/message_box.h"
 #include "ui/page_text.h"
 #include "ui/skin_qt.h"
+#include "ui/tab_order.h"
 #include "ui/translate_window.h"
 #include "upgrade/upgrade_messages.h"
 #include "upgrade/upgrade_texts.h"
@@ -89,6 +90,8 @@ void CUpgradeConfigDlg::InitControls() {
     connect(m_pScan, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnScan);
     connect(m_pUpgrade, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnUpgrade);
     connect(m_pClose, &QAbstractButton::clicked, this, &CUpgradeConfigDlg::OnClose);
+    SetKeyButtons(m_pUpgrade, m_pClose);
+    SetReadingTabOrder(*this);
 
     // Model names are names, not texts to translate: the list is filled after the translation.
     for (int model : actions::DistinctModels(m_targets))
@@ -145,7 +148,7 @@ bool CUpgradeConfigDlg::StartHelper(int model, const std::vector<actions::Upgrad
 }
 
 void CUpgradeConfigDlg::ReportHelperFailure(const actions::HelperStart& failure) {
-    ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::kExclamation);
+    ShowMessageBox(this, HelperFailureText(failure, m_services.helpers.Layout()), MessageIcon::kError);
 }
 
 void CUpgradeConfigDlg::StartRun(int model, const std::string& fileName) {

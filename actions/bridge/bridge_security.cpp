@@ -75,12 +75,10 @@ BridgeSecurityCollected CollectBridgeSecurity(const BridgeSecurityEntries& entri
     const DeviceTextCheck ssid = CheckSsid(entries.ssid);
     if ((out.failure = ssid.failure))
         return out;
-    if (entries.secureMode == kSecurityWep) {
+    if (entries.secureMode == kSecurityWep)
         out.failure = CheckWepKeys(entries.wep.keys, entries.wep.defaultKey);
-        out.wepFailure = out.failure.has_value();
-    } else if (IsPskMode(entries.secureMode)) {
+    else if (IsPskMode(entries.secureMode))
         out.failure = CheckPskKey(entries.key);
-    }
     if (out.failure)
         return out;
 

@@ -54,8 +54,7 @@ BridgeSecurityPreset PresetFor(std::uint8_t rfType, const config_otherwl_basic& 
 
 struct BridgeSecurityCollected {
     std::optional<CheckFailure> failure;
-    bool wepFailure = false;  // a WEP key check failed (its message is captioned differently)
-    bridge_block block{};     // SSID in the local code set
+    bridge_block block{};  // SSID in the local code set
 };
 
 // Checks in order: the SSID (not empty, at most 32 bytes as sent), then the key of the selected

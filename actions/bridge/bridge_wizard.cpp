@@ -48,6 +48,8 @@ std::optional<CheckFailure> BridgeWizardModel::SubmitIp(const IpEntries& entries
 }
 
 void BridgeWizardModel::Back() {
+    if (sent_)
+        return;
     switch (step_) {
     case BridgeStep::kSurvey: break;
     case BridgeStep::kSecurity: step_ = BridgeStep::kSurvey; break;
@@ -57,9 +59,14 @@ void BridgeWizardModel::Back() {
 }
 
 std::optional<BridgeRequest> BridgeWizardModel::Request() const {
-    if (step_ != BridgeStep::kFinish)
+    if (step_ != BridgeStep::kFinish || sent_)
         return std::nullopt;
     return request_;
+}
+
+void BridgeWizardModel::MarkSent() {
+    if (step_ == BridgeStep::kFinish)
+        sent_ = true;
 }
 
 }  // namespace cpe::actions

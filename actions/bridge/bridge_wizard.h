@@ -1,7 +1,8 @@
 // The bridge wizard without its windows: which step is shown, what Back and Next do on each, the
 // IP step's checks, and the request Save sends. Going forward always starts the next step again
 // from its sources (the access point chosen, the device's own addresses); a failed check keeps
-// the step where it is.
+// the step where it is. Once Save sent the request the last step waits for the device's answer:
+// Back is gone and Next closes the wizard.
 #pragma once
 
 #include <cstdint>
@@ -44,9 +45,17 @@ public:
     explicit BridgeWizardModel(const ap_info_stu& device);
 
     BridgeStep Step() const { return step_; }
-    bool BackVisible() const { return step_ != BridgeStep::kSurvey; }
-    // The key of the Next button's caption: "Save" on the last step.
-    std::string_view NextKey() const { return step_ == BridgeStep::kFinish ? "Save" : "Next"; }
+    // The 1-based number of the step shown, of kStepCount.
+    int StepNumber() const { return static_cast<int>(step_) + 1; }
+    static constexpr int kStepCount = 4;
+    bool BackVisible() const { return step_ != BridgeStep::kSurvey && !sent_; }
+    // The key of the Next button's caption: "Save" on the last step, "Close" once sent.
+    std::string_view NextKey() const {
+        if (sent_)
+            return "Close";
+        return step_ == BridgeStep::kFinish ? "Save" : "Next";
+    }
+    bool Sent() const { return sent_; }
     // The device's own addresses, as the IP step starts.
     const IpEntries& DeviceIpEntries() const { return deviceIp_; }
 
@@ -62,12 +71,15 @@ public:
 
     // The request of the last step; nothing before it.
     std::optional<BridgeRequest> Request() const;
+    // Save sent the request.
+    void MarkSent();
 
 private:
     std::uint8_t rfType_;
     RawIp currentIp_;
     IpEntries deviceIp_;
     BridgeStep step_ = BridgeStep::kSurvey;
+    bool sent_ = false;
     RawMac accessPoint_{};
     BridgeRequest request_;
 };

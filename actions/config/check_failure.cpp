@@ -24,6 +24,10 @@ std::string FillNumbers(std::string_view text, const std::vector<int>& args) {
 
 }  // namespace
 
-std::string CheckFailure::Text() const { return FillNumbers(TranslateString(key), args); }
+std::string TranslateWithNumbers(std::string_view key, const std::vector<int>& args) {
+    return FillNumbers(TranslateString(key), args);
+}
+
+std::string CheckFailure::Text() const { return TranslateWithNumbers(key, args); }
 
 }  // namespace cpe::actions

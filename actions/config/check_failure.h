@@ -50,6 +50,9 @@ struct CheckFailure {
     bool operator==(const CheckFailure&) const = default;
 };
 
+// The translation of `key` with `args` in place of its "%d" marks, in order.
+std::string TranslateWithNumbers(std::string_view key, const std::vector<int>& args);
+
 // What a form's collect returns: the first failing check, or the block it built and whether that
 // differs from the device's own.
 template <typename Block>

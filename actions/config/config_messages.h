@@ -25,6 +25,7 @@ inline constexpr std::string_view kPskLength = "Please enter 8-64 characters of 
 inline constexpr std::string_view kPskBackslash = "The key can not contain special characters \\!";
 inline constexpr std::string_view kPskNotAscii = "The key can only contain printable ASCII characters!";
 inline constexpr std::string_view kIntervalEmpty = "The key update interval should not be empty!";
+inline constexpr std::string_view kIntervalTooLong = "The key update interval can have %d digits at most!";
 
 // WEP keys.
 inline constexpr std::string_view kWepAsciiLength = "WEP key is invalid! Please enter 5 or 13 ASCII characters!";

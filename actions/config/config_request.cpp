@@ -6,7 +6,15 @@ namespace {
 constexpr std::chrono::seconds kWaitForVlan{60};
 constexpr std::chrono::seconds kWaitForIp{15};
 
-SaveOutcome Failed(ConfigForm form, const CheckFailure& failure) { return {SaveFailure{form, failure}, {}, {}}; }
+SaveOutcome Failed(ConfigForm form, const CheckFailure& failure) { return {SaveFailure{form, failure}, {}, {}, {}}; }
+
+// What the wait after a Save says about the device at `ip`.
+WaitJob WaitJobAfterSave(const config_request& request, std::string ip) {
+    return {"Applying settings",
+            request.vlan_changed ? "Applying settings to %s - the device restarts; about %d s left"
+                                 : "Applying settings to %s - the device moves to its new address; about %d s left",
+            "The settings were sent to %s. The device may still be restarting.", std::move(ip)};
+}
 
 }  // namespace
 
@@ -64,6 +72,7 @@ SaveOutcome ConfigDialogModel::Save(const ConfigEntries& entries, std::span<cons
 
     ApplyFlagRule(r);
     out.wait = WaitAfterSave(r);
+    out.waitJob = WaitJobAfterSave(r, ip.InitialEntries().ip);
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "actions/common/wait_job.h"
 #include "actions/config/check_failure.h"
 #include "actions/config/ip_form_model.h"
 #include "actions/config/timed_reboot_form_model.h"
@@ -62,6 +63,7 @@ struct SaveOutcome {
     std::optional<SaveFailure> failure;
     config_request request;  // all zero after a failure
     std::chrono::seconds wait{0};
+    WaitJob waitJob;  // what the wait says, when there is one
 };
 
 // The models of the configuration dialog's forms, all built from one device record.

@@ -20,13 +20,16 @@ IpFormModel::IpFormModel(const ap_info_stu& device)
 
 Collected<IpBlock> IpFormModel::Collect(const IpEntries& entries, std::span<const std::string> ipsInUse) const {
     Collected<IpBlock> out;
-    out.block = BuildIpBlock(entries, device_[kIpApplyFlagByte]);
-    out.changed = out.block != device_;
-    if (!out.changed)
+    if (entries == initial_) {
+        out.block = device_;
         return out;
+    }
     if ((out.failure = CheckIpEntries(entries, kConfigIpRules, currentIp_, ipsInUse)))
         return out;
-    out.block[kIpApplyFlagByte] = kApplyNow;
+    out.block = BuildIpBlock(entries, device_[kIpApplyFlagByte]);
+    out.changed = out.block != device_;
+    if (out.changed)
+        out.block[kIpApplyFlagByte] = kApplyNow;
     return out;
 }
 

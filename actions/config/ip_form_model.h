@@ -1,6 +1,7 @@
 // The IP form of the configuration dialog: the device's address, mask, gateway and DNS servers.
-// Its checks run only when the operator changed something, so a device whose own settings would
-// fail them can still be saved untouched.
+// Its checks run only when the operator touched an entry, so a device whose own settings would
+// fail them can still be saved untouched; a touched entry is always checked, even when what it
+// says reads as the device's own bytes.
 #pragma once
 
 #include <span>

@@ -24,6 +24,8 @@ struct IpEntries {
     std::string gateway;
     std::string primaryDns;
     std::string secondaryDns;
+
+    bool operator==(const IpEntries&) const = default;
 };
 
 struct IpCheckRules {

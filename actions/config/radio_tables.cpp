@@ -1,6 +1,8 @@
 #include "actions/config/radio_tables.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 namespace cpe::actions {
 namespace {
@@ -179,6 +181,19 @@ std::string_view ChannelListFor(const CountryEntry& country, int width) {
     case 1: return country.list40;
     default: return country.list80;
     }
+}
+
+bool IsBandChannel(RadioBand band, int channel) {
+    // G13 and N3 hold every channel of the other lists of their band.
+    std::string_view list = band == RadioBand::kGhz24 ? G13 : N3;
+    const std::string number = std::to_string(channel);
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        if (channel != 0 && list.substr(0, comma) == number)
+            return true;
+        list.remove_prefix(std::min(comma + 1, list.size()));
+    }
+    return false;
 }
 
 }  // namespace cpe::actions

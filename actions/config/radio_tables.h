@@ -45,4 +45,7 @@ std::optional<std::uint8_t> CountryCodeOf(RadioBand band, std::size_t position);
 // the third width (80 MHz on 5 GHz). The 2.4 GHz lists do not depend on the width.
 std::string_view ChannelListFor(const CountryEntry& country, int width);
 
+// Whether some channel list of the band holds the channel (the form may still not offer it).
+bool IsBandChannel(RadioBand band, int channel);
+
 }  // namespace cpe::actions

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "actions/config/check_failure.h"
+
 namespace cpe::actions {
 namespace {
 
@@ -90,12 +92,20 @@ void Fill5Extension(const ExtensionQuery& q, Choices& out) {
     out.entries.push_back(NumberEntry(pairs[partner].number, 0));
 }
 
+// Selects `wanted`; a value no entry carries is offered as unknown (a negative one selects none).
+void SelectOrOfferUnknown(Choices& out, int wanted) {
+    if (out.SelectData(wanted) || wanted < 0)
+        return;
+    OfferDeviceValue(out, wanted);
+    out.SelectData(wanted);
+}
+
 Choices FixedChoices(std::initializer_list<std::string_view> texts, bool translate, int firstData, int wanted) {
     Choices out;
     int data = firstData;
     for (std::string_view text : texts)
         out.entries.push_back({std::string(text), translate, data++});
-    out.SelectData(wanted);
+    SelectOrOfferUnknown(out, wanted);
     return out;
 }
 
@@ -115,6 +125,16 @@ bool Choices::SelectData(int data) {
     return true;
 }
 
+ChoiceEntry UnknownEntry(int code, int data) {
+    return {TranslateWithNumbers("Unknown (%d)", {code}), false, data, true};
+}
+
+void OfferDeviceValue(Choices& choices, int code) {
+    if (std::none_of(choices.entries.begin(), choices.entries.end(),
+                     [&](const ChoiceEntry& e) { return e.data == code; }))
+        choices.entries.push_back(UnknownEntry(code, code));
+}
+
 Choices NetworkModeChoices(RadioBand band, int code) {
     Choices out;
     auto add = [&](const auto& modes) {
@@ -125,8 +145,7 @@ Choices NetworkModeChoices(RadioBand band, int code) {
         add(kModes24);
     else
         add(kModes5);
-    if (!out.SelectData(code))
-        out.selected = 2;
+    SelectOrOfferUnknown(out, code);
     return out;
 }
 

@@ -34,9 +34,16 @@ struct Choices {
     bool SelectData(int data);
 };
 
-// Network modes of a band (translated), selecting `code`, or the third entry when no entry has it.
+// The entry of a device's value that no list holds: "Unknown (N)" (translated), never an empty
+// box. Its item data is `data`; saving it keeps the device's value.
+ChoiceEntry UnknownEntry(int code, int data);
+// Offers the device's value as an unknown entry unless an entry already carries it.
+void OfferDeviceValue(Choices& choices, int code);
+
+// Network modes of a band (translated), selecting `code`, or an unknown entry of it.
 Choices NetworkModeChoices(RadioBand band, int code);
-// Security modes (not translated), item data = code = position; selects `code` if offered.
+// Security modes (not translated), item data = code = position; selects `code`, or an unknown
+// entry of it.
 Choices SecurityModeChoices(int code);
 inline constexpr int kSecurityModeCount = 7;
 // The band's country names (translated), item data = position.
@@ -80,7 +87,7 @@ struct SecurityVisibility {
 };
 SecurityVisibility VisibilityFor(int secureMode);
 
-// The WEP and WPA sub-forms' combos.
+// The WEP and WPA sub-forms' combos; a value none of them offers shows as an unknown entry.
 Choices WepAuthChoices(int authType);        // "Open" 0, "Share" 1
 Choices WepDefaultKeyChoices(int keyIndex);  // "Key 1" .. "Key 4" (translated), data 1-4
 Choices WepKeyTypeChoices(int type);         // "ASCII" 0, "Hex" 1

@@ -5,6 +5,7 @@
 #include "actions/common/entry_text.h"
 #include "actions/common/record_slices.h"
 #include "actions/config/config_messages.h"
+#include "actions/config/edit_limits.h"
 #include "protocol/codes.h"
 
 namespace cpe::actions {
@@ -29,13 +30,13 @@ WirelessEntries EntriesOf(const ap_info_stu& device) {
     e.pskCipher = OrNone(s.wpapsk_auth_type, 0, 2);
     e.pskKey = AnsiToEntry(s.wpapsk_key_value.text());
     e.pskInterval = std::to_string(s.wpapsk_key_time.get());
-    e.wep.authType = OrNone(s.wep_auth_type, 0, 1);
-    e.wep.defaultKey = OrNone(s.wep_key_index, 1, 4);
+    e.wep.authType = s.wep_auth_type;
+    e.wep.defaultKey = s.wep_key_index;
     for (std::size_t i = 0; i < e.wep.keys.size(); ++i) {
         e.wep.keys[i].text = AnsiToEntry(s.wep_keys[i].key_value.text());
-        e.wep.keys[i].type = OrNone(s.wep_keys[i].key_type, 0, 1);
+        e.wep.keys[i].type = s.wep_keys[i].key_type;
     }
-    e.wpa.cipher = OrNone(s.wpa_auth_type, 0, 2);
+    e.wpa.cipher = s.wpa_auth_type;
     e.wpa.radius = {FormatIp(s.wpa_radius_ip), std::to_string(s.wpa_radius_port.get()), AnsiToEntry(s.wpa_key.text()),
                     std::to_string(s.wpa_key_time.get())};
     return e;
@@ -47,6 +48,13 @@ DeviceTextCheck KeepDeviceText(DeviceTextCheck check, bool untouched, std::strin
     if (!untouched || (check.failure && check.failure->key != message::kTextNotSendable))
         return check;
     return {std::nullopt, std::string(deviceText)};
+}
+
+// A key update interval the operator typed must fit its five digits; the device's own stays.
+std::optional<CheckFailure> CheckInterval(const std::string& entry, const std::string& shown, ConfigField field) {
+    if (entry == shown || LimitStateOf(entry, kIntervalLimit) != LimitState::kBeyond)
+        return std::nullopt;
+    return CheckFailure{message::kIntervalTooLong, field, {static_cast<int>(kIntervalLimit.max)}};
 }
 
 // Fields the form always sets the same way; they alone never make the block differ.
@@ -85,8 +93,31 @@ void WirelessFormModel::OfferDeviceChannel(int channel) {
     auto& entries = channels_.entries;
     const auto after = std::find_if(entries.begin(), entries.end(),
                                     [&](const ChoiceEntry& e) { return e.data != 0 && e.data > channel; });
-    entries.insert(after, ChoiceEntry{std::to_string(channel), false, channel, true});
+    entries.insert(after, IsBandChannel(band_, channel) ? ChoiceEntry{std::to_string(channel), false, channel, true}
+                                                        : UnknownEntry(channel, channel));
     channels_.SelectData(channel);
+}
+
+Choices WirelessFormModel::Countries() const {
+    Choices countries = CountryChoices(band_, country_);
+    if (!CountryPositionOf(band_, device_.country_code)) {
+        countries.entries.push_back(UnknownEntry(device_.country_code, static_cast<int>(CountryList(band_).size())));
+        if (!country_)
+            countries.selected = static_cast<int>(countries.entries.size()) - 1;
+    }
+    return countries;
+}
+
+Choices WirelessFormModel::NetworkModes() const {
+    Choices modes = NetworkModeChoices(band_, networkMode_);
+    OfferDeviceValue(modes, device_.network_mode);
+    return modes;
+}
+
+Choices WirelessFormModel::SecurityModes() const {
+    Choices modes = SecurityModeChoices(secureMode_);
+    OfferDeviceValue(modes, device_.security.secure_mode);
+    return modes;
 }
 
 std::string WirelessFormModel::PowerRangeText() const {
@@ -94,16 +125,18 @@ std::string WirelessFormModel::PowerRangeText() const {
 }
 
 void WirelessFormModel::SelectCountry(std::size_t position) {
-    if (position >= CountryList(band_).size())
+    const bool deviceCountry = position == CountryList(band_).size() && !CountryPositionOf(band_, device_.country_code);
+    if (position >= CountryList(band_).size() && !deviceCountry)
         return;
-    country_ = position;
-    chosen_.country = chosen_.channel = chosen_.extension = true;
+    country_ = deviceCountry ? std::nullopt : std::optional(position);
+    chosen_.country = !deviceCountry;
+    chosen_.channel = chosen_.extension = true;
     RefillChannels(0);
     RefillExtensions(kNoExtension);
 }
 
 void WirelessFormModel::SelectNetworkMode(int code) {
-    if (!NetworkModeChoices(band_, 0).SelectData(code))
+    if (!NetworkModeChoices(band_, 0).SelectData(code) && code != device_.network_mode)
         return;
     networkMode_ = code;
     chosen_.networkMode = chosen_.width = chosen_.channel = chosen_.extension = true;
@@ -134,7 +167,7 @@ void WirelessFormModel::SelectExtension(int data) {
 }
 
 void WirelessFormModel::SelectSecurityMode(int code) {
-    if (code >= 0 && code < kSecurityModeCount)
+    if ((code >= 0 && code < kSecurityModeCount) || code == device_.security.secure_mode)
         secureMode_ = code;
 }
 
@@ -168,22 +201,37 @@ std::optional<CheckFailure> WirelessFormModel::CheckEntries(const WirelessEntrie
     if (country_ && !CountryCodeOf(band_, *country_))
         return CheckFailure{message::kCountryWithoutCode, ConfigField::kCountry, {}};
     if (secureMode_ == kSecurityWep) {
-        const int defaultKey = e.wep.defaultKey >= 1 ? e.wep.defaultKey : device_.security.wep_key_index;
-        return CheckWepKeys(e.wep.keys, defaultKey - 1);
+        const bool offered = e.wep.defaultKey >= 1 && e.wep.defaultKey <= 4;
+        return CheckWepKeys(e.wep.keys, (offered ? e.wep.defaultKey : device_.security.wep_key_index) - 1);
     }
     if (IsPskMode(secureMode_)) {
         if (auto failure = CheckPskKey(e.pskKey))
             return failure;
         if (e.pskInterval.empty())
             return CheckFailure{message::kIntervalEmpty, ConfigField::kPskInterval, {}};
+        return CheckInterval(e.pskInterval, initial_.pskInterval, ConfigField::kPskInterval);
     }
-    if (IsRadiusMode(secureMode_))
-        return CheckRadius(e.wpa.radius);
+    if (IsRadiusMode(secureMode_)) {
+        if (auto failure = CheckRadius(e.wpa.radius))
+            return failure;
+        return CheckInterval(e.wpa.radius.interval, initial_.wpa.radius.interval, ConfigField::kRadiusInterval);
+    }
     return std::nullopt;
+}
+
+bool WirelessFormModel::Untouched(const WirelessEntries& entries) const {
+    return entries == initial_ && !chosen_.Any() && secureMode_ == device_.security.secure_mode;
 }
 
 WirelessCollected WirelessFormModel::Collect(const WirelessEntries& entries) const {
     WirelessCollected out;
+    if (Untouched(entries)) {
+        ap_info_stu unchanged = device_;
+        SetFixedFields(unchanged);
+        out.name = SliceOf<kNameBlockSize>(device_, kNameBlockOffset);
+        out.wireless = SliceOf<kWirelessBlockSize>(unchanged, kWirelessBlockOffset);
+        return out;
+    }
     const DeviceTextCheck name = KeepDeviceText(CheckDeviceName(entries.location),
                                                 entries.location == initial_.location, device_.ap_name.text());
     if ((out.failure = name.failure))

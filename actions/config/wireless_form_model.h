@@ -5,8 +5,11 @@
 // collect, which checks them and builds the name and wireless blocks.
 //
 // The blocks start from the device's record and take only what the operator changed: a value
-// the form cannot show (a radar channel, a mode or code outside the lists, bytes the local code
-// set does not define) stays the device's unless the operator replaces it.
+// the form cannot offer (a radar channel, a mode or code outside the lists, shown as "Unknown
+// (N)", bytes the local code set does not define) stays the device's unless the operator replaces
+// it. A form the operator did not touch is neither checked nor sent, so a device whose own
+// settings would fail the checks (an empty or unprintable key) never blocks a Save of its other
+// forms.
 #pragma once
 
 #include <cstdint>
@@ -20,17 +23,22 @@
 
 namespace cpe::actions {
 
-// Selections hold -1 where the device's value is none the combo or the radios offer: nothing is
-// selected then, and the device's value is kept.
+// Combo selections hold the item data of the entry chosen, the device's own value for its
+// unknown entry; the cipher radios hold -1 where the device's value is none of them, and the
+// device's value is kept.
 struct WepEntries {
     int authType = 0;    // 0 Open, 1 Shared
     int defaultKey = 1;  // 1-4
     WepKeyEntries keys;
+
+    bool operator==(const WepEntries&) const = default;
 };
 
 struct WpaEntries {
     int cipher = 0;  // 0 AES, 1 TKIP, 2 AES/TKIP
     RadiusEntries radius;
+
+    bool operator==(const WpaEntries&) const = default;
 };
 
 // What the operator typed and ticked, as the form's controls hold it.
@@ -44,6 +52,8 @@ struct WirelessEntries {
     std::string pskInterval;
     WepEntries wep;
     WpaEntries wpa;
+
+    bool operator==(const WirelessEntries&) const = default;
 };
 
 struct WirelessCollected {
@@ -65,17 +75,19 @@ public:
     // The power range label, "(min-max)".
     std::string PowerRangeText() const;
 
-    Choices Countries() const { return CountryChoices(band_, country_); }
-    Choices NetworkModes() const { return NetworkModeChoices(band_, networkMode_); }
+    // The combos of the lists; a device value they do not hold stays on offer as unknown (the
+    // country's unknown entry comes last, its position one past the band's countries).
+    Choices Countries() const;
+    Choices NetworkModes() const;
     const WidthRadios& Widths() const { return widths_; }
     const Choices& Channels() const { return channels_; }
     const Choices& Extensions() const { return extensions_; }
-    Choices SecurityModes() const { return SecurityModeChoices(secureMode_); }
+    Choices SecurityModes() const;
     SecurityVisibility Visibility() const { return VisibilityFor(secureMode_); }
 
     // Reactions to the operator's choices. A new country, network mode or width starts again
     // from "Auto"; a new channel offers its own extension channels. What a choice resets counts
-    // as chosen too.
+    // as chosen too. Choosing an unknown entry again keeps the device's value.
     void SelectCountry(std::size_t position);
     void SelectNetworkMode(int code);
     void SelectWidth(int width);
@@ -95,8 +107,11 @@ private:
         bool width = false;
         bool channel = false;
         bool extension = false;
+
+        bool Any() const { return country || networkMode || width || channel || extension; }
     };
 
+    bool Untouched(const WirelessEntries& entries) const;
     const CountryEntry* SelectedCountry() const;
     void OfferDeviceChannel(int channel);
     void RefillChannels(int wanted);

@@ -29,7 +29,9 @@ std::optional<CheckFailure> CheckPskKey(std::string_view key);
 
 struct WepKeyEntry {
     std::string text;
-    int type = 0;  // 0 ASCII, 1 Hex; -1 keeps the device's type (checked as ASCII)
+    int type = 0;  // 0 ASCII, 1 Hex; another value keeps the device's type (checked as ASCII)
+
+    bool operator==(const WepKeyEntry&) const = default;
 };
 inline constexpr int kWepKeyHex = 1;
 using WepKeyEntries = std::array<WepKeyEntry, 4>;
@@ -46,6 +48,8 @@ struct RadiusEntries {
     std::string port;
     std::string key;
     std::string interval;
+
+    bool operator==(const RadiusEntries&) const = default;
 };
 std::optional<CheckFailure> CheckRadius(const RadiusEntries& entries);
 

@@ -19,6 +19,13 @@ std::vector<SelectedDevice> SelectCheckedRows(std::span<const ListedRow> rows) {
 RebootRestoreAction::RebootRestoreAction(const RebootRestoreKind& kind, CNetManagement& engine, CSqlManagement& store)
     : kind_(kind), engine_(engine), store_(store) {}
 
+WaitJob RebootRestoreAction::Wait() const {
+    std::vector<std::string> ips;
+    for (const SelectedDevice& device : selection_)
+        ips.push_back(device.ip);
+    return {kind_.waitTitleKey, kind_.waitLineKey, kind_.waitEarlyCloseKey, WaitTarget(ips)};
+}
+
 void RebootRestoreAction::StartSender() {
     StopSender();
     std::vector<DeviceTarget> targets;

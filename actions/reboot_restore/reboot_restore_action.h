@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "actions/common/wait_job.h"
 #include "protocol/codes.h"
 #include "protocol/packet.h"
 
@@ -31,12 +32,25 @@ struct RebootRestoreKind {
     MessageType command;
     const char* confirmKey;  // translation key of the confirmation
     int reportedStatus;      // the status code the device reports once it took the command
+    // The wait popup's title, line and early-close keys (WaitJob).
+    std::string_view waitTitleKey;
+    std::string_view waitLineKey;
+    std::string_view waitEarlyCloseKey;
 };
 
-inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot, "Are you sure you want to restart?",
-                                               kStatusRestarting};
-inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore, "Are you sure you want to reset?",
-                                                kStatusReseting};
+inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot,
+                                               "Are you sure you want to restart?",
+                                               kStatusRestarting,
+                                               "Rebooting",
+                                               "Rebooting %s; about %d s left",
+                                               "The reboot was sent to %s. The devices may still be restarting."};
+inline constexpr RebootRestoreKind kRestoreKind{
+    MessageType::restore,
+    "Are you sure you want to reset?",
+    kStatusReseting,
+    "Restoring factory settings",
+    "Restoring the factory settings of %s; about %d s left",
+    "The factory restore was sent to %s. The devices may still be restarting."};
 inline constexpr const char* kSelectDevicesKey = "Please select the devices!";
 
 // The clock of the action; tests run it faster.
@@ -82,6 +96,8 @@ public:
 
     void SetSelection(std::vector<SelectedDevice> selection) { selection_ = std::move(selection); }
     const std::vector<SelectedDevice>& Selection() const { return selection_; }
+    // What the wait after sending to the selection says.
+    WaitJob Wait() const;
 
     // Sends the command to a copy of the selection on a new thread, after stopping the one before.
     void StartSender();

@@ -6,6 +6,7 @@
 // go to CPE_SHOT_DIR.
 #include "bridge/bridge_config_dlg.h"
 #include "bridge/bridge_dlg.h"
+#include "bridge/bridge_finish_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_survey_dlg.h"
 #include "bridge/bridge_wep_dlg.h"
@@ -18,6 +19,7 @@
 #include "ui/page_text.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -162,6 +164,9 @@ TEST_F(BridgeLab, ACpeSurveysBridgesToTheAccessPointPickedAndTheStoreSeesThePair
     Next(wizard);
     ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     Next(wizard);
+    // The wizard shows the connected station once the device reported success; Next closes it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wizard.FinishStep()->ConnectedPicture()->isVisible(); }, 5000));
+    Next(wizard);
     EXPECT_FALSE(wizard.isVisible());
 
     ASSERT_TRUE(WaitUntil([&] { return sim_->Device(station)["work_mode"].Int() == 2; }, 5s));
@@ -204,6 +209,10 @@ TEST_F(BridgeLab, ADeviceThatRefusesTheBridgeShowsBridgeFail) {
     Next(wizard);
     ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     Next(wizard);
+    const QString failed = PageText(std::string(actions::AnswerKey(actions::BridgeAnswer::kFailed)).c_str());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wizard.FinishStep()->AnswerLine()->text() == failed; }, 5000));
+    EXPECT_FALSE(wizard.FinishStep()->ConnectedPicture()->isVisible());
+    Next(wizard);
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return StatusOf(refuser) == PageText("Bridge fail"); }, 5000))
         << StatusOf(refuser).toStdString();
@@ -234,6 +243,9 @@ TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese) {
         Next(wizard);
         ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
         SaveShot(wizard, "bridge-4-finish" + suffix);
+        Next(wizard);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return wizard.FinishStep()->ConnectedPicture()->isVisible(); }, 5000));
+        SaveShot(wizard, "bridge-5-connected" + suffix);
         wizard.OnClose();
         SaveShot(*page_, "bridge-page" + suffix);
     }

@@ -17,7 +17,6 @@ TEST_F(BridgePage, ModeSwitchAtApRefusesTheWizardAndTheListStillReloads) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QString::fromUtf8(actions::kModeSwitchAtAp.data(), actions::kModeSwitchAtAp.size()));
     EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
     EXPECT_TRUE(host_.autoRefresh);
     EXPECT_TRUE(Sent(MessageType::site_survey).empty());
 

@@ -2,6 +2,7 @@
 // Back/Next/Save rules, the checks that stop a step with their message boxes, the request Save
 // sends (field by field), and the close box that sends nothing.
 #include "actions/config/config_messages.h"
+#include "bridge/bridge_finish_dlg.h"
 #include "bridge/bridge_ip_dlg.h"
 #include "bridge/bridge_secure_dlg.h"
 #include "bridge/bridge_wep_dlg.h"
@@ -9,6 +10,7 @@
 #include "tests/bridge/bridge_fixture.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -201,7 +203,6 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     EXPECT_EQ(boxes[0].text,
               QString::fromUtf8(actions::message::kSsidTooLong.data(), actions::message::kSsidTooLong.size()));
     EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::kEmpty);
     EXPECT_EQ(wizard.Step(), actions::BridgeStep::kSecurity);
 
     secure.SsidEdit()->setText(QString(10, QChar(0x4E2D)));
@@ -210,7 +211,7 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     Next(wizard);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Please enter the WEP key3!");
-    EXPECT_EQ(boxes[1].caption, MessageCaption::kApplication);
+    EXPECT_EQ(boxes[1].icon, MessageIcon::kExclamation);
 
     secure.WepForm()->KeyEdit(2)->setText("abcde");
     Next(wizard);
@@ -220,8 +221,7 @@ TEST_F(BridgeWizard, FailedChecksKeepTheStepAndShowTheirMessage) {
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2].text,
               QString::fromUtf8(actions::message::kGatewayInvalid.data(), actions::message::kGatewayInvalid.size()));
-    EXPECT_EQ(boxes[2].icon, MessageIcon::kNone);
-    EXPECT_EQ(boxes[2].caption, MessageCaption::kApplication);
+    EXPECT_EQ(boxes[2].icon, MessageIcon::kExclamation);
     wizard.IpStep()->AddressField(2)->setText("10.1.0.254");
     wizard.IpStep()->AddressField(0)->setText("10.1.0.2");
     Next(wizard);
@@ -247,9 +247,21 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
     Next(wizard);
     ASSERT_EQ(wizard.Step(), actions::BridgeStep::kFinish);
     ASSERT_EQ(SurveyTableRows(), 2u);
+    // Before Save: the summary of what goes out, no success mark.
+    CBridgeFinishDlg& finish = *wizard.FinishStep();
+    EXPECT_EQ(wizard.StepLabel()->text(), "Step 4 of 4");
+    EXPECT_EQ(finish.SummaryValue(0)->text(), QString::fromStdString(FormatMac(HeardAp(9).mac)));
+    EXPECT_EQ(finish.SummaryValue(1)->text(), QString::fromUtf8("\xE4\xB8\xAD-mast"));
+    EXPECT_EQ(finish.SummaryValue(2)->text(), "149");
+    EXPECT_EQ(finish.SummaryValue(3)->text(), "WPA2-PSK, TKIP");
+    EXPECT_EQ(finish.SummaryValue(4)->text(), "10.1.0.50");
+    EXPECT_FALSE(finish.ConnectedPicture()->isVisible());
     Next(wizard);
-    EXPECT_FALSE(wizard.isVisible());
-    EXPECT_EQ(wizard.result(), QDialog::Accepted);
+    // Sent: the wizard waits for the device's answer, still without the success mark.
+    EXPECT_TRUE(wizard.isVisible());
+    EXPECT_FALSE(finish.ConnectedPicture()->isVisible());
+    EXPECT_FALSE(wizard.BackButton()->isVisible());
+    EXPECT_EQ(wizard.NextButton()->text(), "Close");
     EXPECT_EQ(SurveyTableRows(), 0u);
 
     const auto sent = WaitForBridge();
@@ -278,8 +290,13 @@ TEST_F(BridgeWizard, SaveSendsOneBridgeRequestWithTheBlocksOfTheSteps) {
         ip, (std::vector<std::uint8_t>{1, 10, 1, 0, 50, 255, 255, 0, 0, 10, 1, 0, 254, 10, 1, 0, 254, 10, 1, 0, 9, 0}));
     EXPECT_EQ(wizard.SavedTarget().mac, DeviceMac(1));
 
-    // The status the device's reply leaves in the store shows one refresh later.
+    // The device's answer turns the wizard's line into success and shows the mark; the page shows
+    // the status one refresh after the wizard closes.
     ASSERT_TRUE(store_->SetDeviceStatus(DeviceMac(1), 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finish.ConnectedPicture()->isVisible(); }, 3000));
+    Next(wizard);
+    EXPECT_FALSE(wizard.isVisible());
+    EXPECT_EQ(wizard.result(), QDialog::Accepted);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return Cell(*page, RowOf(*page, 1), ListColumn::kStatus) == "Bridge success"; }, 2000));
     EXPECT_TRUE(host_.autoRefresh);

@@ -1,6 +1,7 @@
 // The configuration dialog's wiring through real widgets: tabs, the order Save asks the forms in
 // and how a refusal is shown, the VLAN form of model set B, the timed-reboot day boxes, and the
 // wireless form's reactions.
+#include "actions/config/config_messages.h"
 #include "config/ip_set_dlg.h"
 #include "config/security_forms.h"
 #include "config/time_reboot_dlg.h"
@@ -8,8 +9,11 @@
 #include "config/wireless_set_dlg.h"
 #include "tests/config/config_page_fixture.h"
 #include "ui/ct_button_picture.h"
+#include "ui/limit_mark.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,7 +86,7 @@ TEST_F(ConfigDialog, TabsShowOneFormAndMarkTheirTab) {
 }
 
 // Save asks wireless, IP, VLAN and timed reboot in that order; the first refusal shows its
-// message in its form's style, keeps the shown tab and every entry, and sends nothing.
+// message in a warning box, keeps the shown tab and every entry, and sends nothing.
 TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     auto dialog = Open(Device5());
     QTest::mouseClick(dialog->Tab(actions::ConfigForm::kVlan), Qt::LeftButton);
@@ -92,8 +96,7 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
-    EXPECT_EQ(boxes[0].icon, MessageIcon::kNone);
-    EXPECT_EQ(boxes[0].caption, MessageCaption::kApplication);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
     EXPECT_EQ(dialog->ShownForm(), actions::ConfigForm::kVlan);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(Edit(dialog->IpForm(), ids::ip_set::kIp).text(), "192.168.1.255");
@@ -106,7 +109,6 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "The ssid can not be empty!");
     EXPECT_EQ(boxes[1].icon, MessageIcon::kExclamation);
-    EXPECT_EQ(boxes[1].caption, MessageCaption::kEmpty);
     Edit(dialog->WirelessForm(), ids::wireless_set::kSsid).setText("net5");
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(boxes.size(), 3u);
@@ -123,9 +125,9 @@ TEST_F(ConfigDialog, FirstRefusalStopsTheSaveOnTheShownTab) {
     EXPECT_TRUE(target.sent.empty());
 }
 
-// Without a hook the refusal is a real box: the IP form's plain, titled with the program's name;
-// the wireless form's a warning without a title.
-TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle) {
+// Without a hook the refusal is a real box: a warning titled with the program's name, whichever
+// form refuses.
+TEST_F(ConfigDialog, RefusalsAreWarningsTitledWithTheProgramsName) {
     SetMessageBoxHook({});
     auto dialog = Open(Device5());
     Edit(dialog->IpForm(), ids::ip_set::kIp).setText("0.1.2.3");
@@ -143,9 +145,122 @@ TEST_F(ConfigDialog, RefusalsAreShownInTheirFormsStyle) {
     QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0],
-              std::make_tuple(QString("CPEManagement"), QString("The ip address is invalid!"), QMessageBox::NoIcon));
-    EXPECT_EQ(shown[1], std::make_tuple(QString(), QString("The device name can not be empty!"), QMessageBox::Warning));
+              std::make_tuple(QString("CPEManagement"), QString("The ip address is invalid!"), QMessageBox::Warning));
+    EXPECT_EQ(shown[1], std::make_tuple(QString("CPEManagement"), QString("The device name can not be empty!"),
+                                        QMessageBox::Warning));
     EXPECT_TRUE(dialog->isVisible());
+}
+
+// What the operator types stays as typed: an octet past 255 is kept in the box (never cut to
+// another address) and refused at Save, which Enter presses; Escape is Cancel.
+TEST_F(ConfigDialog, AnAddressTypoIsKeptAndRefusedAtSaveWithNothingSent) {
+    auto dialog = Open(Device5());
+    QTest::mouseClick(dialog->Tab(actions::ConfigForm::kIp), Qt::LeftButton);
+    QLineEdit& ip = Edit(dialog->IpForm(), ids::ip_set::kIp);
+    ip.selectAll();
+    QTest::keyClicks(&ip, "10.89.2.300");
+    EXPECT_EQ(ip.text(), "10.89.2.300");
+    ip.selectAll();
+    QTest::keyClicks(&ip, "10.89.2.3O0");  // a letter O for a zero: refused as typed, never replaced
+    EXPECT_EQ(ip.text(), "10.89.2.30");
+    QTest::keyClick(&ip, Qt::Key_Backspace);
+    QTest::keyClicks(&ip, "00");
+    EXPECT_EQ(ip.text(), "10.89.2.300");
+    QTest::keyClick(&ip, Qt::Key_Return);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The ip address is invalid!");
+    EXPECT_EQ(ip.text(), "10.89.2.300");
+    EXPECT_TRUE(target.sent.empty());
+    EXPECT_TRUE(dialog->isVisible());
+    QTest::keyClick(&ip, Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(target.sent.empty());
+}
+
+// A pasted SSID past 32 bytes stays whole: the box marks the limit and says it, Save refuses it.
+TEST_F(ConfigDialog, ATooLongSsidIsKeptMarkedAndRefused) {
+    auto dialog = Open(Device5());
+    QLineEdit& ssid = Edit(dialog->WirelessForm(), ids::wireless_set::kSsid);
+    ssid.setFocus();
+    ssid.selectAll();
+    QApplication::clipboard()->setText(QString(40, QChar('s')));
+    QTest::keyClick(&ssid, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(ssid.text(), QString(40, QChar('s')));
+    const LimitMark* mark = LimitMark::Of(ssid);
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->CurrentState(), LimitMark::State::kBeyond);
+    ASSERT_NE(mark->Hint(), nullptr);
+    EXPECT_TRUE(mark->Hint()->isVisible());
+    EXPECT_EQ(mark->Hint()->text(), "32 bytes at most");
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.toStdString(), actions::message::kSsidTooLong);
+    EXPECT_TRUE(target.sent.empty());
+    // Exactly at the limit: marked, not refused.
+    ssid.setText(QString(32, QChar('s')));
+    EXPECT_EQ(mark->CurrentState(), LimitMark::State::kReached);
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(target.sent.size(), 1u);
+    EXPECT_EQ(actions::RecordWith(target.sent[0].wireless_block, kWirelessBlockOffset).ssid.len, 32);
+}
+
+// A device whose stored key is empty or unprintable: an IP-only Save passes and sends no
+// wireless block; a country the lists lack shows as "Unknown (N)" and is kept.
+TEST_F(ConfigDialog, AnUntouchedWirelessFormNeitherBlocksNorSendsAndKeepsAnUnknownCountry) {
+    for (const char* stored : {"", "\x01\x02passphrase"}) {
+        ap_info_stu device = Device5();
+        device.security.secure_mode = 3;
+        device.security.wpapsk_key_value.assign(stored);
+        device.country_code = 40;
+        target.sent.clear();
+        auto dialog = Open(device);
+        EXPECT_EQ(Combo(dialog->WirelessForm(), ids::wireless_set::kCountry).currentText(), "Unknown (40)");
+        QTest::mouseClick(dialog->Tab(actions::ConfigForm::kIp), Qt::LeftButton);
+        Edit(dialog->IpForm(), ids::ip_set::kIp).setText("192.168.1.77");
+        QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+        EXPECT_TRUE(boxes.empty()) << boxes.front().text.toStdString();
+        ASSERT_EQ(target.sent.size(), 1u);
+        EXPECT_TRUE(target.sent[0].ip_changed);
+        EXPECT_FALSE(target.sent[0].wireless_changed || target.sent[0].name_changed);
+    }
+    ap_info_stu device = Device5();
+    device.country_code = 40;
+    target.sent.clear();
+    auto dialog = Open(device);
+    Edit(dialog->WirelessForm(), ids::wireless_set::kSsid).setText("renamed");
+    QTest::mouseClick(dialog->SaveButton(), Qt::LeftButton);
+    ASSERT_EQ(target.sent.size(), 1u);
+    ASSERT_TRUE(target.sent[0].wireless_changed);
+    EXPECT_EQ(actions::RecordWith(target.sent[0].wireless_block, kWirelessBlockOffset).country_code, 40);
+}
+
+// Tab walks the wireless form in reading order, its sub-form (created after the form's own
+// entries) included: row by row from the top, left to right in a row.
+TEST_F(ConfigDialog, TabWalksTheFormsInReadingOrder) {
+    for (int mode : {1, 5}) {  // WEP, then WPA with its RADIUS entries
+        ap_info_stu device = Device5();
+        device.security.secure_mode = static_cast<std::uint8_t>(mode);
+        auto dialog = Open(device);
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QWidget* form = dialog->WirelessForm();
+        Edit(form, ids::wireless_set::kLocation).setFocus();
+        QPoint last = Edit(form, ids::wireless_set::kLocation).mapTo(dialog.get(), QPoint(0, 0));
+        int walked = 0;
+        for (QWidget* now = QApplication::focusWidget(); now && form->isAncestorOf(now) && walked < 40; ++walked) {
+            QTest::keyClick(now, Qt::Key_Tab);
+            now = QApplication::focusWidget();
+            if (!now || !form->isAncestorOf(now))
+                break;
+            const QPoint at = now->mapTo(dialog.get(), QPoint(0, 0));
+            EXPECT_TRUE(at.y() > last.y() + 4 || (std::abs(at.y() - last.y()) <= 4 && at.x() > last.x()))
+                << "mode " << mode << ": Tab went back from " << last.x() << "," << last.y() << " to " << at.x() << ","
+                << at.y() << " (" << now->metaObject()->className() << ")";
+            last = at;
+        }
+        EXPECT_GT(walked, 8) << "mode " << mode;
+    }
 }
 
 TEST_F(ConfigDialog, ModelSetBHasNoLanLine) {

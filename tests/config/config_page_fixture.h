@@ -47,7 +47,6 @@ inline void ClickBox(QCheckBox& box) { QTest::mouseClick(&box, Qt::LeftButton, {
 struct ShownBox {
     QString text;
     MessageIcon icon;
-    MessageCaption caption;
 };
 
 class ConfigPageTest : public PageTest {
@@ -55,7 +54,7 @@ protected:
     ConfigPageTest() {
         platform::SetAnsiCodeset("UTF-8");
         SetMessageBoxHook([this](const MessageBoxRequest& r) {
-            boxes.push_back({r.text, r.icon, r.caption});
+            boxes.push_back({r.text, r.icon});
             return int(IDOK);
         });
     }

@@ -9,7 +9,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace cpe::test {
 namespace {
@@ -97,13 +99,20 @@ TEST_F(ManagementPage, SaveWithNothingChangedSendsNothingAndWaitsForNothing) {
 TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags) {
     Store(Device5());
     auto page = ListedPage();
-    // The seconds of the wait popup the Save shows; 0 when the dialog closes without one.
+    // The seconds of the wait popup the Save shows; 0 when the dialog closes without one. Its line
+    // names the device and what it waits for.
+    QString line;
     auto save = [&](std::function<void(CManagementConfigDlg&)> change, bool popup = true) {
         int waitedSeconds = 0;
         Operate(*page, Device5().mac, [&](CManagementConfigDlg& dialog) {
             change(dialog);
             if (popup)
-                WhenModal<CWaitDlg>([&](CWaitDlg& wait) { waitedSeconds = wait.StepCount() / 2; }, 1s);
+                WhenModal<CWaitDlg>(
+                    [&](CWaitDlg& wait) {
+                        waitedSeconds = wait.StepCount() / 2;
+                        line = wait.Line()->text();
+                    },
+                    1s);
             QTest::mouseClick(dialog.SaveButton(), Qt::LeftButton);
             EXPECT_FALSE(dialog.isVisible());
         });
@@ -123,6 +132,9 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
                   newVlan(d);
               }),
               60);
+    EXPECT_TRUE(line.contains(QRegularExpression("^Applying settings to 192.168.1.20 - the device restarts; about "
+                                                 "(60|59|58) s left$")))
+        << line.toStdString();
     const auto both = ConfigurationSent();
     ASSERT_EQ(TypesOf(both), (std::vector<std::uint16_t>{Type(MessageType::set_vlan), Type(MessageType::set_ip)}));
     EXPECT_EQ(both[0].payload[actions::kVlanApplyFlagByte], 1);
@@ -130,6 +142,9 @@ TEST_F(ManagementPage, WaitPopupFollowsTheChangeAndIpWithVlanSwapsTheApplyFlags)
     EXPECT_EQ(both[1].ip, "192.168.1.20") << "requests go to the address the device has";
 
     EXPECT_EQ(save(newAddress), 15);
+    EXPECT_TRUE(line.contains(QRegularExpression("^Applying settings to 192.168.1.20 - the device moves to its new "
+                                                 "address; about (15|14|13) s left$")))
+        << line.toStdString();
     const auto ipOnly = ConfigurationSent();
     ASSERT_EQ(ipOnly.size(), 1u);
     EXPECT_EQ(ipOnly[0].payload[actions::kIpApplyFlagByte], 1);

@@ -317,6 +317,27 @@ TEST_F(Discovery, SurveyPacketKeepsOnlyTheEntriesItCarries) {
     EXPECT_TRUE(h.engine().SurveyComplete());
 }
 
+// A signal equal to the key arrives as 0, which no receiver hears: it is read as the key's
+// value (-63 dBm with the usual key), never as the strongest signal; other signals stay.
+TEST_F(Discovery, SurveySignalZeroedByTheScramblingIsReadAsTheKey) {
+    const auto key = static_cast<std::int8_t>(h.engine().PayloadKey());
+    survey_packet p;
+    std::memset(&p, 0, sizeof p);
+    p.packet_count = 1;
+    p.icount = 2;
+    p.entries[0].mac = {0x02, 0, 0, 0, 0, 1};
+    p.entries[0].signal = key;
+    p.entries[1].mac = {0x02, 0, 0, 0, 0, 2};
+    p.entries[1].signal = -70;
+    const auto bytes = BytesOf(p);
+    h.Reply("10.0.0.5", Mac(1), MessageType::site_survey, {bytes.begin(), bytes.end()});
+    std::vector<config_otherwl_basic> entries;
+    ASSERT_TRUE(h.store().GetSurveyList(entries));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].signal, key);
+    EXPECT_EQ(entries[1].signal, -70);
+}
+
 TEST_F(Discovery, ASurveyKeepsOnlyThePacketsOfTheDeviceSurveyed) {
     h.Reply("10.0.0.6", Mac(2), MessageType::site_survey, SurveyPayload(1, 0, 2, 2));
     ASSERT_TRUE(h.engine().SurveyComplete());

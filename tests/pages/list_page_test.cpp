@@ -149,6 +149,19 @@ TEST_F(SearchAndPaging, SearchShowsPageOneAndCountsOnlineDevicesOfTheWholeResult
     EXPECT_EQ(page->PageCount(), 1);
 }
 
+// Ctrl+F puts the cursor in the search box, its text selected for the next search to replace.
+TEST_F(SearchAndPaging, CtrlFPutsTheCursorInTheSearchBox) {
+    auto page = MakePage<ManagementList>();
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    QTest::keyClicks(page->SearchEdit(), "yard");
+    page->Grid()->setFocus();
+    ASSERT_TRUE(page->Grid()->hasFocus());
+    QTest::keyClick(page->Grid(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(page->SearchEdit()->hasFocus());
+    EXPECT_EQ(page->SearchEdit()->selectedText(), "yard");
+}
+
 TEST_F(SearchAndPaging, PageSizesOfferedWithThirtyChosen) {
     auto page = MakePage<CRestoreDlg>();
     QStringList items;

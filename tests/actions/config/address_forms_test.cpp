@@ -36,6 +36,19 @@ TEST(IpForm, ChecksRunOnlyOnAChange) {
     EXPECT_EQ(c.block, expected);
 }
 
+// An address typed wrong is refused even where its bytes would read as the device's own: an
+// octet of 300 wraps to 44, the device's own address here.
+TEST(IpForm, ATouchedEntryIsCheckedWhateverItsBytes) {
+    ap_info_stu device = Device5();
+    device.ip = ParseIp("192.168.1.44");
+    const IpFormModel form(device);
+    IpEntries typo = form.InitialEntries();
+    typo.ip = "192.168.1.300";
+    const Collected<IpBlock> c = form.Collect(typo, {});
+    EXPECT_EQ(FailureKey(c), message::kIpInvalid);
+    EXPECT_FALSE(c.changed);
+}
+
 TEST(IpForm, ChecksInOrder) {
     const IpFormModel form(Device5());
     auto check = [&](IpEntries e, std::vector<std::string> inUse = {}) { return FailureKey(form.Collect(e, inUse)); };

@@ -166,9 +166,14 @@ TEST(WidthRadios, RulesPerNetworkMode) {
 TEST(ModeChoices, NetworkAndSecurityModes) {
     EXPECT_EQ(DataOf(NetworkModeChoices(RadioBand::kGhz24, 4)), (std::vector<int>{1, 2, 0, 4}));
     EXPECT_EQ(NetworkModeChoices(RadioBand::kGhz24, 4).selected, 3);
-    EXPECT_EQ(NetworkModeChoices(RadioBand::kGhz24, 3).selected, 2);  // not offered: the third entry
+    // A code the lists do not hold is shown as such and selected, never an empty box.
+    const Choices unknownMode = NetworkModeChoices(RadioBand::kGhz24, 3);
+    EXPECT_EQ(TextsOf(unknownMode), (std::vector<std::string>{"11b", "11g", "11b/g", "11b/g/n", "Unknown (3)"}));
+    EXPECT_EQ(unknownMode.SelectedData(), 3);
     EXPECT_EQ(TextsOf(NetworkModeChoices(RadioBand::kGhz5, 2)), (std::vector<std::string>{"11a", "11a/n", "11ac"}));
-    EXPECT_EQ(SecurityModeChoices(9).selected, -1);
+    EXPECT_EQ(SecurityModeChoices(9).SelectedData(), 9);
+    EXPECT_EQ(SecurityModeChoices(9).entries.back().text, "Unknown (9)");
+    EXPECT_EQ(WepDefaultKeyChoices(0).SelectedData(), 0);
     EXPECT_EQ(VisibilityFor(0), (SecurityVisibility{false, false, false}));
     EXPECT_EQ(VisibilityFor(1), (SecurityVisibility{false, true, false}));
     EXPECT_EQ(VisibilityFor(4), (SecurityVisibility{true, false, false}));

@@ -77,17 +77,46 @@ TEST_F(WirelessFormTest, UntouchedFormChangesNothing) {
         EXPECT_FALSE(c.nameChanged);
         EXPECT_FALSE(c.wirelessChanged);
     }
-    // A country the device reports but the form does not offer keeps its code, its channel and
-    // its extension channel.
+    // A country the device reports but the form does not offer is shown as unknown and keeps its
+    // code, its channel and its extension channel, also when the operator changes the SSID.
     ap_info_stu unknown = Device5();
     unknown.country_code = 40;  // past the 5 GHz code table
-    const WirelessFormModel form(unknown);
-    EXPECT_EQ(form.Countries().selected, -1);
+    WirelessFormModel form(unknown);
+    const Choices countries = form.Countries();
+    EXPECT_EQ(countries.entries.back().text, "Unknown (40)");
+    EXPECT_EQ(countries.SelectedData(), static_cast<int>(kCountryCount));
     EXPECT_EQ(form.Channels().SelectedData(), 36);
     EXPECT_TRUE(form.Extensions().entries.empty());
     const WirelessCollected c = form.Collect(form.InitialEntries());
     EXPECT_FALSE(c.wirelessChanged);
-    EXPECT_EQ(Built(c).country_code, 40);
+    WirelessEntries renamed = form.InitialEntries();
+    renamed.ssid = "renamed";
+    EXPECT_EQ(Built(form.Collect(renamed)).country_code, 40);
+    // Another country and back to the unknown one: the device's code again.
+    form.SelectCountry(4);
+    EXPECT_EQ(form.Countries().entries.size(), kCountryCount + 1);
+    form.SelectCountry(kCountryCount);
+    EXPECT_EQ(form.Countries().SelectedData(), static_cast<int>(kCountryCount));
+    EXPECT_EQ(Built(form.Collect(renamed)).country_code, 40);
+}
+
+// A device whose own security settings fail the checks (an empty or unprintable key) is saved
+// for a change of another form while the wireless form is untouched; touching it checks them.
+TEST_F(WirelessFormTest, UntouchedFormIsNeitherCheckedNorSent) {
+    for (const std::string& stored : {std::string(), std::string("\x01\x02passphrase")}) {
+        ap_info_stu device = Device5();
+        device.security.secure_mode = 3;
+        device.security.wpapsk_key_value.assign(stored);
+        WirelessFormModel form(device);
+        const WirelessCollected untouched = form.Collect(form.InitialEntries());
+        ASSERT_FALSE(untouched.failure) << untouched.failure->key;
+        EXPECT_FALSE(untouched.nameChanged || untouched.wirelessChanged);
+        WirelessEntries e = form.InitialEntries();
+        e.hideSsid = !e.hideSsid;
+        EXPECT_EQ(FailureKey(form.Collect(e)), stored.empty() ? message::kPskLength : message::kPskNotAscii);
+        form.SelectSecurityMode(0);
+        EXPECT_FALSE(form.Collect(form.InitialEntries()).failure) << "no key in an open network";
+    }
 }
 
 // What the form cannot show is never changed behind the operator's back: a Save that changes
@@ -128,7 +157,7 @@ TEST_F(WirelessFormTest, ValuesTheFormCannotShowStayTheDevices) {
     EXPECT_TRUE(std::none_of(dfs.Channels().entries.begin(), dfs.Channels().entries.end(),
                              [](const ChoiceEntry& c) { return c.data == 100; }));
 
-    // Network mode 3 of a 2.4 GHz radio shows as the third entry but stays 3; so do codes and
+    // Network mode 3 of a 2.4 GHz radio shows as "Unknown (3)" and stays 3; so do codes and
     // selections outside the combos, an unknown security mode, and a hide flag other than 0/1.
     ap_info_stu odd = Device24();
     odd.network_mode = 3;
@@ -141,12 +170,11 @@ TEST_F(WirelessFormTest, ValuesTheFormCannotShowStayTheDevices) {
     odd.security.wep_key_index = 0;
     odd.security.wpa_auth_type = 3;
     const WirelessFormModel oddForm(odd);
-    EXPECT_EQ(oddForm.NetworkModes().selected, 2);
-    EXPECT_EQ(oddForm.SecurityModes().selected, -1);
+    EXPECT_EQ(oddForm.NetworkModes().SelectedData(), 3);
+    EXPECT_EQ(oddForm.SecurityModes().SelectedData(), 9);
     EXPECT_EQ(oddForm.InitialEntries().pskCipher, -1);
-    EXPECT_EQ(oddForm.InitialEntries().wep.authType, -1);
-    EXPECT_EQ(oddForm.InitialEntries().wep.defaultKey, -1);
-    EXPECT_EQ(oddForm.InitialEntries().wpa.cipher, -1);
+    EXPECT_EQ(WepAuthChoices(oddForm.InitialEntries().wep.authType).SelectedData(), 4);
+    EXPECT_EQ(oddForm.InitialEntries().wpa.cipher, 3);
     const ap_info_stu same = Built(withSsid(oddForm, "other"));
     EXPECT_EQ(same.network_mode, 3);
     EXPECT_EQ(same.bandwidth, 7);
@@ -257,11 +285,12 @@ TEST_F(WirelessFormTest, PreSharedKeyChecks) {
     EXPECT_EQ(FailureKey(key("p\xC3\xA4ssword1")), message::kPskNotAscii);
     EXPECT_EQ(FailureKey(key("pass\tword")), message::kPskNotAscii);
     EXPECT_EQ(FailureKey(key("password", "")), message::kIntervalEmpty);
-    const WirelessCollected ok = key(std::string(64, 'k'), "99999999999");
+    EXPECT_EQ(FailureKey(key("password", "99999999999")), message::kIntervalTooLong) << "never cut to fit";
+    const WirelessCollected ok = key(std::string(64, 'k'), "99999");
     ASSERT_FALSE(ok.failure);
     const security_block& s = Built(ok).security;
     EXPECT_EQ(s.wpapsk_key_value.len, 64);
-    EXPECT_EQ(s.wpapsk_key_time.get(), 0xFFFFFFFFu);
+    EXPECT_EQ(s.wpapsk_key_time.get(), 99999u);
 }
 
 TEST_F(WirelessFormTest, WepKeyChecks) {
