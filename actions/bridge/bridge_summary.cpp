@@ -13,7 +13,7 @@ namespace cpe::actions {
 namespace {
 
 constexpr std::array<std::string_view, kBridgeSecurityModeCount> kModeNames{"None", "WEP", "WPA-PSK", "WPA2-PSK",
-                                                                             "Mixed WPA/WPA2-PSK"};
+                                                                            "Mixed WPA/WPA2-PSK"};
 constexpr std::array<std::string_view, 3> kCipherKeys{"AES", "TKIP", "TKIPAES"};
 constexpr std::array<std::string_view, 2> kWepAuthNames{"Open", "Share"};
 constexpr std::array<std::string_view, 4> kDefaultKeyKeys{"Key 1", "Key 2", "Key 3", "Key 4"};
@@ -28,8 +28,8 @@ std::string NameAt(const std::array<std::string_view, N>& names, std::size_t ind
 std::string SecurityText(const security_block& s) {
     std::string text = NameAt(kModeNames, s.secure_mode, false);
     if (s.secure_mode == kSecurityWep)
-        text += ", " + NameAt(kWepAuthNames, s.wep_auth_type, true) + ", " +
-                NameAt(kDefaultKeyKeys, s.wep_key_index, true);
+        text +=
+            ", " + NameAt(kWepAuthNames, s.wep_auth_type, true) + ", " + NameAt(kDefaultKeyKeys, s.wep_key_index, true);
     else if (IsPskMode(s.secure_mode))
         text += ", " + NameAt(kCipherKeys, s.wpapsk_auth_type, true);
     return text;
