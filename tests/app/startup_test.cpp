@@ -257,7 +257,7 @@ TEST_F(StartupTest, AnEngineThatCannotStartNamesThePortAndTheProgramRunsOn) {
     EXPECT_TRUE(app.MainWindowRan());
     EXPECT_EQ(steps_, (std::vector<std::string>{"engine", "message", "store", "window"}));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].icon, MessageIcon::kExclamation);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::kError);
     const std::string port = std::to_string(held.Port());
     EXPECT_EQ(boxes[0].text.toStdString(), "UDP port " + port +
                                                " is used by another program, so no devices can be found. Close that "

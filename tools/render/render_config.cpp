@@ -1,17 +1,25 @@
 // Renders the device configuration dialog offscreen to PNG files, one per tab and security
-// sub-form, so its look can be judged without a display.
+// sub-form, an SSID past its limit, device codes the lists lack and the wait after a Save, so its
+// look can be judged without a display.
 //
 //   cpe_render_config <resources folder> <output folder> [lcid]
 #include "config/management_config_dlg.h"
+#include "config/vlan_dlg.h"
 #include "config/wireless_set_dlg.h"
 #include "lang/language.h"
 #include "protocol/codes.h"
 #include "tools/render/render_setup.h"
 #include "tools/render/render_shot.h"
+#include "ui/ct_button_picture.h"
+#include "ui/dialog_template.h"
+#include "ui/resource_ids.h"
 #include "ui/skin_settings.h"
+#include "ui/wait_dlg.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -84,6 +92,33 @@ void RenderDevice(const ap_info_stu& device, const QString& dir, const QString& 
     }
 }
 
+// The marks of what the operator typed: an SSID past its 32 bytes, with the focus in it.
+void RenderLimit(const ap_info_stu& device, const QString& dir, const QString& prefix) {
+    NoTarget target;
+    CManagementConfigDlg dialog(device, target);
+    dialog.show();
+    auto* ssid = DlgItem<QLineEdit>(dialog.WirelessForm(), ids::wireless_set::kSsid);
+    ssid->setFocus();
+    ssid->setText(QString(40, QLatin1Char('s')));
+    QApplication::processEvents();
+    render::SaveShot(dialog, dir, prefix + QStringLiteral("ssid_limit"));
+}
+
+// The wait after a Save that changes the VLANs, shot as it counts down.
+void RenderWait(const ap_info_stu& device, const QString& dir, const QString& prefix) {
+    NoTarget target;
+    CManagementConfigDlg dialog(device, target);
+    dialog.show();
+    DlgItem<QLineEdit>(dialog.VlanForm(), ids::vlan::kManage)->setText(QStringLiteral("11"));
+    QTimer::singleShot(1200, &dialog, [&] {
+        if (auto* wait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget())) {
+            render::SaveShot(*wait, dir, prefix + QStringLiteral("wait_popup"));
+            wait->done(QDialog::Accepted);
+        }
+    });
+    dialog.SaveButton()->click();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +135,13 @@ int main(int argc, char** argv) {
     const QString prefix = QStringLiteral("config_%1_").arg(lcid);
     ap_info_stu device = SampleDevice();
     RenderDevice(device, out, prefix, true);
+
+    RenderLimit(device, out, prefix);
+    RenderWait(device, out, prefix);
+    ap_info_stu unknown = device;
+    unknown.country_code = 40;  // past the 5 GHz list: "Unknown (40)"
+    unknown.network_mode = 9;
+    RenderDevice(unknown, out, prefix + QStringLiteral("unknown_codes_"), false);
 
     device.security.secure_mode = 1;
     RenderDevice(device, out, prefix + QStringLiteral("wep_"), false);

@@ -209,17 +209,6 @@ void RenderControls() {
     edit->setText(QStringLiteral("search text"));
     Shot(buttons, QStringLiteral("buttons_and_edit"));
 
-    CTDialog wait;
-    BuildDialog(&wait, 156);
-    wait.m_bFill = true;
-    wait.m_crFill = Rgb(242, 242, 242);
-    DlgItem<QProgressBar>(&wait, 1136)->setRange(0, 30);
-    DlgItem<QProgressBar>(&wait, 1136)->setValue(12);
-    DlgItem<CTButtonPicture>(&wait, 1000)
-        ->SetImages(P(g_skin.paths.closeWait), P(g_skin.paths.closeWait), P(g_skin.paths.closeWait),
-                    P(g_skin.paths.closeWait));
-    Shot(wait, QStringLiteral("wait_popup"));
-
     CTPicture busy;
     busy.resize(24, 24);
     busy.LoadFile(P(g_skin.paths.waitSearch));
