@@ -34,6 +34,8 @@ CFleetDialog::CFleetDialog(int dialogId, PageServices services, std::string mac,
     DeviceLabel()->setText(line);
     connect(CloseButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     connect(CloseBox(), &QAbstractButton::clicked, this, &QDialog::reject);
+    // Enter presses the dialog's action (Restore, Apply), Escape its Close.
+    SetKeyButtons(ActionButton(), CloseButton());
 }
 
 void CFleetDialog::InitSkin() {

@@ -7,6 +7,7 @@
 #include "actions/settings/settings_delivery.h"
 #include "fleet/fleet_texts.h"
 #include "inventory/inventory.h"
+#include "pages/wait_job_texts.h"
 #include "platform/codepage.h"
 #include "protocol/codes.h"
 #include "store/sql_management.h"
@@ -156,8 +157,10 @@ void CRestoreSettingsDlg::OnRestore() {
     ResultLabel()->setText(PageText("Sending the settings..."));
     const auto delay = actions::SettingsDelivery::ConfirmDelay(plan);
     {
-        CWaitDlg wait(static_cast<int>((delay.count() + 999) / 1000), this, m_waitTick);
+        CWaitDlg wait(WaitTextsOf(actions::WaitJobAfterSave(plan.request, FormatIp(device.ip))),
+                      static_cast<int>((delay.count() + 999) / 1000), this, m_waitTick);
         wait.exec();
+        wait.TellEarlyClose(this);
     }
     ap_info_stu now;
     std::memset(&now, 0, sizeof now);

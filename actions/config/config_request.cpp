@@ -8,14 +8,6 @@ constexpr std::chrono::seconds kWaitForIp{15};
 
 SaveOutcome Failed(ConfigForm form, const CheckFailure& failure) { return {SaveFailure{form, failure}, {}, {}, {}}; }
 
-// What the wait after a Save says about the device at `ip`.
-WaitJob WaitJobAfterSave(const config_request& request, std::string ip) {
-    return {"Applying settings",
-            request.vlan_changed ? "Applying settings to %s - the device restarts; about %d s left"
-                                 : "Applying settings to %s - the device moves to its new address; about %d s left",
-            "The settings were sent to %s. The device may still be restarting.", std::move(ip)};
-}
-
 }  // namespace
 
 void ApplyFlagRule(config_request& request) {
@@ -31,6 +23,16 @@ std::chrono::seconds WaitAfterSave(const config_request& request) {
     if (request.ip_changed)
         return kWaitForIp;
     return std::chrono::seconds{0};
+}
+
+WaitJob WaitJobAfterSave(const config_request& request, std::string ip) {
+    std::string_view line = "Applying settings to %s; about %d s left";
+    if (request.vlan_changed)
+        line = "Applying settings to %s - the device restarts; about %d s left";
+    else if (request.ip_changed)
+        line = "Applying settings to %s - the device moves to its new address; about %d s left";
+    return {"Applying settings", line, "The settings were sent to %s. The device may still be restarting.",
+            std::move(ip)};
 }
 
 ConfigDialogModel::ConfigDialogModel(const ap_info_stu& device)

@@ -43,6 +43,8 @@ void ApplyFlagRule(config_request& request);
 // How long the dialog waits for the device after a Save: a new VLAN restarts it (60 s), a new
 // address moves it (15 s); anything else needs no wait.
 std::chrono::seconds WaitAfterSave(const config_request& request);
+// What that wait says about the device at `ip`: what it waits for (a restart, a new address).
+WaitJob WaitJobAfterSave(const config_request& request, std::string ip);
 
 // The dialog's four forms, in tab order.
 enum class ConfigForm : std::uint8_t { kWireless, kIp, kVlan, kTimedReboot };

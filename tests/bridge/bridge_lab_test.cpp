@@ -227,6 +227,7 @@ TEST_F(BridgeLab, ScreenshotsOfTheFourStepsInEnglishAndChinese) {
         page_.reset();
         const std::string suffix = "-" + std::to_string(lcid) + ".png";
         CBridgeConfigDlg& wizard = OpenWizard(kStation);
+        SaveShot(wizard, "bridge-0-nothing-chosen" + suffix);  // Next disabled
         ASSERT_TRUE(TickAccessPoint(wizard, kAp));
         SaveShot(wizard, "bridge-1-survey" + suffix);
         Next(wizard);
