@@ -2,8 +2,8 @@
 
 #include "ui/skin_qt.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
