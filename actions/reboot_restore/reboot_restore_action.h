@@ -43,14 +43,13 @@ inline constexpr RebootRestoreKind kRebootKind{MessageType::reboot,
                                                kStatusRestarting,
                                                "Rebooting",
                                                "Rebooting %s; about %d s left",
-                                               "The reboot was sent to %s. The devices may still be restarting."};
-inline constexpr RebootRestoreKind kRestoreKind{
-    MessageType::restore,
-    "Are you sure you want to reset?",
-    kStatusReseting,
-    "Restoring factory settings",
-    "Restoring the factory settings of %s; about %d s left",
-    "The factory restore was sent to %s. The devices may still be restarting."};
+                                               "The reboot was sent to %s, which may still be restarting."};
+inline constexpr RebootRestoreKind kRestoreKind{MessageType::restore,
+                                                "Are you sure you want to reset?",
+                                                kStatusReseting,
+                                                "Restoring factory settings",
+                                                "Restoring the factory settings of %s; about %d s left",
+                                                "The factory restore was sent to %s, which may still be restarting."};
 inline constexpr const char* kSelectDevicesKey = "Please select the devices!";
 
 // The clock of the action; tests run it faster.

@@ -6,6 +6,8 @@
 #include "ui/ct_button_picture.h"
 #include "ui/skin_settings.h"
 
+#include <QLabel>
+
 namespace cpe::test {
 namespace {
 
@@ -166,8 +168,13 @@ TEST_F(RebootRestorePage, ClosingThePopupEndsTheFollowUpThenSearchesAndRefreshes
     ASSERT_NE(popup, nullptr);
     ASSERT_EQ(WaitForSent(MessageType::reboot, 1).size(), 1u);
     const std::size_t broadcasts = Broadcasts();
+    // The popup names the device and the job; closed early it says the reboot went out.
+    EXPECT_TRUE(popup->Line()->text().startsWith("Rebooting 10.1.0.2; about ")) << popup->Line()->text().toStdString();
+    const std::size_t told = boxes.size();
 
     QTest::mouseClick(popup->CloseButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), told + 1);
+    EXPECT_EQ(boxes.back().text, "The reboot was sent to 10.1.0.2, which may still be restarting.");
     EXPECT_EQ(page->WaitPopup(), nullptr);
     EXPECT_FALSE(page->FollowingUp());
     EXPECT_EQ(Broadcasts(), broadcasts + 1) << "the discovery broadcast goes out at once";
