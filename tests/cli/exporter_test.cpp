@@ -226,9 +226,12 @@ TEST_F(ExporterServer, SilentClientsDoNotStallScrapes) {
         ::send(fd.Get(), "GET /met", 8, MSG_NOSIGNAL);
         silent.push_back(std::move(fd));
     }
-    auto scrape = std::async(std::launch::async, [this] { return Scrape(); });
-    // Two rounds of 1 s read timeouts let it through; the bound is only there so a stall fails
-    // instead of hanging, with room for a loaded machine.
+    // Two rounds of 1 s read timeouts let it through, so the scrape's own client must wait longer
+    // than Scrape()'s 2 s; the bound is only there so a stall fails instead of hanging.
+    auto scrape = std::async(std::launch::async, [this] {
+        return test::RawHttpExchange(server_->Port(), "GET /metrics HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n",
+                                     20s, false);
+    });
     ASSERT_EQ(scrape.wait_for(30s), std::future_status::ready) << "a scrape waited behind silent clients";
     EXPECT_TRUE(scrape.get().starts_with("HTTP/1.1 200 "));
 }
