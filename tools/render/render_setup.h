@@ -13,6 +13,7 @@
 #include <string>
 
 #include "lang/language.h"
+#include "platform/system_info.h"
 #include "ui/skin_settings.h"
 
 namespace cpe::render {
@@ -47,7 +48,7 @@ inline std::optional<RenderArguments> ReadArguments(int argc, char** argv) {
 // The language of `a` and its skin, installed in `skin` (which must outlive the drawing).
 inline void InstallLanguageAndSkin(const RenderArguments& a, SkinSettings& skin) {
     InitLanguage(a.resources, a.lcid);
-    LoadSkinSettings(skin, a.resources, "V0.20.5.10");
+    LoadSkinSettings(skin, a.resources, platform::VersionText());
     InitSkinPaths(skin, a.resources, a.lcid);
     InstallSkin(&skin);
 }

@@ -15,7 +15,6 @@
 namespace cpe {
 namespace {
 
-constexpr int kImageGap = 2;     // between a cell's image and its text
 constexpr int kSortMarkGap = 3;  // between a header's text and its sort mark
 
 int ToQtAlignment(unsigned format) {
@@ -93,7 +92,7 @@ QSize CGridCellBase::GetCellExtent() const {
     int h = text.height() + 2 * GetMargin();
     if (m_pGrid && m_pGrid->GetImageList() && m_nImage >= 0) {
         const QSize img = m_pGrid->GetImageList()->ImageSize();
-        w += m_pGrid->GetImageList()->UsedWidth(m_nImage) + kImageGap;
+        w += m_pGrid->GetImageList()->UsedWidth(m_nImage) + kCellImageGap;
         h = std::max(h, img.height() + 2 * GetMargin());
     }
     return {w, h};
@@ -105,7 +104,7 @@ QRect CGridCellBase::GetTextRect(const QRect& cellRect) const {
         const CImageList* images = m_pGrid->GetImageList();
         const int used = images->UsedWidth(m_nImage);
         if (used <= r.width() && images->ImageSize().height() <= cellRect.height())
-            r.setLeft(r.left() + used + kImageGap);
+            r.setLeft(r.left() + used + kCellImageGap);
     }
     return r;
 }

@@ -41,6 +41,8 @@ enum : unsigned {
 
 // "Use the default cell's colour".
 constexpr ColorRef CLR_DEFAULT = 0xFF000000u;
+// Between a cell's image and its text.
+constexpr int kCellImageGap = 2;
 
 class CGridCellBase {
 public:

@@ -69,11 +69,10 @@ void SetColumnMinimumText(CGridCtrl& grid, int col, const QString& widest, int i
     const CGridCellBase* title = grid.GetCell(0, col);
     if (!title)
         return;
-    constexpr int kImageGap = 2;
     constexpr int kGridLine = 1;  // a cell's text room ends before the line on its right
     int cell = QFontMetrics(CellFont()).horizontalAdvance(widest) + 2 * title->GetMargin();
     if (imageWidth > 0)
-        cell += imageWidth + (widest.isEmpty() ? 0 : kImageGap);
+        cell += imageWidth + (widest.isEmpty() ? 0 : kCellImageGap);
     grid.SetColumnMinimumWidth(col, std::max(title->GetCellExtent().width(), cell) + kGridLine);
 }
 
